@@ -1,0 +1,75 @@
+// The live preview window: a child of the main dialog that owns the frame bitmap the camera
+// layer converts every frame into, and paints the crop rectangle of it, upright or turned by
+// 90 degrees either way, while the preview runs.
+//
+// The main dialog drives it: each timer tick reads one frame straight into m_pBits (921600
+// bytes, B G R, bottom row first) and calls update(). Painting reads the crop rectangle and the
+// rotation through PreviewView, so the window never holds a stale copy of the settings.
+#pragma once
+
+#include "station/DibSection.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+struct StationSettings;
+class CTRIPOD01Dlg;
+
+// What the window reads from the main dialog when it paints; both pointers belong to the
+// dialog and outlive the window.
+struct PreviewView {
+    const int32_t* previewRunning = nullptr;    // paints only while *previewRunning is 1
+    const StationSettings* settings = nullptr;  // m_CropWidth, m_CropHeight, m_CropOffsetX/Y
+};
+
+class CDisplayWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // The window is a plain child of `parent` named "ChildPreviewWindow". It has no background
+    // of its own: while the preview is stopped it keeps what it last showed.
+    CDisplayWindow(QWidget* parent, PreviewView view);
+    ~CDisplayWindow() override;
+
+    // (Re)creates the 640 x 480 frame bitmap, zeroed, and points m_pBits at it. Returns whether
+    // the bitmap exists.
+    bool CreateDisplayBitmap();
+
+    // Face-centering hooks, given the point in window pixels; empty until face centering
+    // overrides them. Double-clicks reach OnLButtonDblClk (and not a second OnLButtonDown).
+    virtual void OnLButtonDblClk(QPoint point);
+    virtual void OnLButtonDown(QPoint point);
+    virtual void OnLButtonUp(QPoint point);
+
+    // The frame memory: 921600 bytes, nullptr until CreateDisplayBitmap.
+    uint8_t* m_pBits = nullptr;
+    BitmapInfoHeader m_BitmapInfo{};
+    // Where the crop rectangle's top-left, top-right and bottom-left corners land in the
+    // 480 x 600 window when the picture is turned 90 degrees clockwise (1) or anticlockwise (2).
+    const std::array<QPoint, 3> m_Rotate90Points{QPoint(480, 0), QPoint(480, 600), QPoint(0, 0)};
+    const std::array<QPoint, 3> m_Rotate270Points{QPoint(0, 600), QPoint(0, 0), QPoint(480, 600)};
+    // 0 upright, 1 turned 90 degrees, 2 turned 270 degrees; anything else shows nothing.
+    int32_t m_Rotation = 0;
+    CTRIPOD01Dlg* m_pDlg = nullptr;  // not owned
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+  private:
+    void OnPaint();
+
+    PreviewView m_View;
+    DibSection m_Bitmap;
+    // The picture as painted (crop, turn and byte order applied), rebuilt from m_pBits on
+    // every paint; reallocated only when the crop rectangle or rotation changes.
+    QImage m_Shown;
+    struct Layout;
+    std::unique_ptr<Layout> m_Layout;
+};
