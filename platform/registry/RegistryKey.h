@@ -1,0 +1,93 @@
+// A registry key of the current user, kept as one REGEDIT4 text file.
+//
+// The station keeps its settings the way it always has: named values of three types in one key
+// ("Software\ZelvoCam USB"). On Linux a key is the file
+// $XDG_CONFIG_HOME/zelvocam/registry/<key path with '\' as '/'>.reg, readable and editable by
+// an administrator. Every SetValue rewrites that file atomically, so a crash or power loss at
+// any moment leaves the old or the new file, never a mixture. A damaged line costs only its own
+// value; a file that is not text at all is moved aside to "<file>.damaged" and the key starts
+// empty. Both are reported once on stderr and never stop the station.
+//
+// Typed queries follow the registry's rules, which the settings loader relies on: a DWORD query
+// takes the stored bytes whatever their type (fewer than 4 are zero-extended, more than 4 fail),
+// and a text query fails when the text and its terminator do not fit the caller's buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr uint32_t REG_SZ = 1;
+inline constexpr uint32_t REG_BINARY = 3;
+inline constexpr uint32_t REG_DWORD = 4;
+
+// One stored value: its name as first written, its type and its bytes exactly as set.
+struct RegistryValue {
+    std::string name;
+    uint32_t type = REG_BINARY;
+    std::vector<uint8_t> data;
+};
+
+class RegistryKey {
+  public:
+    // A closed key: every query and set fails.
+    RegistryKey() = default;
+    // Opens or creates `path` (for example "Software\\ZelvoCam USB") below the current user.
+    explicit RegistryKey(std::string_view path) { Open(path); }
+    ~RegistryKey() { Close(); }
+    RegistryKey(RegistryKey&&) noexcept = default;
+    RegistryKey& operator=(RegistryKey&&) noexcept = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    // Opens or creates the key; false when the path is not a usable key path or its folder
+    // cannot be created. Reads the key's file if there is one.
+    bool Open(std::string_view path);
+    void Close();
+    bool IsOpen() const { return open_; }
+
+    // The value as stored, or nothing when the key is closed or has no such value. Value names
+    // compare without regard to ASCII case, as the registry's do.
+    std::optional<RegistryValue> QueryValue(std::string_view name) const;
+    // Stores the value and rewrites the key's file; false (and the key unchanged) when the key
+    // is closed, the name cannot be stored, or the file cannot be replaced.
+    bool SetValue(std::string_view name, uint32_t type, std::span<const uint8_t> data);
+
+    // A DWORD read into a 4-byte buffer: the stored bytes of any type, little-endian,
+    // zero-extended when shorter; fails when missing or longer than 4 bytes.
+    bool QueryDword(std::string_view name, uint32_t& value) const;
+    // A text read into a buffer of `bufferSize` bytes: the stored bytes up to the first zero;
+    // fails when missing or when the text with its terminator needs more than `bufferSize`.
+    bool QueryText(std::string_view name, std::string& text, size_t bufferSize = 255) const;
+    bool SetDword(std::string_view name, uint32_t value);
+    // Stores REG_SZ: the text and its terminator.
+    bool SetText(std::string_view name, std::string_view text);
+
+    // Every value in the order it was first written.
+    const std::vector<RegistryValue>& Values() const { return values_; }
+    // The key's file (empty while closed).
+    const std::filesystem::path& FilePath() const { return file_; }
+    // Lines of the file that could not be read when the key was opened (1-based).
+    const std::vector<int>& DamagedLines() const { return damagedLines_; }
+    // True when the file was not text and was moved aside when the key was opened.
+    bool FileSetAside() const { return setAside_; }
+
+    // The folder that holds every key file: $XDG_CONFIG_HOME/zelvocam/registry, with
+    // ~/.config when the variable is unset or not an absolute path.
+    static std::filesystem::path RootFolder();
+
+  private:
+    void Load();
+
+    bool open_ = false;
+    std::string path_;  // the key path as given, '\' separated
+    std::filesystem::path file_;
+    std::vector<RegistryValue> values_;
+    std::vector<int> damagedLines_;
+    bool setAside_ = false;
+};
