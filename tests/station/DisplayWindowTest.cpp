@@ -1,0 +1,327 @@
+// The preview window and its geometry: crop clipping, the quarter-turn sampling, the frame
+// bitmap, and real pixels painted by the window offscreen from a frame whose pixels encode
+// their own coordinates.
+#include "station/DibSection.h"
+#include "station/DisplayWindow.h"
+#include "station/PreviewGeometry.h"
+
+#include "capture/StationSettings.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <climits>
+#include <string>
+#include <vector>
+
+namespace {
+
+// ---- crop clipping --------------------------------------------------------------------------
+
+struct ClipCase {
+    const char* name;
+    FrameRect rect;
+    FrameRect clipped;
+};
+
+class ClipToFrameTest : public testing::TestWithParam<ClipCase> {};
+
+TEST_P(ClipToFrameTest, KeepsTheRectangleInsideTheFrame) {
+    EXPECT_EQ(ClipToFrame(GetParam().rect, 640, 480), GetParam().clipped);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Crops, ClipToFrameTest,
+    testing::Values(ClipCase{"Inside", {100, 50, 320, 240}, {100, 50, 320, 240}},
+                    ClipCase{"WholeFrame", {0, 0, 640, 480}, {0, 0, 640, 480}},
+                    ClipCase{"LargerThanFrameCentred", {-30, -10, 700, 500}, {0, 0, 640, 480}},
+                    ClipCase{"RunsOffRightAndBottom", {600, 400, 100, 100}, {600, 400, 40, 80}},
+                    ClipCase{"EntirelyRightOfFrame", {640, 0, 10, 10}, {}},
+                    ClipCase{"EntirelyAboveFrame", {0, -20, 10, 20}, {}},
+                    ClipCase{"ZeroWidth", {10, 10, 0, 10}, {}},
+                    ClipCase{"NegativeHeight", {10, 10, 10, -5}, {}},
+                    ClipCase{"ExtremeValuesDoNotWrap", {INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {}},
+                    ClipCase{"HugeSizeFromFarLeft", {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {}},
+                    ClipCase{"HugeSizeFromOrigin", {0, 0, INT_MAX, INT_MAX}, {0, 0, 640, 480}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PreviewSourceRect, TurnedPicturesTakeTheCropCrosswise) {
+    EXPECT_EQ(PreviewSourceRect(0, 400, 300, 120, 90), (FrameRect{120, 90, 400, 300}));
+    EXPECT_EQ(PreviewSourceRect(1, 480, 600, 0, 20), (FrameRect{20, 0, 600, 480}));
+    EXPECT_EQ(PreviewSourceRect(2, 480, 600, 0, 20), (FrameRect{20, 0, 600, 480}));
+}
+
+TEST(QuarterTurnMap, RefusesCornersThatAreNotAQuarterTurn) {
+    QuarterTurnMap map;
+    const std::array<PlanePoint, 3> upright{{{0, 0}, {640, 0}, {0, 480}}};
+    EXPECT_FALSE(BuildQuarterTurnMap(upright, {0, 0, 640, 480}, map));
+    const std::array<PlanePoint, 3> turned{{{480, 0}, {480, 600}, {0, 0}}};
+    EXPECT_FALSE(BuildQuarterTurnMap(turned, {}, map));
+    EXPECT_TRUE(map.frameRowOfColumn.empty());
+}
+
+// ---- frame bitmap ---------------------------------------------------------------------------
+
+TEST(DibSection, FrameBitmapIsZeroedBottomUpAndWrittenByteForByte) {
+    DibSection dib;
+    ASSERT_TRUE(dib.Create(FrameBitmapInfo(PelsPerMeterForDpi(96), PelsPerMeterForDpi(300))));
+    ASSERT_EQ(dib.Span().size(), kFrameBytes);
+    EXPECT_EQ(dib.Stride(), kFrameStride);
+    EXPECT_TRUE(
+        std::all_of(dib.Span().begin(), dib.Span().end(), [](uint8_t b) { return b == 0; }));
+
+    std::array<uint8_t, kBitmapInfoHeaderBytes> bytes{};
+    WriteBitmapInfoHeader(dib.Info(), bytes);
+    // 40, 640, 480, 1 plane, 24 bits, uncompressed, 921600 bytes, 3782 and 11820 per metre.
+    const std::array<uint8_t, kBitmapInfoHeaderBytes> expected{
+        40, 0,    0,    0, 0x80, 2,    0, 0, 0xE0, 1,    0, 0, 1, 0, 24, 0, 0, 0, 0, 0,
+        0,  0x10, 0x0E, 0, 0xC6, 0x0E, 0, 0, 0x2C, 0x2E, 0, 0, 0, 0, 0,  0, 0, 0, 0, 0};
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST(DibSection, RefusesWhatIsNotASane24BitBitmap) {
+    struct Case {
+        const char* name;
+        void (*change)(BitmapInfoHeader&);
+    };
+    const Case cases[] = {
+        {"32 bits", [](BitmapInfoHeader& i) { i.biBitCount = 32; }},
+        {"compressed", [](BitmapInfoHeader& i) { i.biCompression = 1; }},
+        {"two planes", [](BitmapInfoHeader& i) { i.biPlanes = 2; }},
+        {"zero width", [](BitmapInfoHeader& i) { i.biWidth = 0; }},
+        {"zero height", [](BitmapInfoHeader& i) { i.biHeight = 0; }},
+        {"height without magnitude", [](BitmapInfoHeader& i) { i.biHeight = INT32_MIN; }},
+        {"absurd width", [](BitmapInfoHeader& i) { i.biWidth = 1 << 20; }},
+    };
+    for (const Case& c : cases) {
+        DibSection dib;
+        ASSERT_TRUE(dib.Create(FrameBitmapInfo()));
+        BitmapInfoHeader info = FrameBitmapInfo();
+        c.change(info);
+        EXPECT_FALSE(dib.Create(info)) << c.name;
+        EXPECT_FALSE(dib.IsValid()) << c.name;  // a refused Create holds nothing
+        EXPECT_TRUE(dib.Span().empty()) << c.name;
+    }
+    DibSection odd;  // rows of 3 pixels are padded from 9 to 12 bytes
+    BitmapInfoHeader info = FrameBitmapInfo();
+    info.biWidth = 3;
+    info.biHeight = -2;
+    ASSERT_TRUE(odd.Create(info));
+    EXPECT_EQ(odd.Span().size(), 24u);
+    EXPECT_EQ(odd.Info().biSizeImage, 24u);
+}
+
+TEST(DibSection, PelsPerMeterTruncatesTowardZeroAndSaturates) {
+    EXPECT_EQ(PelsPerMeterForDpi(96), 3782);  // 3782.4
+    EXPECT_EQ(PelsPerMeterForDpi(500), 19700);
+    EXPECT_EQ(PelsPerMeterForDpi(-1), -39);  // -39.4
+    EXPECT_EQ(PelsPerMeterForDpi(INT32_MAX), INT32_MAX);
+}
+
+// ---- painted pixels -------------------------------------------------------------------------
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "display-window-test";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    static QApplication* app =
+        qApp != nullptr ? qobject_cast<QApplication*>(qApp) : new QApplication(argc, argv);
+    return *app;
+}
+
+// A frame pixel at picture column x and row y (0 = top) holds B = x low byte, G = y low byte,
+// R = 0x80 | y bit 8 << 2 | x bits 8-9; the 0x80 tells a frame pixel from black.
+QRgb Encode(int x, int y) {
+    return qRgb(0x80 | (y >> 8) << 2 | x >> 8, y & 0xff, x & 0xff);
+}
+
+constexpr QRgb kBlack = 0xff000000;
+constexpr QRgb kUntouched = 0xff123456;
+
+class PaintedPreview : public testing::Test {
+  protected:
+    void SetUp() override {
+        App();
+        window = std::make_unique<CDisplayWindow>(nullptr, PreviewView{&running, &settings});
+        ASSERT_TRUE(window->CreateDisplayBitmap());
+        for (int y = 0; y < kFrameHeight; ++y) {
+            uint8_t* row = window->m_pBits + (kFrameHeight - 1 - y) * kFrameStride;  // bottom-up
+            for (int x = 0; x < kFrameWidth; ++x) {
+                const QRgb pixel = Encode(x, y);
+                row[3 * x] = static_cast<uint8_t>(qBlue(pixel));
+                row[3 * x + 1] = static_cast<uint8_t>(qGreen(pixel));
+                row[3 * x + 2] = static_cast<uint8_t>(qRed(pixel));
+            }
+        }
+    }
+
+    void Show(int rotation, int cropWidth, int cropHeight, int offsetX, int offsetY) {
+        window->m_Rotation = rotation;
+        settings.m_CropWidth = cropWidth;
+        settings.m_CropHeight = cropHeight;
+        settings.m_CropOffsetX = offsetX;
+        settings.m_CropOffsetY = offsetY;
+        window->resize(rotation == 0 ? QSize(cropWidth, cropHeight) : QSize(480, 600));
+    }
+
+    // Paints the window into an image that starts out kUntouched everywhere.
+    QImage Paint() {
+        QImage image(window->size(), QImage::Format_RGB32);
+        image.fill(kUntouched);
+        window->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+        return image;
+    }
+
+    // Every window pixel against `expected(X, Y)`; reports the first few mismatches only.
+    template <typename Expected>
+    void ExpectPixels(const QImage& image, Expected expected) {
+        int mismatches = 0;
+        for (int y = 0; y < image.height() && mismatches < 5; ++y) {
+            for (int x = 0; x < image.width() && mismatches < 5; ++x) {
+                const QRgb want = expected(x, y);
+                if (image.pixel(x, y) != want) {
+                    ADD_FAILURE() << "window pixel (" << x << ", " << y << ") is " << std::hex
+                                  << image.pixel(x, y) << ", expected " << want;
+                    ++mismatches;
+                }
+            }
+        }
+    }
+
+    int32_t running = 1;
+    StationSettings settings;
+    std::unique_ptr<CDisplayWindow> window;
+};
+
+TEST_F(PaintedPreview, UprightShowsTheCropRectangleUnscaled) {
+    Show(0, 320, 240, 100, 50);
+    ExpectPixels(Paint(), [](int x, int y) { return Encode(100 + x, 50 + y); });
+}
+
+TEST_F(PaintedPreview, StoppedPreviewPaintsNothing) {
+    Show(0, 320, 240, 100, 50);
+    running = 0;
+    ExpectPixels(Paint(), [](int, int) { return kUntouched; });
+    running = 1;  // the same window paints again once the preview runs
+    EXPECT_EQ(Paint().pixel(0, 0), Encode(100, 50));
+}
+
+TEST_F(PaintedPreview, UnknownRotationPaintsNothing) {
+    Show(3, 480, 600, 0, 20);
+    ExpectPixels(Paint(), [](int, int) { return kUntouched; });
+}
+
+TEST_F(PaintedPreview, Turned90TopRowOfCropBecomesRightmostColumnReadDownwards) {
+    // The turned crop 480 x 600 at (0, 20) is the frame's 600 x 480 rectangle at (20, 0),
+    // shown one to one.
+    Show(1, 480, 600, 0, 20);
+    const QImage image = Paint();
+    for (int y = 0; y < 600; ++y) {
+        ASSERT_EQ(image.pixel(479, y), Encode(20 + y, 0)) << "row " << y;
+    }
+    ExpectPixels(image, [](int x, int y) { return Encode(20 + y, 479 - x); });
+}
+
+TEST_F(PaintedPreview, Turned270IsTheMirrorOfTurned90) {
+    Show(2, 480, 600, 0, 20);
+    const QImage image = Paint();
+    for (int y = 0; y < 600; ++y) {
+        ASSERT_EQ(image.pixel(0, y), Encode(20 + 599 - y, 0)) << "row " << y;
+    }
+    ExpectPixels(image, [](int x, int y) { return Encode(20 + 599 - y, x); });
+}
+
+TEST_F(PaintedPreview, TurnedSmallerCropIsStretchedOverTheWindow) {
+    // Frame rectangle 300 x 240 at (150, 100): every frame pixel covers 2 x 2 window pixels.
+    Show(1, 240, 300, 100, 150);
+    ExpectPixels(Paint(), [](int x, int y) { return Encode(150 + y / 2, 100 + 239 - x / 2); });
+}
+
+TEST_F(PaintedPreview, CropLargerThanFrameShowsTheFrameAndBlackAround) {
+    // Centred, as the layout centres a custom crop wider than the frame.
+    Show(0, 700, 500, -30, -10);
+    ExpectPixels(Paint(), [](int x, int y) {
+        const bool inFrame = x >= 30 && x < 670 && y >= 10 && y < 490;
+        return inFrame ? Encode(x - 30, y - 10) : kBlack;
+    });
+    // Turned, the frame part of it fills the window: the whole frame stretched onto 480 x 600.
+    Show(1, 500, 700, -10, -30);
+    const QImage turned = Paint();
+    EXPECT_EQ(turned.pixel(479, 0), Encode(0, 0));
+    EXPECT_EQ(turned.pixel(0, 0), Encode(0, 479));
+    EXPECT_EQ(turned.pixel(479, 599), Encode(639, 0));
+    EXPECT_EQ(turned.pixel(0, 599), Encode(639, 479));
+}
+
+TEST_F(PaintedPreview, CropOutsideTheFrameShowsBlack) {
+    Show(0, 100, 100, 700, 0);
+    ExpectPixels(Paint(), [](int, int) { return kBlack; });
+}
+
+TEST_F(PaintedPreview, FollowsCropAndRotationChangesBetweenPaints) {
+    Show(0, 320, 240, 100, 50);
+    Paint();
+    Show(0, 320, 240, 0, 0);
+    EXPECT_EQ(Paint().pixel(5, 7), Encode(5, 7));
+    Show(1, 480, 600, 0, 20);
+    EXPECT_EQ(Paint().pixel(479, 0), Encode(20, 0));
+    // The window uncovered by an upright crop smaller than it (before the dialog resizes it).
+    window->m_Rotation = 0;
+    settings.m_CropWidth = 200;
+    settings.m_CropHeight = 100;
+    settings.m_CropOffsetX = settings.m_CropOffsetY = 0;
+    ExpectPixels(Paint(), [](int x, int y) { return x < 200 && y < 100 ? Encode(x, y) : kBlack; });
+}
+
+TEST_F(PaintedPreview, NoBitmapPaintsNothing) {
+    CDisplayWindow bare(nullptr, PreviewView{&running, &settings});
+    bare.resize(64, 48);
+    settings.m_CropWidth = 64;
+    settings.m_CropHeight = 48;
+    QImage image(bare.size(), QImage::Format_RGB32);
+    image.fill(kUntouched);
+    bare.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    EXPECT_EQ(image.pixel(10, 10), kUntouched);
+}
+
+// ---- mouse ----------------------------------------------------------------------------------
+
+class RecordingWindow : public CDisplayWindow {
+  public:
+    using CDisplayWindow::CDisplayWindow;
+    void OnLButtonDblClk(QPoint p) override { events.push_back("dblclk " + Where(p)); }
+    void OnLButtonDown(QPoint p) override { events.push_back("down " + Where(p)); }
+    void OnLButtonUp(QPoint p) override { events.push_back("up " + Where(p)); }
+    static std::string Where(QPoint p) {
+        return std::to_string(p.x()) + "," + std::to_string(p.y());
+    }
+    std::vector<std::string> events;
+};
+
+TEST(DisplayWindowMouse, DoubleClickReplacesTheSecondPress) {
+    App();
+    int32_t running = 1;
+    StationSettings settings;
+    RecordingWindow window(nullptr, PreviewView{&running, &settings});
+    window.resize(480, 600);
+    window.show();
+    // What the window system delivers for a double-click: press, release, double-click, release.
+    const QPoint at(120, 45);
+    QTest::mousePress(&window, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(&window, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(&window, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(&window, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseClick(&window, Qt::RightButton, Qt::NoModifier, QPoint(1, 1));
+    const std::vector<std::string> expected{"down 120,45", "up 120,45", "dblclk 120,45",
+                                            "up 120,45"};
+    EXPECT_EQ(window.events, expected);
+}
+
+}  // namespace
