@@ -40,8 +40,8 @@ class RegistryKey {
     // Opens or creates `path` (for example "Software\\ZelvoCam USB") below the current user.
     explicit RegistryKey(std::string_view path) { Open(path); }
     ~RegistryKey() { Close(); }
-    RegistryKey(RegistryKey&&) noexcept = default;
-    RegistryKey& operator=(RegistryKey&&) noexcept = default;
+    RegistryKey(RegistryKey&& other) noexcept;
+    RegistryKey& operator=(RegistryKey&& other) noexcept;
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 
