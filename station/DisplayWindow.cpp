@@ -160,9 +160,8 @@ void CDisplayWindow::OnPaint() {
     if (layout.rotation < 0 || layout.rotation > 2) {
         return;  // a rotation it cannot show draws nothing
     }
-    QPainter painter(this);
     if (m_Shown.isNull()) {
-        painter.fillRect(rect(), Qt::black);  // the crop lies wholly outside the frame
+        QPainter(this).fillRect(rect(), Qt::black);  // the crop lies wholly outside the frame
         return;
     }
 
@@ -179,16 +178,29 @@ void CDisplayWindow::OnPaint() {
             }
         }
     } else {
+        // Each window column reads one frame row, so going row by row would stride through
+        // the whole frame for every window row. Bands of eight window rows read eight nearby
+        // pixels of a frame row per column and keep eight output rows streaming instead.
+        constexpr int kBand = 8;
         const size_t* rowOffsets = layout.rowOffsetOfColumn.data();
-        for (int row = 0; row < shownHeight; ++row) {
-            const uint8_t* in = frame + layout.columnOffsetOfRow[static_cast<size_t>(row)];
-            auto* out = reinterpret_cast<uint32_t*>(m_Shown.scanLine(row));
+        for (int bandTop = 0; bandTop < shownHeight; bandTop += kBand) {
+            const int bandRows = std::min(kBand, shownHeight - bandTop);
+            uint32_t* out[kBand];
+            size_t columnOffset[kBand];
+            for (int k = 0; k < bandRows; ++k) {
+                out[k] = reinterpret_cast<uint32_t*>(m_Shown.scanLine(bandTop + k));
+                columnOffset[k] = layout.columnOffsetOfRow[static_cast<size_t>(bandTop + k)];
+            }
             for (int column = 0; column < shownWidth; ++column) {
-                out[column] = Rgb32FromBgr(in + rowOffsets[column]);
+                const uint8_t* frameRow = frame + rowOffsets[column];
+                for (int k = 0; k < bandRows; ++k) {
+                    out[k][column] = Rgb32FromBgr(frameRow + columnOffset[k]);
+                }
             }
         }
     }
 
+    QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QRect shown(layout.target, m_Shown.size());
     painter.drawImage(shown.topLeft(), m_Shown);
