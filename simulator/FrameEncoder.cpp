@@ -1,0 +1,161 @@
+// The camera's JPEG frames through libjpeg's raw-data path.
+//
+// The planes are already 4:2:2 YCbCr, so libjpeg is fed them as raw downsampled data and only
+// does the DCT, quantisation and Huffman coding; the raw frame and the JPEG frame are then the
+// same samples. libjpeg writes SOI, the frame and scan headers and EOI; tables are suppressed
+// and the DQT segment is written by us in the camera's form right after SOI.
+#include "simulator/FrameEncoder.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace sim {
+
+namespace {
+
+// ITU-T T.81 Annex K tables K.1 and K.2, in zigzag order.
+constexpr uint16_t kLuminanceZigzag[64] = {
+    16, 11, 12,  14,  12,  10, 16, 14,  13,  14,  18,  17,  16, 19,  24,  40,
+    26, 24, 22,  22,  24,  49, 35, 37,  29,  40,  58,  51,  61, 60,  57,  51,
+    56, 55, 64,  72,  92,  78, 64, 68,  87,  69,  55,  56,  80, 109, 81,  87,
+    95, 98, 103, 104, 103, 62, 77, 113, 121, 112, 100, 120, 92, 101, 103, 99};
+constexpr uint16_t kChrominanceZigzag[64] = {
+    17, 18, 18, 24, 21, 24, 47, 26, 26, 47, 99, 66, 56, 66, 99, 99, 99, 99, 99, 99, 99, 99,
+    99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
+    99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
+
+// Zigzag index -> natural (row-major) index.
+constexpr int kNaturalOrder[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
+                                   12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
+                                   35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+                                   58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
+constexpr int kDqtMarker = 0xDB;
+
+// The camera's quantiser is 8 bits wide: entries above 255 act as 255 and 0 as 1.
+uint8_t QuantEntry(uint16_t entry) {
+    return static_cast<uint8_t>(std::clamp<int>(entry, 1, 255));
+}
+
+// libjpeg reports errors by calling error_exit, which must not return.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+void OnError(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+void OnMessage(j_common_ptr, int) {}
+
+// Destination that appends to a vector.
+struct VectorDestination {
+    jpeg_destination_mgr pub;
+    std::vector<uint8_t>* out;
+};
+constexpr size_t kChunk = 64 * 1024;
+void InitDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    dest->out->resize(kChunk);
+    dest->pub.next_output_byte = dest->out->data();
+    dest->pub.free_in_buffer = dest->out->size();
+}
+boolean EmptyBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    const size_t used = dest->out->size();  // libjpeg hands back a full buffer here
+    dest->out->resize(used + kChunk);
+    dest->pub.next_output_byte = dest->out->data() + used;
+    dest->pub.free_in_buffer = kChunk;
+    return TRUE;
+}
+void TermDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    dest->out->resize(dest->out->size() - dest->pub.free_in_buffer);
+}
+
+}  // namespace
+
+QuantTables DefaultQuantTables() {
+    QuantTables tables{};
+    for (int i = 0; i < 64; ++i) {
+        tables[i] = static_cast<uint16_t>(std::max(2 * kLuminanceZigzag[i] * 25 / 100, 1));
+        tables[64 + i] = static_cast<uint16_t>(std::max(2 * kChrominanceZigzag[i] * 25 / 100, 1));
+    }
+    return tables;
+}
+
+bool EncodeJpegFrame(const YccPlanes& planes, const QuantTables& tables,
+                     std::vector<uint8_t>& frame) {
+    jpeg_compress_struct cinfo{};
+    ErrorManager errors{};
+    cinfo.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = OnError;
+    errors.pub.emit_message = OnMessage;
+    // Nothing with a destructor lives between here and the end of compression.
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    VectorDestination dest{};
+    dest.pub.init_destination = InitDestination;
+    dest.pub.empty_output_buffer = EmptyBuffer;
+    dest.pub.term_destination = TermDestination;
+    dest.out = &frame;
+    cinfo.dest = &dest.pub;
+
+    cinfo.image_width = static_cast<JDIMENSION>(planes.width);
+    cinfo.image_height = static_cast<JDIMENSION>(planes.height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_YCbCr;
+    jpeg_set_defaults(&cinfo);  // also installs the standard Huffman tables
+    jpeg_set_colorspace(&cinfo, JCS_YCbCr);
+    cinfo.write_JFIF_header = FALSE;
+    cinfo.write_Adobe_marker = FALSE;
+    cinfo.raw_data_in = TRUE;
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.comp_info[0].h_samp_factor = 2;
+    cinfo.comp_info[0].v_samp_factor = 1;
+    for (int c = 1; c < 3; ++c) {
+        cinfo.comp_info[c].h_samp_factor = 1;
+        cinfo.comp_info[c].v_samp_factor = 1;
+    }
+
+    unsigned natural[2][64];
+    uint8_t dqt[2 * 65];
+    for (int t = 0; t < 2; ++t) {
+        dqt[65 * t] = static_cast<uint8_t>(t);  // 8-bit precision, table t
+        for (int i = 0; i < 64; ++i) {
+            const uint8_t q = QuantEntry(tables[64 * t + i]);
+            dqt[65 * t + 1 + i] = q;
+            natural[t][kNaturalOrder[i]] = q;
+        }
+        jpeg_add_quant_table(&cinfo, t, natural[t], 100, TRUE);
+    }
+    jpeg_suppress_tables(&cinfo, TRUE);
+    jpeg_start_compress(&cinfo, FALSE);
+    jpeg_write_marker(&cinfo, kDqtMarker, dqt, sizeof dqt);
+
+    const int chromaStride = planes.stride / 2;
+    JSAMPROW yRows[8];
+    JSAMPROW cbRows[8];
+    JSAMPROW crRows[8];
+    JSAMPARRAY data[3] = {yRows, cbRows, crRows};
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int top = static_cast<int>(cinfo.next_scanline);
+        for (int r = 0; r < 8; ++r) {
+            const size_t row = static_cast<size_t>(top + r);  // padded planes hold whole bands
+            yRows[r] = const_cast<JSAMPLE*>(planes.y.data() + row * planes.stride);
+            cbRows[r] = const_cast<JSAMPLE*>(planes.cb.data() + row * chromaStride);
+            crRows[r] = const_cast<JSAMPLE*>(planes.cr.data() + row * chromaStride);
+        }
+        jpeg_write_raw_data(&cinfo, data, 8);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+}  // namespace sim

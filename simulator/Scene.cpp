@@ -1,0 +1,302 @@
+// The booking room: a background by bands, then flat shapes painted back to front, row by row.
+#include "simulator/Scene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace sim {
+
+namespace {
+
+constexpr Reflectance kPalette[kSceneColourCount] = {
+    {0.52f, 0.48f, 0.38f},    // wall
+    {0.36f, 0.33f, 0.26f},    // wall seam
+    {0.16f, 0.09f, 0.05f},    // skirting
+    {0.34f, 0.34f, 0.33f},    // floor, light tile
+    {0.20f, 0.20f, 0.21f},    // floor, dark tile
+    {0.70f, 0.70f, 0.68f},    // ceiling
+    {0.50f, 0.49f, 0.46f},    // moulding
+    {0.40f, 0.46f, 0.55f},    // backdrop
+    {0.06f, 0.07f, 0.09f},    // chart line
+    {0.05f, 0.06f, 0.08f},    // chart digit
+    {0.22f, 0.13f, 0.06f},    // door frame
+    {0.34f, 0.19f, 0.09f},    // door
+    {0.28f, 0.15f, 0.07f},    // door panel
+    {0.62f, 0.48f, 0.16f},    // brass handle
+    {0.75f, 0.75f, 0.73f},    // window frame
+    {1.30f, 1.40f, 1.60f},    // sky: brighter than any wall, so it clips when exposed for the room
+    {0.08f, 0.08f, 0.08f},    // clock rim
+    {0.85f, 0.85f, 0.82f},    // clock face
+    {0.04f, 0.04f, 0.04f},    // clock hands
+    {0.04f, 0.04f, 0.04f},    // card frame
+    {0.86f, 0.86f, 0.86f},    // card white
+    {0.20f, 0.20f, 0.20f},    // card grey
+    {0.03f, 0.03f, 0.03f},    // card black
+    {0.55f, 0.05f, 0.04f},    // card red
+    {0.07f, 0.36f, 0.08f},    // card green
+    {0.04f, 0.08f, 0.50f},    // card blue
+    {0.56f, 0.37f, 0.28f},    // skin
+    {0.46f, 0.29f, 0.21f},    // skin in shade
+    {0.06f, 0.045f, 0.035f},  // hair
+    {0.78f, 0.76f, 0.74f},    // eye white
+    {0.03f, 0.02f, 0.02f},    // pupil
+    {0.42f, 0.10f, 0.10f},    // lips
+    {0.12f, 0.06f, 0.05f},    // nostril
+    {0.08f, 0.17f, 0.33f},    // shirt
+    {0.80f, 0.80f, 0.80f},    // collar
+};
+
+enum class Kind : uint8_t { kRect, kEllipse, kCapsule, kDigit };
+
+// kRect: corners (x0, y0)-(x1, y1). kEllipse: centre (x0, y0), radii (x1, y1).
+// kCapsule: segment (x0, y0)-(x1, y1), radius r. kDigit: lower-left corner (x0, y0), digit in
+// r, drawn from kDigitFont with cells of kDigitCell units.
+struct Shape {
+    Kind kind;
+    SceneColour colour;
+    double x0, y0, x1, y1;
+    double r = 0;
+};
+
+constexpr double kFloorY = -520;
+constexpr double kSkirtingTop = -480;
+constexpr double kMouldingY = 600;
+constexpr double kCeilingY = 612;
+constexpr double kSeamSpacing = 200;
+constexpr double kSeamWidth = 2;
+constexpr double kTile = 80;
+
+constexpr double kFx = kFaceCentre.x;
+constexpr double kFy = kFaceCentre.y;
+
+// Everything but the height chart, back to front.
+constexpr Shape kShapes[] = {
+    {Kind::kRect, kBackdrop, -500, -520, 500, 520},
+    // Door on the left wall.
+    {Kind::kRect, kDoorFrame, -1420, kFloorY, -980, 360},
+    {Kind::kRect, kDoor, -1400, kFloorY, -1000, 340},
+    {Kind::kRect, kDoorPanel, -1360, 60, -1040, 300},
+    {Kind::kRect, kDoorPanel, -1360, -460, -1040, 20},
+    {Kind::kEllipse, kBrass, -1045, -60, 12, 12},
+    // Window on the right wall.
+    {Kind::kRect, kWindowFrame, 1100, -120, 1600, 420},
+    {Kind::kRect, kSky, 1115, 160, 1343, 405},
+    {Kind::kRect, kSky, 1357, 160, 1585, 405},
+    {Kind::kRect, kSky, 1115, -105, 1343, 146},
+    {Kind::kRect, kSky, 1357, -105, 1585, 146},
+    // Clock at ten past ten.
+    {Kind::kEllipse, kClockRim, 820, 300, 64, 64},
+    {Kind::kEllipse, kClockFace, 820, 300, 58, 58},
+    {Kind::kRect, kClockHand, 817, 344, 823, 354},
+    {Kind::kRect, kClockHand, 817, 246, 823, 256},
+    {Kind::kRect, kClockHand, 766, 297, 776, 303},
+    {Kind::kRect, kClockHand, 864, 297, 874, 303},
+    {Kind::kCapsule, kClockHand, 820, 300, 795.8, 314, 3.5},
+    {Kind::kCapsule, kClockHand, 820, 300, 859.8, 323, 2.5},
+    {Kind::kEllipse, kClockHand, 820, 300, 5, 5},
+    // Colour card on the backdrop.
+    {Kind::kRect, kCardFrame, 186, 126, 290, 198},
+    {Kind::kRect, kCardWhite, 190, 162, 222, 194},
+    {Kind::kRect, kCardGrey, 222, 162, 254, 194},
+    {Kind::kRect, kCardBlack, 254, 162, 286, 194},
+    {Kind::kRect, kCardRed, 190, 130, 222, 162},
+    {Kind::kRect, kCardGreen, 222, 130, 254, 162},
+    {Kind::kRect, kCardBlue, 254, 130, 286, 162},
+    // The person.
+    {Kind::kRect, kShirt, kFx - 150, -900, kFx + 150, kFy - 165},
+    {Kind::kEllipse, kShirt, kFx, kFy - 165, 150, 55},
+    {Kind::kEllipse, kCollar, kFx, kFy - 114, 34, 12},
+    {Kind::kRect, kSkinShade, kFx - 24, kFy - 116, kFx + 24, kFy - 50},
+    {Kind::kEllipse, kHair, kFx, kFy + 18, 62, 68},
+    {Kind::kEllipse, kSkin, kFx - 56, kFy + 2, 9, 15},
+    {Kind::kEllipse, kSkin, kFx + 56, kFy + 2, 9, 15},
+    {Kind::kEllipse, kSkin, kFx, kFy, 54, 72},
+    {Kind::kRect, kHair, kFx - 32, kFy + 21, kFx - 10, kFy + 25},
+    {Kind::kRect, kHair, kFx + 10, kFy + 21, kFx + 32, kFy + 25},
+    {Kind::kEllipse, kEyeWhite, kFx - 21, kFy + 12, 11, 5.5},
+    {Kind::kEllipse, kEyeWhite, kFx + 21, kFy + 12, 11, 5.5},
+    {Kind::kEllipse, kPupil, kLeftPupil.x, kLeftPupil.y, kPupilRadius, kPupilRadius},
+    {Kind::kEllipse, kPupil, kRightPupil.x, kRightPupil.y, kPupilRadius, kPupilRadius},
+    {Kind::kEllipse, kSkinShade, kFx, kFy - 6, 7, 14},
+    {Kind::kEllipse, kNostril, kFx - 4, kFy - 17, 2.5, 1.6},
+    {Kind::kEllipse, kNostril, kFx + 4, kFy - 17, 2.5, 1.6},
+    {Kind::kEllipse, kLips, kFx, kFy - 34, 15, 4.5},
+};
+constexpr size_t kChartInsertAt = 1;  // the chart goes on the backdrop, under everything else
+
+// Height chart: 4 units per centimetre, 165 cm at y = 0.
+constexpr double kUnitsPerCm = 4;
+constexpr int kCmAtZero = 165;
+constexpr int kLineFirstCm = 60, kLineLastCm = 280;
+constexpr int kLabelFirstCm = 100, kLabelLastCm = 250;
+constexpr double kChartLeft = -500, kChartRight = 500;
+constexpr double kTickLength = 16;
+
+// 3 x 5 digits, top row first, bit 2 the left column.
+constexpr uint8_t kDigitFont[10][5] = {
+    {7, 5, 5, 5, 7}, {2, 6, 2, 2, 7}, {7, 1, 7, 4, 7}, {7, 1, 7, 1, 7}, {5, 5, 7, 1, 1},
+    {7, 4, 7, 1, 7}, {7, 4, 7, 5, 7}, {7, 1, 2, 2, 2}, {7, 5, 7, 5, 7}, {7, 5, 7, 1, 7},
+};
+constexpr double kDigitCell = 5;
+constexpr double kDigitAdvance = 20;
+
+double ChartY(int cm) {
+    return (cm - kCmAtZero) * kUnitsPerCm;
+}
+
+std::vector<Shape> BuildShapes() {
+    std::vector<Shape> chart;
+    for (int cm = kLineFirstCm; cm <= kLineLastCm; cm += 2) {
+        const double y = ChartY(cm);
+        if (cm % 10 == 0) {
+            chart.push_back({Kind::kRect, kChartLine, kChartLeft, y - 0.75, kChartRight, y + 0.75});
+        } else {
+            chart.push_back(
+                {Kind::kRect, kChartLine, kChartLeft, y - 0.5, kChartLeft + kTickLength, y + 0.5});
+            chart.push_back({Kind::kRect, kChartLine, kChartRight - kTickLength, y - 0.5,
+                             kChartRight, y + 0.5});
+        }
+    }
+    for (int cm = kLabelFirstCm; cm <= kLabelLastCm; cm += 10) {
+        const int digits[3] = {cm / 100, cm / 10 % 10, cm % 10};
+        for (double x : {kChartLeft + 22, kChartRight - 80}) {
+            for (int d = 0; d < 3; ++d) {
+                const double x0 = x + d * kDigitAdvance;
+                chart.push_back({Kind::kDigit, kChartDigit, x0, ChartY(cm) + 4, x0 + 3 * kDigitCell,
+                                 ChartY(cm) + 4 + 5 * kDigitCell, static_cast<double>(digits[d])});
+            }
+        }
+    }
+    std::vector<Shape> shapes(std::begin(kShapes), std::end(kShapes));
+    shapes.insert(shapes.begin() + kChartInsertAt, chart.begin(), chart.end());
+    return shapes;
+}
+
+const std::vector<Shape>& Shapes() {
+    static const std::vector<Shape> shapes = BuildShapes();
+    return shapes;
+}
+
+double FloorDiv(double value, double step) {
+    return std::floor(value / step);
+}
+
+// Extent of a shape, for skipping the ones a row or a picture does not cross.
+struct Extent {
+    double left, bottom, right, top;
+};
+Extent ExtentOf(const Shape& s) {
+    switch (s.kind) {
+        case Kind::kEllipse:
+            return {s.x0 - s.x1, s.y0 - s.y1, s.x0 + s.x1, s.y0 + s.y1};
+        case Kind::kCapsule:
+            return {std::min(s.x0, s.x1) - s.r, std::min(s.y0, s.y1) - s.r,
+                    std::max(s.x0, s.x1) + s.r, std::max(s.y0, s.y1) + s.r};
+        default:
+            return {s.x0, s.y0, s.x1, s.y1};
+    }
+}
+
+// Fills the columns whose centres lie in [xa, xb].
+void FillSpan(double xa, double xb, double left, double upp, SceneColour colour,
+              std::span<uint8_t> row) {
+    const double first = std::ceil((xa - left) / upp - 0.5);
+    const double last = std::floor((xb - left) / upp - 0.5);
+    const double end = static_cast<double>(row.size()) - 1;
+    if (last < 0 || first > end || first > last)
+        return;
+    const size_t a = static_cast<size_t>(std::max(first, 0.0));
+    const size_t b = static_cast<size_t>(std::min(last, end));
+    std::fill(row.begin() + a, row.begin() + b + 1, colour);
+}
+
+double SegmentDistance(double px, double py, const Shape& s) {
+    const double dx = s.x1 - s.x0, dy = s.y1 - s.y0;
+    const double t =
+        std::clamp(((px - s.x0) * dx + (py - s.y0) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    return std::hypot(px - (s.x0 + t * dx), py - (s.y0 + t * dy));
+}
+
+void PaintShape(const Shape& s, double y, double left, double upp, std::span<uint8_t> row) {
+    switch (s.kind) {
+        case Kind::kRect:
+            FillSpan(s.x0, s.x1, left, upp, s.colour, row);
+            return;
+        case Kind::kEllipse: {
+            const double dy = (y - s.y0) / s.y1;
+            const double half = s.x1 * std::sqrt(std::max(0.0, 1.0 - dy * dy));
+            FillSpan(s.x0 - half, s.x0 + half, left, upp, s.colour, row);
+            return;
+        }
+        case Kind::kCapsule: {
+            const double xa = std::min(s.x0, s.x1) - s.r, xb = std::max(s.x0, s.x1) + s.r;
+            const double first = std::max(0.0, std::ceil((xa - left) / upp - 0.5));
+            const double last =
+                std::min(static_cast<double>(row.size()) - 1, std::floor((xb - left) / upp - 0.5));
+            for (double c = first; c <= last; ++c) {
+                if (SegmentDistance(left + (c + 0.5) * upp, y, s) <= s.r) {
+                    row[static_cast<size_t>(c)] = s.colour;
+                }
+            }
+            return;
+        }
+        case Kind::kDigit: {
+            const int line = static_cast<int>(FloorDiv(s.y1 - y, kDigitCell));
+            if (line < 0 || line > 4)
+                return;
+            const uint8_t bits = kDigitFont[static_cast<int>(s.r)][line];
+            for (int col = 0; col < 3; ++col) {
+                if (bits & (4 >> col)) {
+                    FillSpan(s.x0 + col * kDigitCell, s.x0 + (col + 1) * kDigitCell, left, upp,
+                             s.colour, row);
+                }
+            }
+            return;
+        }
+    }
+}
+
+void PaintBackground(double y, double left, double upp, std::span<uint8_t> row) {
+    SceneColour band = kWall;
+    if (y >= kCeilingY) {
+        band = kCeiling;
+    } else if (y >= kMouldingY) {
+        band = kMoulding;
+    } else if (y >= kFloorY && y < kSkirtingTop) {
+        band = kSkirting;
+    }
+    if (band != kWall) {
+        std::fill(row.begin(), row.end(), band);
+        return;
+    }
+    for (size_t c = 0; c < row.size(); ++c) {
+        const double x = left + (static_cast<double>(c) + 0.5) * upp;
+        if (y < kFloorY) {
+            const bool dark = static_cast<int64_t>(FloorDiv(x, kTile) + FloorDiv(y, kTile)) & 1;
+            row[c] = dark ? kFloorDark : kFloorLight;
+        } else {
+            const double inPanel = x - FloorDiv(x, kSeamSpacing) * kSeamSpacing;
+            row[c] = inPanel < kSeamWidth ? kWallSeam : kWall;
+        }
+    }
+}
+
+}  // namespace
+
+std::span<const Reflectance> ScenePalette() {
+    return kPalette;
+}
+
+void PaintSceneRow(double worldY, double left, double unitsPerPixel, std::span<uint8_t> row) {
+    PaintBackground(worldY, left, unitsPerPixel, row);
+    const double right = left + static_cast<double>(row.size()) * unitsPerPixel;
+    for (const Shape& s : Shapes()) {
+        const Extent e = ExtentOf(s);
+        if (worldY < e.bottom || worldY > e.top || e.right < left || e.left > right)
+            continue;
+        PaintShape(s, worldY, left, unitsPerPixel, row);
+    }
+}
+
+}  // namespace sim
