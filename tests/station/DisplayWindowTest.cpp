@@ -15,6 +15,7 @@
 
 #include <array>
 #include <climits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,11 @@ struct ClipCase {
     FrameRect rect;
     FrameRect clipped;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const ClipCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ClipToFrameTest : public testing::TestWithParam<ClipCase> {};
 
