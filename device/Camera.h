@@ -1,0 +1,43 @@
+// The device layer: one camera per process, reached through the installed DriverTransport.
+//
+// Plain functions over one module-level camera state, each returning a result code of
+// device/CameraProperties.h (0 success, 1 not open or failed, 3 unknown property, 5 out of
+// range, 7 refused while streaming, 8 buffer too small). Called only from the user-interface
+// thread; nothing here locks.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "device/CameraProperties.h"
+#include "device/CameraState.h"
+#include "device/DriverTransport.h"
+
+// Longest device path the layer accepts, in UTF-16 units (without the terminator).
+inline constexpr size_t kMaxDevicePathUnits = 511;
+
+// Opens the first camera and programs it from the defaults; 0 also when it already was open.
+int OpenCamera();
+// Stops streaming, closes the device, frees the frame buffers and the decoder. Always 0.
+int CloseCamera();
+// The device path of the first camera; 1 when none is present.
+int FindCameraDevice(std::u16string& path);
+
+// One register transfer each; 1 when the camera is closed or the request fails.
+int ReadRegister(uint16_t reg, uint16_t* value);
+int WriteRegister(uint16_t value, uint16_t reg);
+
+// Properties 1-48 and raw registers 256-511 (see device/CameraProperties.h).
+// `returned` receives the byte (or, for wide texts, character) count.
+int GetCameraProperty(uint32_t id, void* buffer, uint32_t size, uint32_t* returned = nullptr);
+// Ids 1-48 use the low 16 bits of `value`; `length` matters only for raw ids, where a length
+// above 2 needs a payload and so must go through SetCameraPropertyBlock (result 5 here).
+int SetCameraProperty(uint32_t id, uint32_t value, uint32_t length = 0);
+// Raw ids 256-511: a payload of up to 2 bytes is sent as a register write of its
+// little-endian value, a longer one as a block write to that register.
+int SetCameraPropertyBlock(uint32_t id, std::span<const uint8_t> payload);
+
+// One frame into `buffer` in the output format of property 13 at the image size of
+// properties 31 and 32. See device/CameraFrames.cpp for the formats.
+int ReadCameraFrame(std::span<uint8_t> buffer, uint32_t* returned);

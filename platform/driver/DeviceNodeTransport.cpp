@@ -1,0 +1,117 @@
+// Device-node transport: discovery in the device directory, open/ioctl/read/close on the node.
+#include "platform/driver/DeviceNodeTransport.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+#include "device/TextConvert.h"
+
+namespace {
+
+constexpr std::string_view kNodePrefix = "zelvocam";
+
+std::vector<std::string> CameraNodes(const std::string& directory) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(directory.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.starts_with(kNodePrefix))
+            names.emplace_back(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+bool NamesSimulatedCamera(std::string_view setting) {
+    return setting == "sim" || setting.starts_with("sim:");
+}
+
+DeviceNodeTransport::DeviceNodeTransport(std::string deviceDirectory)
+    : directory_(std::move(deviceDirectory)) {}
+
+DeviceNodeTransport::~DeviceNodeTransport() {
+    Close();
+}
+
+bool DeviceNodeTransport::EnumerateFirstDevice(std::u16string& path) {
+    std::string found;
+    if (const char* setting = std::getenv(kDeviceEnvironmentVariable);
+        setting && *setting != '\0') {
+        if (NamesSimulatedCamera(setting))
+            return false;
+        found = setting;
+    } else {
+        const std::vector<std::string> nodes = CameraNodes(directory_);
+        if (nodes.empty())
+            return false;
+        found = directory_ + "/" + nodes.front();
+    }
+    // Paths travel as UTF-16 through the device layer; a name that is not UTF-8 cannot.
+    std::u16string wide;
+    if (!Utf8ToUtf16(found, wide))
+        return false;
+    path = std::move(wide);
+    return true;
+}
+
+bool DeviceNodeTransport::Open(const std::u16string& path) {
+    Close();
+    std::string narrow;
+    if (!Utf16ToUtf8(path, narrow) || narrow.find('\0') != std::string::npos)
+        return false;
+    fd_ = ::open(narrow.c_str(), O_RDWR | O_CLOEXEC);
+    return fd_ >= 0;
+}
+
+bool DeviceNodeTransport::ControlRequest(uint32_t code, std::span<const uint8_t> in,
+                                         std::span<uint8_t> out, uint32_t& returned) {
+    returned = 0;
+    if (fd_ < 0 || in.size() > UINT32_MAX || out.size() > UINT32_MAX)
+        return false;
+    ZelvoCamIoctlArgs args{};
+    args.input = reinterpret_cast<uintptr_t>(in.data());
+    args.inputLength = static_cast<uint32_t>(in.size());
+    args.output = reinterpret_cast<uintptr_t>(out.data());
+    args.outputLength = static_cast<uint32_t>(out.size());
+    int rc;
+    do {
+        rc = ::ioctl(fd_, static_cast<unsigned long>(code), &args);
+    } while (rc < 0 && errno == EINTR);
+    if (rc < 0)
+        return false;
+    returned = std::min(args.returned, args.outputLength);
+    return true;
+}
+
+bool DeviceNodeTransport::ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) {
+    delivered = 0;
+    if (fd_ < 0)
+        return false;
+    const size_t ask = std::min<size_t>(buffer.size(), UINT32_MAX);
+    ssize_t n;
+    do {
+        n = ::read(fd_, buffer.data(), ask);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0)
+        return false;
+    delivered = static_cast<uint32_t>(n);
+    return true;
+}
+
+void DeviceNodeTransport::Close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}

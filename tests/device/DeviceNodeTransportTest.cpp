@@ -1,0 +1,133 @@
+// The device-node transport: discovery in a directory and by ZELVOCAM_DEVICE, and open
+// failures that leave no descriptor behind. Regular files stand in for device nodes.
+#include <gmock/gmock.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "device/Camera.h"
+#include "platform/driver/DeviceNodeTransport.h"
+#include "platform/system/Clock.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int OpenDescriptors() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+class DeviceNodeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (const char* old = std::getenv(kDeviceEnvironmentVariable))
+            saved_ = old;
+        unsetenv(kDeviceEnvironmentVariable);
+        char pattern[] = "/tmp/zelvocam-nodes-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        CloseCamera();
+        InstallDriverTransport(nullptr);
+        fs::remove_all(dir_);
+        if (saved_) {
+            setenv(kDeviceEnvironmentVariable, saved_->c_str(), 1);
+        } else {
+            unsetenv(kDeviceEnvironmentVariable);
+        }
+    }
+
+    std::string Touch(const std::string& name, const std::string& content = "") {
+        const std::string path = dir_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    std::string dir_;
+    std::optional<std::string> saved_;
+    sys::VirtualClock clock;
+    sys::ScopedClock scopedClock{clock};
+};
+
+}  // namespace
+
+TEST_F(DeviceNodeTest, FindsTheFirstCameraNodeInNameOrder) {
+    DeviceNodeTransport transport(dir_);
+    std::u16string path;
+    EXPECT_FALSE(transport.EnumerateFirstDevice(path)) << "empty directory";
+    Touch("video0");
+    Touch("zelvocam1");
+    Touch("zelvocam10");
+    Touch("zelvocam0");
+    ASSERT_TRUE(transport.EnumerateFirstDevice(path));
+    std::string narrow(path.begin(), path.end());
+    EXPECT_EQ(narrow, dir_ + "/zelvocam0");
+}
+
+TEST_F(DeviceNodeTest, EnvironmentChoosesTheDevice) {
+    Touch("zelvocam0");
+    DeviceNodeTransport transport(dir_);
+    std::u16string path;
+    setenv(kDeviceEnvironmentVariable, "/dev/elsewhere", 1);
+    ASSERT_TRUE(transport.EnumerateFirstDevice(path));
+    EXPECT_EQ(path, u"/dev/elsewhere");
+    for (const char* simulated : {"sim", "sim:14", "sim:14,unplug-after=20s"}) {
+        setenv(kDeviceEnvironmentVariable, simulated, 1);
+        EXPECT_FALSE(transport.EnumerateFirstDevice(path)) << simulated;
+    }
+    setenv(kDeviceEnvironmentVariable, "simulator", 1);  // a path, not the simulated camera
+    EXPECT_TRUE(transport.EnumerateFirstDevice(path));
+    setenv(kDeviceEnvironmentVariable, "", 1);  // empty: as if not set
+    ASSERT_TRUE(transport.EnumerateFirstDevice(path));
+    EXPECT_EQ(std::string(path.begin(), path.end()), dir_ + "/zelvocam0");
+}
+
+TEST_F(DeviceNodeTest, MissingOrUnopenableNodeFailsTheOpenWithoutLeaking) {
+    DeviceNodeTransport transport(dir_);
+    InstallDriverTransport(&transport);
+    const int before = OpenDescriptors();
+    for (const std::string& node : {dir_ + "/zelvocam-missing", dir_}) {
+        setenv(kDeviceEnvironmentVariable, node.c_str(), 1);
+        EXPECT_EQ(OpenCamera(), kCameraFailed) << node;
+        EXPECT_FALSE(transport.IsOpen());
+        EXPECT_EQ(OpenDescriptors(), before);
+    }
+    setenv(kDeviceEnvironmentVariable, "sim", 1);
+    EXPECT_EQ(OpenCamera(), kCameraFailed);
+}
+
+TEST_F(DeviceNodeTest, NodeThatIsNotACameraOpensAndClosesCleanly) {
+    // A plain file opens, but refuses every control request: the open goes on with zeroed
+    // information and sensor size, and the close gives the descriptor back.
+    Touch("zelvocam0", "frame bytes");
+    DeviceNodeTransport transport(dir_);
+    InstallDriverTransport(&transport);
+    const int before = OpenDescriptors();
+    ASSERT_EQ(OpenCamera(), kCameraOk);
+    EXPECT_TRUE(transport.IsOpen());
+    EXPECT_EQ(OpenDescriptors(), before + 1);
+    uint16_t value = 0;
+    EXPECT_EQ(ReadRegister(33, &value), kCameraFailed);
+
+    std::vector<uint8_t> buffer(5);
+    uint32_t delivered = 0;
+    ASSERT_TRUE(transport.ReadFrame(buffer, delivered));
+    EXPECT_EQ(delivered, 5u);
+    EXPECT_EQ(std::string(buffer.begin(), buffer.end()), "frame");
+
+    EXPECT_EQ(CloseCamera(), kCameraOk);
+    EXPECT_FALSE(transport.IsOpen());
+    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_FALSE(transport.ReadFrame(buffer, delivered));
+    uint32_t returned = 0;
+    EXPECT_FALSE(transport.ControlRequest(IOCTL_CAMERA_INFO, {}, buffer, returned));
+}
