@@ -132,6 +132,8 @@ constexpr int kLineFirstCm = 60, kLineLastCm = 280;
 constexpr int kLabelFirstCm = 100, kLabelLastCm = 250;
 constexpr double kChartLeft = -500, kChartRight = 500;
 constexpr double kTickLength = 16;
+// Numbers where the camera sees them from its home position, either side of the person.
+constexpr double kLabelLeftX = -296, kLabelRightX = 232;
 
 // 3 x 5 digits, top row first, bit 2 the left column.
 constexpr uint8_t kDigitFont[10][5] = {
@@ -160,7 +162,7 @@ std::vector<Shape> BuildShapes() {
     }
     for (int cm = kLabelFirstCm; cm <= kLabelLastCm; cm += 10) {
         const int digits[3] = {cm / 100, cm / 10 % 10, cm % 10};
-        for (double x : {kChartLeft + 22, kChartRight - 80}) {
+        for (double x : {kLabelLeftX, kLabelRightX}) {
             for (int d = 0; d < 3; ++d) {
                 const double x0 = x + d * kDigitAdvance;
                 chart.push_back({Kind::kDigit, kChartDigit, x0, ChartY(cm) + 4, x0 + 3 * kDigitCell,

@@ -1,0 +1,296 @@
+// The simulated camera through the driver interface itself: the ZELVOCAM_DEVICE syntax, the
+// request protocol, the camera head's answers and motion on the virtual clock, the frames and
+// the faults.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/system/Clock.h"
+#include "simulator/SimulatedCamera.h"
+#include "tests/simulator/SimulatorHost.h"
+
+using simtest::Host;
+using simtest::Picture;
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// The ZELVOCAM_DEVICE value.
+
+struct GoodSetting {
+    const char* name;
+    const char* value;
+    uint16_t model;
+    int64_t unplugAfterUs;
+    double corrupt;
+    bool silent;
+};
+
+class SimulatedCameraSetting : public ::testing::TestWithParam<GoodSetting> {};
+
+TEST_P(SimulatedCameraSetting, IsUnderstood) {
+    const GoodSetting& s = GetParam();
+    std::string error;
+    auto camera = CreateSimulatedCamera(s.value, error);
+    ASSERT_NE(camera, nullptr) << error;
+    EXPECT_EQ(camera->Options().model, s.model);
+    EXPECT_EQ(camera->Options().unplugAfterUs, s.unplugAfterUs);
+    EXPECT_DOUBLE_EQ(camera->Options().corruptRate, s.corrupt);
+    EXPECT_EQ(camera->Options().silentHead, s.silent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SimulatedCameraSetting,
+    ::testing::Values(
+        GoodSetting{"Plain", "sim", 14, -1, 0, false},
+        GoodSetting{"Model2", "sim:2", 2, -1, 0, false},
+        GoodSetting{"AnyModel", "sim:41", 41, -1, 0, false},
+        GoodSetting{"Faults", "sim:14,unplug-after=20s,corrupt=0.05", 14, 20'000'000, 0.05, false},
+        GoodSetting{"Milliseconds", "sim:8,unplug-after=250ms", 8, 250'000, 0, false},
+        GoodSetting{"OptionsWithoutModel", "sim:silent-head,corrupt=1,seed=7", 14, -1, 1, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct BadSetting {
+    const char* name;
+    const char* value;
+};
+
+class SimulatedCameraBadSetting : public ::testing::TestWithParam<BadSetting> {};
+
+TEST_P(SimulatedCameraBadSetting, IsAClearError) {
+    std::string error;
+    EXPECT_EQ(CreateSimulatedCamera(GetParam().value, error), nullptr);
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SimulatedCameraBadSetting,
+    ::testing::Values(BadSetting{"EmptyAfterColon", "sim:"}, BadSetting{"TrailingComma", "sim:14,"},
+                      BadSetting{"ModelTooLarge", "sim:70000"},
+                      BadSetting{"NegativeModel", "sim:-3"},
+                      BadSetting{"ShareAboveOne", "sim:14,corrupt=1.5"},
+                      BadSetting{"DurationWithoutUnit", "sim:14,unplug-after=20"},
+                      BadSetting{"UnknownOption", "sim:14,wobble=1"},
+                      BadSetting{"FlagWithValue", "sim:14,silent-head=yes"},
+                      BadSetting{"ModelNotFirst", "sim:corrupt=0.1,14"},
+                      BadSetting{"NotSim", "simulator"}, BadSetting{"Spaces", "sim: 14"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SimulatedCameraSettingSelect, OnlySimAndSimColonSelectTheSimulator) {
+    EXPECT_TRUE(IsSimulatedCameraSetting("sim"));
+    EXPECT_TRUE(IsSimulatedCameraSetting("sim:2"));
+    EXPECT_FALSE(IsSimulatedCameraSetting("simx"));
+    EXPECT_FALSE(IsSimulatedCameraSetting("/dev/zelvocam0"));
+    EXPECT_FALSE(IsSimulatedCameraSetting(""));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fixture: a camera on the virtual clock, opened.
+
+class SimulatedCameraFixture : public ::testing::Test {
+  protected:
+    explicit SimulatedCameraFixture(const char* setting = "sim") : camera(Make(setting)) {}
+    static std::unique_ptr<SimulatedCamera> Make(const char* setting) {
+        std::string error;
+        return CreateSimulatedCamera(setting, error);
+    }
+    void SetUp() override { ASSERT_TRUE(host.Open()); }
+
+    sys::VirtualClock clock;
+    sys::ScopedClock scoped{clock};
+    std::unique_ptr<SimulatedCamera> camera;
+    Host host{*camera};
+};
+
+// ---------------------------------------------------------------------------------------------
+// The driver protocol.
+
+using SimulatedCameraTransport = SimulatedCameraFixture;
+
+TEST_F(SimulatedCameraTransport, EnumeratesAndOpensOnlyItsOwnPath) {
+    std::u16string path;
+    ASSERT_TRUE(camera->EnumerateFirstDevice(path));
+    EXPECT_EQ(path, u"sim");
+    SimulatedCamera other;
+    EXPECT_FALSE(other.Open(u"/dev/zelvocam0"));
+    uint32_t returned = 0;
+    std::vector<uint8_t> out(2);
+    EXPECT_FALSE(
+        other.ControlRequest(IOCTL_CAMERA_REGISTER, simtest::Header(0, 0x61, 0, 33), out, returned))
+        << "a request before open must fail";
+    camera->Close();
+    EXPECT_EQ(host.Read(33), -1) << "a request after close must fail";
+}
+
+TEST_F(SimulatedCameraTransport, InformationReplyCarriesRecognisableTexts) {
+    std::vector<uint8_t> reply(1542, 0xEE);
+    uint32_t returned = 0;
+    ASSERT_TRUE(camera->ControlRequest(IOCTL_CAMERA_INFO, {}, reply, returned));
+    EXPECT_EQ(returned, 1542u);
+    EXPECT_EQ(reply[2] | reply[3] << 8, 14);
+    std::u16string text;
+    for (size_t i = 4; reply[i] | reply[i + 1]; i += 2)
+        text += char16_t(reply[i] | reply[i + 1] << 8);
+    EXPECT_EQ(text.rfind(u"ZelvoCam", 0), 0u);
+    EXPECT_EQ(reply[1540] | reply[1541], 0) << "every text field ends in a terminator";
+
+    std::vector<uint8_t> small(1541);
+    EXPECT_FALSE(camera->ControlRequest(IOCTL_CAMERA_INFO, {}, small, returned));
+    EXPECT_FALSE(camera->ControlRequest(0x22E008, {}, reply, returned));
+}
+
+TEST_F(SimulatedCameraTransport, RegistersReadBackAndTheSensorSizeIsFixed) {
+    EXPECT_EQ(host.Read(33), 640);
+    EXPECT_EQ(host.Read(34), 480);
+    ASSERT_TRUE(host.Write(200, 0xBEEF));
+    EXPECT_EQ(host.Read(200), 0xBEEF);
+    ASSERT_TRUE(host.Write(33, 1280));
+    EXPECT_EQ(host.Read(33), 640);
+}
+
+TEST_F(SimulatedCameraTransport, MalformedRequestsAreRefused) {
+    uint32_t returned = 0;
+    std::vector<uint8_t> out(2);
+    auto request = [&](std::vector<uint8_t> in, std::span<uint8_t> o) {
+        return camera->ControlRequest(IOCTL_CAMERA_REGISTER, in, o, returned);
+    };
+    EXPECT_FALSE(request({0, 0, 0x61, 0, 0, 0, 33}, out)) << "seven-byte header";
+    EXPECT_FALSE(request(simtest::Header(2, 0x61, 0, 33), out)) << "unknown direction";
+    EXPECT_FALSE(request(simtest::Header(0, 0x60, 0, 33), out)) << "read with the write request";
+    EXPECT_FALSE(request(simtest::Header(0, 0x61, 0, 512), out)) << "register beyond the file";
+    EXPECT_FALSE(request(simtest::Header(0, 0x61, 0, 33), std::span(out).first(1)))
+        << "no room for the value";
+}
+
+TEST_F(SimulatedCameraTransport, BlockWritesAreKeptAndReadBackAsBlocks) {
+    std::vector<uint8_t> tables(256);
+    for (size_t i = 0; i < tables.size(); ++i)
+        tables[i] = static_cast<uint8_t>(i);
+    ASSERT_TRUE(host.WriteBlock(simtest::kQuantTables, tables));
+    std::vector<uint8_t> back(256);
+    uint32_t returned = 0;
+    ASSERT_TRUE(camera->ControlRequest(
+        IOCTL_CAMERA_REGISTER, simtest::Header(0, 0x61, 0, simtest::kQuantTables), back, returned));
+    EXPECT_EQ(returned, 256u);
+    EXPECT_EQ(back, tables);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The camera head.
+
+using SimulatedCameraHead = SimulatedCameraFixture;
+
+TEST_F(SimulatedCameraHead, AnswersLandAShortWhileAfterTheCommand) {
+    host.Command(137, 0, 125);
+    EXPECT_EQ(host.Read(simtest::kArgB), 125) << "read at once: the old contents";
+    clock.AdvanceMs(100);
+    EXPECT_EQ(host.Read(simtest::kArgB), 175);
+}
+
+TEST_F(SimulatedCameraHead, FocusModeFollowsNineAndTen) {
+    auto focus = [&] {
+        host.Command(170);
+        clock.AdvanceMs(100);
+        return host.Read(simtest::kArgA);
+    };
+    EXPECT_EQ(focus(), 2);
+    host.Command(10);
+    EXPECT_EQ(focus(), 1);
+    host.Command(9);
+    EXPECT_EQ(focus(), 2);
+}
+
+struct MotionCase {
+    const char* name;
+    uint16_t code;
+    uint16_t stop;
+    int pan, tilt, zoom;  // after 500 ms
+};
+
+class SimulatedCameraMotion : public SimulatedCameraFixture,
+                              public ::testing::WithParamInterface<MotionCase> {};
+
+TEST_P(SimulatedCameraMotion, RunsAtItsTierUntilStopped) {
+    const MotionCase& m = GetParam();
+    host.Command(m.code);
+    clock.AdvanceMs(500);
+    host.Command(m.stop);
+    clock.AdvanceMs(500);  // stopped: no further motion
+    host.Command(156);
+    clock.AdvanceMs(100);
+    EXPECT_EQ(int16_t(host.Read(simtest::kArgA)), m.pan);
+    EXPECT_EQ(int16_t(host.Read(simtest::kArgB)), m.tilt);
+    host.Command(155);
+    clock.AdvanceMs(100);
+    EXPECT_EQ(host.Read(simtest::kArgA), m.zoom);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tiers, SimulatedCameraMotion,
+    ::testing::Values(MotionCase{"TiltUpSlow", 69, 65, 0, 50, 0},
+                      MotionCase{"TiltDownMedium", 62, 65, 0, -200, 0},
+                      MotionCase{"PanLeftMedium", 63, 65, -200, 0, 0},
+                      MotionCase{"PanRightFast", 76, 65, 600, 0, 0},
+                      MotionCase{"PanLeftFastHitsNoLimitYet", 75, 65, -600, 0, 0},
+                      MotionCase{"ZoomInMedium", 1, 3, 0, 0, 1500},
+                      MotionCase{"ZoomInFast", 23, 3, 0, 0, 3000},
+                      MotionCase{"ZoomOutAtWideStays", 2, 3, 0, 0, 0},
+                      MotionCase{"NudgeRight", 163, 65, 10, 0, 0},
+                      MotionCase{"NudgeDown", 162, 65, 0, -10, 0},
+                      MotionCase{"ZoomStopLeavesTiltRunning", 61, 3, 0, 400, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SimulatedCameraHead, PositionsDriveWithinTheMechanicalLimits) {
+    auto position = [&] {
+        host.Command(156);
+        clock.AdvanceMs(100);
+        return std::pair<int, int>(int16_t(host.Read(simtest::kArgA)),
+                                   int16_t(host.Read(simtest::kArgB)));
+    };
+    host.Command(160, -300, 120);
+    clock.AdvanceMs(1000);
+    EXPECT_EQ(position(), std::pair(-300, 120));
+    host.Command(159, 50, -20);  // relative, signed
+    clock.AdvanceMs(1000);
+    EXPECT_EQ(position(), std::pair(-250, 100));
+    host.Command(76);  // pan right fast for long
+    host.Command(71);  // tilt up fast
+    clock.AdvanceMs(10'000);
+    EXPECT_EQ(position(), std::pair(1700, 500));
+    host.Command(157, 20000);
+    clock.AdvanceMs(5000);
+    host.Command(155);
+    clock.AdvanceMs(100);
+    EXPECT_EQ(host.Read(simtest::kArgA), 15000);
+}
+
+TEST_F(SimulatedCameraHead, ZoomPresetsRoundTrip) {
+    for (int preset : {4321, 0, 15000, 200}) {
+        host.Command(157, preset);
+        clock.AdvanceMs(2500);
+        host.Command(155);
+        clock.AdvanceMs(100);
+        EXPECT_EQ(host.Read(simtest::kArgA), preset);
+    }
+}
+
+class SimulatedCameraZoomOnly : public SimulatedCameraFixture {
+  protected:
+    SimulatedCameraZoomOnly() : SimulatedCameraFixture("sim:26") {}
+};
+
+TEST_F(SimulatedCameraZoomOnly, HasNoPanTiltDriveButZooms) {
+    host.Command(64);
+    host.Command(160, 300, 300);
+    host.Command(157, 3000);
+    clock.AdvanceMs(1000);
+    EXPECT_EQ(camera->HeadPosition().pan, 0);
+    EXPECT_EQ(camera->HeadPosition().tilt, 0);
+    EXPECT_EQ(camera->HeadPosition().zoom, 3000);
+    host.Command(152);
+    clock.AdvanceMs(200);
+    EXPECT_EQ(host.Read(simtest::kArgA), 26);
+}
+
+}  // namespace
