@@ -301,7 +301,7 @@ int main(int argc, char** argv) {
     }
     int32_t otherRotation = 0;
     TransformPreview other(window.m_pBits, &otherRotation, &settings);
-    other.setParent(&dialog);
+    // A window of its own, so its being there changes nothing in how the preview repaints.
     dialog.show();
 
     const std::span<uint8_t> bits(window.m_pBits, kFrameBytes);
@@ -365,10 +365,15 @@ int main(int argc, char** argv) {
     }
     const long before = ResidentKiB();
     const uint64_t allocationsBefore = g_Allocations.load();
+    std::printf("resident KiB every %d ticks:", std::max(1, memoryTicks / 4));
     for (int i = 0; i < memoryTicks; ++i) {
         readFrame();
         window.repaint();
+        if ((i + 1) % std::max(1, memoryTicks / 4) == 0) {
+            std::printf(" %ld", ResidentKiB());
+        }
     }
+    std::printf("\n");
     const uint64_t allocations = g_Allocations.load() - allocationsBefore;
     running = 0;
     const uint64_t stoppedBefore = g_Allocations.load();

@@ -1,0 +1,110 @@
+// Reads the entropy-coded data of a frame bit by bit, most significant bit first, and decodes
+// Huffman symbols from it.
+//
+// A byte FF followed by 00 is a stuffed data byte FF; FF followed by anything else is a marker
+// (a restart, or noise from the camera) and is dropped without touching the DC predictors.
+// Reading never goes past the frame's length: once the data ends the bits read as 0, so a
+// truncated frame decodes as if it were padded with zero bits. An FF that is the very last
+// byte reads as data, as if the stuffing 00 had been cut off with the rest.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "decoder/HuffmanTables.h"
+
+namespace decoder {
+
+class BitReader {
+  public:
+    BitReader(std::span<const uint8_t> data, size_t start)
+        : data_(data.data()), length_(data.size()), position_(start) {}
+
+    // Makes at least 57 bits available (the longest symbol plus its extra bits needs 32).
+    void Fill() {
+        if (count_ <= 56 && position_ + 8 <= length_)
+            FillFast();
+        while (count_ <= 56) {
+            if (position_ >= length_) {
+                // Past the end: the zeros already shifted into the buffer are the padding.
+                count_ = 64;
+                return;
+            }
+            uint64_t byte = data_[position_++];
+            if (byte == 0xFF && position_ < length_) {
+                if (data_[position_++] != 0x00)
+                    continue;
+            }
+            buffer_ |= byte << (56 - count_);
+            count_ += 8;
+        }
+    }
+
+    // Ensures the next symbol and its extra bits can be read without another fill.
+    void FillForSymbol() {
+        if (count_ < 32)
+            Fill();
+    }
+
+    uint32_t Peek(int bits) const { return static_cast<uint32_t>(buffer_ >> (64 - bits)); }
+
+    void Skip(int bits) {
+        buffer_ <<= bits;
+        count_ -= bits;
+    }
+
+    // Reads `size` bits (0-16) and extends them to a signed value the usual way: a leading 0
+    // bit means the value is negative, bits - (2^size - 1).
+    int32_t ReceiveExtended(int size) {
+        if (size == 0)
+            return 0;
+        const int32_t bits = static_cast<int32_t>(Peek(size));
+        Skip(size);
+        return bits < (1 << (size - 1)) ? bits - ((1 << size) - 1) : bits;
+    }
+
+    // Decodes one Huffman symbol. A bit pattern that is no code of the table (only corrupt
+    // data has one) consumes 16 bits and reads as symbol 0.
+    int DecodeSymbol(const HuffmanTable& table) {
+        const uint16_t entry = table.lookup[Peek(kHuffmanLookupBits)];
+        if (entry != 0) {
+            Skip(entry >> 8);
+            return entry & 0xFF;
+        }
+        for (int length = kHuffmanLookupBits + 1; length <= 16; ++length) {
+            const int32_t code = static_cast<int32_t>(Peek(length));
+            if (code <= table.maxCode[length]) {
+                Skip(length);
+                return table.symbols[(table.symbolOffset[length] + code) & 0xFF];
+            }
+        }
+        Skip(16);
+        return 0;
+    }
+
+  private:
+    // Takes whole bytes from an 8-byte window in one step when none of them is FF.
+    void FillFast() {
+        uint64_t word = 0;
+        for (int i = 0; i < 8; ++i)
+            word = (word << 8) | data_[position_ + i];
+        const uint64_t inverted = ~word;
+        const bool hasFF =
+            ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;
+        if (hasFF)
+            return;
+        const int bytes = (63 - count_) >> 3;
+        buffer_ |= (word >> (64 - 8 * bytes)) << (64 - count_ - 8 * bytes);
+        count_ += 8 * bytes;
+        position_ += bytes;
+    }
+
+    const uint8_t* data_;
+    size_t length_;
+    size_t position_;
+    uint64_t buffer_ = 0;  // unread bits, left-aligned
+    int count_ = 0;        // how many of them are valid
+};
+
+}  // namespace decoder

@@ -1,0 +1,66 @@
+// The four Huffman tables the camera codes every frame with (the typical luminance and
+// chrominance DC and AC tables of the JPEG standard, Annex K) and the lookup structure the
+// decoder reads symbols through. The camera never sends its tables, so they are fixed here
+// and built at compile time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace decoder {
+
+// Codes up to this many bits are found by one direct lookup; the rare longer codes are found
+// by walking the canonical code ranges from there on.
+inline constexpr int kHuffmanLookupBits = 9;
+
+struct HuffmanTable {
+    // Indexed by the next kHuffmanLookupBits bits of the stream: (code length << 8) | symbol,
+    // or 0 when the code is longer than the lookup.
+    std::array<uint16_t, 1 << kHuffmanLookupBits> lookup{};
+    // Largest code of each length 1-16 (-1 if there is none), and the index into `symbols`
+    // of the first code of that length minus that code.
+    std::array<int32_t, 17> maxCode{};
+    std::array<int32_t, 17> symbolOffset{};
+    std::array<uint8_t, 256> symbols{};
+};
+
+// Builds the canonical code of a table given as the number of codes of each length 1-16 and
+// the symbols in code order.
+constexpr HuffmanTable BuildHuffmanTable(const std::array<uint8_t, 16>& counts,
+                                         const uint8_t* symbols, int symbolCount) {
+    HuffmanTable table;
+    for (int i = 0; i < symbolCount; ++i)
+        table.symbols[i] = symbols[i];
+    int32_t code = 0;
+    int index = 0;
+    for (int length = 1; length <= 16; ++length) {
+        const int count = counts[length - 1];
+        table.maxCode[length] = count == 0 ? -1 : code + count - 1;
+        table.symbolOffset[length] = index - code;
+        for (int i = 0; i < count; ++i, ++code, ++index) {
+            if (length > kHuffmanLookupBits)
+                continue;
+            // Every lookup index that starts with this code decodes to it.
+            const int spare = kHuffmanLookupBits - length;
+            for (int fill = 0; fill < (1 << spare); ++fill) {
+                table.lookup[(code << spare) | fill] =
+                    static_cast<uint16_t>((length << 8) | symbols[index]);
+            }
+        }
+        code <<= 1;
+    }
+    return table;
+}
+
+extern const HuffmanTable kLuminanceDcTable;
+extern const HuffmanTable kChrominanceDcTable;
+extern const HuffmanTable kLuminanceAcTable;
+extern const HuffmanTable kChrominanceAcTable;
+
+// Zigzag index to natural (row-major) position within an 8x8 block.
+inline constexpr std::array<uint8_t, 64> kZigzagToNatural = {
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+    41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
+}  // namespace decoder

@@ -1,0 +1,297 @@
+// The accurate integer inverse DCT (Loeffler, Ligtenberg and Moschytz factorisation, as in the
+// Independent JPEG Group's accurate integer decoder), so that our samples match a standard
+// decoder's to the byte.
+//
+// Fixed point: the constants are the cosine factors times 2^13 (CONST_BITS). Pass 1 works on
+// columns and keeps 2 extra bits of precision (PASS1_BITS), descaling by 2^(13 - 2); pass 2
+// works on rows and removes those 2 bits, the 2^13 and the factor 8 of the 2-D transform,
+// descaling by 2^(13 + 2 + 3). Descaling rounds by adding half the divisor first.
+//
+// Every quantity has a fixed width, so that the portable and the SSE2 path agree on any input,
+// corrupt ones included: dequantised coefficients and pass-1 results are 16-bit (pass-1
+// results saturate), the sums x0 + x4, x0 - x4, x7 + x3 and x5 + x1 are taken in 16 bits
+// before they are scaled, and everything else is 32-bit arithmetic modulo 2^32. The rotations
+// are written as pairs of products, c1 * a + c2 * b, the form a multiply-add instruction
+// computes. For the camera's real coefficients nothing ever wraps or saturates, and the
+// results are those of the textbook 32-bit transform.
+//
+// The all-zero shortcuts give exactly what the full butterfly would.
+#include "decoder/InverseDct.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace decoder {
+namespace {
+
+constexpr int kConstBits = 13;
+constexpr int kPass1Bits = 2;
+constexpr int kPass1Shift = kConstBits - kPass1Bits;
+constexpr int kPass2Shift = kConstBits + kPass1Bits + 3;
+
+// The twelve cosine factors (x 8192) of the factorisation.
+constexpr int32_t kFix0_298631336 = 2446;
+constexpr int32_t kFix0_390180644 = 3196;
+constexpr int32_t kFix0_541196100 = 4433;
+constexpr int32_t kFix0_765366865 = 6270;
+constexpr int32_t kFix0_899976223 = 7373;
+constexpr int32_t kFix1_175875602 = 9633;
+constexpr int32_t kFix1_501321110 = 12299;
+constexpr int32_t kFix1_847759065 = 15137;
+constexpr int32_t kFix1_961570560 = 16069;
+constexpr int32_t kFix2_053119869 = 16819;
+constexpr int32_t kFix2_562915447 = 20995;
+constexpr int32_t kFix3_072711026 = 25172;
+
+// The rotations as pairs of factors, (first input, second input).
+struct Pair {
+    int32_t a, b;
+};
+// Even part, inputs (x2, x6).
+constexpr Pair kEvenT2 = {kFix0_541196100, kFix0_541196100 - kFix1_847759065};
+constexpr Pair kEvenT3 = {kFix0_541196100 + kFix0_765366865, kFix0_541196100};
+// Odd part: with z3 = x7 + x3 and z4 = x5 + x1, inputs (z3, z4).
+constexpr Pair kOddZ3 = {kFix1_175875602 - kFix1_961570560, kFix1_175875602};
+constexpr Pair kOddZ4 = {kFix1_175875602, kFix1_175875602 - kFix0_390180644};
+// Inputs (x7, x1) and (x5, x3).
+constexpr Pair kOdd0 = {kFix0_298631336 - kFix0_899976223, -kFix0_899976223};
+constexpr Pair kOdd3 = {-kFix0_899976223, kFix1_501321110 - kFix0_899976223};
+constexpr Pair kOdd1 = {kFix2_053119869 - kFix2_562915447, -kFix2_562915447};
+constexpr Pair kOdd2 = {-kFix2_562915447, kFix3_072711026 - kFix2_562915447};
+
+constexpr std::array<uint8_t, 1408> BuildRangeLimit() {
+    std::array<uint8_t, 1408> table{};
+    int at = 256;
+    for (int i = 0; i < 256; ++i)
+        table[at++] = static_cast<uint8_t>(i);
+    for (int i = 0; i < 384; ++i)
+        table[at++] = 255;
+    at += 384;
+    for (int i = 0; i < 128; ++i)
+        table[at++] = static_cast<uint8_t>(i);
+    return table;
+}
+
+inline int16_t Wrap16(int32_t value) {
+    return static_cast<int16_t>(value);
+}
+
+inline int16_t Saturate16(int32_t value) {
+    return static_cast<int16_t>(value < -32768 ? -32768 : (value > 32767 ? 32767 : value));
+}
+
+inline uint8_t Limit(int32_t value) {
+    return kRangeLimit[kRangeLimitCentre + (value & 1023)];
+}
+
+inline uint32_t Rotate(Pair factors, int16_t a, int16_t b) {
+    return static_cast<uint32_t>(factors.a * a + factors.b * b);
+}
+
+// One 8-point butterfly; results before descaling, as 32-bit values modulo 2^32.
+inline void Butterfly(const int16_t x[8], uint32_t out[8]) {
+    const uint32_t e0 = static_cast<uint32_t>(Wrap16(x[0] + x[4])) << kConstBits;
+    const uint32_t e1 = static_cast<uint32_t>(Wrap16(x[0] - x[4])) << kConstBits;
+    const uint32_t t2 = Rotate(kEvenT2, x[2], x[6]);
+    const uint32_t t3 = Rotate(kEvenT3, x[2], x[6]);
+    const uint32_t tmp10 = e0 + t3, tmp13 = e0 - t3, tmp11 = e1 + t2, tmp12 = e1 - t2;
+
+    const int16_t z3 = Wrap16(x[7] + x[3]);
+    const int16_t z4 = Wrap16(x[5] + x[1]);
+    const uint32_t oddZ3 = Rotate(kOddZ3, z3, z4);
+    const uint32_t oddZ4 = Rotate(kOddZ4, z3, z4);
+    const uint32_t o0 = Rotate(kOdd0, x[7], x[1]) + oddZ3;
+    const uint32_t o3 = Rotate(kOdd3, x[7], x[1]) + oddZ4;
+    const uint32_t o1 = Rotate(kOdd1, x[5], x[3]) + oddZ4;
+    const uint32_t o2 = Rotate(kOdd2, x[5], x[3]) + oddZ3;
+
+    out[0] = tmp10 + o3, out[7] = tmp10 - o3;
+    out[1] = tmp11 + o2, out[6] = tmp11 - o2;
+    out[2] = tmp12 + o1, out[5] = tmp12 - o1;
+    out[3] = tmp13 + o0, out[4] = tmp13 - o0;
+}
+
+inline int32_t Descale(uint32_t value, int shift) {
+    return static_cast<int32_t>(value + (1u << (shift - 1))) >> shift;
+}
+
+// The DC-only block: every sample is the same.
+inline void FillDcOnly(const int16_t* coefficients, const uint16_t* quantisation,
+                       uint8_t* samples) {
+    const int16_t dc = Saturate16(Wrap16(coefficients[0] * quantisation[0]) * (1 << kPass1Bits));
+    const uint8_t value = Limit((dc + 16) >> (kPass1Bits + 3));
+    for (int i = 0; i < 64; ++i)
+        samples[i] = value;
+}
+
+}  // namespace
+
+constexpr std::array<uint8_t, 1408> kRangeLimitData = BuildRangeLimit();
+const std::array<uint8_t, 1408> kRangeLimit = kRangeLimitData;
+
+void InverseDctPortable(int16_t* coefficients, const uint16_t* quantisation, int lastIndex,
+                        uint8_t* samples) {
+    if (lastIndex == 0) {
+        FillDcOnly(coefficients, quantisation, samples);
+        return;
+    }
+    int16_t workspace[64];
+    for (int column = 0; column < 8; ++column) {
+        const int16_t* c = coefficients + column;
+        const uint16_t* q = quantisation + column;
+        if ((c[8] | c[16] | c[24] | c[32] | c[40] | c[48] | c[56]) == 0) {
+            const int16_t dc = Saturate16(Wrap16(c[0] * q[0]) * (1 << kPass1Bits));
+            for (int row = 0; row < 8; ++row)
+                workspace[row * 8 + column] = dc;
+            continue;
+        }
+        int16_t x[8];
+        for (int row = 0; row < 8; ++row)
+            x[row] = Wrap16(c[row * 8] * q[row * 8]);
+        uint32_t out[8];
+        Butterfly(x, out);
+        for (int row = 0; row < 8; ++row) {
+            workspace[row * 8 + column] = Saturate16(Descale(out[row], kPass1Shift));
+        }
+    }
+
+    // The coefficients are all read: the samples may now overwrite them.
+    for (int row = 0; row < 8; ++row) {
+        const int16_t* w = workspace + row * 8;
+        uint8_t* line = samples + row * 8;
+        if ((w[1] | w[2] | w[3] | w[4] | w[5] | w[6] | w[7]) == 0) {
+            const uint8_t value = Limit((w[0] + 16) >> (kPass1Bits + 3));
+            for (int i = 0; i < 8; ++i)
+                line[i] = value;
+            continue;
+        }
+        uint32_t out[8];
+        Butterfly(w, out);
+        for (int i = 0; i < 8; ++i)
+            line[i] = Limit(Descale(out[i], kPass2Shift));
+    }
+}
+
+#if defined(__SSE2__)
+namespace {
+
+// Eight lanes of 16 bits; a 32-bit quantity over eight lanes is a pair of registers.
+struct Wide {
+    __m128i low, high;
+};
+
+inline __m128i Factors(Pair pair) {
+    return _mm_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(pair.b) << 16) |
+                                               (static_cast<uint32_t>(pair.a) & 0xFFFF)));
+}
+
+inline Wide RotateLanes(Pair pair, __m128i a, __m128i b) {
+    const __m128i factors = Factors(pair);
+    return {_mm_madd_epi16(_mm_unpacklo_epi16(a, b), factors),
+            _mm_madd_epi16(_mm_unpackhi_epi16(a, b), factors)};
+}
+
+inline Wide Add(Wide a, Wide b) {
+    return {_mm_add_epi32(a.low, b.low), _mm_add_epi32(a.high, b.high)};
+}
+inline Wide Subtract(Wide a, Wide b) {
+    return {_mm_sub_epi32(a.low, b.low), _mm_sub_epi32(a.high, b.high)};
+}
+
+// A 16-bit value times 2^13, widened.
+inline Wide ScaledUp(__m128i value) {
+    return {_mm_srai_epi32(_mm_unpacklo_epi16(_mm_setzero_si128(), value), 16 - kConstBits),
+            _mm_srai_epi32(_mm_unpackhi_epi16(_mm_setzero_si128(), value), 16 - kConstBits)};
+}
+
+inline void ButterflyLanes(const __m128i x[8], Wide out[8]) {
+    const Wide e0 = ScaledUp(_mm_add_epi16(x[0], x[4]));
+    const Wide e1 = ScaledUp(_mm_sub_epi16(x[0], x[4]));
+    const Wide t2 = RotateLanes(kEvenT2, x[2], x[6]);
+    const Wide t3 = RotateLanes(kEvenT3, x[2], x[6]);
+    const Wide tmp10 = Add(e0, t3), tmp13 = Subtract(e0, t3);
+    const Wide tmp11 = Add(e1, t2), tmp12 = Subtract(e1, t2);
+
+    const __m128i z3 = _mm_add_epi16(x[7], x[3]);
+    const __m128i z4 = _mm_add_epi16(x[5], x[1]);
+    const Wide oddZ3 = RotateLanes(kOddZ3, z3, z4);
+    const Wide oddZ4 = RotateLanes(kOddZ4, z3, z4);
+    const Wide o0 = Add(RotateLanes(kOdd0, x[7], x[1]), oddZ3);
+    const Wide o3 = Add(RotateLanes(kOdd3, x[7], x[1]), oddZ4);
+    const Wide o1 = Add(RotateLanes(kOdd1, x[5], x[3]), oddZ4);
+    const Wide o2 = Add(RotateLanes(kOdd2, x[5], x[3]), oddZ3);
+
+    out[0] = Add(tmp10, o3), out[7] = Subtract(tmp10, o3);
+    out[1] = Add(tmp11, o2), out[6] = Subtract(tmp11, o2);
+    out[2] = Add(tmp12, o1), out[5] = Subtract(tmp12, o1);
+    out[3] = Add(tmp13, o0), out[4] = Subtract(tmp13, o0);
+}
+
+inline __m128i DescaleLanes(Wide value, int shift) {
+    const __m128i rounding = _mm_set1_epi32(1 << (shift - 1));
+    return _mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(value.low, rounding), shift),
+                           _mm_srai_epi32(_mm_add_epi32(value.high, rounding), shift));
+}
+
+// The range-limit table in lanes: keep the low 10 bits as a signed value, add 128, clamp.
+inline __m128i LimitLanes(Wide value) {
+    const __m128i rounding = _mm_set1_epi32(1 << (kPass2Shift - 1));
+    auto tenBits = [&](__m128i v) {
+        const __m128i descaled = _mm_srai_epi32(_mm_add_epi32(v, rounding), kPass2Shift);
+        return _mm_srai_epi32(_mm_slli_epi32(descaled, 22), 22);
+    };
+    return _mm_add_epi16(_mm_packs_epi32(tenBits(value.low), tenBits(value.high)),
+                         _mm_set1_epi16(128));
+}
+
+inline void Transpose(__m128i v[8]) {
+    const __m128i a0 = _mm_unpacklo_epi16(v[0], v[1]), a1 = _mm_unpackhi_epi16(v[0], v[1]);
+    const __m128i a2 = _mm_unpacklo_epi16(v[2], v[3]), a3 = _mm_unpackhi_epi16(v[2], v[3]);
+    const __m128i a4 = _mm_unpacklo_epi16(v[4], v[5]), a5 = _mm_unpackhi_epi16(v[4], v[5]);
+    const __m128i a6 = _mm_unpacklo_epi16(v[6], v[7]), a7 = _mm_unpackhi_epi16(v[6], v[7]);
+    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
+    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
+    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
+    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
+    v[0] = _mm_unpacklo_epi64(b0, b4), v[1] = _mm_unpackhi_epi64(b0, b4);
+    v[2] = _mm_unpacklo_epi64(b1, b5), v[3] = _mm_unpackhi_epi64(b1, b5);
+    v[4] = _mm_unpacklo_epi64(b2, b6), v[5] = _mm_unpackhi_epi64(b2, b6);
+    v[6] = _mm_unpacklo_epi64(b3, b7), v[7] = _mm_unpackhi_epi64(b3, b7);
+}
+
+}  // namespace
+
+void InverseDctSse2(int16_t* coefficients, const uint16_t* quantisation, int lastIndex,
+                    uint8_t* samples) {
+    if (lastIndex == 0) {
+        FillDcOnly(coefficients, quantisation, samples);
+        return;
+    }
+    // Pass 1: each lane is a column, each register a row of the block.
+    __m128i x[8];
+    for (int row = 0; row < 8; ++row) {
+        x[row] = _mm_mullo_epi16(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + 8 * row)),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantisation + 8 * row)));
+    }
+    Wide out[8];
+    ButterflyLanes(x, out);
+    for (int row = 0; row < 8; ++row)
+        x[row] = DescaleLanes(out[row], kPass1Shift);
+
+    // Pass 2: transposed, each lane is a row and each register a column.
+    Transpose(x);
+    ButterflyLanes(x, out);
+    __m128i columns[8];
+    for (int column = 0; column < 8; ++column)
+        columns[column] = LimitLanes(out[column]);
+    Transpose(columns);
+    for (int row = 0; row < 8; row += 2) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * row),
+                         _mm_packus_epi16(columns[row], columns[row + 1]));
+    }
+}
+#endif
+
+}  // namespace decoder

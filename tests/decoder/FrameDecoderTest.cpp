@@ -1,0 +1,379 @@
+// The decoder's handling of the camera's frame structure: lifecycle, what the parser refuses,
+// state kept across frames, the safety rules, the output modes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#include "decoder/FrameDecoder.h"
+#include "decoder/FrameDecoderState.h"
+#include "decoder/InverseDct.h"
+#include "decoder/MacroblockWriters.h"
+#include "tests/decoder/TestFrames.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes QuantisationSegment() {
+    Bytes segment = {0xFF, 0xDB, 0x00, 0x84, 0x00};
+    segment.insert(segment.end(), 64, 1);
+    segment.push_back(0x01);
+    segment.insert(segment.end(), 64, 1);
+    return segment;
+}
+
+Bytes FrameHeader(int width, int height, uint8_t precision = 8, uint8_t lumaSampling = 0x21) {
+    return {0xFF,
+            0xC0,
+            0x00,
+            0x11,
+            precision,
+            uint8_t(height >> 8),
+            uint8_t(height),
+            uint8_t(width >> 8),
+            uint8_t(width),
+            0x03,
+            0x01,
+            lumaSampling,
+            0x00,
+            0x02,
+            0x11,
+            0x01,
+            0x03,
+            0x11,
+            0x01};
+}
+
+const Bytes kScanHeader = {0xFF, 0xDA, 0x00, 0x0C, 0x03, 0x01, 0x00,
+                           0x02, 0x11, 0x03, 0x11, 0x00, 0x3F, 0x00};
+
+// Entropy-coded bytes from a string of code bits ('0' and '1'; anything else is ignored),
+// padded with 1 bits and with every FF stuffed, as an encoder writes them.
+Bytes EntropyBytes(const std::string& bits) {
+    std::string clean;
+    for (char c : bits) {
+        if (c == '0' || c == '1')
+            clean += c;
+    }
+    while (clean.size() % 8 != 0)
+        clean += '1';
+    Bytes bytes;
+    for (size_t i = 0; i < clean.size(); i += 8) {
+        bytes.push_back(static_cast<uint8_t>(std::stoi(clean.substr(i, 8), nullptr, 2)));
+        if (bytes.back() == 0xFF)
+            bytes.push_back(0x00);
+    }
+    return bytes;
+}
+
+Bytes CameraFrame(int width, int height, const std::string& bits, const Bytes& frameHeader = {}) {
+    Bytes frame = {0xFF, 0xD8};
+    const Bytes dqt = QuantisationSegment();
+    const Bytes sof = frameHeader.empty() ? FrameHeader(width, height) : frameHeader;
+    frame.insert(frame.end(), dqt.begin(), dqt.end());
+    frame.insert(frame.end(), sof.begin(), sof.end());
+    frame.insert(frame.end(), kScanHeader.begin(), kScanHeader.end());
+    const Bytes entropy = EntropyBytes(bits);
+    frame.insert(frame.end(), entropy.begin(), entropy.end());
+    frame.push_back(0xFF);
+    frame.push_back(0xD9);
+    return frame;
+}
+
+// One macroblock whose every coefficient and DC difference is zero: luminance DC size 0 is
+// "00" and its end of block "1010"; both chrominance codes are "00".
+const std::string kGreyMacroblock = "00 1010 00 1010 00 00 00 00 ";
+
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+struct Decoder {
+    explicit Decoder(int mode = kDecodeModeYuyv) { EXPECT_EQ(CreateFrameDecoder(mode, &d), 0); }
+    ~Decoder() { DestroyFrameDecoder(&d); }
+    int Parse(const Bytes& frame) { return ParseFrame(d, frame, &width, &height); }
+    FrameDecoder* d = nullptr;
+    int width = -1, height = -1;
+};
+
+Bytes Decode(const Bytes& frame, int mode = kDecodeModeYuyv, uint8_t fill = 0xEE) {
+    Decoder decoder(mode);
+    EXPECT_EQ(decoder.Parse(frame), 0);
+    Bytes out(static_cast<size_t>(decoder.width) * decoder.height * (mode <= 2 ? 2 : 3), fill);
+    EXPECT_EQ(DecodeFrame(decoder.d, out), 0);
+    return out;
+}
+
+Bytes EncodedScene(testframes::Scene scene, int width, int height, int quality = 75) {
+    return testframes::EncodeCameraFrame(testframes::RenderScene(scene, width, height), width,
+                                         height, quality);
+}
+
+TEST(FrameDecoderLifecycle, UnknownModesAndEmptyReferencesAreRefused) {
+    for (int mode : {0, 5, -1}) {
+        FrameDecoder* decoder = nullptr;
+        EXPECT_EQ(CreateFrameDecoder(mode, &decoder), 2) << "mode " << mode;
+        EXPECT_EQ(decoder, nullptr);
+    }
+    FrameDecoder* decoder = nullptr;
+    ASSERT_EQ(CreateFrameDecoder(kDecodeModeYuyv, &decoder), 0);
+    EXPECT_EQ(DestroyFrameDecoder(&decoder), 0);
+    EXPECT_EQ(decoder, nullptr);
+    EXPECT_EQ(DestroyFrameDecoder(&decoder), 1);
+    Bytes out(16);
+    EXPECT_EQ(DecodeFrame(nullptr, out), 1);
+}
+
+TEST(FrameDecoder, ZeroCoefficientsDecodeToMidGrey) {
+    const Bytes out = Decode(CameraFrame(640, 480, Repeat(kGreyMacroblock, 40 * 60)));
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 128; }));
+}
+
+struct RejectedFrame {
+    const char* name;
+    Bytes frame;
+};
+
+class ParseRejects : public ::testing::TestWithParam<RejectedFrame> {};
+
+TEST_P(ParseRejects, WithResultOne) {
+    Decoder decoder;
+    EXPECT_EQ(decoder.Parse(GetParam().frame), 1);
+}
+
+Bytes WithSegmentAfterStart(Bytes segment) {
+    Bytes frame = CameraFrame(16, 8, kGreyMacroblock);
+    frame.insert(frame.begin() + 2, segment.begin(), segment.end());
+    return frame;
+}
+
+Bytes ProgressiveHeader() {
+    Bytes header = FrameHeader(16, 8);
+    header[1] = 0xC2;
+    return header;
+}
+
+Bytes Truncated(size_t length) {
+    Bytes frame = CameraFrame(16, 8, kGreyMacroblock);
+    frame.resize(length);
+    return frame;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CameraStream, ParseRejects,
+    ::testing::Values(
+        RejectedFrame{"MissingStartOfImage", Bytes{0xFF, 0xD9, 0xFF, 0xDA, 0x00, 0x0C}},
+        RejectedFrame{"HuffmanTableSegment", WithSegmentAfterStart({0xFF, 0xC4, 0x00, 0x02})},
+        RejectedFrame{"RestartInterval",
+                      WithSegmentAfterStart({0xFF, 0xDD, 0x00, 0x04, 0x00, 0x01})},
+        RejectedFrame{"ProgressiveFrame", WithSegmentAfterStart(ProgressiveHeader())},
+        RejectedFrame{"FillByteBetweenSegments", WithSegmentAfterStart({0xFF})},
+        RejectedFrame{"EndsBeforeScanHeader", Truncated(2 + 134 + 19)},
+        RejectedFrame{"EndsInsideSegmentLength", Truncated(2 + 134 + 3)},
+        RejectedFrame{"OnlyStartOfImage", Bytes{0xFF, 0xD8}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FrameDecoder, FrameHeaderThatFailsItsChecksKeepsThePreviousState) {
+    const Bytes good = EncodedScene(testframes::Scene::kFace, 48, 16);
+    const Bytes expected = Decode(good);
+    struct BadHeader {
+        const char* name;
+        Bytes header;
+    };
+    const BadHeader cases[] = {
+        {"TwelveBitPrecision", FrameHeader(640, 480, 12)},
+        {"LumaSampledOneByOne", FrameHeader(640, 480, 8, 0x11)},
+        {"QuantisationTableFour",
+         [] {
+             Bytes h = FrameHeader(640, 480);
+             h[12] = 4;
+             return h;
+         }()},
+    };
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.name);
+        Decoder decoder;
+        ASSERT_EQ(decoder.Parse(good), 0);
+        // The same picture, re-parsed through a frame whose header is not the camera's form.
+        Bytes frame = good;
+        const Bytes marker = {0xFF, 0xC0};
+        auto at = std::search(frame.begin(), frame.end(), marker.begin(), marker.end());
+        ASSERT_NE(at, frame.end());
+        std::copy(bad.header.begin(), bad.header.end(), at);
+        ASSERT_EQ(decoder.Parse(frame), 0);
+        EXPECT_EQ(decoder.width, 48);
+        EXPECT_EQ(decoder.height, 16);
+        Bytes out(expected.size(), 0xEE);
+        ASSERT_EQ(DecodeFrame(decoder.d, out), 0);
+        EXPECT_EQ(out, expected);
+    }
+}
+
+TEST(FrameDecoderSafety, PictureLargerThanTheOutputIsRefusedUntouched) {
+    Decoder decoder;
+    ASSERT_EQ(decoder.Parse(CameraFrame(640, 480, Repeat(kGreyMacroblock, 40 * 60))), 0);
+    Bytes out(320 * 240 * 2, 0xEE);
+    EXPECT_EQ(DecodeFrame(decoder.d, out), 1);
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 0xEE; }));
+}
+
+TEST(FrameDecoderSafety, WiderHeaderFromAFailedParseIsNotDecoded) {
+    Decoder decoder;
+    ASSERT_EQ(decoder.Parse(CameraFrame(16, 8, kGreyMacroblock)), 0);
+    // A 640-wide header is taken, but the frame ends before its scan header.
+    Bytes wide = CameraFrame(640, 8, "");
+    wide.resize(2 + 134 + 19);
+    EXPECT_EQ(decoder.Parse(wide), 1);
+    Bytes out(640 * 8 * 2, 0xEE);
+    EXPECT_EQ(DecodeFrame(decoder.d, out), 1);
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 0xEE; }));
+}
+
+TEST(FrameDecoderSafety, ZeroRunPastTheLastCoefficientEndsTheBlock) {
+    // Luminance block 1: DC size 0, three runs of 16 zeros (k = 49), then run 15 with a 10-bit
+    // value 1023 ("1111111111111110" and ten 1 bits), which would carry k to 64. Ending the
+    // block there leaves it flat; storing the value anywhere would not.
+    const std::string overrun =
+        "00 11111111001 11111111001 11111111001 1111111111111110 "
+        "1111111111";
+    const Bytes out = Decode(CameraFrame(16, 8, overrun + "00 1010 00 00 00 00"));
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 128; }));
+}
+
+TEST(FrameDecoderSafety, PartialMacroblocksAndLinesAreLeftUntouched) {
+    const Bytes out = Decode(EncodedScene(testframes::Scene::kFace, 40, 12));
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            const bool decoded = x < 32 && y < 8;
+            const uint8_t luma = out[(y * 40 + x) * 2];
+            if (!decoded) {
+                EXPECT_EQ(luma, 0xEE) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(FrameDecoderStream, TruncatedDataDecodesAsIfPaddedWithZeroBits) {
+    Bytes frame = EncodedScene(testframes::Scene::kNoise, 64, 32);
+    frame.resize(frame.size() * 2 / 3);
+    Bytes padded = frame;
+    padded.insert(padded.end(), 4096, 0x00);
+    // Exactly sized, so a read past the end shows under the address sanitizer.
+    Bytes exact(frame);
+    EXPECT_EQ(Decode(exact), Decode(padded));
+}
+
+TEST(FrameDecoderStream, MarkersInsideTheEntropyDataAreDropped) {
+    const Bytes frame = EncodedScene(testframes::Scene::kFace, 64, 32);
+    // Put a restart marker in the middle of the entropy data, between two whole bytes.
+    size_t at = frame.size() / 2;
+    while (frame[at - 1] == 0xFF || frame[at] == 0x00)
+        ++at;
+    Bytes withMarker = frame;
+    const Bytes marker = {0xFF, 0xD3};
+    withMarker.insert(withMarker.begin() + static_cast<ptrdiff_t>(at), marker.begin(),
+                      marker.end());
+    EXPECT_EQ(Decode(withMarker), Decode(frame));
+}
+
+TEST(FrameDecoderStream, StateCarriesAcrossFramesOfDifferentSizes) {
+    const Bytes small = EncodedScene(testframes::Scene::kEdges, 16, 8, 95);
+    const Bytes large = EncodedScene(testframes::Scene::kFace, 320, 240, 50);
+    Decoder decoder;
+    for (const Bytes* frame : {&small, &large, &small, &large}) {
+        ASSERT_EQ(decoder.Parse(*frame), 0);
+        Bytes out(static_cast<size_t>(decoder.width) * decoder.height * 2, 0xEE);
+        ASSERT_EQ(DecodeFrame(decoder.d, out), 0);
+        EXPECT_EQ(out, Decode(*frame));
+    }
+}
+
+// Modes 2 to 4 rearrange and convert exactly the samples of mode 1.
+TEST(FrameDecoderModes, OtherModesCarryTheSameSamples) {
+    const int width = 48, height = 16;
+    const Bytes frame = EncodedScene(testframes::Scene::kGradient, width, height);
+    const Bytes yuyv = Decode(frame, kDecodeModeYuyv);
+    const Bytes uyvy = Decode(frame, kDecodeModeUyvy);
+    const Bytes bgr = Decode(frame, kDecodeModeBgrBottomUp);
+    const Bytes rgb = Decode(frame, kDecodeModeRgbBottomUp);
+    auto clamp = [](int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); };
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const size_t pair = (static_cast<size_t>(y) * width + (x & ~1)) * 2;
+            const int luma = yuyv[pair + (x & 1) * 2], cb = yuyv[pair + 1], cr = yuyv[pair + 3];
+            ASSERT_EQ(uyvy[pair + (x & 1) * 2 + 1], luma);
+            ASSERT_EQ(uyvy[pair], cb);
+            ASSERT_EQ(uyvy[pair + 2], cr);
+            const int scaled = 1192 * (luma - 16);
+            const int b = clamp((scaled + 2066 * (cb - 128)) >> 10);
+            const int g = clamp((scaled - 832 * (cr - 128) - 400 * (cb - 128)) >> 10);
+            const int r = clamp((scaled + 1634 * (cr - 128)) >> 10);
+            const size_t at = (static_cast<size_t>(height - 1 - y) * width + x) * 3;
+            ASSERT_EQ(bgr[at], b) << x << "," << y;
+            ASSERT_EQ(bgr[at + 1], g);
+            ASSERT_EQ(bgr[at + 2], r);
+            ASSERT_EQ(rgb[at], r);
+            ASSERT_EQ(rgb[at + 2], b);
+        }
+    }
+}
+
+#if defined(__SSE2__)
+// The vector transform must give the portable one's bytes for any block, corrupt ones with
+// wrapping and saturating values included.
+TEST(VectorPaths, InverseDctMatchesThePortableOne) {
+    std::mt19937 random(11);
+    struct Range {
+        const char* name;
+        int coefficientLimit, quantLimit, usedIndices;
+    };
+    const Range ranges[] = {{"CameraLike", 64, 64, 20},
+                            {"Dense", 1024, 255, 64},
+                            {"Extreme", 32767, 65535, 64},
+                            {"FirstColumnOnly", 2047, 255, 1}};
+    for (const Range& range : ranges) {
+        SCOPED_TRACE(range.name);
+        for (int trial = 0; trial < 2000; ++trial) {
+            int16_t coefficients[64] = {};
+            uint16_t quantisation[64];
+            for (int i = 0; i < 64; ++i) {
+                quantisation[i] = static_cast<uint16_t>(1 + random() % range.quantLimit);
+            }
+            for (int i = 0; i < range.usedIndices; ++i) {
+                const int at = range.usedIndices == 1 ? 8 * (random() % 8) : i;
+                coefficients[at] = static_cast<int16_t>(
+                    static_cast<int>(random() % (2 * range.coefficientLimit + 1)) -
+                    range.coefficientLimit);
+            }
+            int16_t portable[64], vector[64];
+            std::copy(std::begin(coefficients), std::end(coefficients), portable);
+            std::copy(std::begin(coefficients), std::end(coefficients), vector);
+            decoder::InverseDctPortable(portable, quantisation, 63,
+                                        reinterpret_cast<uint8_t*>(portable));
+            decoder::InverseDctSse2(vector, quantisation, 63, reinterpret_cast<uint8_t*>(vector));
+            ASSERT_TRUE(std::equal(reinterpret_cast<uint8_t*>(portable),
+                                   reinterpret_cast<uint8_t*>(portable) + 64,
+                                   reinterpret_cast<uint8_t*>(vector)))
+                << "trial " << trial;
+        }
+    }
+}
+
+TEST(VectorPaths, PackerMatchesThePortableOne) {
+    std::mt19937 random(3);
+    uint8_t macroblock[decoder::kMacroblockBytes];
+    for (auto& byte : macroblock)
+        byte = static_cast<uint8_t>(random());
+    uint8_t portable[8 * 40] = {}, vector[8 * 40] = {};
+    decoder::PackYuyvPortable(macroblock, portable, 40);
+    decoder::PackYuyvSse2(macroblock, vector, 40);
+    EXPECT_TRUE(std::equal(std::begin(portable), std::end(portable), std::begin(vector)));
+}
+#endif
+
+}  // namespace
