@@ -101,6 +101,8 @@ struct StationSettings {
     int32_t m_ScreenHeight = 0;
     int32_t m_CropOffsetX = 0;
     int32_t m_CropOffsetY = 0;
+
+    friend bool operator==(const StationSettings&, const StationSettings&) = default;
 };
 
 struct ScreenSize {

@@ -11,6 +11,8 @@
 
 namespace {
 
+bool flushToDisk = true;
+
 std::string Describe(const char* what, const std::filesystem::path& p, int err) {
     return std::string(what) + " " + p.string() + ": " + std::strerror(err);
 }
@@ -73,6 +75,14 @@ bool MakeFolders(const std::filesystem::path& folder, std::string& error) {
     return true;
 }
 
+void SetFlushToDisk(bool flush) {
+    flushToDisk = flush;
+}
+
+bool FlushToDisk() {
+    return flushToDisk;
+}
+
 std::string TemporaryFilePrefix(const std::filesystem::path& file) {
     return file.filename().string() + ".tmp.";
 }
@@ -98,18 +108,20 @@ bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view c
         return fail("cannot set the mode of", name.data());
     if (!WriteAll(tmp.get(), contents))
         return fail("cannot write", name.data());
-    if (::fsync(tmp.get()) != 0)
+    if (flushToDisk && ::fsync(tmp.get()) != 0)
         return fail("cannot flush", name.data());
     if (tmp.Release() != 0)
         return fail("cannot close", name.data());
     if (::rename(name.data(), file.c_str()) != 0)
         return fail("cannot rename over", file);
 
-    // The rename is durable only once the folder's entry is on the disk too.
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0 || ::fsync(dir.get()) != 0) {
-        error = Describe("cannot flush folder", folder, errno);
-        return false;
+    // The rename is durable only once the folder's entry is on the disk too. The new file is in
+    // place whatever happens here (some file systems cannot flush a folder), so this is not a
+    // failure of the replacement.
+    if (flushToDisk) {
+        Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.get() >= 0)
+            ::fsync(dir.get());
     }
     return true;
 }

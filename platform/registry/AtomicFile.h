@@ -15,8 +15,15 @@
 bool MakeFolders(const std::filesystem::path& folder, std::string& error);
 
 // Replaces (or creates) `file` with `contents`, mode 0600.
+//
+// The flushes to the disk are what make the replacement survive a power loss; a process that
+// is killed loses nothing without them. Tests that only kill processes or read the files back
+// may turn them off to stay fast; the program never does.
 bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view contents,
                            std::string& error);
+
+void SetFlushToDisk(bool flush);
+bool FlushToDisk();
 
 // The prefix of the temporary files ReplaceFileAtomically leaves behind when it is killed.
 std::string TemporaryFilePrefix(const std::filesystem::path& file);

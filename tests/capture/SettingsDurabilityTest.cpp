@@ -1,0 +1,225 @@
+// Saving survives being killed at any moment: the key file always reads whole, holding for
+// every value either what the interrupted save wrote or what the save before it wrote.
+#include <poll.h>
+#include <signal.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "capture/StationSettings.h"
+#include "platform/registry/AtomicFile.h"
+#include "platform/registry/RegistryKey.h"
+#include "tests/platform/TempConfigHome.h"
+
+namespace {
+
+using S = StationSettings;
+
+// Generation g of the operator's settings: every saved member says g in its own way.
+StationSettings Generation(int32_t g) {
+    StationSettings s;
+    for (int32_t S::*m : {&S::m_ZoomPosition,
+                          &S::m_Interface,
+                          &S::m_CropWidth,
+                          &S::m_CropHeight,
+                          &S::m_AutoFocus,
+                          &S::m_FlashIrisLevel,
+                          &S::m_WindowTop,
+                          &S::m_WindowLeft,
+                          &S::m_FlashDelay,
+                          &S::m_PreviewCapture,
+                          &S::m_ZoomPreset,
+                          &S::m_FlashCapture,
+                          &S::m_Sharpness,
+                          &S::m_RedPreviewOffset,
+                          &S::m_RedFlashOffset,
+                          &S::m_BluePreviewOffset,
+                          &S::m_BlueFlashOffset,
+                          &S::m_ChromaLevel,
+                          &S::m_FlashChromaLevel,
+                          &S::m_Brightness,
+                          &S::m_Contrast,
+                          &S::m_Aperature,
+                          &S::m_PTZSpeed,
+                          &S::m_CompressionLevel,
+                          &S::m_CropSelect,
+                          &S::m_LiveCapture,
+                          &S::m_AutoPositionEnabled,
+                          &S::m_PanReverse,
+                          &S::m_TiltReverse,
+                          &S::m_XCenterOffset,
+                          &S::m_YCenterOffset,
+                          &S::m_LockZoom,
+                          &S::m_LockIris,
+                          &S::m_RotationAngle,
+                          &S::m_AutoWhite,
+                          &S::m_RedLockGain,
+                          &S::m_BlueLockGain,
+                          &S::m_DefaultRedPreviewOffset,
+                          &S::m_FlashColorCorrection,
+                          &S::m_ColorCorrectionLock,
+                          &S::m_CaptureType,
+                          &S::m_CompressionFactor,
+                          &S::m_SaveFileType,
+                          &S::m_TiltSetting,
+                          &S::m_PanSetting,
+                          &S::m_ZoomSetting,
+                          &S::m_ZoomPreset1,
+                          &S::m_ZoomPreset2,
+                          &S::m_ZoomPreset3}) {
+        s.*m = g;
+    }
+    for (int8_t S::*m : {&S::m_RedFlashCorrection, &S::m_BlueFlashCorrection,
+                         &S::m_RedLiveCorrection, &S::m_BlueLiveCorrection}) {
+        s.*m = static_cast<int8_t>(g);
+    }
+    // Texts of changing length, so a torn file could not pass for a whole one.
+    s.m_PassWord = "pw" + std::to_string(g) + std::string(static_cast<size_t>(g % 37), '*');
+    s.m_Path = "/pictures/" + std::to_string(g) + "/";
+    s.m_AutoCorrectionFactor = static_cast<float>(g);
+    return s;
+}
+
+// "ZoomPreset3" is saved last: it names the last save that finished.
+int32_t LastFinishedGeneration(const RegistryKey& key) {
+    uint32_t g = 0;
+    EXPECT_TRUE(key.QueryDword("ZoomPreset3", g));
+    return static_cast<int32_t>(g);
+}
+
+// The values generation g's save leaves, from a key in a folder of their own (no flushes: only
+// the values matter).
+std::vector<RegistryValue> SavedValues(int32_t g, const std::filesystem::path& folder) {
+    const std::string config = std::getenv("XDG_CONFIG_HOME");
+    const bool flush = FlushToDisk();
+    ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    SetFlushToDisk(false);
+    RegistryKey key(kStationSettingsKey);
+    SaveSettings(Generation(g), key);
+    SetFlushToDisk(flush);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    return key.Values();
+}
+
+bool SameValue(const RegistryValue& a, const RegistryValue& b) {
+    return a.name == b.name && a.type == b.type && a.data == b.data;
+}
+
+[[noreturn]] void SaveForever() {
+    RegistryKey key(kStationSettingsKey);
+    for (int32_t g = LastFinishedGeneration(key) + 1;; ++g)
+        SaveSettings(Generation(g), key);
+}
+
+// Waits for `count` steps of the writer in the key's folder: a temporary file created, written
+// and closed, or renamed over the key. False when the writer stops moving.
+bool AwaitWriterSteps(int watch, int count) {
+    alignas(inotify_event) char buffer[4096];
+    while (count > 0) {
+        pollfd p{watch, POLLIN, 0};
+        if (::poll(&p, 1, 10'000) != 1)
+            return false;
+        const ssize_t n = ::read(watch, buffer, sizeof buffer);
+        if (n <= 0)
+            return false;
+        for (ssize_t at = 0; at < n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+            --count;
+        }
+    }
+    return true;
+}
+
+// Kills a saving child `rounds` times, each time after a random number of its file steps, and
+// checks the key after every kill.
+struct Kills {
+    int insideASave = 0;  // a first part of the list already carried the new values
+    int midWrite = 0;     // a temporary file was left behind
+};
+
+Kills KillWhileSaving(TempConfigHome& home, int rounds, int maxSteps, uint32_t seed) {
+    std::mt19937 random(seed);
+    const std::filesystem::path folder = home.StationKeyFile().parent_path();
+    int torn = 0, midWrite = 0;
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    EXPECT_GE(watch, 0);
+    EXPECT_GE(::inotify_add_watch(watch, folder.c_str(), IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO),
+              0);
+    for (int round = 0; round < rounds && !::testing::Test::HasFailure(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const pid_t child = ::fork();
+        if (child == 0)
+            SaveForever();
+        EXPECT_GT(child, 0);
+        EXPECT_TRUE(AwaitWriterSteps(watch, std::uniform_int_distribution(1, maxSteps)(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        EXPECT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        // Drain what the child did between the count and the kill.
+        for (pollfd p{watch, POLLIN, 0}; ::poll(&p, 1, 0) == 1;) {
+            char drain[4096];
+            if (::read(watch, drain, sizeof drain) <= 0)
+                break;
+        }
+
+        for (const auto& e : std::filesystem::directory_iterator(folder)) {
+            if (e.path().filename().string().find(".tmp.") != std::string::npos)
+                ++midWrite;
+        }
+
+        testing::internal::CaptureStderr();
+        RegistryKey key(kStationSettingsKey);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_TRUE(key.DamagedLines().empty());
+        EXPECT_FALSE(key.FileSetAside());
+        const std::vector<RegistryValue> stored = key.Values();
+        const int32_t last = LastFinishedGeneration(key);
+        key.Close();
+
+        // A first part of the list may come from the save that was cut short; the rest must be
+        // the last finished save, value for value.
+        const auto older = SavedValues(last, home.Root() / "scratch");
+        const auto newer = SavedValues(last + 1, home.Root() / "scratch");
+        EXPECT_EQ(stored.size(), older.size());
+        if (stored.size() != older.size())
+            break;
+        size_t k = 0;
+        while (k < stored.size() && SameValue(stored[k], newer[k]))
+            ++k;
+        if (k > 0)
+            ++torn;
+        for (size_t i = k; i < stored.size(); ++i) {
+            EXPECT_TRUE(SameValue(stored[i], older[i]))
+                << stored[i].name << " is from neither generation " << last << " nor " << last + 1;
+        }
+    }
+    ::close(watch);
+    return {torn, midWrite};
+}
+
+TEST(SettingsDurability, AKilledSaveLeavesTheOldOrTheNewValueOfEveryEntry) {
+    TempConfigHome home;
+    // Without the flushes a save is quick, so many kills fit; a kill loses the same either way.
+    SetFlushToDisk(false);
+    {
+        RegistryKey key(kStationSettingsKey);
+        ASSERT_TRUE(SaveSettings(Generation(0), key));
+    }
+    const Kills fast = KillWhileSaving(home, 120, 3 * 58 * 2, 20261207);
+    SetFlushToDisk(true);
+    // A few with the flushes, so kills land inside them too.
+    const Kills flushed = KillWhileSaving(home, 6, 3 * 4, 7);
+    // Most kills land inside a save; if none did, the test proved nothing.
+    EXPECT_GT(fast.insideASave, 0);
+    RecordProperty("KillsInsideASave", fast.insideASave + flushed.insideASave);
+    RecordProperty("KillsInsideAWrite", fast.midWrite + flushed.midWrite);
+}
+
+}  // namespace

@@ -1,0 +1,302 @@
+// The registry key file: where it lives, what its text looks like, the registry's query rules,
+// and how a damaged file is survived.
+#include "platform/registry/RegistryKey.h"
+
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/platform/TempConfigHome.h"
+
+namespace {
+
+constexpr char kKey[] = "Software\\ZelvoCam USB";
+
+std::vector<uint8_t> Bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
+std::vector<uint8_t> Sz(std::string_view s) {
+    std::vector<uint8_t> b = Bytes(s);
+    b.push_back(0);
+    return b;
+}
+
+int Mode(const std::filesystem::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
+
+// ---- Each type's line, and that reading it back gives the same type and bytes ----
+
+struct LineCase {
+    const char* label;
+    std::string name;
+    uint32_t type;
+    std::vector<uint8_t> data;
+    const char* line;  // as it appears in the file
+};
+
+class ValueLine : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(ValueLine, IsWrittenAsExpectedAndReadsBackExactly) {
+    const LineCase& c = GetParam();
+    TempConfigHome home;
+    {
+        RegistryKey key(kKey);
+        ASSERT_TRUE(key.SetValue(c.name, c.type, c.data));
+    }
+    const std::string file = TempConfigHome::ReadFile(home.StationKeyFile());
+    EXPECT_NE(file.find(std::string("\n") + c.line + "\n"), std::string::npos) << file;
+
+    RegistryKey reopened(kKey);
+    EXPECT_TRUE(reopened.DamagedLines().empty());
+    const auto v = reopened.QueryValue(c.name);
+    ASSERT_TRUE(v.has_value());
+    EXPECT_EQ(v->type, c.type);
+    EXPECT_EQ(v->data, c.data);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, ValueLine,
+    ::testing::Values(
+        LineCase{
+            "Dword", "Brightness", REG_DWORD, {0x7c, 0, 0, 0}, "\"Brightness\"=dword:0000007c"},
+        LineCase{
+            "NegativeDword", "Top", REG_DWORD, {0xfb, 0xff, 0xff, 0xff}, "\"Top\"=dword:fffffffb"},
+        LineCase{"TextWithEscapes", "Path", REG_SZ, Sz("C:\\a \"b\"\\"),
+                 "\"Path\"=\"C:\\\\a \\\"b\\\"\\\\\""},
+        LineCase{"EmptyText", "PassWord", REG_SZ, Sz(""), "\"PassWord\"=\"\""},
+        LineCase{"EightBitText", "Name", REG_SZ, Sz("Jos\xe9"), "\"Name\"=\"Jos\xe9\""},
+        LineCase{"Binary", "Blob", REG_BINARY, {0x00, 0x01, 0xff}, "\"Blob\"=hex:00,01,ff"},
+        LineCase{"EmptyBinary", "Blob", REG_BINARY, {}, "\"Blob\"=hex:"},
+        LineCase{"ShortDword", "Odd", REG_DWORD, {0x01, 0x02}, "\"Odd\"=hex(4):01,02"},
+        LineCase{"TextWithoutTerminator", "Factor", REG_SZ, Bytes("1.5"),
+                 "\"Factor\"=hex(1):31,2e,35"},
+        LineCase{"TextOverTwoLines", "Note", REG_SZ, Sz("a\nb"), "\"Note\"=hex(1):61,0a,62,00"},
+        LineCase{"OtherType", "Multi", 7, {0x61, 0, 0}, "\"Multi\"=hex(7):61,00,00"},
+        LineCase{"QuotedName",
+                 "say \"hi\"\\",
+                 REG_DWORD,
+                 {1, 0, 0, 0},
+                 "\"say \\\"hi\\\"\\\\\"=dword:00000001"},
+        LineCase{"DefaultValue", "", REG_SZ, Sz("x"), "@=\"x\""}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// ---- The file ----
+
+TEST(RegistryKeyFile, IsPrivateAndHoldsValuesInFirstWrittenOrder) {
+    TempConfigHome home;
+    RegistryKey key(kKey);
+    ASSERT_TRUE(key.IsOpen());
+    EXPECT_EQ(key.FilePath(), home.StationKeyFile());
+    ASSERT_TRUE(key.SetDword("Top", 124));
+    ASSERT_TRUE(key.SetText("Path", "/srv/"));
+    ASSERT_TRUE(key.SetDword("top", 5));  // names ignore case; the first spelling stays
+
+    EXPECT_EQ(TempConfigHome::ReadFile(home.StationKeyFile()),
+              "REGEDIT4\n"
+              "[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
+              "\"Top\"=dword:00000005\n"
+              "\"Path\"=\"/srv/\"\n");
+    EXPECT_EQ(Mode(home.StationKeyFile()), 0600);
+    for (const char* folder :
+         {"config/zelvocam", "config/zelvocam/registry", "config/zelvocam/registry/Software"}) {
+        EXPECT_EQ(Mode(home.Root() / folder), 0700) << folder;
+    }
+    // Nothing but the key file is left in its folder.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e :
+         std::filesystem::directory_iterator(home.StationKeyFile().parent_path())) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(RegistryKeyFile, FallsBackToDotConfigWithoutAnAbsoluteXdgFolder) {
+    TempConfigHome home;
+    for (const char* xdg : {"", "relative/config"}) {
+        ::setenv("XDG_CONFIG_HOME", xdg, 1);
+        EXPECT_EQ(RegistryKey::RootFolder(), home.Home() / ".config/zelvocam/registry") << xdg;
+    }
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(RegistryKey::RootFolder(), home.Home() / ".config/zelvocam/registry");
+}
+
+TEST(RegistryKeyFile, RefusesKeyPathsThatLeaveTheRegistryFolder) {
+    TempConfigHome home;
+    for (const char* path : {"", "..\\escape", "Software\\..\\..\\x", "Software\\", "\\Software",
+                             "a/b", "Software\\.\\x"}) {
+        RegistryKey key;
+        EXPECT_FALSE(key.Open(path)) << path;
+        EXPECT_FALSE(key.SetDword("Top", 1)) << path;
+    }
+    EXPECT_FALSE(std::filesystem::exists(home.Root() / "config/zelvocam/escape.reg"));
+    EXPECT_FALSE(std::filesystem::exists(home.Root() / "x.reg"));
+}
+
+TEST(RegistryKeyFile, LeftoversOfAnInterruptedWriteAreRemovedOnOpen) {
+    TempConfigHome home;
+    { RegistryKey(kKey).SetDword("Top", 1); }
+    const auto leftover = home.StationKeyFile().parent_path() / "ZelvoCam USB.reg.tmp.Ab12Cd";
+    TempConfigHome::WriteFile(leftover, "REGEDIT4\n\"Top\"=dword:000");
+    RegistryKey key(kKey);
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    uint32_t top = 0;
+    EXPECT_TRUE(key.QueryDword("Top", top));
+    EXPECT_EQ(top, 1u);
+}
+
+TEST(RegistryKeyFile, AFileThatCannotBeReadIsNeverWrittenOver) {
+    TempConfigHome home;
+    std::filesystem::create_directories(home.StationKeyFile());  // a folder where the file goes
+    testing::internal::CaptureStderr();
+    RegistryKey key(kKey);
+    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(key.IsOpen());
+    EXPECT_FALSE(key.SetDword("Top", 1));
+    EXPECT_TRUE(std::filesystem::is_directory(home.StationKeyFile()));
+}
+
+// ---- The registry's query rules ----
+
+struct QueryCase {
+    const char* label;
+    uint32_t type;
+    std::vector<uint8_t> data;
+    bool dwordReads;
+    uint32_t dword;
+    bool textReads;
+    std::string text;
+};
+
+class Query : public ::testing::TestWithParam<QueryCase> {};
+
+TEST_P(Query, FollowsTheRegistrysBufferRules) {
+    const QueryCase& c = GetParam();
+    TempConfigHome home;
+    RegistryKey key(kKey);
+    ASSERT_TRUE(key.SetValue("V", c.type, c.data));
+    uint32_t dword = 0xdeadbeef;
+    EXPECT_EQ(key.QueryDword("V", dword), c.dwordReads);
+    EXPECT_EQ(dword, c.dwordReads ? c.dword : 0xdeadbeef);  // a failed read leaves it alone
+    std::string text = "unchanged";
+    EXPECT_EQ(key.QueryText("V", text), c.textReads);
+    EXPECT_EQ(text, c.textReads ? c.text : "unchanged");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, Query,
+    ::testing::Values(
+        QueryCase{"Dword", REG_DWORD, {0x78, 0x56, 0x34, 0x12}, true, 0x12345678, true, "xV4\x12"},
+        QueryCase{"TwoBytesZeroExtended", REG_BINARY, {0xff, 0x7f}, true, 0x7fff, true, "\xff\x7f"},
+        QueryCase{"NoBytes", REG_BINARY, {}, true, 0, true, ""},
+        QueryCase{"FiveBytesFailAsDword",
+                  REG_BINARY,
+                  {1, 2, 3, 4, 5},
+                  false,
+                  0,
+                  true,
+                  "\x01\x02\x03\x04\x05"},
+        QueryCase{"TextAsDword", REG_SZ, Sz("ab"), true, 0x006261, true, "ab"},
+        QueryCase{"TextStopsAtZero", REG_SZ, Sz(std::string("ab\0cd", 5)), false, 0, true, "ab"},
+        QueryCase{"LongestText", REG_SZ, Sz(std::string(254, 'p')), false, 0, true,
+                  std::string(254, 'p')},
+        QueryCase{"TextOneTooLong", REG_SZ, Sz(std::string(255, 'p')), false, 0, false, ""},
+        QueryCase{"UnterminatedFits", REG_BINARY, Bytes(std::string(254, 'q')), false, 0, true,
+                  std::string(254, 'q')},
+        QueryCase{"UnterminatedNeedsRoomForZero", REG_BINARY, Bytes(std::string(255, 'q')), false,
+                  0, false, ""},
+        QueryCase{"ThreeHundredBytes", REG_SZ, Sz(std::string(299, 't')), false, 0, false, ""}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(RegistryKeyQuery, MissingValuesAndClosedKeysFail) {
+    TempConfigHome home;
+    RegistryKey key(kKey);
+    uint32_t dword = 7;
+    std::string text = "x";
+    EXPECT_FALSE(key.QueryDword("Nope", dword));
+    EXPECT_FALSE(key.QueryText("Nope", text));
+    key.Close();
+    EXPECT_FALSE(key.SetDword("Top", 1));
+    EXPECT_FALSE(key.QueryValue("Top").has_value());
+    EXPECT_EQ(dword, 7u);
+    EXPECT_EQ(text, "x");
+}
+
+// ---- Damage ----
+
+TEST(RegistryKeyDamage, ABadLineCostsOnlyItsValueAndTheNextWriteKeepsTheRest) {
+    TempConfigHome home;
+    TempConfigHome::WriteFile(home.StationKeyFile(),
+                              "REGEDIT4\r\n"
+                              "\r\n"
+                              "[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\r\n"
+                              "; edited by hand\r\n"
+                              "\"Top\"=dword:0000007C\r\n"
+                              "\"Left\"=dword:12345678\r\n"   // fine
+                              "\"Bad1\"=dword:123456789\r\n"  // nine digits
+                              "\"Bad2\"=\"no closing quote\r\n"
+                              "\"Bad3\"=\"C:\\x\"\r\n"  // unknown escape
+                              "\"Bad4\"=hex:0g\r\n"
+                              "garbage\r\n"
+                              "\"Blob\"=hex:01,02,\\\r\n"
+                              "  03,04\r\n"  // continued hex list
+                              "\"Path\"=\"/srv/\"\r\n");
+    testing::internal::CaptureStderr();
+    RegistryKey key(kKey);
+    const std::string report = testing::internal::GetCapturedStderr();
+    EXPECT_NE(report.find("lines 7, 8, 9, 10, 11"), std::string::npos) << report;
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;  // said once
+
+    EXPECT_EQ(key.DamagedLines(), (std::vector<int>{7, 8, 9, 10, 11}));
+    uint32_t dword = 0;
+    EXPECT_TRUE(key.QueryDword("Top", dword));
+    EXPECT_EQ(dword, 0x7cu);
+    EXPECT_FALSE(key.QueryDword("Bad1", dword));
+    ASSERT_TRUE(key.QueryValue("Blob").has_value());
+    EXPECT_EQ(key.QueryValue("Blob")->data, (std::vector<uint8_t>{1, 2, 3, 4}));
+
+    ASSERT_TRUE(key.SetDword("Bad1", 1));
+    EXPECT_EQ(TempConfigHome::ReadFile(home.StationKeyFile()),
+              "REGEDIT4\n"
+              "[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
+              "\"Top\"=dword:0000007c\n"
+              "\"Left\"=dword:12345678\n"
+              "\"Blob\"=hex:01,02,03,04\n"
+              "\"Path\"=\"/srv/\"\n"
+              "\"Bad1\"=dword:00000001\n");
+    testing::internal::CaptureStderr();
+    RegistryKey again(kKey);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(RegistryKeyDamage, AFileThatIsNotTextIsKeptAsideAndTheKeyStartsEmpty) {
+    TempConfigHome home;
+    std::string junk;
+    for (int i = 0; i < 4096; ++i)
+        junk += static_cast<char>((i * 97 + 13) & 0xff);
+    TempConfigHome::WriteFile(home.StationKeyFile(), junk);
+
+    testing::internal::CaptureStderr();
+    RegistryKey key(kKey);
+    const std::string report = testing::internal::GetCapturedStderr();
+    EXPECT_NE(report.find("ZelvoCam USB.reg.damaged"), std::string::npos) << report;
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;
+
+    EXPECT_TRUE(key.IsOpen());
+    EXPECT_TRUE(key.FileSetAside());
+    EXPECT_TRUE(key.Values().empty());
+    auto aside = home.StationKeyFile();
+    aside += ".damaged";
+    EXPECT_EQ(TempConfigHome::ReadFile(aside), junk);
+
+    ASSERT_TRUE(key.SetDword("Top", 3));
+    RegistryKey reopened(kKey);
+    EXPECT_FALSE(reopened.FileSetAside());
+    EXPECT_EQ(reopened.Values().size(), 1u);
+}
+
+}  // namespace
