@@ -353,6 +353,11 @@ uint16_t SimulatedCamera::PeekRegister(uint16_t reg) const {
     return reg < sim::kRegisterCount ? impl_->registers[reg] : 0;
 }
 
+std::vector<uint8_t> SimulatedCamera::PeekBlock(uint16_t reg) const {
+    const auto block = impl_->blocks.find(reg);
+    return block == impl_->blocks.end() ? std::vector<uint8_t>{} : block->second;
+}
+
 const SimulatedCameraOptions& SimulatedCamera::Options() const {
     return impl_->options;
 }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "device/DriverTransport.h"
 
@@ -58,8 +59,9 @@ class SimulatedCamera : public DriverTransport {
         int tilt = 0;  // units; positive is up
         int zoom = 0;  // 0 (wide) to 15000 (tele)
     };
-    Position HeadPosition();                    // at the clock's current time
-    uint16_t PeekRegister(uint16_t reg) const;  // the register file as the camera holds it
+    Position HeadPosition();                             // at the clock's current time
+    uint16_t PeekRegister(uint16_t reg) const;           // the register file as the camera holds it
+    std::vector<uint8_t> PeekBlock(uint16_t reg) const;  // the last block written to it
     const SimulatedCameraOptions& Options() const;
     void Unplug();             // the cable is pulled now
     int FlashesFired() const;  // frames delivered lit by the flash so far

@@ -1,0 +1,231 @@
+// The simulated camera behind the real device layer, on the virtual clock: the conformance
+// suite every backend runs, then the station's own sequences (open, stream set-up, hand-shake,
+// focus, model, motion, frames, flash capture) and the faults, which must come back as the
+// device layer's failure codes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "device/Camera.h"
+#include "platform/system/Clock.h"
+#include "simulator/SimulatedCamera.h"
+#include "tests/device/DeviceConformance.h"
+
+namespace {
+
+INSTANTIATE_TEST_SUITE_P(
+    SimulatedCamera, DeviceConformance,
+    ::testing::Values(ConformanceBackend{"Model14",
+                                         [] {
+                                             std::string error;
+                                             return std::unique_ptr<DriverTransport>(
+                                                 CreateSimulatedCamera("sim:14", error));
+                                         }},
+                      ConformanceBackend{"Model2",
+                                         [] {
+                                             std::string error;
+                                             return std::unique_ptr<DriverTransport>(
+                                                 CreateSimulatedCamera("sim:2", error));
+                                         }}),
+    ConformanceBackendName);
+
+constexpr int kWidth = 640, kHeight = 480;
+
+class SimulatedCameraDevice : public ::testing::Test {
+  protected:
+    void Start(const char* setting) {
+        CloseCamera();
+        std::string error;
+        camera = CreateSimulatedCamera(setting, error);
+        ASSERT_NE(camera, nullptr) << error;
+        InstallDriverTransport(camera.get());
+        ASSERT_EQ(OpenCamera(), kCameraOk);
+    }
+    void SetUp() override { Start("sim"); }
+    void TearDown() override {
+        CloseCamera();
+        InstallDriverTransport(nullptr);
+    }
+
+    // The station's stream set-up at start-up: 640 x 480, 24-bit output, host decoding.
+    static void ConfigureStream() {
+        for (auto [id, value] : {std::pair{kPropImageWidth, 640},
+                                 {kPropImageHeight, 480},
+                                 {kPropAreaWidth, 640},
+                                 {kPropAreaHeight, 480},
+                                 {kPropRegister31, 0},
+                                 {kPropRegister32, 0},
+                                 {kPropOutputFormat, 2},
+                                 {kPropHostDecoding, 1},
+                                 {kPropQuality, 75},
+                                 {kPropStreaming, 1}}) {
+            SetCameraProperty(id, static_cast<uint32_t>(value));
+        }
+    }
+    static void Send(uint16_t code) { SetCameraProperty(kPropCommand, code, 4); }
+    static int Live(uint32_t id) {
+        uint32_t value = 0;
+        EXPECT_EQ(GetCameraProperty(id, &value, 4), kCameraOk);
+        return static_cast<int>(value & 0xFFFF);
+    }
+    // One 24-bit frame, turned top row first; empty when the read fails.
+    static std::vector<uint8_t> Frame() {
+        std::vector<uint8_t> bgr(kWidth * kHeight * 3);
+        uint32_t returned = 0;
+        if (ReadCameraFrame(bgr, &returned) != kCameraOk)
+            return {};
+        EXPECT_EQ(returned, bgr.size());
+        return bgr;
+    }
+    static const uint8_t* Pixel(const std::vector<uint8_t>& bgr, int x, int y) {
+        return bgr.data() + (static_cast<size_t>(kHeight - 1 - y) * kWidth + x) * 3;
+    }
+
+    sys::VirtualClock clock;
+    sys::ScopedClock scoped{clock};
+    std::unique_ptr<SimulatedCamera> camera;
+};
+
+TEST_F(SimulatedCameraDevice, OpenAndStreamSetUpLeaveTheCameraProgrammed) {
+    // The open's initial programming sent the quality-75 tables: a quarter of the base table.
+    const std::vector<uint8_t> tables = camera->PeekBlock(25);
+    ASSERT_EQ(tables.size(), 256u);
+    EXPECT_EQ(std::vector<uint8_t>(tables.begin(), tables.begin() + 8),
+              (std::vector<uint8_t>{8, 0, 5, 0, 6, 0, 7, 0}));
+    EXPECT_EQ(camera->PeekBlock(13).size(), 256u) << "the tone curve";
+    EXPECT_EQ(Live(kPropSensorMaxWidth), 640);
+
+    ConfigureStream();
+    const std::pair<uint16_t, uint16_t> expected[] = {{29, 640}, {30, 480}, {27, 640}, {28, 480},
+                                                      {31, 0},   {32, 0},   {10, 16},  {6, 1}};
+    for (auto [reg, value] : expected) {
+        EXPECT_EQ(camera->PeekRegister(reg), value) << "register " << reg;
+    }
+}
+
+TEST_F(SimulatedCameraDevice, HandshakeFocusAndModelAnswerAsTheStationAsks) {
+    Send(137);
+    sys::Wait(100);
+    EXPECT_EQ(Live(kPropArgB), 175);
+    Send(170);
+    sys::Wait(100);
+    EXPECT_EQ(Live(kPropArgA), 2);
+    for (int i = 0; i < 2; ++i) {
+        Send(152);
+        sys::Wait(200);
+    }
+    EXPECT_EQ(Live(kPropArgA), 14);
+}
+
+TEST_F(SimulatedCameraDevice, PanAtTheMediumTierForHalfASecondMovesTwoHundredUnits) {
+    Send(64);
+    sys::Wait(500);
+    Send(65);
+    Send(156);
+    sys::Wait(250);
+    EXPECT_EQ(Live(kPropArgA), 200);
+    EXPECT_EQ(Live(kPropArgB), 0);
+}
+
+TEST_F(SimulatedCameraDevice, FramesArriveAsTheSceneInTheRightPlaceAndColour) {
+    ConfigureStream();
+    const std::vector<uint8_t> bgr = Frame();
+    ASSERT_FALSE(bgr.empty());
+    // The white patch of the colour card, world (206, 178) at 0.9756 units per pixel, comes out
+    // neutral at 0.69 of full scale through the tone curve the open sent (S = 70: 202).
+    const int x = static_cast<int>(320 + 206 / 0.9756), y = static_cast<int>(240 - 178 / 0.9756);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(Pixel(bgr, x, y)[c], 202, 6);
+    // The blue patch below its black neighbour's column: B well above R.
+    const uint8_t* blue =
+        Pixel(bgr, static_cast<int>(320 + 270 / 0.9756), static_cast<int>(240 - 146 / 0.9756));
+    EXPECT_GT(blue[0], blue[2] + 60);
+}
+
+TEST_F(SimulatedCameraDevice, FlashCaptureFrameHasOneBrightField) {
+    ConfigureStream();
+    ASSERT_FALSE(Frame().empty());
+    // The capture's order: stream off, flash level, raw frames, colour gains, arm, stream on.
+    SetCameraProperty(kPropStreaming, 0);
+    Send(117);
+    SetCameraProperty(kPropHostDecoding, 0);
+    sys::Wait(600);
+    Send(12);
+    SetCameraProperty(kPropArgA, 210);
+    Send(142);
+    SetCameraProperty(kPropArgB, 155);
+    Send(143);
+    Send(140);
+    sys::Wait(300);
+    SetCameraProperty(kPropStreaming, 1);
+    sys::Wait(200);
+    const std::vector<uint8_t> bgr = Frame();
+    ASSERT_FALSE(bgr.empty());
+    double even = 0, odd = 0;
+    for (int x = 20; x < 120; ++x) {
+        even += Pixel(bgr, x, 100)[1];
+        odd += Pixel(bgr, x, 101)[1];
+    }
+    EXPECT_GT(std::abs(odd - even) / 100, 60);
+    EXPECT_EQ(camera->FlashesFired(), 1);
+}
+
+// Faults come back as failure codes; nothing crashes and nothing leaks (asan preset).
+TEST_F(SimulatedCameraDevice, UnpluggedCameraFailsReadsAndCannotBeReopened) {
+    Start("sim:14,unplug-after=1s");
+    ConfigureStream();
+    ASSERT_FALSE(Frame().empty());
+    sys::Wait(1000);
+    std::vector<uint8_t> bgr(kWidth * kHeight * 3);
+    uint32_t returned = 0;
+    EXPECT_EQ(ReadCameraFrame(bgr, &returned), kCameraFailed);
+    uint8_t word[4] = {};
+    EXPECT_EQ(GetCameraProperty(kPropRawFirst + 33, word, 2), kCameraFailed);
+    EXPECT_EQ(SetCameraPropertyBlock(kPropRawFirst + 25, std::vector<uint8_t>(256)), kCameraFailed);
+    EXPECT_EQ(CloseCamera(), kCameraOk);
+    EXPECT_EQ(OpenCamera(), kCameraFailed);
+}
+
+TEST_F(SimulatedCameraDevice, SilentHeadLeavesTheStationItsOwnAnswers) {
+    Start("sim:14,silent-head");
+    for (int i = 0; i < 9; ++i) {
+        Send(137);
+        sys::Wait(100);
+        EXPECT_NE(Live(kPropArgB), 175);
+    }
+}
+
+struct FrameFault {
+    const char* name;
+    const char* setting;
+    bool everyReadFails;
+};
+
+class SimulatedCameraDeviceFaults : public SimulatedCameraDevice,
+                                    public ::testing::WithParamInterface<FrameFault> {};
+
+TEST_P(SimulatedCameraDeviceFaults, DamagedFramesAreSurvived) {
+    Start(GetParam().setting);
+    ConfigureStream();
+    std::vector<uint8_t> bgr(kWidth * kHeight * 3);
+    int failures = 0;
+    for (int i = 0; i < 30; ++i) {
+        uint32_t returned = 0;
+        const int result = ReadCameraFrame(bgr, &returned);
+        ASSERT_TRUE(result == kCameraOk || result == kCameraFailed) << result;
+        failures += result == kCameraFailed;
+    }
+    if (GetParam().everyReadFails)
+        EXPECT_EQ(failures, 30);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, SimulatedCameraDeviceFaults,
+    ::testing::Values(FrameFault{"Corrupt", "sim:14,corrupt=1,seed=3", false},
+                      FrameFault{"Short", "sim:14,short=1,seed=4", false},
+                      FrameFault{"Oversize", "sim:14,oversize=1", true},
+                      FrameFault{"Mixed", "sim:14,corrupt=0.3,short=0.3,oversize=0.3", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
