@@ -3,7 +3,8 @@
 // Plain functions over one module-level camera state, each returning a result code of
 // device/CameraProperties.h (0 success, 1 not open or failed, 3 unknown property, 5 out of
 // range, 7 refused while streaming, 8 buffer too small). Called only from the user-interface
-// thread; nothing here locks.
+// thread; nothing here locks. The camera stays on the transport it was opened on until
+// CloseCamera, whatever InstallDriverTransport is given meanwhile; install while closed.
 #pragma once
 
 #include <cstdint>

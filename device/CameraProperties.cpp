@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <optional>
 
 #include "device/Camera.h"
 #include "device/CameraInternal.h"
