@@ -8,8 +8,10 @@
 // byte reads as data, as if the stuffing 00 had been cut off with the rest.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "decoder/HuffmanTables.h"
@@ -64,6 +66,12 @@ class BitReader {
         return bits < (1 << (size - 1)) ? bits - ((1 << size) - 1) : bits;
     }
 
+    // The combined lookup entry for the next bits (see HuffmanTable::withValue); the caller
+    // skips its length when it is not 0.
+    int32_t PeekWithValue(const HuffmanTable& table) const {
+        return table.withValue[Peek(kHuffmanLookupBits)];
+    }
+
     // Decodes one Huffman symbol. A bit pattern that is no code of the table (only corrupt
     // data has one) consumes 16 bits and reads as symbol 0.
     int DecodeSymbol(const HuffmanTable& table) {
@@ -86,9 +94,10 @@ class BitReader {
   private:
     // Takes whole bytes from an 8-byte window in one step when none of them is FF.
     void FillFast() {
-        uint64_t word = 0;
-        for (int i = 0; i < 8; ++i)
-            word = (word << 8) | data_[position_ + i];
+        uint64_t word;
+        std::memcpy(&word, data_ + position_, sizeof word);
+        if constexpr (std::endian::native == std::endian::little)
+            word = __builtin_bswap64(word);
         const uint64_t inverted = ~word;
         const bool hasFF =
             ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;

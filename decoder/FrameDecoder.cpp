@@ -26,15 +26,31 @@ struct ComponentTables {
 inline int DecodeBlock(BitReader& bits, const ComponentTables& tables, int32_t& predictor,
                        int16_t* coefficients) {
     bits.FillForSymbol();
-    const int dcSize = bits.DecodeSymbol(*tables.dc) & 15;
+    int32_t difference;
+    if (const int32_t entry = bits.PeekWithValue(*tables.dc); entry != 0) {
+        bits.Skip(entry & 0xFF);
+        difference = entry >> 16;
+    } else {
+        difference = bits.ReceiveExtended(bits.DecodeSymbol(*tables.dc) & 15);
+    }
     // Wrapping keeps corrupt data from overflowing; real predictors stay within +-2047.
-    predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) +
-                                     static_cast<uint32_t>(bits.ReceiveExtended(dcSize)));
+    predictor =
+        static_cast<int32_t>(static_cast<uint32_t>(predictor) + static_cast<uint32_t>(difference));
     coefficients[0] = static_cast<int16_t>(predictor);
 
     int last = 0;
     for (int k = 1; k < 64;) {
         bits.FillForSymbol();
+        if (const int32_t entry = bits.PeekWithValue(*tables.ac); entry != 0) {
+            bits.Skip(entry & 0xFF);
+            k += (entry >> 8) & 0xFF;
+            if (k > 63)
+                break;
+            coefficients[kZigzagToNatural[k]] = static_cast<int16_t>(entry >> 16);
+            last = k;
+            ++k;
+            continue;
+        }
         const int symbol = bits.DecodeSymbol(*tables.ac);
         const int run = symbol >> 4;
         const int size = symbol & 15;

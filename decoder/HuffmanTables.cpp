@@ -53,13 +53,13 @@ static_assert(CountCodes(kLuminanceAcCounts) == 162 && CountCodes(kChrominanceAc
 }  // namespace
 
 constexpr HuffmanTable kLuminanceDcTableData =
-    BuildHuffmanTable(kLuminanceDcCounts, kDcSymbols, 12);
+    BuildHuffmanTable(kLuminanceDcCounts, kDcSymbols, 12, true);
 constexpr HuffmanTable kChrominanceDcTableData =
-    BuildHuffmanTable(kChrominanceDcCounts, kDcSymbols, 12);
+    BuildHuffmanTable(kChrominanceDcCounts, kDcSymbols, 12, true);
 constexpr HuffmanTable kLuminanceAcTableData =
-    BuildHuffmanTable(kLuminanceAcCounts, kLuminanceAcSymbols, 162);
+    BuildHuffmanTable(kLuminanceAcCounts, kLuminanceAcSymbols, 162, false);
 constexpr HuffmanTable kChrominanceAcTableData =
-    BuildHuffmanTable(kChrominanceAcCounts, kChrominanceAcSymbols, 162);
+    BuildHuffmanTable(kChrominanceAcCounts, kChrominanceAcSymbols, 162, false);
 
 const HuffmanTable kLuminanceDcTable = kLuminanceDcTableData;
 const HuffmanTable kChrominanceDcTable = kChrominanceDcTableData;

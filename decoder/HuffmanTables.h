@@ -11,12 +11,17 @@ namespace decoder {
 
 // Codes up to this many bits are found by one direct lookup; the rare longer codes are found
 // by walking the canonical code ranges from there on.
-inline constexpr int kHuffmanLookupBits = 9;
+inline constexpr int kHuffmanLookupBits = 10;
 
 struct HuffmanTable {
     // Indexed by the next kHuffmanLookupBits bits of the stream: (code length << 8) | symbol,
     // or 0 when the code is longer than the lookup.
     std::array<uint16_t, 1 << kHuffmanLookupBits> lookup{};
+    // Same index, for a code whose extra bits also lie within the lookup: (value << 16) |
+    // (run << 8) | (code length + extra bits), the coefficient decoded in one step; 0 when
+    // the slower path must be taken (and always for the end-of-block and zero-run symbols
+    // of an AC table).
+    std::array<int32_t, 1 << kHuffmanLookupBits> withValue{};
     // Largest code of each length 1-16 (-1 if there is none), and the index into `symbols`
     // of the first code of that length minus that code.
     std::array<int32_t, 17> maxCode{};
@@ -27,7 +32,7 @@ struct HuffmanTable {
 // Builds the canonical code of a table given as the number of codes of each length 1-16 and
 // the symbols in code order.
 constexpr HuffmanTable BuildHuffmanTable(const std::array<uint8_t, 16>& counts,
-                                         const uint8_t* symbols, int symbolCount) {
+                                         const uint8_t* symbols, int symbolCount, bool dc) {
     HuffmanTable table;
     for (int i = 0; i < symbolCount; ++i)
         table.symbols[i] = symbols[i];
@@ -42,9 +47,19 @@ constexpr HuffmanTable BuildHuffmanTable(const std::array<uint8_t, 16>& counts,
                 continue;
             // Every lookup index that starts with this code decodes to it.
             const int spare = kHuffmanLookupBits - length;
+            const int symbol = symbols[index];
+            const int run = dc ? 0 : symbol >> 4;
+            const int size = symbol & 15;
             for (int fill = 0; fill < (1 << spare); ++fill) {
-                table.lookup[(code << spare) | fill] =
-                    static_cast<uint16_t>((length << 8) | symbols[index]);
+                const int at = (code << spare) | fill;
+                table.lookup[at] = static_cast<uint16_t>((length << 8) | symbol);
+                if ((size == 0 && !dc) || length + size > kHuffmanLookupBits)
+                    continue;
+                const int bits = (fill >> (spare - size)) & ((1 << size) - 1);
+                const int value =
+                    size == 0 ? 0 : (bits < (1 << (size - 1)) ? bits - ((1 << size) - 1) : bits);
+                table.withValue[at] = static_cast<int32_t>(static_cast<uint32_t>(value) << 16) |
+                                      (run << 8) | (length + size);
             }
         }
         code <<= 1;

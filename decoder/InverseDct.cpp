@@ -60,6 +60,18 @@ constexpr Pair kOdd3 = {-kFix0_899976223, kFix1_501321110 - kFix0_899976223};
 constexpr Pair kOdd1 = {kFix2_053119869 - kFix2_562915447, -kFix2_562915447};
 constexpr Pair kOdd2 = {-kFix2_562915447, kFix3_072711026 - kFix2_562915447};
 
+// With x4 to x7 zero (all coefficients in the upper-left 4 x 4), z3 = x3 and z4 = x1 and the
+// odd part folds into one rotation of (x1, x3) per output; the factors follow from those above.
+// With only x0 and x1, the outputs are x0 * 2^13 plus x1 times the first factor of each.
+constexpr Pair kSparseOdd0 = {kOdd0.b + kOddZ3.b, kOddZ3.a};
+constexpr Pair kSparseOdd3 = {kOdd3.b + kOddZ4.b, kOddZ4.a};
+constexpr Pair kSparseOdd1 = {kOddZ4.b, kOdd1.b + kOddZ4.a};
+constexpr Pair kSparseOdd2 = {kOddZ3.b, kOdd2.b + kOddZ3.a};
+// Zigzag indices 0-9 all lie in the upper-left 4 x 4 of the block; indices 0-2 are the DC
+// coefficient and the first horizontal and vertical ones.
+constexpr int kLastUpperLeftIndex = 9;
+constexpr int kLastFirstOrderIndex = 2;
+
 constexpr std::array<uint8_t, 1408> BuildRangeLimit() {
     std::array<uint8_t, 1408> table{};
     int at = 256;
@@ -205,7 +217,7 @@ inline Wide ScaledUp(__m128i value) {
             _mm_srai_epi32(_mm_unpackhi_epi16(_mm_setzero_si128(), value), 16 - kConstBits)};
 }
 
-inline void ButterflyLanes(const __m128i x[8], Wide out[8]) {
+[[gnu::always_inline]] inline void ButterflyLanes(const __m128i x[8], Wide out[8]) {
     const Wide e0 = ScaledUp(_mm_add_epi16(x[0], x[4]));
     const Wide e1 = ScaledUp(_mm_sub_epi16(x[0], x[4]));
     const Wide t2 = RotateLanes(kEvenT2, x[2], x[6]);
@@ -228,6 +240,32 @@ inline void ButterflyLanes(const __m128i x[8], Wide out[8]) {
     out[3] = Add(tmp13, o0), out[4] = Subtract(tmp13, o0);
 }
 
+// The butterfly for inputs whose x4 to x7 are zero: the same results with half the work.
+[[gnu::always_inline]] inline void SparseButterflyLanes(const __m128i x[8], Wide out[8]) {
+    const Wide e = ScaledUp(x[0]);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i evenLow = _mm_unpacklo_epi16(x[2], zero);
+    const __m128i evenHigh = _mm_unpackhi_epi16(x[2], zero);
+    auto evenRotate = [&](Pair pair) {
+        const __m128i factors = Factors(pair);
+        return Wide{_mm_madd_epi16(evenLow, factors), _mm_madd_epi16(evenHigh, factors)};
+    };
+    const Wide t2 = evenRotate(kEvenT2);
+    const Wide t3 = evenRotate(kEvenT3);
+    const Wide tmp10 = Add(e, t3), tmp13 = Subtract(e, t3);
+    const Wide tmp11 = Add(e, t2), tmp12 = Subtract(e, t2);
+
+    const Wide o0 = RotateLanes(kSparseOdd0, x[1], x[3]);
+    const Wide o3 = RotateLanes(kSparseOdd3, x[1], x[3]);
+    const Wide o1 = RotateLanes(kSparseOdd1, x[1], x[3]);
+    const Wide o2 = RotateLanes(kSparseOdd2, x[1], x[3]);
+
+    out[0] = Add(tmp10, o3), out[7] = Subtract(tmp10, o3);
+    out[1] = Add(tmp11, o2), out[6] = Subtract(tmp11, o2);
+    out[2] = Add(tmp12, o1), out[5] = Subtract(tmp12, o1);
+    out[3] = Add(tmp13, o0), out[4] = Subtract(tmp13, o0);
+}
+
 inline __m128i DescaleLanes(Wide value, int shift) {
     const __m128i rounding = _mm_set1_epi32(1 << (shift - 1));
     return _mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(value.low, rounding), shift),
@@ -237,9 +275,11 @@ inline __m128i DescaleLanes(Wide value, int shift) {
 // The range-limit table in lanes: keep the low 10 bits as a signed value, add 128, clamp.
 inline __m128i LimitLanes(Wide value) {
     const __m128i rounding = _mm_set1_epi32(1 << (kPass2Shift - 1));
+    // Bits 18-27 of the rounded sum are the descaled value modulo 1024: move them to the top
+    // and shift back down with the sign.
     auto tenBits = [&](__m128i v) {
-        const __m128i descaled = _mm_srai_epi32(_mm_add_epi32(v, rounding), kPass2Shift);
-        return _mm_srai_epi32(_mm_slli_epi32(descaled, 22), 22);
+        return _mm_srai_epi32(_mm_slli_epi32(_mm_add_epi32(v, rounding), 32 - 10 - kPass2Shift),
+                              32 - 10);
     };
     return _mm_add_epi16(_mm_packs_epi32(tenBits(value.low), tenBits(value.high)),
                          _mm_set1_epi16(128));
@@ -262,30 +302,96 @@ inline void Transpose(__m128i v[8]) {
 
 }  // namespace
 
+namespace {
+
+// Blocks with only the DC coefficient and the first horizontal and vertical ones (the common
+// case in smooth areas): pass 1 leaves column 0 from (x0, x1) and column 1 flat, so every
+// sample is a row value times 2^13 plus the column factor times one shared value.
+void InverseDctFirstOrder(const int16_t* coefficients, const uint16_t* quantisation,
+                          uint8_t* samples) {
+    const int16_t dc = Wrap16(coefficients[0] * quantisation[0]);
+    const int16_t horizontal = Wrap16(coefficients[1] * quantisation[1]);
+    const int16_t vertical = Wrap16(coefficients[8] * quantisation[8]);
+    // Output k of the butterfly adds x1 times factor k; the even part is x0 * 2^13 alone.
+    const __m128i factorsLow =
+        _mm_set_epi32(kSparseOdd0.a, kSparseOdd1.a, kSparseOdd2.a, kSparseOdd3.a);
+    const __m128i factorsHigh =
+        _mm_set_epi32(-kSparseOdd3.a, -kSparseOdd2.a, -kSparseOdd1.a, -kSparseOdd0.a);
+    // The factors fit 16 bits; multiply-add with a zero partner gives the 32-bit products.
+    auto times = [](__m128i factors, int16_t value) {
+        return _mm_madd_epi16(factors, _mm_set1_epi32(static_cast<uint16_t>(value)));
+    };
+
+    // Pass 1, column 0 (lanes are rows) and column 1 (one value for every row).
+    const __m128i dcScaled =
+        _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dc) << kConstBits));
+    const Wide column0 = {_mm_add_epi32(dcScaled, times(factorsLow, vertical)),
+                          _mm_add_epi32(dcScaled, times(factorsHigh, vertical))};
+    alignas(16) int16_t rowValues[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(rowValues), DescaleLanes(column0, kPass1Shift));
+    const int16_t column1 = Saturate16(horizontal * (1 << kPass1Bits));
+
+    // Pass 2: lanes are the columns of each row.
+    const Wide shared = {times(factorsLow, column1), times(factorsHigh, column1)};
+    __m128i rows[8];
+    for (int row = 0; row < 8; ++row) {
+        const __m128i base = _mm_set1_epi32(
+            static_cast<int32_t>(static_cast<uint32_t>(rowValues[row]) << kConstBits));
+        rows[row] = LimitLanes({_mm_add_epi32(base, shared.low), _mm_add_epi32(base, shared.high)});
+    }
+    for (int row = 0; row < 8; row += 2) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * row),
+                         _mm_packus_epi16(rows[row], rows[row + 1]));
+    }
+}
+
+}  // namespace
+
 void InverseDctSse2(int16_t* coefficients, const uint16_t* quantisation, int lastIndex,
                     uint8_t* samples) {
     if (lastIndex == 0) {
         FillDcOnly(coefficients, quantisation, samples);
         return;
     }
+    if (lastIndex <= kLastFirstOrderIndex) {
+        InverseDctFirstOrder(coefficients, quantisation, samples);
+        return;
+    }
+    // With every coefficient in the upper-left 4 x 4, rows 4-7 of the block and, after pass 1,
+    // columns 4-7 of the workspace are zero.
+    const bool sparse = lastIndex <= kLastUpperLeftIndex;
+    const int rows = sparse ? 4 : 8;
     // Pass 1: each lane is a column, each register a row of the block.
     __m128i x[8];
-    for (int row = 0; row < 8; ++row) {
+    for (int row = 0; row < rows; ++row) {
         x[row] = _mm_mullo_epi16(
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + 8 * row)),
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantisation + 8 * row)));
     }
+    for (int row = rows; row < 8; ++row) {
+        x[row] = _mm_setzero_si128();
+    }
     Wide out[8];
-    ButterflyLanes(x, out);
-    for (int row = 0; row < 8; ++row)
+    if (sparse) {
+        SparseButterflyLanes(x, out);
+    } else {
+        ButterflyLanes(x, out);
+    }
+    for (int row = 0; row < 8; ++row) {
         x[row] = DescaleLanes(out[row], kPass1Shift);
+    }
 
     // Pass 2: transposed, each lane is a row and each register a column.
     Transpose(x);
-    ButterflyLanes(x, out);
+    if (sparse) {
+        SparseButterflyLanes(x, out);
+    } else {
+        ButterflyLanes(x, out);
+    }
     __m128i columns[8];
-    for (int column = 0; column < 8; ++column)
+    for (int column = 0; column < 8; ++column) {
         columns[column] = LimitLanes(out[column]);
+    }
     Transpose(columns);
     for (int row = 0; row < 8; row += 2) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * row),
