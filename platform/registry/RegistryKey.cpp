@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <system_error>
 #include <utility>
 
@@ -137,7 +138,9 @@ void RegistryKey::Load() {
     ParsedRegFile parsed = ParseRegFile(contents);
     values_ = std::move(parsed.values);
     damagedLines_ = std::move(parsed.damagedLines);
-    if (!damagedLines_.empty()) {
+    // Loading and each save open the key; the operator hears about a damaged file once.
+    static std::set<std::filesystem::path> reported;
+    if (!damagedLines_.empty() && reported.insert(file_).second) {
         Report(file_, DescribeLines(damagedLines_) +
                           " cannot be read; those values take their defaults, the others are "
                           "kept");

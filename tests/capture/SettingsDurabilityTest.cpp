@@ -212,7 +212,7 @@ TEST(SettingsDurability, AKilledSaveLeavesTheOldOrTheNewValueOfEveryEntry) {
         RegistryKey key(kStationSettingsKey);
         ASSERT_TRUE(SaveSettings(Generation(0), key));
     }
-    const Kills fast = KillWhileSaving(home, 120, 3 * 58 * 2, 20261207);
+    const Kills fast = KillWhileSaving(home, 80, 3 * 58 * 2, 20261207);
     SetFlushToDisk(true);
     // A few with the flushes, so kills land inside them too.
     const Kills flushed = KillWhileSaving(home, 6, 3 * 4, 7);

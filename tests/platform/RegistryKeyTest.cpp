@@ -250,6 +250,9 @@ TEST(RegistryKeyDamage, ABadLineCostsOnlyItsValueAndTheNextWriteKeepsTheRest) {
     const std::string report = testing::internal::GetCapturedStderr();
     EXPECT_NE(report.find("lines 7, 8, 9, 10, 11"), std::string::npos) << report;
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;  // said once
+    testing::internal::CaptureStderr();
+    RegistryKey(kKey).Close();  // the save at close opens it again
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
     EXPECT_EQ(key.DamagedLines(), (std::vector<int>{7, 8, 9, 10, 11}));
     uint32_t dword = 0;
