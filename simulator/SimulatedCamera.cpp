@@ -263,9 +263,9 @@ bool SimulatedCamera::Impl::Frame(std::span<uint8_t> buffer, uint32_t& delivered
         return false;
     // The next frame not yet delivered, and not one from the past: a read waits for it.
     const int64_t now = sys::NowUs();
-    int64_t index = nextFrameIndex;
+    int64_t index = std::max(nextFrameIndex, (now - streamStartUs) * kFramesPerSecond / 1'000'000);
     while (FrameTimeUs(streamStartUs, index) < now)
-        ++index;
+        ++index;  // a step or two at most
     const int64_t frameUs = FrameTimeUs(streamStartUs, index);
     sys::CurrentClock().SleepUs(frameUs - now);
     if (!Present())

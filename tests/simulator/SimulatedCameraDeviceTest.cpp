@@ -216,8 +216,9 @@ TEST_P(SimulatedCameraDeviceFaults, DamagedFramesAreSurvived) {
         ASSERT_TRUE(result == kCameraOk || result == kCameraFailed) << result;
         failures += result == kCameraFailed;
     }
-    if (GetParam().everyReadFails)
+    if (GetParam().everyReadFails) {
         EXPECT_EQ(failures, 30);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -83,17 +83,20 @@ int main(int argc, char** argv) {
     Host host{camera};
     host.Write(6, 1);
 
+    // The home view wide, then the face (centred at pan 40, tilt 60) at two longer zooms.
     struct Shot {
         const char* name;
-        int zoom;
+        int pan, tilt, zoom;
     };
     bool ok = true;
-    for (const Shot& shot :
-         {Shot{"zoom-0", 0}, Shot{"zoom-6000", 6000}, Shot{"zoom-15000", 15000}}) {
+    for (const Shot& shot : {Shot{"zoom-0", 0, 0, 0}, Shot{"zoom-6000", 40, 60, 6000},
+                             Shot{"zoom-15000", 40, 60, 15000}}) {
+        host.Command(160, shot.pan, shot.tilt);
         host.Command(157, shot.zoom);
         clock.AdvanceMs(2500);
         ok &= Save(camera, decoder, folder + "/sim-" + shot.name + ".png");
     }
+    host.Command(160, 0, 0);
     host.Command(157, 0);
     clock.AdvanceMs(2500);
     host.Command(12);
