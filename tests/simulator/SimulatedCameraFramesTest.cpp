@@ -321,6 +321,51 @@ TEST_F(SimulatedCameraFrames, FlashLightsOneFieldOfTheNextFrameOnly) {
     EXPECT_NEAR(fieldDifference(Decoded()), 0, 3);
 }
 
+TEST_F(SimulatedCameraFrames, FlashLevelSetsTheLitFieldsBrightness) {
+    auto litField = [&](int level) {
+        host->Command(static_cast<uint16_t>(100 + level));
+        host->Command(140);
+        const Picture p = Decoded();
+        double a = 0, b = 0;
+        for (int x = 20; x < 120; ++x) {
+            a += Luma(p.At(x, 100));
+            b += Luma(p.At(x, 101));
+        }
+        return std::max(a, b) / 100;
+    };
+    const double dim = litField(5), normal = litField(17), bright = litField(28);
+    EXPECT_LT(dim + 30, normal);
+    EXPECT_LT(normal + 20, bright);
+}
+
+TEST_F(SimulatedCameraFrames, SmallerPictureOfTheWholeSensorAreaShowsTheSameView) {
+    const PixelPoint full = DarkCentroid(Decoded(), Project(kPupilX, kPupilY, kRev3Wide), 6);
+    host->Write(simtest::kImageWidth, 320);
+    host->Write(simtest::kImageHeight, 240);  // the area read out stays 640 x 480
+    const Picture half = Decoded();
+    ASSERT_EQ(half.width, 320);
+    const PixelPoint scaled =
+        DarkCentroid(half, {(full.x + 0.5) / 2 - 0.5, (full.y + 0.5) / 2 - 0.5}, 3);
+    EXPECT_NEAR(scaled.x, (full.x + 0.5) / 2 - 0.5, 0.5);
+    EXPECT_NEAR(scaled.y, (full.y + 0.5) / 2 - 0.5, 0.5);
+}
+
+class SimulatedCameraOldestModel : public CameraOnClock {
+  protected:
+    void SetUp() override { Start("sim:2"); }
+};
+
+TEST_F(SimulatedCameraOldestModel, StepsBrighterOnlyInManualExposure) {
+    const double before = BackdropChannel(Decoded(), 1);
+    for (int i = 0; i < 4; ++i)
+        host->Command(27);
+    EXPECT_NEAR(BackdropChannel(Decoded(), 1), before, 1) << "27 is ignored in automatic exposure";
+    host->Command(29);
+    for (int i = 0; i < 4; ++i)
+        host->Command(27);
+    EXPECT_GT(BackdropChannel(Decoded(), 1), before + 20);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Faults.
 
