@@ -197,6 +197,9 @@ struct OddCase {
     int32_t StationSettings::*member;
     int32_t loaded;
 };
+void PrintTo(const OddCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class OddValue : public Settings, public ::testing::WithParamInterface<OddCase> {};
 
@@ -270,6 +273,9 @@ struct CropCase {
     std::array<int32_t, 4> loaded;                      // width, height, offset x, offset y
     std::optional<uint32_t> widthStored, heightStored;  // in the key afterwards
 };
+void PrintTo(const CropCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class Crop : public Settings, public ::testing::WithParamInterface<CropCase> {};
 

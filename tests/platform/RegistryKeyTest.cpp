@@ -4,11 +4,13 @@
 
 #include <sys/stat.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/registry/RegFileFormat.h"
 #include "tests/platform/TempConfigHome.h"
 
 namespace {
@@ -38,6 +40,9 @@ struct LineCase {
     std::vector<uint8_t> data;
     const char* line;  // as it appears in the file
 };
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class ValueLine : public ::testing::TestWithParam<LineCase> {};
 
@@ -171,6 +176,9 @@ struct QueryCase {
     bool textReads;
     std::string text;
 };
+void PrintTo(const QueryCase& c, std::ostream* os) {
+    *os << c.label;
+}
 
 class Query : public ::testing::TestWithParam<QueryCase> {};
 
@@ -300,6 +308,48 @@ TEST(RegistryKeyDamage, AFileThatIsNotTextIsKeptAsideAndTheKeyStartsEmpty) {
     RegistryKey reopened(kKey);
     EXPECT_FALSE(reopened.FileSetAside());
     EXPECT_EQ(reopened.Values().size(), 1u);
+}
+
+// Whatever an editor or a disk did to the file, what is kept is written so that it reads back
+// identically and whole.
+TEST(RegistryKeyDamage, WhatADamagedFileKeepsIsWrittenBackFaithfully) {
+    const std::string good =
+        "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
+        "\"Top\"=dword:0000007c\n\"Path\"=\"C:\\\\x \\\"y\\\"\"\n@=\"d\"\n"
+        "\"Blob\"=hex:01,02,\\\n  03\n\"Odd\"=hex(4):01,02\n\"T\"=hex(1):61,0a,00\n";
+    ASSERT_TRUE(ParseRegFile(good).damagedLines.empty());
+    constexpr std::string_view kAlphabet = "\"\\,:=@[]()0123456789abcdefxhdwor \t\r\n\xe9\x01";
+    std::mt19937 random(4);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = good;
+        for (int edits = std::uniform_int_distribution(1, 6)(random); edits > 0; --edits) {
+            const size_t at = std::uniform_int_distribution<size_t>(0, text.size() - 1)(random);
+            text[at] =
+                kAlphabet[std::uniform_int_distribution<size_t>(0, kAlphabet.size() - 1)(random)];
+        }
+        const ParsedRegFile kept = ParseRegFile(text);
+        const ParsedRegFile again =
+            ParseRegFile(FormatRegFile("Software\\ZelvoCam USB", kept.values));
+        ASSERT_TRUE(again.damagedLines.empty()) << text;
+        ASSERT_EQ(again.values.size(), kept.values.size()) << text;
+        for (size_t i = 0; i < kept.values.size(); ++i) {
+            EXPECT_EQ(again.values[i].name, kept.values[i].name) << text;
+            EXPECT_EQ(again.values[i].type, kept.values[i].type) << text;
+            EXPECT_EQ(again.values[i].data, kept.values[i].data) << text;
+        }
+    }
+}
+
+TEST(RegistryKeyDamage, AFailedWriteLeavesTheKeyAsItWas) {
+    TempConfigHome home;
+    RegistryKey key(kKey);
+    ASSERT_TRUE(key.SetDword("Top", 1));
+    std::filesystem::remove_all(home.StationKeyFile().parent_path());  // the folder is gone
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(key.SetDword("Left", 2));
+    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(key.QueryValue("Left").has_value());
+    EXPECT_EQ(key.Values().size(), 1u);
 }
 
 }  // namespace
