@@ -232,6 +232,9 @@ bool LooksLikeText(std::string_view bytes) {
 
 ParsedRegFile ParseRegFile(std::string_view text) {
     ParsedRegFile parsed;
+    // Editors that save UTF-8 may put a byte-order mark first.
+    if (text.starts_with("\xef\xbb\xbf"))
+        text.remove_prefix(3);
     int lineNumber = 0;
     while (!text.empty()) {
         // One logical line: a hex list may go on over lines that end in ",\".

@@ -239,7 +239,7 @@ TEST(RegistryKeyQuery, MissingValuesAndClosedKeysFail) {
 TEST(RegistryKeyDamage, ABadLineCostsOnlyItsValueAndTheNextWriteKeepsTheRest) {
     TempConfigHome home;
     TempConfigHome::WriteFile(home.StationKeyFile(),
-                              "REGEDIT4\r\n"
+                              "\xef\xbb\xbfREGEDIT4\r\n"
                               "\r\n"
                               "[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\r\n"
                               "; edited by hand\r\n"
