@@ -3,8 +3,9 @@
 // 90 degrees either way, while the preview runs.
 //
 // The main dialog drives it: each timer tick reads one frame straight into m_pBits (921600
-// bytes, B G R, bottom row first) and calls update(). Painting reads the crop rectangle and the
-// rotation through PreviewView, so the window never holds a stale copy of the settings.
+// bytes, B G R, bottom row first) and calls update(). Painting reads the crop rectangle through
+// PreviewView at every paint, so the window never holds a stale copy of the settings; the crop
+// is clipped to the frame, and whatever of the window the picture does not cover is black.
 #pragma once
 
 #include "station/DibSection.h"
