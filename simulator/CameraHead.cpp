@@ -64,15 +64,6 @@ int Axis::At(int64_t us) const {
     return static_cast<int>(std::clamp<int64_t>(pos, min_, max_));
 }
 
-bool Axis::Moving(int64_t us) const {
-    if (velocity_ == 0)
-        return false;
-    const int pos = At(us);
-    if (driving_ && pos == target_)
-        return false;
-    return !(velocity_ > 0 ? pos == max_ : pos == min_);
-}
-
 void Axis::Stop(int64_t us) {
     origin_ = At(us);
     startUs_ = us;

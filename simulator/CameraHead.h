@@ -79,7 +79,6 @@ class Axis {
     // Continuous motion; `velocity` in units per second, signed.
     void Run(int64_t us, int velocity);
     void DriveTo(int64_t us, int target, int speed);
-    bool Moving(int64_t us) const;
 
   private:
     int min_;
@@ -116,8 +115,6 @@ class CameraHead {
     int Tilt(int64_t us) const { return tilt_.At(us); }
     int Zoom(int64_t us) const { return zoom_.At(us); }
     const PictureSettings& Picture() const { return picture_; }
-    bool AutoFocus() const { return autoFocus_; }
-    bool AutoWhite() const { return autoWhite_; }
 
     // The flash fires on the first frame taken at or after the arming; true once for it.
     bool TakeFlash(int64_t frameUs);

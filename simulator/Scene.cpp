@@ -67,6 +67,8 @@ constexpr double kSeamSpacing = 200;
 constexpr double kSeamWidth = 2;
 constexpr double kTile = 80;
 
+constexpr double kCardX = kCardOrigin.x;
+constexpr double kCardY = kCardOrigin.y;
 constexpr double kFx = kFaceCentre.x;
 constexpr double kFy = kFaceCentre.y;
 
@@ -95,14 +97,19 @@ constexpr Shape kShapes[] = {
     {Kind::kCapsule, kClockHand, 820, 300, 795.8, 314, 3.5},
     {Kind::kCapsule, kClockHand, 820, 300, 859.8, 323, 2.5},
     {Kind::kEllipse, kClockHand, 820, 300, 5, 5},
-    // Colour card on the backdrop.
-    {Kind::kRect, kCardFrame, 186, 126, 290, 198},
-    {Kind::kRect, kCardWhite, 190, 162, 222, 194},
-    {Kind::kRect, kCardGrey, 222, 162, 254, 194},
-    {Kind::kRect, kCardBlack, 254, 162, 286, 194},
-    {Kind::kRect, kCardRed, 190, 130, 222, 162},
-    {Kind::kRect, kCardGreen, 222, 130, 254, 162},
-    {Kind::kRect, kCardBlue, 254, 130, 286, 162},
+    // Colour card on the backdrop: top row white, grey, black; bottom row red, green, blue.
+    {Kind::kRect, kCardFrame, kCardX - 4, kCardY - kCardPatch - 4, kCardX + 3 * kCardPatch + 4,
+     kCardY + kCardPatch + 4},
+    {Kind::kRect, kCardWhite, kCardX, kCardY, kCardX + kCardPatch, kCardY + kCardPatch},
+    {Kind::kRect, kCardGrey, kCardX + kCardPatch, kCardY, kCardX + 2 * kCardPatch,
+     kCardY + kCardPatch},
+    {Kind::kRect, kCardBlack, kCardX + 2 * kCardPatch, kCardY, kCardX + 3 * kCardPatch,
+     kCardY + kCardPatch},
+    {Kind::kRect, kCardRed, kCardX, kCardY - kCardPatch, kCardX + kCardPatch, kCardY},
+    {Kind::kRect, kCardGreen, kCardX + kCardPatch, kCardY - kCardPatch, kCardX + 2 * kCardPatch,
+     kCardY},
+    {Kind::kRect, kCardBlue, kCardX + 2 * kCardPatch, kCardY - kCardPatch, kCardX + 3 * kCardPatch,
+     kCardY},
     // The person.
     {Kind::kRect, kShirt, kFx - 150, -900, kFx + 150, kFy - 165},
     {Kind::kEllipse, kShirt, kFx, kFy - 165, 150, 55},

@@ -187,15 +187,6 @@ TEST_F(SimulatedCameraDevice, UnpluggedCameraFailsReadsAndCannotBeReopened) {
     EXPECT_EQ(OpenCamera(), kCameraFailed);
 }
 
-TEST_F(SimulatedCameraDevice, SilentHeadLeavesTheStationItsOwnAnswers) {
-    Start("sim:14,silent-head");
-    for (int i = 0; i < 9; ++i) {
-        Send(137);
-        sys::Wait(100);
-        EXPECT_NE(Live(kPropArgB), 175);
-    }
-}
-
 struct FrameFault {
     const char* name;
     const char* setting;
@@ -222,7 +213,7 @@ TEST_P(SimulatedCameraDeviceFaults, DamagedFramesAreSurvived) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Faults, SimulatedCameraDeviceFaults,
+    SimulatedCamera, SimulatedCameraDeviceFaults,
     ::testing::Values(FrameFault{"Corrupt", "sim:14,corrupt=1,seed=3", false},
                       FrameFault{"Short", "sim:14,short=1,seed=4", false},
                       FrameFault{"Oversize", "sim:14,oversize=1", true},

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/system/Clock.h"
+#include "simulator/Scene.h"
 #include "simulator/SimulatedCamera.h"
 #include "tests/simulator/SimulatorHost.h"
 
@@ -62,10 +63,12 @@ PixelPoint DarkCentroid(const Picture& p, PixelPoint guess, int half) {
     return n == 0 ? PixelPoint{-1, -1} : PixelPoint{sx / n, sy / n};
 }
 
-// The left pupil and the colour card, as the scene places them.
-constexpr double kPupilX = 19, kPupilY = 72;
-constexpr double kWhitePatchX = 206, kWhitePatchY = 178;
-constexpr double kBlackPatchX = 270, kRedPatchX = 206, kBottomRowY = 146;
+// The left pupil and the centres of the colour card's patches, as the scene places them.
+constexpr double kPupilX = sim::kLeftPupil.x, kPupilY = sim::kLeftPupil.y;
+constexpr double kWhitePatchX = sim::kCardOrigin.x + sim::kCardPatch / 2;
+constexpr double kWhitePatchY = sim::kCardOrigin.y + sim::kCardPatch / 2;
+constexpr double kBlackPatchX = kWhitePatchX + 2 * sim::kCardPatch, kRedPatchX = kWhitePatchX;
+constexpr double kBottomRowY = kWhitePatchY - sim::kCardPatch;
 constexpr double kRev3Wide = 0.9756;  // units per pixel of model 14 at zoom 0
 
 using SimulatedCameraFrames = CameraOnClock;
@@ -211,7 +214,7 @@ TEST_P(SimulatedCameraCentring, RelativeMoveBringsTheFeatureToTheTarget) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Lenses, SimulatedCameraCentring,
+INSTANTIATE_TEST_SUITE_P(SimulatedCamera, SimulatedCameraCentring,
                          ::testing::Values(CentringCase{"Model8Wide", "sim:8", 0, 1.4285},
                                            CentringCase{"Model8Zoom3000", "sim:8", 3000, 1.0736},
                                            CentringCase{"Model13Zoom3800", "sim:13", 3800, 1.0},
@@ -268,7 +271,7 @@ auto Repeat(uint16_t code, int times) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Commands, SimulatedCameraControls,
+    SimulatedCamera, SimulatedCameraControls,
     ::testing::Values(
         ControlCase{"Brighter", Repeat(6, 4),
                     [](const Picture& p) { return BackdropChannel(p, 1); }, 20},

@@ -40,7 +40,7 @@ TEST_P(SimulatedCameraSetting, IsUnderstood) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Values, SimulatedCameraSetting,
+    SimulatedCamera, SimulatedCameraSetting,
     ::testing::Values(
         GoodSetting{"Plain", "sim", 14, -1, 0, false},
         GoodSetting{"Model2", "sim:2", 2, -1, 0, false},
@@ -65,7 +65,7 @@ TEST_P(SimulatedCameraBadSetting, IsAClearError) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Values, SimulatedCameraBadSetting,
+    SimulatedCamera, SimulatedCameraBadSetting,
     ::testing::Values(BadSetting{"EmptyAfterColon", "sim:"}, BadSetting{"TrailingComma", "sim:14,"},
                       BadSetting{"ModelTooLarge", "sim:70000"},
                       BadSetting{"NegativeModel", "sim:-3"},
@@ -227,7 +227,7 @@ TEST_P(SimulatedCameraMotion, RunsAtItsTierUntilStopped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Tiers, SimulatedCameraMotion,
+    SimulatedCamera, SimulatedCameraMotion,
     ::testing::Values(MotionCase{"TiltUpSlow", 69, 65, 0, 50, 0},
                       MotionCase{"TiltDownMedium", 62, 65, 0, -200, 0},
                       MotionCase{"PanLeftMedium", 63, 65, -200, 0, 0},
