@@ -111,6 +111,8 @@ void ReadQuantisationTables(FrameDecoder& decoder, const ByteView& bytes, size_t
     const size_t segmentEnd = position + bytes.Word(position);
     size_t offset = position + 2;
     while (offset < segmentEnd) {
+        if (!bytes.Has(offset, 1))
+            return;
         const uint8_t header = bytes.At(offset);
         const bool wide = (header >> 4) != 0;
         const size_t entryBytes = wide ? 2 : 1;
