@@ -171,6 +171,52 @@ TEST_F(SimulatedCameraDevice, FlashCaptureFrameHasOneBrightField) {
     EXPECT_EQ(camera->FlashesFired(), 1);
 }
 
+TEST_F(SimulatedCameraDevice, ZoomPresetsRoundTripThroughDriveAndReport) {
+    for (int preset : {7000, 0, 15000, 1234}) {
+        SetCameraProperty(kPropArgA, static_cast<uint32_t>(preset));
+        Send(157);
+        sys::Wait(2500);  // the longest drive, 15000 positions, takes 2 s
+        SetCameraProperty(kPropArgA, 0);
+        Send(155);
+        sys::Wait(250);
+        EXPECT_EQ(Live(kPropArgA), preset);
+    }
+}
+
+// The station's double-click: read the zoom, take the factor of its step, send the truncated
+// amounts with 159. On model 8 at zoom 0 (1.4285 units per pixel) the pupil must land within a
+// pixel of the target.
+TEST_F(SimulatedCameraDevice, RelativeMoveCentresTheFeatureTheStationClickedOn) {
+    Start("sim:8");
+    ConfigureStream();
+    auto pupil = [](const std::vector<uint8_t>& bgr, double gx, double gy) {
+        double sx = 0, sy = 0, n = 0;
+        for (int y = int(gy) - 4; y <= int(gy) + 4; ++y) {
+            for (int x = int(gx) - 4; x <= int(gx) + 4; ++x) {
+                if (Pixel(bgr, x, y)[1] < 60) {
+                    sx += x, sy += y, ++n;
+                }
+            }
+        }
+        return std::pair(sx / n, sy / n);
+    };
+    constexpr double kFactor = 1.4285;
+    const auto [px, py] = pupil(Frame(), 320 + 19 / kFactor - 0.5, 240 - 72 / kFactor - 0.5);
+    const int clickX = static_cast<int>(std::lround(px)),
+              clickY = static_cast<int>(std::lround(py));
+    SetCameraProperty(kPropArgA, 0);
+    Send(155);
+    sys::Wait(100);
+    ASSERT_EQ(Live(kPropArgA), 0);
+    SetCameraProperty(kPropArgA, static_cast<uint32_t>(static_cast<int>((clickX - 320) * kFactor)));
+    SetCameraProperty(kPropArgB, static_cast<uint32_t>(static_cast<int>((240 - clickY) * kFactor)));
+    Send(159);
+    sys::Wait(500);
+    const auto [ax, ay] = pupil(Frame(), 320 + (px - clickX), 240 + (py - clickY));
+    EXPECT_NEAR(ax, 320 + (px - clickX), 1.0);
+    EXPECT_NEAR(ay, 240 + (py - clickY), 1.0);
+}
+
 // Faults come back as failure codes; nothing crashes and nothing leaks (asan preset).
 TEST_F(SimulatedCameraDevice, UnpluggedCameraFailsReadsAndCannotBeReopened) {
     Start("sim:14,unplug-after=1s");
