@@ -1,0 +1,131 @@
+// The program's own message box, beep, exit and file chooser, and the handler slots that tests
+// replace.
+#include "platform/ui/Services.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/system/Clock.h"
+
+namespace ui {
+namespace {
+
+std::string& DefaultCaptionText() {
+    static std::string caption;
+    return caption;
+}
+
+bool MessagesGoToStderr() {
+    const char* setting = std::getenv("ZELVOCAM_MESSAGES");
+    return setting != nullptr && std::strcmp(setting, "stderr") == 0;
+}
+
+void ProgramMessageBox(const MessageRequest& request) {
+    const std::string& caption = request.caption.empty() ? DefaultCaption() : request.caption;
+    if (MessagesGoToStderr()) {
+        std::fprintf(stderr, "message: %s: %s\n", caption.c_str(), request.text.c_str());
+        std::fflush(stderr);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
+                    QString::fromStdString(request.text), QMessageBox::Ok, request.owner);
+    box.exec();
+}
+
+void ProgramBeep(int, int) {
+    QApplication::beep();
+}
+
+void ProgramExit(int code) {
+    std::fflush(nullptr);
+    std::exit(code);
+}
+
+std::optional<std::string> ProgramFileChooser(const FileRequest& request) {
+    const QString caption = QString::fromStdString(request.caption);
+    const QString name = QString::fromStdString(request.fileName);
+    const QString filter = QString::fromStdString(request.filter);
+    const QString chosen = request.save
+                               ? QFileDialog::getSaveFileName(request.owner, caption, name, filter)
+                               : QFileDialog::getOpenFileName(request.owner, caption, name, filter);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen.toStdString();
+}
+
+MessageBoxHandler& MessageBoxSlot() {
+    static MessageBoxHandler handler;
+    return handler;
+}
+BeepHandler& BeepSlot() {
+    static BeepHandler handler;
+    return handler;
+}
+ExitHandler& ExitSlot() {
+    static ExitHandler handler;
+    return handler;
+}
+FileChooserHandler& FileChooserSlot() {
+    static FileChooserHandler handler;
+    return handler;
+}
+
+}  // namespace
+
+void SetMessageBoxHandler(MessageBoxHandler handler) {
+    MessageBoxSlot() = std::move(handler);
+}
+void SetBeepHandler(BeepHandler handler) {
+    BeepSlot() = std::move(handler);
+}
+void SetExitHandler(ExitHandler handler) {
+    ExitSlot() = std::move(handler);
+}
+void SetFileChooserHandler(FileChooserHandler handler) {
+    FileChooserSlot() = std::move(handler);
+}
+
+void SetDefaultCaption(std::string_view caption) {
+    DefaultCaptionText() = std::string(caption);
+}
+const std::string& DefaultCaption() {
+    return DefaultCaptionText();
+}
+
+void MessageBox(QWidget* owner, std::string_view text, std::string_view caption) {
+    const MessageRequest request{owner, std::string(text), std::string(caption)};
+    if (MessageBoxSlot()) {
+        MessageBoxSlot()(request);
+    } else {
+        ProgramMessageBox(request);
+    }
+}
+
+void Beep(int frequencyHz, int durationMs) {
+    if (BeepSlot()) {
+        BeepSlot()(frequencyHz, durationMs);
+    } else {
+        ProgramBeep(frequencyHz, durationMs);
+    }
+    sys::Wait(durationMs);
+}
+
+void ExitProcess(int code) {
+    if (ExitSlot()) {
+        ExitSlot()(code);
+    } else {
+        ProgramExit(code);
+    }
+}
+
+std::optional<std::string> ChooseFile(const FileRequest& request) {
+    if (FileChooserSlot())
+        return FileChooserSlot()(request);
+    return ProgramFileChooser(request);
+}
+
+}  // namespace ui

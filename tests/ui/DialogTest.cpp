@@ -1,0 +1,176 @@
+// The dialog framework as a dialog's handlers use it: data exchange both ways with its checks,
+// radio groups that can have nothing checked, timers by id, and where Enter, Escape and the
+// close request go.
+#include "platform/ui/Dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+
+#include "platform/ui/ServiceRecorder.h"
+
+namespace {
+
+class SampleDialog : public ui::Dialog {
+  public:
+    SampleDialog() {
+        for (int id : {10, 11, 12})
+            AddControl(id, new QRadioButton(QString::number(id)));
+        AddRadioGroup({10, 11, 12});
+        AddControl(20, new QLineEdit);
+        AddControl(21, new QLineEdit);
+        auto* slider = new QSlider(Qt::Vertical);
+        slider->setRange(-50, 50);
+        AddControl(30, slider);
+        AddControl(40, new QPushButton("Go"));
+        connect(Item<QPushButton>(40), &QPushButton::clicked, this, [this] { ++clicks; });
+    }
+
+    void DoDataExchange(ui::DataExchange& dx) override {
+        dx.Radio(10, choice);
+        dx.Text(20, name);
+        dx.Int(21, level);
+        dx.IntRange(21, level, 0, 255);
+        dx.Slider(30, position);
+    }
+    void OnTimer(int id) override { ticks.push_back(id); }
+    void OnOK() override { ++oks; }
+    void OnClose() override {
+        closedVisible = isVisible();
+        ++closes;
+    }
+
+    int choice = -1;
+    std::string name;
+    int level = 0;
+    int position = 0;
+    std::vector<int> ticks;
+    int oks = 0, closes = 0, clicks = 0;
+    bool closedVisible = false;
+};
+
+TEST(DataExchange, MembersToControlsAndBack) {
+    ui::ServiceRecorder recorder;
+    SampleDialog dlg;
+    dlg.choice = 2;
+    dlg.name = "C:\\Photos\\";
+    dlg.level = 17;
+    dlg.position = -20;
+    dlg.UpdateData(false);
+    EXPECT_TRUE(dlg.IsDlgButtonChecked(12));
+    EXPECT_EQ(dlg.GetDlgItemText(20), "C:\\Photos\\");
+    EXPECT_EQ(dlg.GetDlgItemText(21), "17");
+
+    dlg.CheckDlgButton(11, true);
+    dlg.SetDlgItemText(21, " -3 ");
+    dlg.Item<QSlider>(30)->setValue(44);
+    dlg.level = 0;
+    ASSERT_FALSE(dlg.UpdateData(true));  // -3 is outside 0..255
+    dlg.SetDlgItemText(21, "+255");
+    ASSERT_TRUE(dlg.UpdateData(true));
+    EXPECT_EQ(dlg.choice, 1);
+    EXPECT_FALSE(dlg.IsDlgButtonChecked(12));  // the group stays exclusive
+    EXPECT_EQ(dlg.level, 255);
+    EXPECT_EQ(dlg.position, 44);
+}
+
+TEST(DataExchange, RadioGroupCanHaveNoneChecked) {
+    SampleDialog dlg;
+    dlg.choice = 1;
+    dlg.UpdateData(false);
+    dlg.choice = -1;  // as a freshly built dialog holds it before its settings are loaded
+    dlg.UpdateData(false);
+    for (int id : {10, 11, 12})
+        EXPECT_FALSE(dlg.IsDlgButtonChecked(id)) << id;
+    dlg.choice = 7;  // no such button: none checked either
+    dlg.UpdateData(false);
+    ASSERT_TRUE(dlg.UpdateData(true));
+    EXPECT_EQ(dlg.choice, -1);
+
+    dlg.CheckDlgButton(10, true);
+    dlg.CheckDlgButton(10, false);  // a handler unchecking the checked button
+    EXPECT_EQ(dlg.CheckedRadioIndex(10), -1);
+}
+
+TEST(DataExchange, BadIntegerStopsTheExchangeWithTheFrameworkMessages) {
+    struct Case {
+        const char* typed;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"", "Please enter an integer."},
+        {"12a", "Please enter an integer."},
+        {"99999999999", "Please enter an integer."},  // does not fit: never wraps
+        {"256", "Please enter an integer between 0 and 255."},
+    };
+    for (const Case& c : cases) {
+        ui::ServiceRecorder recorder;
+        SampleDialog dlg;
+        dlg.position = 5;
+        dlg.SetDlgItemText(21, c.typed);
+        dlg.Item<QSlider>(30)->setValue(-9);
+        EXPECT_FALSE(dlg.UpdateData(true)) << c.typed;
+        EXPECT_EQ(recorder.Messages(), std::vector<std::string>{std::string(": ") + c.message})
+            << c.typed;
+        EXPECT_EQ(dlg.position, 5) << "exchange goes no further after a failure: " << c.typed;
+    }
+}
+
+TEST(DialogTimers, ByIdRestartReplacesTheInterval) {
+    SampleDialog dlg;
+    EXPECT_FALSE(dlg.IsTimerRunning(1));
+    dlg.SetTimer(1, 20);
+    dlg.SetTimer(1, 25);
+    dlg.SetTimer(2, 1000);
+    EXPECT_EQ(dlg.TimerInterval(1), 25);
+    dlg.KillTimer(1);
+    EXPECT_FALSE(dlg.IsTimerRunning(1));
+    EXPECT_EQ(dlg.TimerInterval(1), -1);
+    EXPECT_TRUE(dlg.IsTimerRunning(2));
+
+    dlg.SetTimer(3, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg.ticks.empty(), 2000);
+    EXPECT_EQ(dlg.ticks.front(), 3);
+}
+
+TEST(DialogKeys, EnterGoesToOnOkOrTheFocusedButton) {
+    SampleDialog dlg;
+    dlg.show();
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    EXPECT_EQ(dlg.oks, 1);
+    EXPECT_TRUE(dlg.isVisible());  // OnOK overridden: the dialog stays
+
+    dlg.activateWindow();
+    dlg.Item<QPushButton>(40)->setFocus();
+    QTest::keyClick(dlg.Item<QPushButton>(40), Qt::Key_Return);
+    EXPECT_EQ(dlg.clicks + dlg.oks, 2);
+}
+
+TEST(DialogKeys, CloseRequestRunsOnCloseOnceThenEnds) {
+    SampleDialog dlg;
+    dlg.show();
+    dlg.SetTimer(1, 25);
+    dlg.close();
+    EXPECT_EQ(dlg.closes, 1);
+    EXPECT_TRUE(dlg.closedVisible);  // the window still exists while OnClose runs
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_FALSE(dlg.IsTimerRunning(1));
+    dlg.close();
+    EXPECT_EQ(dlg.closes, 1);
+}
+
+TEST(DialogKeys, EscapeEndsTheDialogThroughOnCancel) {
+    SampleDialog dlg;
+    dlg.show();
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(dlg.closes, 0);  // the framework's default; a dialog may route it to OnClose
+}
+
+}  // namespace
