@@ -1,5 +1,6 @@
 // Writes decoded frames of the simulated camera as PNG files, for people to look at: the scene
-// at three zoom positions and a flash frame. Usage: simulator_screenshots [output folder]
+// at three zoom positions, the room either side, and a flash frame. Usage: simulator_screenshots
+// [output folder]
 //
 // The frames go the station's way: the camera's JPEG frame, our decoder, our converter.
 #include <QImage>
@@ -83,14 +84,16 @@ int main(int argc, char** argv) {
     Host host{camera};
     host.Write(6, 1);
 
-    // The home view wide, then the face (centred at pan 40, tilt 60) at two longer zooms.
+    // The home view wide, the face (centred at pan 40, tilt 60) at two longer zooms, and the room
+    // either side.
     struct Shot {
         const char* name;
         int pan, tilt, zoom;
     };
     bool ok = true;
     for (const Shot& shot : {Shot{"zoom-0", 0, 0, 0}, Shot{"zoom-6000", 40, 60, 6000},
-                             Shot{"zoom-15000", 40, 60, 15000}}) {
+                             Shot{"zoom-15000", 40, 60, 15000}, Shot{"door", -1200, 0, 0},
+                             Shot{"clock-window", 1000, 200, 0}}) {
         host.Command(160, shot.pan, shot.tilt);
         host.Command(157, shot.zoom);
         clock.AdvanceMs(2500);
