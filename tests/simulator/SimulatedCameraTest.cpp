@@ -265,16 +265,6 @@ TEST_F(SimulatedCameraHead, PositionsDriveWithinTheMechanicalLimits) {
     EXPECT_EQ(host.Read(simtest::kArgA), 15000);
 }
 
-TEST_F(SimulatedCameraHead, ZoomPresetsRoundTrip) {
-    for (int preset : {4321, 0, 15000, 200}) {
-        host.Command(157, preset);
-        clock.AdvanceMs(2500);
-        host.Command(155);
-        clock.AdvanceMs(100);
-        EXPECT_EQ(host.Read(simtest::kArgA), preset);
-    }
-}
-
 class SimulatedCameraZoomOnly : public SimulatedCameraFixture {
   protected:
     SimulatedCameraZoomOnly() : SimulatedCameraFixture("sim:26") {}
