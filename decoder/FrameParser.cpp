@@ -73,8 +73,15 @@ void ReadFrameHeader(FrameDecoder& decoder, const ByteView& bytes, size_t positi
         components[c].horizontalSampling = sampling;
         components[c].quantisationTable = table;
     }
-    decoder.height = bytes.Word(position + 3);
-    decoder.width = bytes.Word(position + 5);
+    const int height = bytes.Word(position + 3);
+    const int width = bytes.Word(position + 5);
+    decoder.height = height;
+    decoder.width = width;
+    // The output geometry follows the header at once, so that a decode after a parse that
+    // failed further on still checks and writes the picture this header describes.
+    const size_t bitsPerPixel = static_cast<size_t>(decoder.bitsPerPixel);
+    decoder.outputStride = bitsPerPixel * static_cast<size_t>(width) / 8;
+    decoder.outputSize = decoder.outputStride * static_cast<size_t>(height);
     decoder.componentCount = kComponents;
     decoder.components = components;
     // (width x 2 / 8) / (2 + 1 + 1): one macroblock per 16 pixels, a partial one is not decoded.
@@ -188,9 +195,6 @@ int ParseFrame(FrameDecoder* decoder, std::span<const uint8_t> frame, int* width
         markerAt = next;
     }
 
-    const size_t bitsPerPixel = static_cast<size_t>(decoder->bitsPerPixel);
-    decoder->outputStride = bitsPerPixel * static_cast<size_t>(decoder->width) / 8;
-    decoder->outputSize = decoder->outputStride * static_cast<size_t>(decoder->height);
     if (!EnsureRowBuffer(*decoder))
         return 1;
     if (width != nullptr)

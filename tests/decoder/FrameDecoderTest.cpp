@@ -235,6 +235,19 @@ TEST(FrameDecoderSafety, WiderHeaderFromAFailedParseIsNotDecoded) {
     EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 0xEE; }));
 }
 
+TEST(FrameDecoderSafety, TallerHeaderFromAFailedParseIsCheckedAgainstTheOutput) {
+    Decoder decoder;
+    ASSERT_EQ(decoder.Parse(CameraFrame(16, 8, kGreyMacroblock)), 0);
+    // A 16 x 480 header is taken, but the frame ends before its scan header; the output still
+    // has room for 16 x 8 only.
+    Bytes tall = CameraFrame(16, 480, "");
+    tall.resize(2 + 134 + 19);
+    EXPECT_EQ(decoder.Parse(tall), 1);
+    Bytes out(16 * 8 * 2 + 64, 0xEE);
+    EXPECT_EQ(DecodeFrame(decoder.d, std::span(out).first(16 * 8 * 2)), 1);
+    EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 0xEE; }));
+}
+
 TEST(FrameDecoderSafety, ZeroRunPastTheLastCoefficientEndsTheBlock) {
     // Luminance block 1: DC size 0, three runs of 16 zeros (k = 49), then run 15 with a 10-bit
     // value 1023 ("1111111111111110" and ten 1 bits), which would carry k to 64. Ending the

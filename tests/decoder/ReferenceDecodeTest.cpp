@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(CameraFrames, ReferenceDecodeTest,
                                                               Scene::kFace, Scene::kEdges,
                                                               Scene::kNoise),
                                             ::testing::Values(Size{640, 480}, Size{320, 240},
-                                                              Size{16, 8}, Size{200, 60}),
+                                                              Size{16, 8}, Size{201, 60}),
                                             ::testing::Values(0, 50, 75, 95, 100)),
                          CaseName);
 
