@@ -79,7 +79,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+                // With --benchmark_repetitions the best repetition counts: the least disturbed.
+                const std::string name = run.run_name.str();
+                const double time = run.GetAdjustedCPUTime();
+                const auto known = times_.find(name);
+                if (known == times_.end() || time < known->second)
+                    times_[name] = time;
             }
         }
     }
