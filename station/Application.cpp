@@ -1,0 +1,59 @@
+// The application object.
+#include "station/Application.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "device/DriverTransport.h"
+#include "platform/driver/DeviceNodeTransport.h"
+#include "platform/ui/Services.h"
+#include "platform/ui/TerminationSignals.h"
+#include "simulator/SimulatedCamera.h"
+#include "station/MainDialog.h"
+
+std::unique_ptr<DriverTransport> CreateStationTransport(const char* deviceSetting,
+                                                        std::string& error) {
+    if (deviceSetting != nullptr && IsSimulatedCameraSetting(deviceSetting)) {
+        return CreateSimulatedCamera(deviceSetting, error);
+    }
+    return std::make_unique<DeviceNodeTransport>();
+}
+
+CTRIPOD01App::CTRIPOD01App() = default;
+
+CTRIPOD01App::~CTRIPOD01App() {
+    InstallDriverTransport(nullptr);
+}
+
+int CTRIPOD01App::Run(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zelvocam"));
+    ui::SetDefaultCaption(kStationCaption);
+
+    std::string error;
+    m_Transport = CreateStationTransport(std::getenv(kDeviceEnvironmentVariable), error);
+    if (m_Transport == nullptr) {
+        // No transport: opening the camera fails and the operator sees why it stopped.
+        std::fprintf(stderr, "zelvocam: %s: %s\n", kDeviceEnvironmentVariable, error.c_str());
+    }
+    InstallDriverTransport(m_Transport.get());
+
+    InitInstance();
+    return 0;
+}
+
+void CTRIPOD01App::CloseEarlierCopy() {}
+
+bool CTRIPOD01App::InitInstance() {
+    CloseEarlierCopy();
+    m_pszProfileName = "ZelvoCam USB.ini";
+    // Qt widgets need no control-container support.
+
+    CTRIPOD01Dlg dlg;
+    m_pMainWnd = &dlg;
+    ui::CloseOnTerminationSignals(&dlg);
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    return false;
+}

@@ -1,0 +1,274 @@
+// Bringing the camera up and down: the stream, the hand-shake with the camera head, restoring
+// the operator's colour, picture and zoom settings, the model check, and the close.
+//
+// Every step is a camera property write followed by the wait the camera head needs before its
+// next command or before its answer can be read; the order and the waits are the camera's
+// contract, not ours to tidy. Writing v to the command property sends command v to the head;
+// properties 29 (argument A) and 6 (argument B) carry arguments and answers.
+#include <array>
+
+#include "device/Camera.h"
+#include "platform/registry/RegistryKey.h"
+#include "platform/system/Clock.h"
+#include "platform/ui/Services.h"
+#include "station/CameraModels.h"
+#include "station/MainDialog.h"
+
+namespace {
+
+// Head commands used here.
+constexpr uint32_t kCmdStartLiveColor = 7;
+constexpr uint32_t kCmdAutoFocusOn = 9;
+constexpr uint32_t kCmdColorReset = 12;
+constexpr uint32_t kCmdHandshake = 137;
+constexpr uint32_t kCmdCaptureLiveColor = 141;
+constexpr uint32_t kCmdRedGain = 142;
+constexpr uint32_t kCmdBlueGain = 143;
+constexpr uint32_t kCmdChromaLevel = 146;
+constexpr uint32_t kCmdBrightness = 147;
+constexpr uint32_t kCmdContrast = 148;
+constexpr uint32_t kCmdAperture = 151;
+constexpr uint32_t kCmdReportModel = 152;
+constexpr uint32_t kCmdReportZoom = 155;
+constexpr uint32_t kCmdDriveZoom = 157;
+constexpr uint32_t kCmdReportFocusMode = 170;
+
+// The head's answers.
+constexpr int32_t kHandshakeAnswer = 175;
+constexpr int32_t kAutoFocusAnswer = 2;
+constexpr int kHandshakeRepeats = 9;
+constexpr int kFocusRepeats = 10;
+
+struct ModelEntry {
+    int model;
+    int cameraType;
+};
+constexpr ModelEntry kCameraModels[] = {
+    {2, 1}, {26, 3}, {27, 3}, {62, 3}, {8, 4}, {13, 4}, {14, 5},
+};
+
+struct ClassName {
+    int cameraType;
+    std::string_view name;
+};
+constexpr ClassName kCameraClassNames[] = {
+    {1, "PTZ Rev1"},
+    {3, "Zoom Rev 2"},
+    {4, "PTZ Rev 2"},
+    {5, "PTZ Rev 3"},
+};
+
+// Aperture codes for the stored settings 0 to 5.
+constexpr std::array<int, 6> kApertureCodes = {144, 151, 150, 149, 147, 145};
+
+void SendCommand(uint32_t command) {
+    SetCameraProperty(kPropCommand, command);
+}
+
+// A live read of an argument property. The head answers in 16 bits.
+int32_t ReadArgument(uint32_t property) {
+    uint32_t value = 0;
+    GetCameraProperty(property, &value, sizeof value);
+    return static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+int CameraClassOfModel(int modelNumber) {
+    for (const ModelEntry& entry : kCameraModels) {
+        if (entry.model == modelNumber)
+            return entry.cameraType;
+    }
+    return 0;
+}
+
+std::string_view CameraClassName(int cameraType) {
+    for (const ClassName& entry : kCameraClassNames) {
+        if (entry.cameraType == cameraType)
+            return entry.name;
+    }
+    return "Other";
+}
+
+std::optional<int> ApertureCode(int aperature) {
+    if (aperature < 0 || aperature >= static_cast<int>(kApertureCodes.size()))
+        return std::nullopt;
+    return kApertureCodes[aperature];
+}
+
+void CTRIPOD01Dlg::ConfigureStream() {
+    SetCameraProperty(kPropImageWidth, 640);
+    SetCameraProperty(kPropImageHeight, 480);
+    SetCameraProperty(kPropAreaWidth, 640);
+    SetCameraProperty(kPropAreaHeight, 480);
+    SetCameraProperty(kPropRegister31, 0);
+    SetCameraProperty(kPropRegister32, 0);
+    SetCameraProperty(kPropOutputFormat, kFormatBgr24);
+    SetCameraProperty(kPropHostDecoding, 1);
+    SetCameraProperty(kPropQuality, 75);
+    SetCameraProperty(kPropStreaming, 1);
+}
+
+void CTRIPOD01Dlg::Init_Camera() {
+    sys::Wait(50);
+
+    // The head answers 175 once it is ready for commands.
+    SendCommand(kCmdHandshake);
+    sys::Wait(100);
+    int32_t answer = ReadArgument(kPropArgB);
+    for (int repeat = 1; answer != kHandshakeAnswer; ++repeat) {
+        SendCommand(kCmdHandshake);
+        sys::Wait(100);
+        answer = ReadArgument(kPropArgB);
+        if (repeat == kHandshakeRepeats) {
+            // Only a head that still has not answered is reported; one that answers on the
+            // last try is ready like any other.
+            if (answer != kHandshakeAnswer) {
+                ui::Beep(200, 500);
+                ui::MessageBox(this, "Error 101 in Init_Camera", "Error 101");
+            }
+            break;
+        }
+    }
+
+    // Focus mode 2 is auto focus; ask for it until the head reports it.
+    SendCommand(kCmdReportFocusMode);
+    sys::Wait(100);
+    int32_t focus = ReadArgument(kPropArgA);
+    sys::Wait(100);
+    for (int repeat = 1; focus != kAutoFocusAnswer; ++repeat) {
+        SendCommand(kCmdAutoFocusOn);
+        sys::Wait(100);
+        SendCommand(kCmdReportFocusMode);
+        sys::Wait(100);
+        focus = ReadArgument(kPropArgA);
+        sys::Wait(5);
+        if (repeat == kFocusRepeats) {
+            if (focus != kAutoFocusAnswer) {
+                ui::MessageBox(this, "Auto Focus Off", "OFF");
+                ui::Beep(200, 500);
+            }
+            break;
+        }
+    }
+
+    ApplyColorSettings();
+    ApplyImageSettings();
+    m_RedFlashBase = 210;
+    m_BlueFlashBase = 155;
+    RestoreZoomPosition();
+}
+
+void CTRIPOD01Dlg::ApplyColorSettings() {
+    SendCommand(kCmdColorReset);
+    sys::Wait(200);
+    if (m_AutoWhite == 0) {
+        SendCommand(kCmdStartLiveColor);
+        sys::Wait(150);
+        SetCameraProperty(kPropArgA, m_ChromaLevel);
+        SendCommand(kCmdChromaLevel);
+    } else if (m_AutoWhite == 1) {
+        // Manual white balance; the red gain goes out twice, as the head has always been set.
+        const int32_t red = m_RedPreviewOffset + m_RedLockGain;
+        for (int write = 0; write < 2; ++write) {
+            SetCameraProperty(kPropArgA, red);
+            sys::Wait(100);
+            SendCommand(kCmdRedGain);
+            sys::Wait(50);
+        }
+        SetCameraProperty(kPropArgB, m_BluePreviewOffset + m_BlueLockGain);
+        sys::Wait(100);
+        SendCommand(kCmdBlueGain);
+        sys::Wait(50);
+        SetCameraProperty(kPropArgA, m_ChromaLevel);
+        sys::Wait(50);
+        SendCommand(kCmdChromaLevel);
+        sys::Wait(100);
+    }
+}
+
+void CTRIPOD01Dlg::ApplyImageSettings() {
+    SetCameraProperty(kPropArgA, m_Brightness);
+    sys::Wait(50);
+    SendCommand(kCmdBrightness);
+    SetCameraProperty(kPropArgA, m_Contrast);
+    sys::Wait(50);
+    SendCommand(kCmdContrast);
+    // An aperture setting without a code (a value a page stored out of range) leaves the
+    // camera's aperture as it is.
+    if (const auto code = ApertureCode(m_Aperature)) {
+        SetCameraProperty(kPropArgA, static_cast<uint32_t>(*code));
+        sys::Wait(50);
+        SendCommand(kCmdAperture);
+    }
+}
+
+void CTRIPOD01Dlg::RestoreZoomPosition() {
+    SetCameraProperty(kPropArgA, m_ZoomPosition);
+    sys::Wait(100);
+    SendCommand(kCmdDriveZoom);
+    sys::Wait(100);
+}
+
+void CTRIPOD01Dlg::DetectCameraType() {
+    // The first answer may still be stale; the second is the model number.
+    SendCommand(kCmdReportModel);
+    sys::Wait(200);
+    ReadArgument(kPropArgA);
+    sys::Wait(50);
+    SendCommand(kCmdReportModel);
+    sys::Wait(200);
+    const int32_t model = ReadArgument(kPropArgA);
+
+    m_CameraType = CameraClassOfModel(model);
+    if (model == kEnhancedZoomModel) {
+        ui::MessageBox(this, "Enhanced Zoom Camera detected, Install Enhanced Zoom Software",
+                       "Software Version Probelem");
+    }
+
+    if (m_FlashCapture == 1) {
+        UpdateSubjectDistance();
+    } else {
+        m_SubjectDistance = "NA";
+        UpdateData(false);
+    }
+}
+
+void CTRIPOD01Dlg::RestoreLiveStream() {
+    if (m_FlashCapture == 1) {
+        SendCommand(kCmdHandshake);
+        sys::Wait(100);
+        SendCommand(kCmdCaptureLiveColor);
+    }
+    SetCameraProperty(kPropStreaming, 0);
+    SetCameraProperty(kPropHostDecoding, 1);
+    SetCameraProperty(kPropQuality, 75);
+    SetCameraProperty(kPropStreaming, 1);
+    if (m_FlashCapture == 1) {
+        sys::Wait(100);
+        ApplyColorSettings();
+    }
+}
+
+void CTRIPOD01Dlg::ReadZoomPosition() {
+    SetCameraProperty(kPropArgA, 0);
+    SendCommand(kCmdReportZoom);
+    sys::Wait(100);
+    m_ZoomPosition = ReadArgument(kPropArgA);
+    m_ZoomAutoPosition = m_ZoomPosition;
+}
+
+void CTRIPOD01Dlg::SaveStationSettings() {
+    const QRect frame = frameGeometry();
+    m_WindowLeft = frame.left();
+    m_WindowTop = frame.top();
+    RegistryKey key(kStationSettingsKey);
+    SaveSettings(*this, key);
+}
+
+void CTRIPOD01Dlg::OnClose() {
+    ReadZoomPosition();
+    CloseCamera();
+    SaveStationSettings();
+    // A registered host is told here that the station has gone, once host messages exist.
+}

@@ -1,0 +1,239 @@
+// The two screen layouts of the main dialog, the crop centring and the button pictures.
+#include "station/Layout.h"
+
+#include <QIcon>
+#include <QPushButton>
+#include <array>
+
+#include "station/ControlIds.h"
+#include "station/MainDialog.h"
+
+namespace {
+
+// A coordinate as the layout tables give it: a constant, or an offset from the picture's width
+// W or height H.
+enum class From { kZero, kW, kH };
+struct Coord {
+    From from;
+    int offset;
+    constexpr int Resolve(int w, int h) const {
+        return offset + (from == From::kW ? w : from == From::kH ? h : 0);
+    }
+};
+constexpr Coord Px(int v) {
+    return {From::kZero, v};
+}
+constexpr Coord W(int v) {
+    return {From::kW, v};
+}
+constexpr Coord H(int v) {
+    return {From::kH, v};
+}
+constexpr Coord kKeepSize{From::kZero, -1};
+
+struct LawRow {
+    int id;
+    Coord x;
+    Coord yUpright;  // column A
+    Coord yTurned;   // column B
+    Coord width;     // kKeepSize: moved only
+    Coord height;
+};
+
+constexpr LawRow kLawEnforcementRows[] = {
+    {ids::kHome, W(15), Px(6), Px(6), Px(85), Px(22)},
+    {ids::kZoomControlGroup, W(15), Px(35), Px(75), Px(100), Px(140)},
+    {ids::kPreset1, W(20), Px(55), Px(90), kKeepSize, kKeepSize},
+    {ids::kPreset2, W(20), Px(75), Px(110), kKeepSize, kKeepSize},
+    {ids::kPreset3, W(20), Px(95), Px(130), kKeepSize, kKeepSize},
+    {ids::kManualZoom, W(20), Px(115), Px(150), kKeepSize, kKeepSize},
+    {ids::kZoomIn, W(22), Px(135), Px(180), Px(25), Px(25)},
+    {ids::kZoomOut, W(61), Px(135), Px(180), Px(25), Px(25)},
+    {ids::kBrightnessGroup, W(5), Px(205), Px(265), Px(115), Px(100)},
+    {ids::kIris, W(20), Px(225), Px(285), kKeepSize, kKeepSize},
+    {ids::kDarker, W(58), Px(225), Px(285), kKeepSize, kKeepSize},
+    {ids::kSubjectDistanceLabel, W(12), Px(255), Px(315), kKeepSize, kKeepSize},
+    {ids::kSubjectDistance, W(25), Px(270), Px(325), Px(65), Px(20)},
+    {ids::kCapture, Px(0), H(1), H(1), W(0), Px(25)},
+    {ids::kUseFlashGroup, W(14), Px(321), Px(415), Px(93), Px(55)},
+    {ids::kFlashOff, W(20), Px(336), Px(430), Px(75), Px(16)},
+    {ids::kFlashOn, W(20), Px(358), Px(452), Px(75), Px(16)},
+    {ids::kAdjust, W(11), H(1), H(1), Px(95), Px(22)},
+    {ids::kPreviewCaptureGroup, W(14), Px(388), Px(498), Px(96), Px(55)},
+    {ids::kPreviewYes, W(26), Px(402), Px(512), Px(44), Px(16)},
+    {ids::kPreviewNo, W(26), Px(425), Px(535), Px(38), Px(16)},
+};
+
+struct StandardRow {
+    int id;
+    Coord x;
+    Coord y;
+    Coord width;
+    Coord height;
+};
+
+constexpr StandardRow kStandardRows[] = {
+    {ids::kHome, W(11), Px(130), Px(85), Px(22)},
+    {ids::kZoomGroup, W(16), Px(153), Px(80), Px(54)},
+    {ids::kZoomIn, W(22), Px(171), Px(25), Px(25)},
+    {ids::kZoomOut, W(61), Px(171), Px(25), Px(25)},
+    {ids::kPanTiltGroup, W(15), Px(6), Px(80), Px(120)},
+    {ids::kPanLeft, W(22), Px(56), kKeepSize, kKeepSize},
+    {ids::kPanRight, W(55), Px(56), kKeepSize, kKeepSize},
+    {ids::kTiltUp, W(40), Px(24), kKeepSize, kKeepSize},
+    {ids::kTiltDown, W(40), Px(89), kKeepSize, kKeepSize},
+    {ids::kBrightnessGroup, W(5), Px(216), Px(115), Px(100)},
+    {ids::kIris, W(20), Px(236), kKeepSize, kKeepSize},
+    {ids::kDarker, W(58), Px(236), kKeepSize, kKeepSize},
+    {ids::kSubjectDistanceLabel, W(12), Px(265), kKeepSize, kKeepSize},
+    {ids::kSubjectDistance, W(25), Px(281), Px(65), Px(20)},
+    {ids::kCapture, Px(0), H(1), W(0), Px(25)},
+    {ids::kUseFlashGroup, W(14), Px(321), Px(93), Px(55)},
+    {ids::kFlashOff, W(20), Px(336), Px(75), Px(16)},
+    {ids::kFlashOn, W(20), Px(358), Px(75), Px(16)},
+    {ids::kAdjust, W(11), H(1), Px(95), Px(22)},
+    {ids::kPreviewCaptureGroup, W(14), Px(388), Px(96), Px(55)},
+    {ids::kPreviewYes, W(26), Px(402), Px(44), Px(16)},
+    {ids::kPreviewNo, W(26), Px(425), Px(38), Px(16)},
+};
+
+constexpr int kPanTiltControls[] = {ids::kPanTiltGroup, ids::kPanLeft,  ids::kPanRight,
+                                    ids::kTiltUp,       ids::kTiltDown, ids::kZoomGroup};
+constexpr int kZoomPresetControls[] = {ids::kPreset1, ids::kPreset2, ids::kPreset3,
+                                       ids::kManualZoom, ids::kZoomControlGroup};
+
+ControlPlacement Place(int id, Coord x, Coord y, Coord width, Coord height, int w, int h) {
+    const bool resize = width.from != From::kZero || width.offset >= 0;
+    return {id,
+            x.Resolve(w, h),
+            y.Resolve(w, h),
+            resize ? width.Resolve(w, h) : 0,
+            resize ? height.Resolve(w, h) : 0,
+            resize};
+}
+
+// The picture buttons and their bitmap resources.
+struct ButtonPicture {
+    int buttonId;
+    int bitmapId;
+    const char* resource;  // without ".png"; "@2x.png" is the picture for double density
+};
+constexpr ButtonPicture kButtonPictures[] = {
+    {ids::kZoomIn, 181, ":/station/zoom_in"},   {ids::kZoomOut, 183, ":/station/zoom_out"},
+    {ids::kTiltUp, 173, ":/station/tilt_up"},   {ids::kTiltDown, 147, ":/station/tilt_down"},
+    {ids::kPanLeft, 144, ":/station/pan_left"}, {ids::kPanRight, 146, ":/station/pan_right"},
+    {ids::kIris, 142, ":/station/brighter"},    {ids::kDarker, 172, ":/station/darker"},
+};
+constexpr int kPictureSide = 20;  // logical pixels; the resources carry a @2x version
+
+}  // namespace
+
+std::vector<ControlPlacement> LawEnforcementPlacements(int w, int h, int rotation) {
+    std::vector<ControlPlacement> placements;
+    if (rotation < 0 || rotation > 2)
+        return placements;
+    for (const LawRow& row : kLawEnforcementRows) {
+        const Coord y = rotation == 0 ? row.yUpright : row.yTurned;
+        placements.push_back(Place(row.id, row.x, y, row.width, row.height, w, h));
+    }
+    return placements;
+}
+
+std::vector<ControlPlacement> StandardPlacements(int w, int h) {
+    std::vector<ControlPlacement> placements;
+    for (const StandardRow& row : kStandardRows) {
+        placements.push_back(Place(row.id, row.x, row.y, row.width, row.height, w, h));
+    }
+    return placements;
+}
+
+std::vector<int> LawEnforcementHidden() {
+    return {std::begin(kPanTiltControls), std::end(kPanTiltControls)};
+}
+std::vector<int> LawEnforcementShown() {
+    return {std::begin(kZoomPresetControls), std::end(kZoomPresetControls)};
+}
+std::vector<int> StandardHidden() {
+    return LawEnforcementShown();
+}
+
+WindowSize DialogOuterSize(int w, int h) {
+    const int height = h + 60 < 483 ? 493 : h + 60;
+    return {w + 130, height};
+}
+
+CropOffsets CenteredCropOffsets(int rotation, int w, int h) {
+    const int frameWidth = rotation == 0 ? 640 : 480;
+    const int frameHeight = rotation == 0 ? 480 : 640;
+    return {(frameWidth - w) / 2, (frameHeight - h) / 2};
+}
+
+void CTRIPOD01Dlg::CenterCropRect() {
+    const CropOffsets offsets = CenteredCropOffsets(m_RotationAngle, m_CropWidth, m_CropHeight);
+    m_CropOffsetX = offsets.x;
+    m_CropOffsetY = offsets.y;
+}
+
+void CTRIPOD01Dlg::ResizeForPicture() {
+    const WindowSize outer = DialogOuterSize(m_CropWidth, m_CropHeight);
+    show();  // above other windows by its window flags
+    // The rule is for the whole window, whatever frame the window system draws around it
+    // (known once the window is shown).
+    const QSize frame = frameGeometry().size() - geometry().size();
+    setFixedSize(outer.width - frame.width(), outer.height - frame.height());
+}
+
+void CTRIPOD01Dlg::ApplyLawEnforcementLayout() {
+    CenterCropRect();
+    ResizeForPicture();
+    for (int id : LawEnforcementHidden())
+        ShowItem(id, false);
+    for (int id : LawEnforcementShown())
+        ShowItem(id, true);
+    CenterCropRect();
+    for (const ControlPlacement& p :
+         LawEnforcementPlacements(m_CropWidth, m_CropHeight, m_RotationAngle)) {
+        if (p.resize) {
+            MoveItem(p.id, p.x, p.y, p.width, p.height);
+        } else {
+            MoveItem(p.id, p.x, p.y);
+        }
+        ShowItem(p.id, true);
+    }
+    update();
+}
+
+void CTRIPOD01Dlg::ApplyStandardLayout() {
+    for (int id : StandardHidden())
+        ShowItem(id, false);
+    CenterCropRect();
+    ResizeForPicture();
+    CenterCropRect();
+    for (const ControlPlacement& p : StandardPlacements(m_CropWidth, m_CropHeight)) {
+        if (p.resize) {
+            MoveItem(p.id, p.x, p.y, p.width, p.height);
+        } else {
+            MoveItem(p.id, p.x, p.y);
+        }
+        ShowItem(p.id, true);
+    }
+    update();
+}
+
+QIcon LoadPicture(const char* resource, int side) {
+    const QString base = QString::fromUtf8(resource);
+    QIcon icon;
+    icon.addFile(base + QStringLiteral(".png"), QSize(side, side));
+    icon.addFile(base + QStringLiteral("@2x.png"), QSize(2 * side, 2 * side));
+    return icon;
+}
+
+void CTRIPOD01Dlg::LoadButtonPictures() {
+    for (const ButtonPicture& picture : kButtonPictures) {
+        auto* button = Item<QPushButton>(picture.buttonId);
+        if (button == nullptr)
+            continue;
+        button->setIcon(LoadPicture(picture.resource, kPictureSide));
+        button->setIconSize(QSize(kPictureSide, kPictureSide));
+    }
+}

@@ -1,0 +1,284 @@
+// The main dialog's controls, data exchange, initialisation order and About box.
+#include "station/MainDialog.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSlider>
+
+#include "device/Camera.h"
+#include "platform/registry/RegistryKey.h"
+#include "platform/system/Clock.h"
+#include "platform/ui/Services.h"
+#include "station/AboutDialog.h"
+#include "station/ControlIds.h"
+#include "station/DisplayWindow.h"
+#include "station/Layout.h"
+
+namespace {
+
+enum class ControlKind {
+    kGroupBox,
+    kButton,
+    kPictureButton,
+    kRadio,
+    kLabel,
+    kReadOnlyEdit,
+    kSlider
+};
+
+// One control of dialog 102 as the template creates it: its place here is where it sits before
+// a layout moves it (the layouts place every control of the live column; the correction set
+// and the review buttons are placed when a captured picture is reviewed).
+struct ControlTemplate {
+    int id;
+    ControlKind kind;
+    const char* caption;  // picture buttons show their picture; the caption names them
+    const char* tip;      // what a picture button does, for the tool tip
+    int x, y, width, height;
+    bool visible;
+};
+
+// Group boxes come first so that they lie under the controls they frame.
+constexpr ControlTemplate kDialogControls[] = {
+    {ids::kPanTiltGroup, ControlKind::kGroupBox, "Pan/Tilt", nullptr, 639, 6, 80, 120, true},
+    {ids::kZoomGroup, ControlKind::kGroupBox, "Zoom", nullptr, 640, 153, 80, 54, true},
+    {ids::kZoomControlGroup, ControlKind::kGroupBox, "Zoom Control", nullptr, 639, 35, 100, 140,
+     true},
+    {ids::kBrightnessGroup, ControlKind::kGroupBox, "Brightness", nullptr, 629, 205, 115, 100,
+     true},
+    {ids::kUseFlashGroup, ControlKind::kGroupBox, "Use Flash", nullptr, 638, 321, 93, 55, true},
+    {ids::kPreviewCaptureGroup, ControlKind::kGroupBox, "Preview Capture", nullptr, 638, 388, 96,
+     55, true},
+    {ids::kColorCorrectionGroup, ControlKind::kGroupBox, "Color Correction", nullptr, 646, 10, 100,
+     465, false},
+
+    {ids::kHome, ControlKind::kButton, "Home", nullptr, 639, 6, 85, 22, true},
+    {ids::kPreset1, ControlKind::kRadio, "Preset 1", nullptr, 644, 55, 92, 16, true},
+    {ids::kPreset2, ControlKind::kRadio, "Preset 2", nullptr, 644, 75, 92, 16, true},
+    {ids::kPreset3, ControlKind::kRadio, "Preset 3", nullptr, 644, 95, 92, 16, true},
+    {ids::kManualZoom, ControlKind::kRadio, "Manual Zoom", nullptr, 644, 115, 92, 16, true},
+    {ids::kTiltUp, ControlKind::kPictureButton, "", "Tilt up", 664, 24, 26, 26, true},
+    {ids::kPanLeft, ControlKind::kPictureButton, "", "Pan left", 646, 56, 26, 26, true},
+    {ids::kPanRight, ControlKind::kPictureButton, "", "Pan right", 679, 56, 26, 26, true},
+    {ids::kTiltDown, ControlKind::kPictureButton, "", "Tilt down", 664, 89, 26, 26, true},
+    {ids::kZoomIn, ControlKind::kPictureButton, "ZOOMIN", "Zoom in", 646, 135, 25, 25, true},
+    {ids::kZoomOut, ControlKind::kPictureButton, "ZOOM OUT", "Zoom out", 685, 135, 25, 25, true},
+    {ids::kIris, ControlKind::kPictureButton, "IRIS", "Brighter", 644, 225, 30, 26, true},
+    {ids::kDarker, ControlKind::kPictureButton, "DARKER", "Darker", 682, 225, 30, 26, true},
+    {ids::kSubjectDistanceLabel, ControlKind::kLabel, "Subject Distance", nullptr, 636, 255, 100,
+     14, true},
+    {ids::kSubjectDistance, ControlKind::kReadOnlyEdit, "", nullptr, 649, 270, 65, 20, true},
+    {ids::kCapture, ControlKind::kButton, "&CAPTURE", nullptr, 0, 482, 640, 25, true},
+    {ids::kFlashOff, ControlKind::kRadio, "Flash Off", nullptr, 644, 336, 75, 16, true},
+    {ids::kFlashOn, ControlKind::kRadio, "Flash On", nullptr, 644, 358, 75, 16, true},
+    {ids::kAdjust, ControlKind::kButton, "&Adjust", nullptr, 635, 469, 95, 22, true},
+    {ids::kPreviewYes, ControlKind::kRadio, "Yes", nullptr, 650, 402, 44, 16, true},
+    {ids::kPreviewNo, ControlKind::kRadio, "No", nullptr, 650, 425, 38, 16, true},
+
+    // Shown only while a captured picture is reviewed.
+    {ids::kRedLabel, ControlKind::kLabel, "Red", nullptr, 671, 36, 30, 14, false},
+    {ids::kRedSlider, ControlKind::kSlider, "", nullptr, 669, 50, 30, 125, false},
+    {ids::kRedValue, ControlKind::kReadOnlyEdit, "0", nullptr, 664, 180, 40, 20, false},
+    {ids::kBlueLabel, ControlKind::kLabel, "Blue", nullptr, 671, 242, 30, 14, false},
+    {ids::kBlueSlider, ControlKind::kSlider, "", nullptr, 669, 256, 30, 125, false},
+    {ids::kBlueValue, ControlKind::kReadOnlyEdit, "0", nullptr, 664, 386, 40, 20, false},
+    {ids::kDefaultCorrection, ControlKind::kButton, "Default", nullptr, 654, 440, 60, 22, false},
+    {ids::kDontSave, ControlKind::kButton, "Don't Save", nullptr, 312, 468, 312, 25, false},
+    {ids::kSave, ControlKind::kButton, "Save", nullptr, 0, 468, 312, 25, false},
+};
+
+QWidget* MakeControl(const ControlTemplate& t) {
+    const QString caption = QString::fromUtf8(t.caption);
+    switch (t.kind) {
+        case ControlKind::kGroupBox:
+            return new QGroupBox(caption);
+        case ControlKind::kButton:
+            return new QPushButton(caption);
+        case ControlKind::kPictureButton: {
+            auto* button = new QPushButton;
+            button->setAccessibleName(caption.isEmpty() ? QString::fromUtf8(t.tip) : caption);
+            button->setToolTip(QString::fromUtf8(t.tip));
+            return button;
+        }
+        case ControlKind::kRadio:
+            return new QRadioButton(caption);
+        case ControlKind::kLabel:
+            return new QLabel(caption);
+        case ControlKind::kReadOnlyEdit: {
+            auto* edit = new QLineEdit(caption);
+            edit->setReadOnly(true);
+            edit->setAlignment(Qt::AlignCenter);
+            return edit;
+        }
+        case ControlKind::kSlider: {
+            auto* slider = new QSlider(Qt::Vertical);
+            // Like the desktop's vertical track bars, the smallest value is at the top.
+            slider->setInvertedAppearance(true);
+            slider->setInvertedControls(true);
+            return slider;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+CTRIPOD01Dlg::CTRIPOD01Dlg(QWidget* parent) : ui::Dialog(parent) {
+    setWindowTitle(QString::fromUtf8(kStationCaption));
+    // A fixed-size window with a caption, a system menu and a minimise box, above the others.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    QFont dialogFont = font();
+    dialogFont.setPixelSize(11);
+    setFont(dialogFont);
+    // Group boxes as the station has always drawn them: the caption sits on the frame's top
+    // line, so the layout's offsets leave the same room inside every group.
+    setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        " left: 6px; padding: 0 2px; }"));
+    m_hIcon = LoadPicture(":/station/icon", 32);
+    CreateControls();
+    resize(754, 600);
+}
+
+CTRIPOD01Dlg::~CTRIPOD01Dlg() = default;
+
+void CTRIPOD01Dlg::CreateControls() {
+    for (const ControlTemplate& t : kDialogControls) {
+        QWidget* control = MakeControl(t);
+        AddControl(t.id, control);
+        control->setGeometry(t.x, t.y, t.width, t.height);
+        control->setVisible(t.visible);
+        if (t.kind == ControlKind::kGroupBox)
+            control->lower();
+    }
+    AddRadioGroup({ids::kPreviewNo, ids::kPreviewYes});
+    AddRadioGroup({ids::kPreset1, ids::kPreset2, ids::kPreset3, ids::kManualZoom});
+    AddRadioGroup({ids::kFlashOff, ids::kFlashOn});
+}
+
+void CTRIPOD01Dlg::DoDataExchange(ui::DataExchange& dx) {
+    ui::Dialog::DoDataExchange(dx);
+    dx.Radio(ids::kPreviewNo, m_PreviewCapture);
+    dx.Radio(ids::kPreset1, m_ZoomPreset);
+    dx.Text(ids::kSubjectDistance, m_SubjectDistance);
+    dx.Radio(ids::kFlashOff, m_FlashCapture);
+}
+
+void CTRIPOD01Dlg::ClearMotionState() {
+    m_UpActive = m_DownActive = m_LeftActive = m_RightActive = 0;
+    m_MouseMoving = m_NudgeCount = 0;
+    m_ShiftDown = m_ControlDown = m_ControlsDisabled = 0;
+}
+
+void CTRIPOD01Dlg::ShowBrightnessForFlashSetting() {
+    if (m_FlashCapture == 1) {
+        UpdateSubjectDistance();
+        SetDlgItemText(ids::kBrightnessGroup, QStringLiteral("Flash Brightness"));
+    } else {
+        SetDlgItemText(ids::kBrightnessGroup, QStringLiteral("Live Brightness"));
+        m_SubjectDistance = "NA";
+        SetDlgItemText(ids::kSubjectDistance, QStringLiteral("NA"));
+    }
+}
+
+bool CTRIPOD01Dlg::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    ClearMotionState();
+
+    // There is no system menu to extend here: the About command sits in the dialog's context
+    // menu and on F1.
+    if (m_AboutAction == nullptr) {
+        m_AboutAction = new QAction(QStringLiteral("&About ZelvoCam USB 8.004"), this);
+        m_AboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+        m_AboutAction->setShortcutContext(Qt::WindowShortcut);
+        connect(m_AboutAction, &QAction::triggered, this, [this] { OnSysCommand(kSysAbout); });
+        addAction(m_AboutAction);
+        setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
+    setWindowIcon(m_hIcon);
+
+    for (int slider : {ids::kRedSlider, ids::kBlueSlider}) {
+        Item<QSlider>(slider)->setRange(-50, 50);
+        Item<QSlider>(slider)->setValue(0);
+    }
+
+    {
+        RegistryKey key(kStationSettingsKey);
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QSize screenSize = screen != nullptr ? screen->size() : QSize(1024, 768);
+        LoadSettingsSteps steps;
+        steps.afterFlashCapture = [this] { ShowBrightnessForFlashSetting(); };
+        steps.afterRotationAngle = [this] { UpdateData(false); };
+        LoadSettings(*this, key, {screenSize.width(), screenSize.height()}, steps);
+    }
+    move(m_WindowLeft, m_WindowTop);
+
+    // The "Adjust" sheet object is created here once the setup pages exist.
+
+    LoadButtonPictures();
+    MoveItem(ids::kCapture, 0, 482, 640, 25);
+
+    m_CameraType = 0;
+    m_CreatePreview = 1;
+    if (OpenCamera() != kCameraOk) {
+        ui::MessageBox(this, "Failure to start device", "Error 0");
+        ui::ExitProcess(1);
+        return false;
+    }
+    SetCameraProperty(kPropRegister23, 1);
+    sys::Wait(500);
+
+    ConfigureStream();
+    Init_Camera();
+
+    if (m_Interface == 0) {
+        ApplyLawEnforcementLayout();
+    } else {
+        ApplyStandardLayout();
+    }
+
+    DetectCameraType();
+    if (m_CameraType == 0)
+        DetectCameraType();
+    if (m_CameraType == 0) {
+        ui::MessageBox(this, "Camera not found, Close and restart application ");
+        ui::ExitProcess(2);
+        return false;
+    }
+
+    InitFlashStep();
+    m_CreatePreview = 1;
+    SetTimer(kPreviewTimer, 20);
+
+    // The host hand-off file is published here once picture output exists.
+
+    m_CaptureType = 5;  // a fresh station hands its pictures to the host
+    return true;
+}
+
+void CTRIPOD01Dlg::OnOK() {}
+
+void CTRIPOD01Dlg::OnCancel() {
+    // Escape used to end the dialog on the spot, leaving the camera running, the operator's
+    // changes unsaved and a host waiting; it now asks to close like the close box does.
+    close();
+}
+
+void CTRIPOD01Dlg::OnSysCommand(int command) {
+    if ((command & 0xFFF0) == kSysAbout)
+        OnAbout();
+}
+
+void CTRIPOD01Dlg::OnAbout() {
+    CAboutDlg about(this);
+    about.DoModal();
+}

@@ -1,0 +1,17 @@
+// Runs the station's widget tests inside one QApplication on the offscreen platform, with the
+// settings kept in a fresh temporary folder and no message box ever waiting for a click.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("ZELVOCAM_MESSAGES", "stderr", 1);
+    QTemporaryDir settings;
+    setenv("XDG_CONFIG_HOME", settings.path().toUtf8().constData(), 1);
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
