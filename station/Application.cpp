@@ -27,6 +27,13 @@ CTRIPOD01App::~CTRIPOD01App() {
 }
 
 int CTRIPOD01App::Run(int argc, char** argv) {
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
+        std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        std::fprintf(stderr,
+                     "zelvocam: no display. Set DISPLAY, run it under xvfb-run, or set "
+                     "QT_QPA_PLATFORM=offscreen for an unattended run.\n");
+        return kExitNoDisplay;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zelvocam"));
     ui::SetDefaultCaption(kStationCaption);

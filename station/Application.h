@@ -6,6 +6,9 @@
 #include <string>
 
 class DriverTransport;
+
+// Exit code when there is no screen to show the station on (1 and 2 are the camera's).
+inline constexpr int kExitNoDisplay = 3;
 class CTRIPOD01Dlg;
 
 // The transport ZELVOCAM_DEVICE asks for: the simulated camera for `sim` and `sim:...`, the
