@@ -72,7 +72,7 @@ constexpr ControlTemplate kDialogControls[] = {
     {ids::kIris, ControlKind::kPictureButton, "IRIS", "Brighter", 644, 225, 30, 26, true},
     {ids::kDarker, ControlKind::kPictureButton, "DARKER", "Darker", 682, 225, 30, 26, true},
     {ids::kSubjectDistanceLabel, ControlKind::kLabel, "Subject Distance", nullptr, 636, 255, 100,
-     14, true},
+     12, true},
     {ids::kSubjectDistance, ControlKind::kReadOnlyEdit, "", nullptr, 649, 270, 65, 20, true},
     {ids::kCapture, ControlKind::kButton, "&CAPTURE", nullptr, 0, 482, 640, 25, true},
     {ids::kFlashOff, ControlKind::kRadio, "Flash Off", nullptr, 644, 336, 75, 16, true},
@@ -135,8 +135,10 @@ CTRIPOD01Dlg::CTRIPOD01Dlg(QWidget* parent) : ui::Dialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+    // The control sizes were made for a small, narrow dialog font; this one fits them.
     QFont dialogFont = font();
     dialogFont.setPixelSize(11);
+    dialogFont.setStretch(92);
     setFont(dialogFont);
     // Group boxes as the station has always drawn them: the caption sits on the frame's top
     // line, so the layout's offsets leave the same room inside every group.
@@ -160,6 +162,10 @@ void CTRIPOD01Dlg::CreateControls() {
         if (t.kind == ControlKind::kGroupBox)
             control->lower();
     }
+    // In the turned Law Enforcement column the label sits just above the field; its text keeps
+    // to the top so the field never hides it.
+    Item<QLabel>(ids::kSubjectDistanceLabel)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    GetDlgItem(ids::kSubjectDistanceLabel)->raise();
     AddRadioGroup({ids::kPreviewNo, ids::kPreviewYes});
     AddRadioGroup({ids::kPreset1, ids::kPreset2, ids::kPreset3, ids::kManualZoom});
     AddRadioGroup({ids::kFlashOff, ids::kFlashOn});

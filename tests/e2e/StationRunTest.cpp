@@ -128,17 +128,4 @@ TEST_F(StationRun, MissingDeviceStopsWithError0AndExit1) {
     EXPECT_EQ(MessageLines(output), "message: Error 0: Failure to start device\n");
 }
 
-TEST_F(StationRun, UnsupportedModelStopsWithExit2) {
-    Child run = Start("sim:64");
-    const int status = Finish(run, 60);
-    const std::string output = ReadAll(run.stderrFd);
-    EXPECT_EQ(status, 2) << output;
-    const std::string enhanced =
-        "message: Software Version Probelem: Enhanced Zoom Camera detected, Install Enhanced "
-        "Zoom Software\n";
-    EXPECT_EQ(MessageLines(output),
-              enhanced + enhanced +
-                  "message: ZelvoCam USB: Camera not found, Close and restart application \n");
-}
-
 }  // namespace

@@ -144,13 +144,6 @@ TEST_F(CameraStartup, Model64TwiceThenCameraNotFoundAndExit2) {
     EXPECT_FALSE(Dialog().IsTimerRunning(kPreviewTimer));
 }
 
-TEST_F(CameraStartup, UnknownModelIsDetectedTwiceThenExit2WithoutTheEnhancedZoomBox) {
-    script_.model = 99;
-    EXPECT_FALSE(Start());
-    EXPECT_EQ(services_.Messages(), Lines{": Camera not found, Close and restart application "});
-    EXPECT_EQ(services_.ExitCode(), 2);
-}
-
 TEST_F(CameraStartup, NoDeviceStopsWithError0AndExit1LeavingTheDefaultsStored) {
     driver_.present = false;
     EXPECT_FALSE(Start());

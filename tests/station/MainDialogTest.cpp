@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
 #include <QSlider>
 
 #include "station/AboutDialog.h"
@@ -17,58 +14,11 @@ namespace {
 
 using station_test::StationFixture;
 
-TEST(MainDialogControls, EveryControlWithItsIdCaptionAndKind) {
+TEST(MainDialogControls, ReviewControlsHiddenAndNoRadioCheckedBeforeTheSettingsLoad) {
     CTRIPOD01Dlg dlg;
-    EXPECT_EQ(dlg.windowTitle(), "ZelvoCam USB");
-    struct Captioned {
-        int id;
-        const char* caption;
-    };
-    for (const Captioned& c : {Captioned{1023, "&CAPTURE"},
-                               {1044, "&Adjust"},
-                               {1079, "Home"},
-                               {1171, "Default"},
-                               {1028, "Don't Save"},
-                               {1029, "Save"}}) {
-        EXPECT_EQ(dlg.GetDlgItemText(c.id), c.caption) << c.id;
-    }
-    for (const Captioned& c : {Captioned{1093, "Zoom"},
-                               {1094, "Pan/Tilt"},
-                               {1095, "Brightness"},
-                               {1097, "Use Flash"},
-                               {1098, "Preview Capture"},
-                               {1206, "Zoom Control"},
-                               {1200, "Color Correction"}}) {
-        ASSERT_NE(dlg.Item<QGroupBox>(c.id), nullptr) << c.id;
-        EXPECT_EQ(dlg.GetDlgItemText(c.id), c.caption) << c.id;
-    }
-    for (const Captioned& c : {Captioned{1207, "Preset 1"},
-                               {1208, "Preset 2"},
-                               {1209, "Preset 3"},
-                               {1213, "Manual Zoom"},
-                               {1026, "Flash Off"},
-                               {1027, "Flash On"},
-                               {1031, "Yes"},
-                               {1030, "No"}}) {
-        ASSERT_NE(dlg.Item<QRadioButton>(c.id), nullptr) << c.id;
-        EXPECT_EQ(dlg.GetDlgItemText(c.id), c.caption) << c.id;
-    }
-    for (int id : {1033, 1201, 1202}) {
-        ASSERT_NE(dlg.Item<QLineEdit>(id), nullptr) << id;
-        EXPECT_TRUE(dlg.Item<QLineEdit>(id)->isReadOnly()) << id;
-    }
-    for (int id : {1198, 1199}) {
-        ASSERT_NE(dlg.Item<QSlider>(id), nullptr) << id;
-        EXPECT_EQ(dlg.Item<QSlider>(id)->orientation(), Qt::Vertical) << id;
-    }
-    EXPECT_EQ(dlg.GetDlgItemText(1096), "Subject Distance");
-    EXPECT_EQ(dlg.GetDlgItemText(1203), "Red");
-    EXPECT_EQ(dlg.GetDlgItemText(1204), "Blue");
-    // Hidden until a captured picture is reviewed.
     for (int id : {1028, 1029, 1198, 1199, 1200, 1201, 1202, 1203, 1204, 1171}) {
         EXPECT_FALSE(dlg.IsItemVisible(id)) << id;
     }
-    // Before the settings are loaded no radio button is checked.
     EXPECT_EQ(dlg.m_PreviewCapture, -1);
     dlg.UpdateData(false);
     for (int id : {1026, 1027, 1030, 1031, 1207, 1208, 1209, 1213}) {
