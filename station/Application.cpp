@@ -42,7 +42,7 @@ int CTRIPOD01App::Run(int argc, char** argv) {
     m_Transport = CreateStationTransport(std::getenv(kDeviceEnvironmentVariable), error);
     if (m_Transport == nullptr) {
         // No transport: opening the camera fails and the operator sees why it stopped.
-        std::fprintf(stderr, "zelvocam: %s: %s\n", kDeviceEnvironmentVariable, error.c_str());
+        std::fprintf(stderr, "zelvocam: %s\n", error.c_str());
     }
     InstallDriverTransport(m_Transport.get());
 
