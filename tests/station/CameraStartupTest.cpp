@@ -159,7 +159,35 @@ TEST_F(CameraStartup, NoDeviceStopsWithError0AndExit1LeavingTheDefaultsStored) {
     EXPECT_EQ(StoredDword("FlashDelay"), std::nullopt);  // written only when saving
 }
 
+// The driver seen through a window that notes what the settings key held when the device was
+// closed.
+class CloseWatchingDriver : public DriverTransport {
+  public:
+    explicit CloseWatchingDriver(zelvo_test::RecordingDriver& inner) : inner_(inner) {}
+    bool EnumerateFirstDevice(std::u16string& path) override {
+        return inner_.EnumerateFirstDevice(path);
+    }
+    bool Open(const std::u16string& path) override { return inner_.Open(path); }
+    bool ControlRequest(uint32_t code, std::span<const uint8_t> in, std::span<uint8_t> out,
+                        uint32_t& returned) override {
+        return inner_.ControlRequest(code, in, out, returned);
+    }
+    bool ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) override {
+        return inner_.ReadFrame(buffer, delivered);
+    }
+    void Close() override {
+        zoomStoredAtClose = StationFixture::StoredDword("Zoom Position");
+        inner_.Close();
+    }
+    std::optional<uint32_t> zoomStoredAtClose;
+
+  private:
+    zelvo_test::RecordingDriver& inner_;
+};
+
 TEST_F(CameraStartup, CloseReadsTheZoomBeforeClosingAndSavesAfter) {
+    CloseWatchingDriver watcher(driver_);
+    InstallDriverTransport(&watcher);
     ASSERT_TRUE(Start());
     CTRIPOD01Dlg& dlg = Dialog();
     script_.zoomPosition = 4321;
@@ -177,6 +205,7 @@ TEST_F(CameraStartup, CloseReadsTheZoomBeforeClosingAndSavesAfter) {
     EXPECT_FALSE(driver_.IsOpen());
     EXPECT_EQ(dlg.m_ZoomPosition, 4321);
     EXPECT_EQ(dlg.m_ZoomAutoPosition, 4321);
+    EXPECT_EQ(watcher.zoomStoredAtClose, 0u);        // nothing saved before the close
     EXPECT_EQ(StoredDword("Zoom Position"), 4321u);  // saved after the read-back
     EXPECT_EQ(StoredDword("Capture Type"), 5u);
     EXPECT_FALSE(dlg.isVisible());

@@ -113,6 +113,7 @@ class StationFixture : public testing::Test {
         return std::regex_replace(out, readB, "read B ");
     }
 
+  public:
     // The settings key as the station left it.
     static std::optional<uint32_t> StoredDword(const char* name) {
         RegistryKey key(kStationSettingsKey);
@@ -122,6 +123,7 @@ class StationFixture : public testing::Test {
         return value;
     }
 
+  protected:
     QTemporaryDir settingsDir_;
     sys::VirtualClock clock_;
     sys::ScopedClock scope_;
