@@ -176,11 +176,26 @@ void CTRIPOD01Dlg::CenterCropRect() {
 
 void CTRIPOD01Dlg::ResizeForPicture() {
     const WindowSize outer = DialogOuterSize(m_CropWidth, m_CropHeight);
+    m_OuterSize = QSize(outer.width, outer.height);
     show();  // above other windows by its window flags
-    // The rule is for the whole window, whatever frame the window system draws around it
-    // (known once the window is shown).
+    FitOuterSize();
+}
+
+void CTRIPOD01Dlg::FitOuterSize() {
+    // The rule is for the whole window, whatever frame the window system draws around it. The
+    // frame is known once the window is shown, and a window manager may report it later still
+    // (the window then moves inside its new frame), so this runs again on every move.
+    if (m_OuterSize.isEmpty())
+        return;
     const QSize frame = frameGeometry().size() - geometry().size();
-    setFixedSize(outer.width - frame.width(), outer.height - frame.height());
+    const QSize client = m_OuterSize - frame;
+    if (size() != client || minimumSize() != client || maximumSize() != client)
+        setFixedSize(client);
+}
+
+void CTRIPOD01Dlg::moveEvent(QMoveEvent* event) {
+    ui::Dialog::moveEvent(event);
+    FitOuterSize();
 }
 
 void CTRIPOD01Dlg::ApplyLawEnforcementLayout() {

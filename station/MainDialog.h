@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QSize>
 #include <cstdint>
 #include <string>
 
@@ -100,6 +101,7 @@ class CTRIPOD01Dlg : public ui::Dialog, public StationSettings {
 
   protected:
     void DoDataExchange(ui::DataExchange& dx) override;
+    void moveEvent(QMoveEvent* event) override;
 
   private:
     void CreateControls();
@@ -109,8 +111,10 @@ class CTRIPOD01Dlg : public ui::Dialog, public StationSettings {
     // The outer window size (frame and caption included) for a picture area of W x H; shows
     // the window.
     void ResizeForPicture();
+    void FitOuterSize();
 
     DibSection m_CaptureBitmap;
+    QSize m_OuterSize;  // the window size the layout asks for, frame included
     QAction* m_AboutAction = nullptr;
 };
 
