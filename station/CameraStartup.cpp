@@ -5,8 +5,6 @@
 // next command or before its answer can be read; the order and the waits are the camera's
 // contract, not ours to tidy. Writing v to the command property sends command v to the head;
 // properties 29 (argument A) and 6 (argument B) carry arguments and answers.
-#include <array>
-
 #include "device/Camera.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/Clock.h"
@@ -39,28 +37,6 @@ constexpr int32_t kAutoFocusAnswer = 2;
 constexpr int kHandshakeRepeats = 9;
 constexpr int kFocusRepeats = 10;
 
-struct ModelEntry {
-    int model;
-    int cameraType;
-};
-constexpr ModelEntry kCameraModels[] = {
-    {2, 1}, {26, 3}, {27, 3}, {62, 3}, {8, 4}, {13, 4}, {14, 5},
-};
-
-struct ClassName {
-    int cameraType;
-    std::string_view name;
-};
-constexpr ClassName kCameraClassNames[] = {
-    {1, "PTZ Rev1"},
-    {3, "Zoom Rev 2"},
-    {4, "PTZ Rev 2"},
-    {5, "PTZ Rev 3"},
-};
-
-// Aperture codes for the stored settings 0 to 5.
-constexpr std::array<int, 6> kApertureCodes = {144, 151, 150, 149, 147, 145};
-
 void SendCommand(uint32_t command) {
     SetCameraProperty(kPropCommand, command);
 }
@@ -73,28 +49,6 @@ int32_t ReadArgument(uint32_t property) {
 }
 
 }  // namespace
-
-int CameraClassOfModel(int modelNumber) {
-    for (const ModelEntry& entry : kCameraModels) {
-        if (entry.model == modelNumber)
-            return entry.cameraType;
-    }
-    return 0;
-}
-
-std::string_view CameraClassName(int cameraType) {
-    for (const ClassName& entry : kCameraClassNames) {
-        if (entry.cameraType == cameraType)
-            return entry.name;
-    }
-    return "Other";
-}
-
-std::optional<int> ApertureCode(int aperature) {
-    if (aperature < 0 || aperature >= static_cast<int>(kApertureCodes.size()))
-        return std::nullopt;
-    return kApertureCodes[aperature];
-}
 
 void CTRIPOD01Dlg::ConfigureStream() {
     SetCameraProperty(kPropImageWidth, 640);

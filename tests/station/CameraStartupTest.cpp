@@ -6,6 +6,7 @@
 #include <QTest>
 #include <algorithm>
 
+#include "station/CameraModels.h"
 #include "station/ControlIds.h"
 #include "tests/station/StationFixture.h"
 
@@ -310,6 +311,26 @@ TEST_F(CameraStartup, LiveStreamRestartsWithTheFlashColourOnlyAfterAFlash) {
     EXPECT_EQ(flash[0], "command 137 @ 2000 ms");
     EXPECT_EQ(flash[1], "command 141 @ 2100 ms");
     EXPECT_NE(std::find(flash.begin(), flash.end(), "command 12 @ 2200 ms"), flash.end());
+}
+
+TEST(CameraModels, ClassAndNameOfEachReportedModel) {
+    struct Case {
+        int model, cameraType;
+        const char* name;
+    };
+    for (const Case& c : {Case{2, 1, "PTZ Rev1"},
+                          {26, 3, "Zoom Rev 2"},
+                          {27, 3, "Zoom Rev 2"},
+                          {62, 3, "Zoom Rev 2"},
+                          {8, 4, "PTZ Rev 2"},
+                          {13, 4, "PTZ Rev 2"},
+                          {14, 5, "PTZ Rev 3"},
+                          {64, 0, "Other"},
+                          {1, 0, "Other"},
+                          {65535, 0, "Other"}}) {
+        EXPECT_EQ(CameraClassOfModel(c.model), c.cameraType) << c.model;
+        EXPECT_EQ(CameraClassName(CameraClassOfModel(c.model)), c.name) << c.model;
+    }
 }
 
 }  // namespace
