@@ -129,7 +129,8 @@ int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output) {
     const bool partialMacroblock = decoder->width % 16 != 0;
     uint8_t* rowBuffer = decoder->rowBuffer.get();
     for (int row = 0; row < rows; ++row) {
-        std::memset(rowBuffer, 0, rowBytes);
+        if (rowBytes != 0)  // no row buffer yet when no whole macroblock fits the width
+            std::memset(rowBuffer, 0, rowBytes);
         uint8_t* slot = rowBuffer;
         for (int m = 0; m < decoder->macroblocksPerRow; ++m) {
             for (int c = 0; c < 3; ++c) {
