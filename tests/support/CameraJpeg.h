@@ -13,7 +13,7 @@ namespace zelvo_test {
 
 using Rgb = std::array<uint8_t, 3>;
 
-// A frame of the picture `pixel(x, y)` at the given quality (1-100).
+// A frame of the picture `pixel(x, y)`, quantised as the camera does at quality 0-100.
 std::vector<uint8_t> MakeCameraJpeg(int width, int height,
                                     const std::function<Rgb(int x, int y)>& pixel,
                                     int quality = 90);
