@@ -1,6 +1,8 @@
 // The simulated camera head: motors on the clock, picture settings, answers with a delay.
 #include "simulator/CameraHead.h"
 
+#include "device/HeadCommands.h"
+
 #include <algorithm>
 
 namespace sim {
@@ -124,46 +126,46 @@ void CameraHead::Command(uint16_t code, int64_t us) {
         return;
 
     switch (code) {
-        case 137:  // hand-shake
+        case head::kHandshake:
             if (!silent_)
-                PostAnswer(kRegArgB, kHandshakeAnswer, us);
+                PostAnswer(kRegArgB, head::kHandshakeAnswer, us);
             break;
-        case 170:  // focus mode
+        case head::kReportFocusMode:
             if (!silent_)
-                PostAnswer(kRegArgA, autoFocus_ ? 2 : 1, us);
+                PostAnswer(kRegArgA, autoFocus_ ? head::kAutoFocusAnswer : 1, us);
             break;
-        case 9:
+        case head::kAutoFocusOn:
             autoFocus_ = true;
             break;
-        case 10:
+        case head::kAutoFocusOff:
             autoFocus_ = false;
             break;
-        case 152:
+        case head::kReportModel:
             PostAnswer(kRegArgA, model_, us);
             break;
-        case 155:
+        case head::kReportZoom:
             PostAnswer(kRegArgA, static_cast<uint16_t>(zoom_.At(us)), us);
             break;
-        case 156:
+        case head::kReportPanTilt:
             PostAnswer(kRegArgA, static_cast<uint16_t>(pan_.At(us)), us);
             PostAnswer(kRegArgB, static_cast<uint16_t>(tilt_.At(us)), us);
             break;
-        case 144:
+        case head::kReportRedGain:
             PostAnswer(kRegArgA, static_cast<uint16_t>(picture_.redGain), us);
             break;
-        case 145:
+        case head::kReportBlueGain:
             PostAnswer(kRegArgB, static_cast<uint16_t>(picture_.blueGain), us);
             break;
-        case 140:
+        case head::kFlashArm:
             flashArmed_ = true;
             flashArmedUs_ = us;
             break;
-        case 141:
+        case head::kFlashDisarm:
             flashArmed_ = false;
             break;
         default:
-            if (code >= 100 && code <= 100 + kFlashLevelMax)
-                picture_.flashLevel = code - 100;
+            if (code >= head::kFlashLevelBase && code <= head::kFlashLevelBase + kFlashLevelMax)
+                picture_.flashLevel = code - head::kFlashLevelBase;
             break;  // anything else the head does not know is ignored, as the real one does
     }
 }
@@ -190,23 +192,23 @@ bool CameraHead::RunMotion(uint16_t code, int64_t us) {
     const int16_t a = Signed(regs_[kRegArgA]);
     const int16_t b = Signed(regs_[kRegArgB]);
     switch (code) {
-        case 65:
+        case head::kStopPanTilt:
             pan_.Stop(us);
             tilt_.Stop(us);
             return true;
-        case 3:
+        case head::kStopZoom:
             zoom_.Stop(us);
             return true;
-        case 157:  // zoom positions are unsigned
+        case head::kDriveZoom:  // zoom positions are unsigned
             zoom_.DriveTo(us, regs_[kRegArgA], kZoomDrive);
             return true;
-        case 160:
+        case head::kDrivePanTilt:
             if (HasPanTilt()) {
                 pan_.DriveTo(us, a, kPanTiltDrive);
                 tilt_.DriveTo(us, b, kPanTiltDrive);
             }
             return true;
-        case 159:
+        case head::kMoveRelative:
             if (HasPanTilt()) {
                 pan_.DriveTo(us, pan_.At(us) + a, kPanTiltDrive);
                 tilt_.DriveTo(us, tilt_.At(us) + b, kPanTiltDrive);
@@ -220,50 +222,52 @@ bool CameraHead::RunMotion(uint16_t code, int64_t us) {
 bool CameraHead::RunPictureCommand(uint16_t code, uint16_t a, uint16_t b) {
     PictureSettings& p = picture_;
     switch (code) {
-        case 5:
+        case head::kExposureDarker:
             p.exposureStep = std::max(p.exposureStep - 1, kExposureStepMin);
             return true;
-        case 6:
+        case head::kExposureBrighter:
             p.exposureStep = std::min(p.exposureStep + 1, kExposureStepMax);
             return true;
-        case 29:  // the oldest heads: leave automatic exposure
+        case head::kLeaveAutoExposure:  // the oldest heads: leave automatic exposure
             if (IsOldestModel())
                 manualExposure_ = true;
             return true;
-        case 27:  // the oldest heads: one step brighter, in manual exposure only
+        case head::kManualExposureBrighter:  // the oldest heads: one step brighter, in manual
+                                             // exposure only
             if (IsOldestModel() && manualExposure_) {
                 p.exposureStep = std::min(p.exposureStep + 1, kExposureStepMax);
             }
             return true;
-        case 147:
+        case head::kBrightness:
             p.brightness = a & 0xFF;
             return true;
-        case 148:
+        case head::kContrast:
             p.contrast = a & 0xFF;
             return true;
-        case 151:
+        case head::kSharpness:
             for (int level = 0; level < static_cast<int>(std::size(kSharpnessCodes)); ++level) {
                 if (kSharpnessCodes[level] == a)
                     p.sharpness = level;
             }
             return true;
-        case 7:  // automatic white balance: the gains follow the room light again
+        case head::kAutoWhiteBalance:  // automatic white balance: the gains follow the room light
+                                       // again
             autoWhite_ = true;
             p.redGain = kAutoRedGain;
             p.blueGain = kAutoBlueGain;
             return true;
-        case 12:  // manual colour: the gains stay where they are until set
+        case head::kManualColour:  // manual colour: the gains stay where they are until set
             autoWhite_ = false;
             return true;
-        case 142:
+        case head::kRedGain:
             if (!autoWhite_)
                 p.redGain = a & 0xFF;
             return true;
-        case 143:
+        case head::kBlueGain:
             if (!autoWhite_)
                 p.blueGain = b & 0xFF;
             return true;
-        case 146:
+        case head::kColourLevel:
             p.colourLevel = a & 0xFF;
             return true;
         default:

@@ -58,7 +58,6 @@ inline constexpr int kZoomDrive = 7500;
 inline constexpr int kNudgeUnits = 10;
 
 inline constexpr int64_t kAnswerDelayUs = 20'000;
-inline constexpr uint16_t kHandshakeAnswer = 175;
 
 // White-balance gains are 8-bit with 128 as unity. The automatic gains are the ones that
 // make the room's light neutral; the flash light wants about 210 and 155.

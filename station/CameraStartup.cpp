@@ -6,6 +6,7 @@
 // contract, not ours to tidy. Writing v to the command property sends command v to the head;
 // properties 29 (argument A) and 6 (argument B) carry arguments and answers.
 #include "device/Camera.h"
+#include "device/HeadCommands.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/Services.h"
@@ -14,26 +15,7 @@
 
 namespace {
 
-// Head commands used here.
-constexpr uint32_t kCmdStartLiveColor = 7;
-constexpr uint32_t kCmdAutoFocusOn = 9;
-constexpr uint32_t kCmdColorReset = 12;
-constexpr uint32_t kCmdHandshake = 137;
-constexpr uint32_t kCmdCaptureLiveColor = 141;
-constexpr uint32_t kCmdRedGain = 142;
-constexpr uint32_t kCmdBlueGain = 143;
-constexpr uint32_t kCmdChromaLevel = 146;
-constexpr uint32_t kCmdBrightness = 147;
-constexpr uint32_t kCmdContrast = 148;
-constexpr uint32_t kCmdAperture = 151;
-constexpr uint32_t kCmdReportModel = 152;
-constexpr uint32_t kCmdReportZoom = 155;
-constexpr uint32_t kCmdDriveZoom = 157;
-constexpr uint32_t kCmdReportFocusMode = 170;
-
-// The head's answers.
-constexpr int32_t kHandshakeAnswer = 175;
-constexpr int32_t kAutoFocusAnswer = 2;
+// How often the head is asked before start-up goes on without its answer.
 constexpr int kHandshakeRepeats = 9;
 constexpr int kFocusRepeats = 10;
 
@@ -67,17 +49,17 @@ void CTRIPOD01Dlg::Init_Camera() {
     sys::Wait(50);
 
     // The head answers 175 once it is ready for commands.
-    SendCommand(kCmdHandshake);
+    SendCommand(head::kHandshake);
     sys::Wait(100);
     int32_t answer = ReadArgument(kPropArgB);
-    for (int repeat = 1; answer != kHandshakeAnswer; ++repeat) {
-        SendCommand(kCmdHandshake);
+    for (int repeat = 1; answer != head::kHandshakeAnswer; ++repeat) {
+        SendCommand(head::kHandshake);
         sys::Wait(100);
         answer = ReadArgument(kPropArgB);
         if (repeat == kHandshakeRepeats) {
             // Only a head that still has not answered is reported; one that answers on the
             // last try is ready like any other.
-            if (answer != kHandshakeAnswer) {
+            if (answer != head::kHandshakeAnswer) {
                 ui::Beep(200, 500);
                 ui::MessageBox(this, "Error 101 in Init_Camera", "Error 101");
             }
@@ -86,19 +68,19 @@ void CTRIPOD01Dlg::Init_Camera() {
     }
 
     // Focus mode 2 is auto focus; ask for it until the head reports it.
-    SendCommand(kCmdReportFocusMode);
+    SendCommand(head::kReportFocusMode);
     sys::Wait(100);
     int32_t focus = ReadArgument(kPropArgA);
     sys::Wait(100);
-    for (int repeat = 1; focus != kAutoFocusAnswer; ++repeat) {
-        SendCommand(kCmdAutoFocusOn);
+    for (int repeat = 1; focus != head::kAutoFocusAnswer; ++repeat) {
+        SendCommand(head::kAutoFocusOn);
         sys::Wait(100);
-        SendCommand(kCmdReportFocusMode);
+        SendCommand(head::kReportFocusMode);
         sys::Wait(100);
         focus = ReadArgument(kPropArgA);
         sys::Wait(5);
         if (repeat == kFocusRepeats) {
-            if (focus != kAutoFocusAnswer) {
+            if (focus != head::kAutoFocusAnswer) {
                 ui::MessageBox(this, "Auto Focus Off", "OFF");
                 ui::Beep(200, 500);
             }
@@ -114,29 +96,29 @@ void CTRIPOD01Dlg::Init_Camera() {
 }
 
 void CTRIPOD01Dlg::ApplyColorSettings() {
-    SendCommand(kCmdColorReset);
+    SendCommand(head::kManualColour);
     sys::Wait(200);
     if (m_AutoWhite == 0) {
-        SendCommand(kCmdStartLiveColor);
+        SendCommand(head::kAutoWhiteBalance);
         sys::Wait(150);
         SetCameraProperty(kPropArgA, m_ChromaLevel);
-        SendCommand(kCmdChromaLevel);
+        SendCommand(head::kColourLevel);
     } else if (m_AutoWhite == 1) {
         // Manual white balance; the red gain goes out twice, as the head has always been set.
         const int32_t red = m_RedPreviewOffset + m_RedLockGain;
         for (int write = 0; write < 2; ++write) {
             SetCameraProperty(kPropArgA, red);
             sys::Wait(100);
-            SendCommand(kCmdRedGain);
+            SendCommand(head::kRedGain);
             sys::Wait(50);
         }
         SetCameraProperty(kPropArgB, m_BluePreviewOffset + m_BlueLockGain);
         sys::Wait(100);
-        SendCommand(kCmdBlueGain);
+        SendCommand(head::kBlueGain);
         sys::Wait(50);
         SetCameraProperty(kPropArgA, m_ChromaLevel);
         sys::Wait(50);
-        SendCommand(kCmdChromaLevel);
+        SendCommand(head::kColourLevel);
         sys::Wait(100);
     }
 }
@@ -144,33 +126,33 @@ void CTRIPOD01Dlg::ApplyColorSettings() {
 void CTRIPOD01Dlg::ApplyImageSettings() {
     SetCameraProperty(kPropArgA, m_Brightness);
     sys::Wait(50);
-    SendCommand(kCmdBrightness);
+    SendCommand(head::kBrightness);
     SetCameraProperty(kPropArgA, m_Contrast);
     sys::Wait(50);
-    SendCommand(kCmdContrast);
+    SendCommand(head::kContrast);
     // An aperture setting without a code (a value a page stored out of range) leaves the
     // camera's aperture as it is.
     if (const auto code = ApertureCode(m_Aperature)) {
         SetCameraProperty(kPropArgA, static_cast<uint32_t>(*code));
         sys::Wait(50);
-        SendCommand(kCmdAperture);
+        SendCommand(head::kSharpness);
     }
 }
 
 void CTRIPOD01Dlg::RestoreZoomPosition() {
     SetCameraProperty(kPropArgA, m_ZoomPosition);
     sys::Wait(100);
-    SendCommand(kCmdDriveZoom);
+    SendCommand(head::kDriveZoom);
     sys::Wait(100);
 }
 
 void CTRIPOD01Dlg::DetectCameraType() {
     // The first answer may still be stale; the second is the model number.
-    SendCommand(kCmdReportModel);
+    SendCommand(head::kReportModel);
     sys::Wait(200);
     ReadArgument(kPropArgA);
     sys::Wait(50);
-    SendCommand(kCmdReportModel);
+    SendCommand(head::kReportModel);
     sys::Wait(200);
     const int32_t model = ReadArgument(kPropArgA);
 
@@ -190,9 +172,9 @@ void CTRIPOD01Dlg::DetectCameraType() {
 
 void CTRIPOD01Dlg::RestoreLiveStream() {
     if (m_FlashCapture == 1) {
-        SendCommand(kCmdHandshake);
+        SendCommand(head::kHandshake);
         sys::Wait(100);
-        SendCommand(kCmdCaptureLiveColor);
+        SendCommand(head::kFlashDisarm);
     }
     SetCameraProperty(kPropStreaming, 0);
     SetCameraProperty(kPropHostDecoding, 1);
@@ -206,7 +188,7 @@ void CTRIPOD01Dlg::RestoreLiveStream() {
 
 void CTRIPOD01Dlg::ReadZoomPosition() {
     SetCameraProperty(kPropArgA, 0);
-    SendCommand(kCmdReportZoom);
+    SendCommand(head::kReportZoom);
     sys::Wait(100);
     m_ZoomPosition = ReadArgument(kPropArgA);
     m_ZoomAutoPosition = m_ZoomPosition;
