@@ -23,8 +23,10 @@ deps:
 	  $$sudo apt-get update && DEBIAN_FRONTEND=noninteractive $$sudo apt-get install -y $$missing; \
 	fi
 
+# Configured every time (a second or two): a folder added since the last configure is picked up.
 configure: deps
-	@[ -f $(BUILD)/build.ninja ] || cmake --preset $(PRESET)
+	@mkdir -p build
+	@cmake --preset $(PRESET) > $(BUILD).configure.log 2>&1 || { cat $(BUILD).configure.log; exit 1; }
 
 build: configure
 	cmake --build --preset $(PRESET)
