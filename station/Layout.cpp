@@ -206,16 +206,7 @@ void CTRIPOD01Dlg::ApplyLawEnforcementLayout() {
     for (int id : LawEnforcementShown())
         ShowItem(id, true);
     CenterCropRect();
-    for (const ControlPlacement& p :
-         LawEnforcementPlacements(m_CropWidth, m_CropHeight, m_RotationAngle)) {
-        if (p.resize) {
-            MoveItem(p.id, p.x, p.y, p.width, p.height);
-        } else {
-            MoveItem(p.id, p.x, p.y);
-        }
-        ShowItem(p.id, true);
-    }
-    update();
+    PlaceControls(LawEnforcementPlacements(m_CropWidth, m_CropHeight, m_RotationAngle));
 }
 
 void CTRIPOD01Dlg::ApplyStandardLayout() {
@@ -224,7 +215,11 @@ void CTRIPOD01Dlg::ApplyStandardLayout() {
     CenterCropRect();
     ResizeForPicture();
     CenterCropRect();
-    for (const ControlPlacement& p : StandardPlacements(m_CropWidth, m_CropHeight)) {
+    PlaceControls(StandardPlacements(m_CropWidth, m_CropHeight));
+}
+
+void CTRIPOD01Dlg::PlaceControls(const std::vector<ControlPlacement>& placements) {
+    for (const ControlPlacement& p : placements) {
         if (p.resize) {
             MoveItem(p.id, p.x, p.y, p.width, p.height);
         } else {

@@ -14,10 +14,12 @@
 #include <QSize>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "capture/StationSettings.h"
 #include "platform/ui/Dialog.h"
 #include "station/DibSection.h"
+#include "station/Layout.h"
 
 class CDisplayWindow;
 class QAction;
@@ -112,6 +114,8 @@ class CTRIPOD01Dlg : public ui::Dialog, public StationSettings {
     // the window.
     void ResizeForPicture();
     void FitOuterSize();
+    // Moves (and where the table says, sizes) each control of a layout and shows it.
+    void PlaceControls(const std::vector<ControlPlacement>& placements);
 
     DibSection m_CaptureBitmap;
     QSize m_OuterSize;  // the window size the layout asks for, frame included
