@@ -9,6 +9,7 @@
 //   Layout.cpp          the two screen layouts and the button pictures
 //   SubjectDistance.cpp the subject-distance text and the flash step
 //   IrisColor.cpp       flash colour programming and the white-balance read
+//   CaptureWorkflow.cpp capture, review and store
 //   HeadLink.cpp        (free functions) head commands and their arguments
 #pragma once
 
@@ -86,6 +87,10 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // --- iris, brightness and colour (IrisColor.cpp) -----------------------------------------
     void ProgramFlashColor();
     void ReadWhiteBalanceGains();
+
+    // --- capture (CaptureWorkflow.cpp) -------------------------------------------------------
+    // Rebuilds the picture under review from the kept pixels with the corrections in force.
+    void ApplyCaptureCorrection();
 
     // Camera model class: 0 unknown, 1, 3, 4 or 5 (see CameraModels.h). Every group reads it.
     int32_t m_CameraType = 0;
