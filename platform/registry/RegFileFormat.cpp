@@ -210,8 +210,8 @@ void AppendValueLine(std::string& out, const RegistryValue& v) {
         for (int shift = 28; shift >= 0; shift -= 4)
             out += kHexDigits[(dword >> shift) & 0xf];
     } else if (v.type == REG_SZ && IsPrintableText(v.data)) {
-        AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(v.data.data()),
-                                           v.data.size() - 1));
+        AppendQuoted(
+            out, std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size() - 1));
     } else {
         if (v.type == REG_BINARY) {
             out += "hex:";
@@ -297,7 +297,8 @@ ParsedRegFile ParseRegFile(std::string_view text) {
         if (line.front() == '[' && line.back() == ']')
             continue;  // the key's own line
         if (auto value = ParseValueLine(line)) {
-            const auto [at, added] = index.try_emplace(FoldedName(value->name), parsed.values.size());
+            const auto [at, added] =
+                index.try_emplace(FoldedName(value->name), parsed.values.size());
             if (added) {
                 parsed.values.push_back(std::move(*value));
             } else {

@@ -180,10 +180,10 @@ bool RegistryKey::Stage(std::string_view name, uint32_t type, std::span<const ui
         return false;
     std::string folded = FoldedName(name);
     const auto found = contents_.index.find(folded);
-    RegistryValue value{found == contents_.index.end() ? std::string(name)
-                                                       : contents_.values[found->second].name,
-                        type,
-                        {data.begin(), data.end()}};
+    RegistryValue value{
+        found == contents_.index.end() ? std::string(name) : contents_.values[found->second].name,
+        type,
+        {data.begin(), data.end()}};
     const size_t oldBytes =
         found == contents_.index.end() ? 0 : FormattedValueSize(contents_.values[found->second]);
     const size_t bytes = contents_.fileBytes - oldBytes + FormattedValueSize(value);

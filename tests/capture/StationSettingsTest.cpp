@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/system/AtomicFile.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/AtomicFile.h"
 #include "tests/platform/TempConfigHome.h"
 
 namespace {
@@ -188,8 +188,9 @@ class Replacements {
         alignas(inotify_event) char buffer[4096];
         for (ssize_t n; (n = ::read(watch_, buffer, sizeof buffer)) > 0;) {
             for (ssize_t at = 0; at < n; ++count) {
-                at += static_cast<ssize_t>(sizeof(inotify_event) +
-                                           reinterpret_cast<const inotify_event*>(buffer + at)->len);
+                at +=
+                    static_cast<ssize_t>(sizeof(inotify_event) +
+                                         reinterpret_cast<const inotify_event*>(buffer + at)->len);
             }
         }
         return count;
