@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <vector>
 
 #include "device/TextConvert.h"
@@ -34,12 +33,8 @@ std::vector<std::string> CameraNodes(const std::string& directory) {
 
 }  // namespace
 
-bool NamesSimulatedCamera(std::string_view setting) {
-    return setting == "sim" || setting.starts_with("sim:");
-}
-
-DeviceNodeTransport::DeviceNodeTransport(std::string deviceDirectory)
-    : directory_(std::move(deviceDirectory)) {}
+DeviceNodeTransport::DeviceNodeTransport(std::string deviceDirectory, std::string nodePath)
+    : directory_(std::move(deviceDirectory)), nodePath_(std::move(nodePath)) {}
 
 DeviceNodeTransport::~DeviceNodeTransport() {
     Close();
@@ -47,11 +42,8 @@ DeviceNodeTransport::~DeviceNodeTransport() {
 
 bool DeviceNodeTransport::EnumerateFirstDevice(std::u16string& path) {
     std::string found;
-    if (const char* setting = std::getenv(kDeviceEnvironmentVariable);
-        setting && *setting != '\0') {
-        if (NamesSimulatedCamera(setting))
-            return false;
-        found = setting;
+    if (!nodePath_.empty()) {
+        found = nodePath_;
     } else {
         const std::vector<std::string> nodes = CameraNodes(directory_);
         if (nodes.empty())

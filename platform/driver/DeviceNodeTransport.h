@@ -1,14 +1,13 @@
 // The camera driver reached through a Linux device node (/dev/zelvocam0, ...).
 //
-// Discovery takes the path in ZELVOCAM_DEVICE when it is set, and otherwise the first node
-// named zelvocam* in the device directory, in name order. The values `sim` and `sim:...` name
-// the simulated camera and find no device here. Control requests are ioctl calls with the
-// camera's control codes and an argument block (ZelvoCamIoctlArgs); a frame is one read().
+// Discovery finds the node it was given, or else the first node named zelvocam* in the device
+// directory, in name order (platform/driver/DeviceSetting.h decides which, from the setting).
+// Control requests are ioctl calls with the camera's control codes and an argument block
+// (ZelvoCamIoctlArgs); a frame is one read().
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "device/DriverTransport.h"
 
@@ -24,15 +23,11 @@ struct ZelvoCamIoctlArgs {
 };
 static_assert(sizeof(ZelvoCamIoctlArgs) == 32);
 
-inline constexpr const char* kDeviceEnvironmentVariable = "ZELVOCAM_DEVICE";
-
-// True for the settings that name the simulated camera: "sim" and "sim:...".
-bool NamesSimulatedCamera(std::string_view setting);
-
 class DeviceNodeTransport final : public DriverTransport {
   public:
-    // `deviceDirectory` is where camera nodes are looked for (tests point it elsewhere).
-    explicit DeviceNodeTransport(std::string deviceDirectory = "/dev");
+    // `deviceDirectory` is where camera nodes are looked for (tests point it elsewhere);
+    // a non-empty `nodePath` is the one node to use instead.
+    explicit DeviceNodeTransport(std::string deviceDirectory = "/dev", std::string nodePath = {});
     ~DeviceNodeTransport() override;
     DeviceNodeTransport(const DeviceNodeTransport&) = delete;
     DeviceNodeTransport& operator=(const DeviceNodeTransport&) = delete;
@@ -48,5 +43,6 @@ class DeviceNodeTransport final : public DriverTransport {
 
   private:
     std::string directory_;
+    std::string nodePath_;
     int fd_ = -1;
 };

@@ -1,5 +1,5 @@
-// The device-node transport: discovery in a directory and by ZELVOCAM_DEVICE, and open
-// failures that leave no descriptor behind. Regular files stand in for device nodes.
+// The device-node transport: discovery in a directory or of a given node, open failures that
+// leave no descriptor behind. Regular files stand in for device nodes.
 #include <gmock/gmock.h>
 
 #include <dirent.h>
@@ -28,9 +28,6 @@ int OpenDescriptors() {
 class DeviceNodeTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (const char* old = std::getenv(kDeviceEnvironmentVariable))
-            saved_ = old;
-        unsetenv(kDeviceEnvironmentVariable);
         char pattern[] = "/tmp/zelvocam-nodes-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
@@ -39,11 +36,6 @@ class DeviceNodeTest : public ::testing::Test {
         CloseCamera();
         InstallDriverTransport(nullptr);
         fs::remove_all(dir_);
-        if (saved_) {
-            setenv(kDeviceEnvironmentVariable, saved_->c_str(), 1);
-        } else {
-            unsetenv(kDeviceEnvironmentVariable);
-        }
     }
 
     std::string Touch(const std::string& name, const std::string& content = "") {
@@ -53,7 +45,6 @@ class DeviceNodeTest : public ::testing::Test {
     }
 
     std::string dir_;
-    std::optional<std::string> saved_;
     sys::VirtualClock clock;
     sys::ScopedClock scopedClock{clock};
 };
@@ -73,36 +64,24 @@ TEST_F(DeviceNodeTest, FindsTheFirstCameraNodeInNameOrder) {
     EXPECT_EQ(narrow, dir_ + "/zelvocam0");
 }
 
-TEST_F(DeviceNodeTest, EnvironmentChoosesTheDevice) {
+TEST_F(DeviceNodeTest, GivenNodeIsUsedInsteadOfTheDirectory) {
     Touch("zelvocam0");
-    DeviceNodeTransport transport(dir_);
+    DeviceNodeTransport transport(dir_, "/dev/elsewhere");
     std::u16string path;
-    setenv(kDeviceEnvironmentVariable, "/dev/elsewhere", 1);
     ASSERT_TRUE(transport.EnumerateFirstDevice(path));
     EXPECT_EQ(path, u"/dev/elsewhere");
-    for (const char* simulated : {"sim", "sim:14", "sim:14,unplug-after=20s"}) {
-        setenv(kDeviceEnvironmentVariable, simulated, 1);
-        EXPECT_FALSE(transport.EnumerateFirstDevice(path)) << simulated;
-    }
-    setenv(kDeviceEnvironmentVariable, "simulator", 1);  // a path, not the simulated camera
-    EXPECT_TRUE(transport.EnumerateFirstDevice(path));
-    setenv(kDeviceEnvironmentVariable, "", 1);  // empty: as if not set
-    ASSERT_TRUE(transport.EnumerateFirstDevice(path));
-    EXPECT_EQ(std::string(path.begin(), path.end()), dir_ + "/zelvocam0");
 }
 
 TEST_F(DeviceNodeTest, MissingOrUnopenableNodeFailsTheOpenWithoutLeaking) {
-    DeviceNodeTransport transport(dir_);
-    InstallDriverTransport(&transport);
     const int before = OpenDescriptors();
     for (const std::string& node : {dir_ + "/zelvocam-missing", dir_}) {
-        setenv(kDeviceEnvironmentVariable, node.c_str(), 1);
+        DeviceNodeTransport transport(dir_, node);
+        InstallDriverTransport(&transport);
         EXPECT_EQ(OpenCamera(), kCameraFailed) << node;
         EXPECT_FALSE(transport.IsOpen());
         EXPECT_EQ(OpenDescriptors(), before);
+        InstallDriverTransport(nullptr);
     }
-    setenv(kDeviceEnvironmentVariable, "sim", 1);
-    EXPECT_EQ(OpenCamera(), kCameraFailed);
 }
 
 TEST_F(DeviceNodeTest, NodeThatIsNotACameraOpensAndClosesCleanly) {

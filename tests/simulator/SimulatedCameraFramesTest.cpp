@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 
+#include "platform/driver/DeviceSetting.h"
 #include "platform/system/Clock.h"
 #include "simulator/Scene.h"
 #include "simulator/SimulatedCamera.h"
