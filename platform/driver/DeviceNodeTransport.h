@@ -3,7 +3,9 @@
 // Discovery finds the node it was given, or else the first node named zelvocam* in the device
 // directory, in name order (platform/driver/DeviceSetting.h decides which, from the setting).
 // Control requests are ioctl calls with the camera's control codes and an argument block
-// (ZelvoCamIoctlArgs); a frame is one read().
+// (ZelvoCamIoctlArgs); a frame is one read(), which waits at most kFrameWaitMs for the camera to
+// have something to send, so a camera that stays present but falls silent cannot freeze the
+// window.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +24,10 @@ struct ZelvoCamIoctlArgs {
     uint32_t returned;  // set by the driver: bytes written to the output area
 };
 static_assert(sizeof(ZelvoCamIoctlArgs) == 32);
+
+// The longest a frame read waits for the camera; at 30 frames a second a live camera has sent
+// many frames by then.
+inline constexpr int kFrameWaitMs = 1000;
 
 class DeviceNodeTransport final : public DriverTransport {
   public:
