@@ -217,7 +217,10 @@ inline Wide ScaledUp(__m128i value) {
             _mm_srai_epi32(_mm_unpackhi_epi16(_mm_setzero_si128(), value), 16 - kConstBits)};
 }
 
-[[gnu::always_inline]] inline void ButterflyLanes(const __m128i x[8], Wide out[8]) {
+// The butterflies hand each 32-bit output straight to `finish`, which narrows it to 16 bits, so
+// that no more than the even and odd halves are live at once.
+template <typename Finish>
+[[gnu::always_inline]] inline void ButterflyLanes(__m128i x[8], Finish finish) {
     const Wide e0 = ScaledUp(_mm_add_epi16(x[0], x[4]));
     const Wide e1 = ScaledUp(_mm_sub_epi16(x[0], x[4]));
     const Wide t2 = RotateLanes(kEvenT2, x[2], x[6]);
@@ -234,14 +237,15 @@ inline Wide ScaledUp(__m128i value) {
     const Wide o1 = Add(RotateLanes(kOdd1, x[5], x[3]), oddZ4);
     const Wide o2 = Add(RotateLanes(kOdd2, x[5], x[3]), oddZ3);
 
-    out[0] = Add(tmp10, o3), out[7] = Subtract(tmp10, o3);
-    out[1] = Add(tmp11, o2), out[6] = Subtract(tmp11, o2);
-    out[2] = Add(tmp12, o1), out[5] = Subtract(tmp12, o1);
-    out[3] = Add(tmp13, o0), out[4] = Subtract(tmp13, o0);
+    x[0] = finish(Add(tmp10, o3)), x[7] = finish(Subtract(tmp10, o3));
+    x[1] = finish(Add(tmp11, o2)), x[6] = finish(Subtract(tmp11, o2));
+    x[2] = finish(Add(tmp12, o1)), x[5] = finish(Subtract(tmp12, o1));
+    x[3] = finish(Add(tmp13, o0)), x[4] = finish(Subtract(tmp13, o0));
 }
 
 // The butterfly for inputs whose x4 to x7 are zero: the same results with half the work.
-[[gnu::always_inline]] inline void SparseButterflyLanes(const __m128i x[8], Wide out[8]) {
+template <typename Finish>
+[[gnu::always_inline]] inline void SparseButterflyLanes(__m128i x[8], Finish finish) {
     const Wide e = ScaledUp(x[0]);
     const __m128i zero = _mm_setzero_si128();
     const __m128i evenLow = _mm_unpacklo_epi16(x[2], zero);
@@ -260,10 +264,10 @@ inline Wide ScaledUp(__m128i value) {
     const Wide o1 = RotateLanes(kSparseOdd1, x[1], x[3]);
     const Wide o2 = RotateLanes(kSparseOdd2, x[1], x[3]);
 
-    out[0] = Add(tmp10, o3), out[7] = Subtract(tmp10, o3);
-    out[1] = Add(tmp11, o2), out[6] = Subtract(tmp11, o2);
-    out[2] = Add(tmp12, o1), out[5] = Subtract(tmp12, o1);
-    out[3] = Add(tmp13, o0), out[4] = Subtract(tmp13, o0);
+    x[0] = finish(Add(tmp10, o3)), x[7] = finish(Subtract(tmp10, o3));
+    x[1] = finish(Add(tmp11, o2)), x[6] = finish(Subtract(tmp11, o2));
+    x[2] = finish(Add(tmp12, o1)), x[5] = finish(Subtract(tmp12, o1));
+    x[3] = finish(Add(tmp13, o0)), x[4] = finish(Subtract(tmp13, o0));
 }
 
 inline __m128i DescaleLanes(Wide value, int shift) {
@@ -285,7 +289,7 @@ inline __m128i LimitLanes(Wide value) {
                          _mm_set1_epi16(128));
 }
 
-inline void Transpose(__m128i v[8]) {
+[[gnu::always_inline]] inline void Transpose(__m128i v[8]) {
     const __m128i a0 = _mm_unpacklo_epi16(v[0], v[1]), a1 = _mm_unpackhi_epi16(v[0], v[1]);
     const __m128i a2 = _mm_unpacklo_epi16(v[2], v[3]), a3 = _mm_unpackhi_epi16(v[2], v[3]);
     const __m128i a4 = _mm_unpacklo_epi16(v[4], v[5]), a5 = _mm_unpackhi_epi16(v[4], v[5]);
@@ -347,55 +351,72 @@ void InverseDctFirstOrder(const int16_t* coefficients, const uint16_t* quantisat
 
 }  // namespace
 
-void InverseDctSse2(int16_t* coefficients, const uint16_t* quantisation, int lastIndex,
-                    uint8_t* samples) {
-    if (lastIndex == 0) {
-        FillDcOnly(coefficients, quantisation, samples);
-        return;
-    }
-    if (lastIndex <= kLastFirstOrderIndex) {
-        InverseDctFirstOrder(coefficients, quantisation, samples);
-        return;
-    }
-    // With every coefficient in the upper-left 4 x 4, rows 4-7 of the block and, after pass 1,
-    // columns 4-7 of the workspace are zero.
-    const bool sparse = lastIndex <= kLastUpperLeftIndex;
-    const int rows = sparse ? 4 : 8;
+namespace {
+
+// Eight columns of 16-bit samples (lanes are rows, each already 0-255 after the clamp of the
+// packing) to eight rows of bytes: packed to bytes two columns a register, then the 8 x 8 byte
+// matrix transposed in three rounds of interleaving.
+[[gnu::always_inline]] inline void StoreColumns(const __m128i columns[8], uint8_t* samples) {
+    const __m128i c01 = _mm_packus_epi16(columns[0], columns[1]);
+    const __m128i c23 = _mm_packus_epi16(columns[2], columns[3]);
+    const __m128i c45 = _mm_packus_epi16(columns[4], columns[5]);
+    const __m128i c67 = _mm_packus_epi16(columns[6], columns[7]);
+    // Columns 0 and 2 (low) and 1 and 3 (high), byte by byte per row; the same for 4-7.
+    const __m128i c02 = _mm_unpacklo_epi8(c01, c23), c13 = _mm_unpackhi_epi8(c01, c23);
+    const __m128i c46 = _mm_unpacklo_epi8(c45, c67), c57 = _mm_unpackhi_epi8(c45, c67);
+    // Columns 0-3 of rows 0-3 (low) and 4-7 (high); the same for columns 4-7.
+    const __m128i left03 = _mm_unpacklo_epi8(c02, c13), left47 = _mm_unpackhi_epi8(c02, c13);
+    const __m128i right03 = _mm_unpacklo_epi8(c46, c57), right47 = _mm_unpackhi_epi8(c46, c57);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(samples), _mm_unpacklo_epi32(left03, right03));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 16), _mm_unpackhi_epi32(left03, right03));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 32), _mm_unpacklo_epi32(left47, right47));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 48), _mm_unpackhi_epi32(left47, right47));
+}
+
+// Both passes over whole registers. kSparse: every coefficient lies in the upper-left 4 x 4, so
+// rows 4-7 of the block and, after pass 1, columns 4-7 of the workspace are zero.
+template <bool kSparse>
+[[gnu::always_inline]] inline void TransformLanes(const int16_t* coefficients,
+                                                  const uint16_t* quantisation, uint8_t* samples) {
     // Pass 1: each lane is a column, each register a row of the block.
     __m128i x[8];
-    for (int row = 0; row < rows; ++row) {
-        x[row] = _mm_mullo_epi16(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + 8 * row)),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantisation + 8 * row)));
-    }
-    for (int row = rows; row < 8; ++row) {
-        x[row] = _mm_setzero_si128();
-    }
-    Wide out[8];
-    if (sparse) {
-        SparseButterflyLanes(x, out);
-    } else {
-        ButterflyLanes(x, out);
-    }
+#pragma GCC unroll 8
     for (int row = 0; row < 8; ++row) {
-        x[row] = DescaleLanes(out[row], kPass1Shift);
+        x[row] = kSparse && row >= 4
+                     ? _mm_setzero_si128()
+                     : _mm_mullo_epi16(
+                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + 8 * row)),
+                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantisation + 8 * row)));
+    }
+    const auto pass1 = [](Wide value) { return DescaleLanes(value, kPass1Shift); };
+    if constexpr (kSparse) {
+        SparseButterflyLanes(x, pass1);
+    } else {
+        ButterflyLanes(x, pass1);
     }
 
     // Pass 2: transposed, each lane is a row and each register a column.
     Transpose(x);
-    if (sparse) {
-        SparseButterflyLanes(x, out);
+    if constexpr (kSparse) {
+        SparseButterflyLanes(x, LimitLanes);
     } else {
-        ButterflyLanes(x, out);
+        ButterflyLanes(x, LimitLanes);
     }
-    __m128i columns[8];
-    for (int column = 0; column < 8; ++column) {
-        columns[column] = LimitLanes(out[column]);
-    }
-    Transpose(columns);
-    for (int row = 0; row < 8; row += 2) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * row),
-                         _mm_packus_epi16(columns[row], columns[row + 1]));
+    StoreColumns(x, samples);
+}
+
+}  // namespace
+
+void InverseDctSse2(int16_t* coefficients, const uint16_t* quantisation, int lastIndex,
+                    uint8_t* samples) {
+    if (lastIndex == 0) {
+        FillDcOnly(coefficients, quantisation, samples);
+    } else if (lastIndex <= kLastFirstOrderIndex) {
+        InverseDctFirstOrder(coefficients, quantisation, samples);
+    } else if (lastIndex <= kLastUpperLeftIndex) {
+        TransformLanes<true>(coefficients, quantisation, samples);
+    } else {
+        TransformLanes<false>(coefficients, quantisation, samples);
     }
 }
 #endif
