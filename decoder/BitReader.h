@@ -23,24 +23,17 @@ class BitReader {
     BitReader(std::span<const uint8_t> data, size_t start)
         : data_(data.data()), length_(data.size()), position_(start) {}
 
-    // Makes at least 57 bits available (the longest symbol plus its extra bits needs 32).
+    // Makes at least 57 bits available (the longest symbol plus its extra bits needs 27). The
+    // common case, eight bytes ahead without an FF among them, takes them in one step; the
+    // rest goes byte by byte out of line, on a copy, so that a reader kept in registers by
+    // its caller stays there.
     void Fill() {
-        if (count_ <= 56 && position_ + 8 <= length_)
-            FillFast();
-        while (count_ <= 56) {
-            if (position_ >= length_) {
-                // Past the end: the zeros already shifted into the buffer are the padding.
-                count_ = 64;
-                return;
-            }
-            uint64_t byte = data_[position_++];
-            if (byte == 0xFF && position_ < length_) {
-                if (data_[position_++] != 0x00)
-                    continue;
-            }
-            buffer_ |= byte << (56 - count_);
-            count_ += 8;
-        }
+        if (position_ + 8 <= length_ && FillFast())
+            return;
+        const State filled = FilledByBytes({data_, length_, position_, buffer_, count_});
+        position_ = filled.position;
+        buffer_ = filled.buffer;
+        count_ = filled.count;
     }
 
     // Ensures the next symbol and its extra bits can be read without another fill.
@@ -92,8 +85,18 @@ class BitReader {
     }
 
   private:
-    // Takes whole bytes from an 8-byte window in one step when none of them is FF.
-    void FillFast() {
+    struct State {
+        const uint8_t* data;
+        size_t length;
+        size_t position;
+        uint64_t buffer;
+        int count;
+    };
+
+    // Takes whole bytes from the 8-byte window at the position, as many as fit, unless one of
+    // them is FF (stuffing or a marker, left to the byte path). Needs 8 bytes left and at most
+    // 56 bits held.
+    bool FillFast() {
         uint64_t word;
         std::memcpy(&word, data_ + position_, sizeof word);
         if constexpr (std::endian::native == std::endian::little)
@@ -102,11 +105,30 @@ class BitReader {
         const bool hasFF =
             ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;
         if (hasFF)
-            return;
-        const int bytes = (63 - count_) >> 3;
+            return false;
+        const int bytes = (64 - count_) >> 3;
         buffer_ |= (word >> (64 - 8 * bytes)) << (64 - count_ - 8 * bytes);
         count_ += 8 * bytes;
         position_ += bytes;
+        return true;
+    }
+
+    [[gnu::noinline]] static State FilledByBytes(State state) {
+        while (state.count <= 56) {
+            if (state.position >= state.length) {
+                // Past the end: the zeros already shifted into the buffer are the padding.
+                state.count = 64;
+                break;
+            }
+            uint64_t byte = state.data[state.position++];
+            if (byte == 0xFF && state.position < state.length) {
+                if (state.data[state.position++] != 0x00)
+                    continue;
+            }
+            state.buffer |= byte << (56 - state.count);
+            state.count += 8;
+        }
+        return state;
     }
 
     const uint8_t* data_;

@@ -2,6 +2,7 @@
 // and the hand-over of each macroblock row to the row writer.
 #include "decoder/FrameDecoder.h"
 
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -20,11 +21,29 @@ struct ComponentTables {
     const uint16_t* quantisation;
 };
 
+// Zigzag index to natural position, continued past 63 with a spare slot: a corrupt zero run
+// that carries the index beyond the block (at most 63 + 15) writes there instead of needing a
+// test before every store, and the block ends at the loop's own test.
+constexpr int kSpareCoefficient = 64;
+constexpr std::array<uint8_t, 80> BuildZigzagWithSpare() {
+    std::array<uint8_t, 80> table{};
+    for (int k = 0; k < 80; ++k)
+        table[k] = k < 64 ? kZigzagToNatural[k] : kSpareCoefficient;
+    return table;
+}
+constexpr std::array<uint8_t, 80> kZigzagWithSpare = BuildZigzagWithSpare();
+
+// One block's coefficients: 64 in natural order and the spare slot, zeroed between blocks.
+struct alignas(16) CoefficientBlock {
+    int16_t values[72];
+};
+
 // Decodes one block's coefficients (natural order) into `coefficients`, which must be zeroed.
-// Returns the highest zigzag index written. A zero run that would carry the index past 63 only
-// happens in corrupt data and ends the block there.
-inline int DecodeBlock(BitReader& bits, const ComponentTables& tables, int32_t& predictor,
-                       int16_t* coefficients) {
+// Returns the highest zigzag index that may be non-zero. A zero run that would carry the index
+// past 63 only happens in corrupt data and ends the block there.
+[[gnu::always_inline]] inline int DecodeBlock(BitReader& bits, const ComponentTables& tables,
+                                              int32_t& predictor, CoefficientBlock& block) {
+    int16_t* coefficients = block.values;
     bits.FillForSymbol();
     int32_t difference;
     if (const int32_t entry = bits.PeekWithValue(*tables.dc); entry != 0) {
@@ -38,16 +57,15 @@ inline int DecodeBlock(BitReader& bits, const ComponentTables& tables, int32_t& 
         static_cast<int32_t>(static_cast<uint32_t>(predictor) + static_cast<uint32_t>(difference));
     coefficients[0] = static_cast<int16_t>(predictor);
 
-    int last = 0;
-    for (int k = 1; k < 64;) {
+    // After each coefficient k is one past it, so at the end of the block k - 1 is the last
+    // index written (a zero written by a run of sixteen zeros included).
+    int k = 1;
+    while (k < 64) {
         bits.FillForSymbol();
         if (const int32_t entry = bits.PeekWithValue(*tables.ac); entry != 0) {
             bits.Skip(entry & 0xFF);
             k += (entry >> 8) & 0xFF;
-            if (k > 63)
-                break;
-            coefficients[kZigzagToNatural[k]] = static_cast<int16_t>(entry >> 16);
-            last = k;
+            coefficients[kZigzagWithSpare[k]] = static_cast<int16_t>(entry >> 16);
             ++k;
             continue;
         }
@@ -57,14 +75,10 @@ inline int DecodeBlock(BitReader& bits, const ComponentTables& tables, int32_t& 
         if (run == 0 && size == 0)
             break;  // end of block
         k += run;
-        const int32_t value = bits.ReceiveExtended(size);
-        if (k > 63)
-            break;
-        coefficients[kZigzagToNatural[k]] = static_cast<int16_t>(value);
-        last = k;
+        coefficients[kZigzagWithSpare[k]] = static_cast<int16_t>(bits.ReceiveExtended(size));
         ++k;
     }
-    return last;
+    return k > 64 ? 63 : k - 1;
 }
 
 }  // namespace
@@ -127,17 +141,27 @@ int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output) {
     int32_t predictors[3] = {0, 0, 0};
     const int rows = decoder->height / 8;
     const bool partialMacroblock = decoder->width % 16 != 0;
-    uint8_t* rowBuffer = decoder->rowBuffer.get();
+    const BlockTransform blockTransform = decoder->blockTransform;
+    // Coefficients go to one scratch block, cleared after each transform, and the samples to
+    // their slot of the row buffer. With the camera's sampling every slot the row writer reads
+    // is written anew for each row; a frame header with fewer blocks per macroblock leaves a
+    // tail, which reads as zero samples as if the row had been cleared.
+    CoefficientBlock block{};
+    auto clear = [&block] { std::memset(block.values, 0, sizeof block.values); };
+    size_t writtenBytes = 0;
+    for (const ComponentRecord& component : decoder->components)
+        writtenBytes += static_cast<size_t>(component.horizontalSampling) * kBlockSlotBytes;
+    writtenBytes *= static_cast<size_t>(decoder->macroblocksPerRow);
     for (int row = 0; row < rows; ++row) {
-        if (rowBytes != 0)  // no row buffer yet when no whole macroblock fits the width
-            std::memset(rowBuffer, 0, rowBytes);
-        uint8_t* slot = rowBuffer;
+        uint8_t* slot = decoder->rowBuffer.get();
+        if (writtenBytes < rowBytes)
+            std::memset(slot + writtenBytes, 0, rowBytes - writtenBytes);
         for (int m = 0; m < decoder->macroblocksPerRow; ++m) {
             for (int c = 0; c < 3; ++c) {
                 for (int h = 0; h < decoder->components[c].horizontalSampling; ++h) {
-                    auto* coefficients = reinterpret_cast<int16_t*>(slot);
-                    const int last = DecodeBlock(bits, tables[c], predictors[c], coefficients);
-                    decoder->blockTransform(coefficients, tables[c].quantisation, last, slot);
+                    const int last = DecodeBlock(bits, tables[c], predictors[c], block);
+                    blockTransform(block.values, tables[c].quantisation, last, slot);
+                    clear();
                     slot += kBlockSlotBytes;
                 }
             }
@@ -147,8 +171,8 @@ int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output) {
             // the stream and must be read past to keep the next row in step.
             for (int c = 0; c < 3; ++c) {
                 for (int h = 0; h < decoder->components[c].horizontalSampling; ++h) {
-                    int16_t scratch[64] = {};
-                    DecodeBlock(bits, tables[c], predictors[c], scratch);
+                    DecodeBlock(bits, tables[c], predictors[c], block);
+                    clear();
                 }
             }
         }
