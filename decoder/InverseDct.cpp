@@ -308,9 +308,40 @@ inline __m128i LimitLanes(Wide value) {
 
 namespace {
 
+// Lane `kLane` of eight 16-bit lanes in all eight.
+template <int kLane>
+[[gnu::always_inline]] inline __m128i BroadcastLane(__m128i value) {
+    if constexpr (kLane < 4) {
+        const __m128i low = _mm_shufflelo_epi16(value, kLane * 0x55);
+        return _mm_unpacklo_epi64(low, low);
+    } else {
+        const __m128i high = _mm_shufflehi_epi16(value, (kLane - 4) * 0x55);
+        return _mm_unpackhi_epi64(high, high);
+    }
+}
+
+// Rows kRow and kRow + 1 of a first-order block (below): each sample is (row value + column
+// quotient) bits 5-14 as a signed value, plus 128, clamped. A signed saturating pack to bytes
+// followed by flipping the top bit is the same clamp of value + 128 to 0-255.
+template <int kRow>
+[[gnu::always_inline]] inline void StoreFirstOrderRows(__m128i rowValues, __m128i quotients,
+                                                       uint8_t* samples) {
+    auto row = [&](__m128i value) {
+        return _mm_srai_epi16(_mm_slli_epi16(_mm_add_epi16(value, quotients), 1), 6);
+    };
+    const __m128i bytes = _mm_packs_epi16(row(BroadcastLane<kRow>(rowValues)),
+                                          row(BroadcastLane<kRow + 1>(rowValues)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * kRow),
+                     _mm_xor_si128(bytes, _mm_set1_epi8(static_cast<char>(0x80))));
+}
+
 // Blocks with only the DC coefficient and the first horizontal and vertical ones (the common
-// case in smooth areas): pass 1 leaves column 0 from (x0, x1) and column 1 flat, so every
-// sample is a row value times 2^13 plus the column factor times one shared value.
+// case in smooth areas): pass 1 leaves column 0 from (x0, x1) and column 1 flat, so before
+// descaling every sample is a row value w times 2^13 plus a column value s (rounding
+// included), modulo 2^32. Write s = q * 2^13 + rest with 0 <= rest < 2^13: the sum is
+// (w + q) * 2^13 + rest without carries between the parts, so the descaled sample modulo 1024
+// (bits 18-27 of the sum, all the range limit looks at) is bits 5-14 of w + q. Those depend on
+// w + q modulo 2^16 only, so pass 2 runs on 16-bit lanes with the low 16 bits of each q.
 void InverseDctFirstOrder(const int16_t* coefficients, const uint16_t* quantisation,
                           uint8_t* samples) {
     const int16_t dc = Wrap16(coefficients[0] * quantisation[0]);
@@ -331,22 +362,20 @@ void InverseDctFirstOrder(const int16_t* coefficients, const uint16_t* quantisat
         _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dc) << kConstBits));
     const Wide column0 = {_mm_add_epi32(dcScaled, times(factorsLow, vertical)),
                           _mm_add_epi32(dcScaled, times(factorsHigh, vertical))};
-    alignas(16) int16_t rowValues[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(rowValues), DescaleLanes(column0, kPass1Shift));
+    const __m128i rowValues = DescaleLanes(column0, kPass1Shift);
     const int16_t column1 = Saturate16(horizontal * (1 << kPass1Bits));
 
-    // Pass 2: lanes are the columns of each row.
-    const Wide shared = {times(factorsLow, column1), times(factorsHigh, column1)};
-    __m128i rows[8];
-    for (int row = 0; row < 8; ++row) {
-        const __m128i base = _mm_set1_epi32(
-            static_cast<int32_t>(static_cast<uint32_t>(rowValues[row]) << kConstBits));
-        rows[row] = LimitLanes({_mm_add_epi32(base, shared.low), _mm_add_epi32(base, shared.high)});
-    }
-    for (int row = 0; row < 8; row += 2) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * row),
-                         _mm_packus_epi16(rows[row], rows[row + 1]));
-    }
+    // Pass 2: q = bits 13-28 of s, sign-extended to 32 bits so the pack keeps them unchanged.
+    const __m128i rounding = _mm_set1_epi32(1 << (kPass2Shift - 1));
+    auto quotients = [&](__m128i factors) {
+        const __m128i sum = _mm_add_epi32(times(factors, column1), rounding);
+        return _mm_srai_epi32(_mm_slli_epi32(sum, 16 - kConstBits), 16);
+    };
+    const __m128i columnQuotients = _mm_packs_epi32(quotients(factorsLow), quotients(factorsHigh));
+    StoreFirstOrderRows<0>(rowValues, columnQuotients, samples);
+    StoreFirstOrderRows<2>(rowValues, columnQuotients, samples);
+    StoreFirstOrderRows<4>(rowValues, columnQuotients, samples);
+    StoreFirstOrderRows<6>(rowValues, columnQuotients, samples);
 }
 
 }  // namespace
