@@ -12,6 +12,10 @@
 #include "decoder/InverseDct.h"
 #include "decoder/MacroblockWriters.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace decoder {
 namespace {
 
@@ -37,6 +41,23 @@ constexpr std::array<uint8_t, 80> kZigzagWithSpare = BuildZigzagWithSpare();
 struct alignas(16) CoefficientBlock {
     int16_t values[72];
 };
+
+// Zeroes what a block whose last zigzag index is `last` can have written: zigzag indices up to
+// 2 lie in rows 0-1, up to 9 in rows 0-3; a block reaching further may have written any row
+// and the spare slot.
+inline void ClearCoefficients(CoefficientBlock& block, int last) {
+    if (last == 0) {
+        block.values[0] = 0;
+        return;
+    }
+    const int rows = last <= 2 ? 2 : (last <= 9 ? 4 : 9);
+#if defined(__SSE2__)
+    for (int row = 0; row < rows; ++row)
+        _mm_store_si128(reinterpret_cast<__m128i*>(block.values + 8 * row), _mm_setzero_si128());
+#else
+    std::memset(block.values, 0, static_cast<size_t>(rows) * 8 * sizeof(int16_t));
+#endif
+}
 
 // Decodes one block's coefficients (natural order) into `coefficients`, which must be zeroed.
 // Returns the highest zigzag index that may be non-zero. A zero run that would carry the index
@@ -147,7 +168,6 @@ int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output) {
     // is written anew for each row; a frame header with fewer blocks per macroblock leaves a
     // tail, which reads as zero samples as if the row had been cleared.
     CoefficientBlock block{};
-    auto clear = [&block] { std::memset(block.values, 0, sizeof block.values); };
     size_t writtenBytes = 0;
     for (const ComponentRecord& component : decoder->components)
         writtenBytes += static_cast<size_t>(component.horizontalSampling) * kBlockSlotBytes;
@@ -161,7 +181,7 @@ int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output) {
                 for (int h = 0; h < decoder->components[c].horizontalSampling; ++h) {
                     const int last = DecodeBlock(bits, tables[c], predictors[c], block);
                     blockTransform(block.values, tables[c].quantisation, last, slot);
-                    clear();
+                    ClearCoefficients(block, last);
                     slot += kBlockSlotBytes;
                 }
             }
@@ -171,8 +191,7 @@ int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output) {
             // the stream and must be read past to keep the next row in step.
             for (int c = 0; c < 3; ++c) {
                 for (int h = 0; h < decoder->components[c].horizontalSampling; ++h) {
-                    DecodeBlock(bits, tables[c], predictors[c], block);
-                    clear();
+                    ClearCoefficients(block, DecodeBlock(bits, tables[c], predictors[c], block));
                 }
             }
         }
