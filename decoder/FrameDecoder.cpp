@@ -50,13 +50,28 @@ inline void ClearCoefficients(CoefficientBlock& block, int last) {
         block.values[0] = 0;
         return;
     }
-    const int rows = last <= 2 ? 2 : (last <= 9 ? 4 : 9);
+    // Straight-line stores: a loop here would be turned into a string store, which costs more
+    // to start than these few stores take.
+    auto clearRow = [&block](int row) {
 #if defined(__SSE2__)
-    for (int row = 0; row < rows; ++row)
         _mm_store_si128(reinterpret_cast<__m128i*>(block.values + 8 * row), _mm_setzero_si128());
 #else
-    std::memset(block.values, 0, static_cast<size_t>(rows) * 8 * sizeof(int16_t));
+        std::memset(block.values + 8 * row, 0, 8 * sizeof(int16_t));
 #endif
+    };
+    if (last > 9) {
+        clearRow(8);
+        clearRow(7);
+        clearRow(6);
+        clearRow(5);
+        clearRow(4);
+    }
+    if (last > 2) {
+        clearRow(3);
+        clearRow(2);
+    }
+    clearRow(1);
+    clearRow(0);
 }
 
 // Decodes one block's coefficients (natural order) into `coefficients`, which must be zeroed.
