@@ -68,20 +68,17 @@ class BitReader {
     // Decodes one Huffman symbol. A bit pattern that is no code of the table (only corrupt
     // data has one) consumes 16 bits and reads as symbol 0.
     int DecodeSymbol(const HuffmanTable& table) {
-        const uint16_t entry = table.lookup[Peek(kHuffmanLookupBits)];
-        if (entry != 0) {
-            Skip(entry >> 8);
-            return entry & 0xFF;
+        uint16_t entry = table.lookup[Peek(kHuffmanLookupBits)];
+        if (entry & kHuffmanLongCode) {
+            const uint32_t rest = Peek(16) & ((1u << kHuffmanLongBits) - 1);
+            entry = table.longCodes[entry & 0xFF][rest];
         }
-        for (int length = kHuffmanLookupBits + 1; length <= 16; ++length) {
-            const int32_t code = static_cast<int32_t>(Peek(length));
-            if (code <= table.maxCode[length]) {
-                Skip(length);
-                return table.symbols[(table.symbolOffset[length] + code) & 0xFF];
-            }
+        if (entry == 0) {
+            Skip(16);
+            return 0;
         }
-        Skip(16);
-        return 0;
+        Skip(entry >> 8);
+        return entry & 0xFF;
     }
 
   private:
