@@ -27,15 +27,17 @@ struct ComponentTables {
 
 // Zigzag index to natural position, continued past 63 with a spare slot: a corrupt zero run
 // that carries the index beyond the block (at most 63 + 15) writes there instead of needing a
-// test before every store, and the block ends at the loop's own test.
+// test before every store, and the block ends at the loop's own test. An end of block is a
+// run of kHuffmanEndOfBlockRun that writes a zero to the spare slot the same way.
 constexpr int kSpareCoefficient = 64;
-constexpr std::array<uint8_t, 80> BuildZigzagWithSpare() {
-    std::array<uint8_t, 80> table{};
-    for (int k = 0; k < 80; ++k)
+constexpr int kZigzagWithSpareSize = 64 + kHuffmanEndOfBlockRun;
+constexpr std::array<uint8_t, kZigzagWithSpareSize> BuildZigzagWithSpare() {
+    std::array<uint8_t, kZigzagWithSpareSize> table{};
+    for (int k = 0; k < kZigzagWithSpareSize; ++k)
         table[k] = k < 64 ? kZigzagToNatural[k] : kSpareCoefficient;
     return table;
 }
-constexpr std::array<uint8_t, 80> kZigzagWithSpare = BuildZigzagWithSpare();
+constexpr std::array<uint8_t, kZigzagWithSpareSize> kZigzagWithSpare = BuildZigzagWithSpare();
 
 // One block's coefficients: 64 in natural order and the spare slot, zeroed between blocks.
 struct alignas(16) CoefficientBlock {
@@ -94,7 +96,8 @@ inline void ClearCoefficients(CoefficientBlock& block, int last) {
     coefficients[0] = static_cast<int16_t>(predictor);
 
     // After each coefficient k is one past it, so at the end of the block k - 1 is the last
-    // index written (a zero written by a run of sixteen zeros included).
+    // index written (a zero written by a run of sixteen zeros included); after an end of
+    // block it is that plus kHuffmanEndOfBlockRun + 1, after a run past the block at most 79.
     int k = 1;
     while (k < 64) {
         bits.FillForSymbol();
@@ -114,6 +117,9 @@ inline void ClearCoefficients(CoefficientBlock& block, int last) {
         coefficients[kZigzagWithSpare[k]] = static_cast<int16_t>(bits.ReceiveExtended(size));
         ++k;
     }
+    static_assert(kHuffmanEndOfBlockRun > 79);
+    if (k > kHuffmanEndOfBlockRun)
+        return k - kHuffmanEndOfBlockRun - 2;
     return k > 64 ? 63 : k - 1;
 }
 

@@ -17,6 +17,8 @@ inline constexpr int kHuffmanLongBits = 16 - kHuffmanLookupBits;
 // Distinct first-10-bit prefixes of the longer codes a table may have: the standard tables have
 // at most 3; a table needing more is refused at compile time.
 inline constexpr int kHuffmanLongPrefixes = 8;
+// The run of an end of block in HuffmanTable::withValue.
+inline constexpr int kHuffmanEndOfBlockRun = 128;
 // Marks a lookup entry whose low bits name the block of longer codes to look in.
 inline constexpr uint16_t kHuffmanLongCode = 0x8000;
 
@@ -26,8 +28,8 @@ struct HuffmanTable {
     std::array<uint16_t, 1 << kHuffmanLookupBits> lookup{};
     // Same index, for a code whose extra bits also lie within the lookup: (value << 16) |
     // (run << 8) | (code length + extra bits), the coefficient decoded in one step; 0 when
-    // the slower path must be taken (and always for the end-of-block and zero-run symbols
-    // of an AC table).
+    // the slower path must be taken. An AC table's end of block has the run
+    // kHuffmanEndOfBlockRun, which carries the coefficient index past any block.
     std::array<int32_t, 1 << kHuffmanLookupBits> withValue{};
     // The longer codes: block b, indexed by the kHuffmanLongBits bits after the prefix, holds
     // (code length << 8) | symbol, or 0 where no code of the table matches.
@@ -63,12 +65,12 @@ constexpr HuffmanTable BuildHuffmanTable(const std::array<uint8_t, 16>& counts,
             }
             // Every lookup index that starts with this code decodes to it.
             const int spare = kHuffmanLookupBits - length;
-            const int run = dc ? 0 : symbol >> 4;
             const int size = symbol & 15;
+            const int run = dc ? 0 : (symbol == 0 ? kHuffmanEndOfBlockRun : symbol >> 4);
             for (int fill = 0; fill < (1 << spare); ++fill) {
                 const int at = (code << spare) | fill;
                 table.lookup[at] = static_cast<uint16_t>((length << 8) | symbol);
-                if ((size == 0 && !dc) || length + size > kHuffmanLookupBits)
+                if (length + size > kHuffmanLookupBits)
                     continue;
                 const int bits = (fill >> (spare - size)) & ((1 << size) - 1);
                 const int value =
