@@ -24,16 +24,29 @@ class BitReader {
         : data_(data.data()), length_(data.size()), position_(start) {}
 
     // Makes at least 57 bits available (the longest symbol plus its extra bits needs 27). The
-    // common case, eight bytes ahead without an FF among them, takes them in one step; the
-    // rest goes byte by byte out of line, on a copy, so that a reader kept in registers by
-    // its caller stays there.
+    // common case, eight bytes ahead without an FF among them, takes them in one step inline;
+    // the rest goes out of line, on a copy, so that a reader kept in registers by its caller
+    // stays there.
     void Fill() {
-        if (position_ + 8 <= length_ && FillFast())
-            return;
-        const State filled = FilledByBytes({data_, length_, position_, buffer_, count_});
-        position_ = filled.position;
-        buffer_ = filled.buffer;
-        count_ = filled.count;
+        if (position_ + 8 <= length_) {
+            const uint64_t word = WordAt(data_ + position_);
+            const uint64_t inverted = ~word;
+            const bool hasFF =
+                ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;
+            if (!hasFF) {
+                const int bytes = (64 - count_) >> 3;
+                buffer_ |= (word >> (64 - 8 * bytes)) << (64 - count_ - 8 * bytes);
+                count_ += 8 * bytes;
+                position_ += bytes;
+                return;
+            }
+        }
+        // The reader's state goes out and back in registers (the position and count packed
+        // into one word), so a caller keeping it in registers does not have to store it.
+        const Refilled refilled = FilledAroundMarkers(data_, length_, position_, buffer_, count_);
+        buffer_ = refilled.buffer;
+        position_ = static_cast<size_t>(refilled.positionAndCount >> 7);
+        count_ = static_cast<int>(refilled.positionAndCount & 127);
     }
 
     // Ensures the next symbol and its extra bits can be read without another fill.
@@ -82,50 +95,67 @@ class BitReader {
     }
 
   private:
-    struct State {
-        const uint8_t* data;
-        size_t length;
-        size_t position;
+    struct Refilled {
         uint64_t buffer;
-        int count;
+        uint64_t positionAndCount;  // position << 7 | count
     };
 
-    // Takes whole bytes from the 8-byte window at the position, as many as fit, unless one of
-    // them is FF (stuffing or a marker, left to the byte path). Needs 8 bytes left and at most
-    // 56 bits held.
-    bool FillFast() {
+    static uint64_t WordAt(const uint8_t* at) {
         uint64_t word;
-        std::memcpy(&word, data_ + position_, sizeof word);
+        std::memcpy(&word, at, sizeof word);
         if constexpr (std::endian::native == std::endian::little)
             word = __builtin_bswap64(word);
-        const uint64_t inverted = ~word;
-        const bool hasFF =
-            ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;
-        if (hasFF)
-            return false;
-        const int bytes = (64 - count_) >> 3;
-        buffer_ |= (word >> (64 - 8 * bytes)) << (64 - count_ - 8 * bytes);
-        count_ += 8 * bytes;
-        position_ += bytes;
-        return true;
+        return word;
     }
 
-    [[gnu::noinline]] static State FilledByBytes(State state) {
-        while (state.count <= 56) {
-            if (state.position >= state.length) {
-                // Past the end: the zeros already shifted into the buffer are the padding.
-                state.count = 64;
+    // While eight bytes lie ahead they are read as one word: the bytes before its first FF go
+    // in at once, then the FF pair is dealt with. The frame's last bytes go one by one.
+    [[gnu::noinline]] static Refilled FilledAroundMarkers(const uint8_t* data, size_t length,
+                                                          size_t position, uint64_t buffer,
+                                                          int count) {
+        while (count <= 56) {
+            if (position + 8 > length) {
+                // Byte by byte to the end of the frame.
+                if (position >= length) {
+                    // Past the end: the zeros already shifted into the buffer are the padding.
+                    count = 64;
+                    break;
+                }
+                uint64_t byte = data[position++];
+                if (byte == 0xFF && position < length) {
+                    if (data[position++] != 0x00)
+                        continue;
+                }
+                buffer |= byte << (56 - count);
+                count += 8;
+                continue;
+            }
+            const uint64_t word = WordAt(data + position);
+            // 0x80 in each byte of the word that is FF, exactly (no borrow between bytes).
+            constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+            const uint64_t inverted = ~word;
+            const uint64_t isFF = ~(((inverted & kLow7) + kLow7) | inverted | kLow7);
+            const int room = (64 - count) >> 3;
+            const int beforeFF = isFF == 0 ? 8 : __builtin_clzll(isFF) >> 3;
+            const int bytes = room < beforeFF ? room : beforeFF;
+            if (bytes > 0) {
+                buffer |= (word >> (64 - 8 * bytes)) << (64 - count - 8 * bytes);
+                count += 8 * bytes;
+                position += static_cast<size_t>(bytes);
+            }
+            if (bytes == room)
                 break;
+            // The next byte is FF. The very last byte of the frame is left to the byte path;
+            // otherwise FF 00 is a data byte FF and FF with anything else a marker.
+            if (position + 1 >= length)
+                continue;
+            if (data[position + 1] == 0x00) {
+                buffer |= uint64_t{0xFF} << (56 - count);
+                count += 8;
             }
-            uint64_t byte = state.data[state.position++];
-            if (byte == 0xFF && state.position < state.length) {
-                if (state.data[state.position++] != 0x00)
-                    continue;
-            }
-            state.buffer |= byte << (56 - state.count);
-            state.count += 8;
+            position += 2;
         }
-        return state;
+        return {buffer, (static_cast<uint64_t>(position) << 7) | static_cast<uint64_t>(count)};
     }
 
     const uint8_t* data_;
