@@ -78,6 +78,11 @@ class BitReader {
         return table.withValue[Peek(kHuffmanLookupBits)];
     }
 
+    // The same for up to two coefficients (see HuffmanTable::pairs).
+    uint64_t PeekPair(const HuffmanTable& table) const {
+        return table.pairs[Peek(kHuffmanLookupBits)];
+    }
+
     // Decodes one Huffman symbol. A bit pattern that is no code of the table (only corrupt
     // data has one) consumes 16 bits and reads as symbol 0.
     int DecodeSymbol(const HuffmanTable& table) {

@@ -101,11 +101,22 @@ inline void ClearCoefficients(CoefficientBlock& block, int last) {
     int k = 1;
     while (k < 64) {
         bits.FillForSymbol();
-        if (const int32_t entry = bits.PeekWithValue(*tables.ac); entry != 0) {
-            bits.Skip(entry & 0xFF);
-            k += (entry >> 8) & 0xFF;
-            coefficients[kZigzagWithSpare[k]] = static_cast<int16_t>(entry >> 16);
+        if (const uint64_t pair = bits.PeekPair(*tables.ac); pair != 0) {
+            const auto first = static_cast<uint32_t>(pair);
+            bits.Skip(first & 0xFF);
+            k += (first >> 8) & 0xFF;
+            coefficients[kZigzagWithSpare[k]] = static_cast<int16_t>(first >> 16);
             ++k;
+            // The second only while the block goes on: once it is full or ended, the next bits
+            // belong to the next block. Without one, this writes a zero where nothing was
+            // written yet and leaves k as it is.
+            if (k < 64) {
+                const auto second = static_cast<uint32_t>(pair >> 32);
+                bits.Skip(second & 0xFF);
+                k += (second >> 8) & 0xFF;
+                coefficients[kZigzagWithSpare[k]] = static_cast<int16_t>(second >> 16);
+                k += second != 0;
+            }
             continue;
         }
         const int symbol = bits.DecodeSymbol(*tables.ac);

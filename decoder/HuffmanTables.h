@@ -31,6 +31,10 @@ struct HuffmanTable {
     // the slower path must be taken. An AC table's end of block has the run
     // kHuffmanEndOfBlockRun, which carries the coefficient index past any block.
     std::array<int32_t, 1 << kHuffmanLookupBits> withValue{};
+    // Same index, for an AC table: the withValue entry of the first coefficient in the low 32
+    // bits and, when the code and extra bits of a second one also lie within the lookup, its
+    // withValue entry in the high 32 bits (0 otherwise). Two coefficients for one lookup.
+    std::array<uint64_t, 1 << kHuffmanLookupBits> pairs{};
     // The longer codes: block b, indexed by the kHuffmanLongBits bits after the prefix, holds
     // (code length << 8) | symbol, or 0 where no code of the table matches.
     std::array<std::array<uint16_t, 1 << kHuffmanLongBits>, kHuffmanLongPrefixes> longCodes{};
@@ -83,6 +87,24 @@ constexpr HuffmanTable BuildHuffmanTable(const std::array<uint8_t, 16>& counts,
     }
     if (index != symbolCount)
         throw "symbol count does not match the code lengths";
+    // A second coefficient after one that leaves bits over: the rest of the index, padded with
+    // zeros, looked up again; it counts only if it does not reach into the padding. Nothing
+    // follows an end of block, whose next bits belong to the next block.
+    for (int at = 0; at < (1 << kHuffmanLookupBits) && !dc; ++at) {
+        const uint32_t first = static_cast<uint32_t>(table.withValue[at]);
+        if (first == 0)
+            continue;
+        const int used = first & 0xFF;
+        const int rest = kHuffmanLookupBits - used;
+        uint32_t second = 0;
+        if (rest > 0 && ((first >> 8) & 0xFF) != kHuffmanEndOfBlockRun) {
+            const int following = (at << used) & ((1 << kHuffmanLookupBits) - 1);
+            second = static_cast<uint32_t>(table.withValue[following]);
+            if ((second & 0xFF) > static_cast<uint32_t>(rest))
+                second = 0;
+        }
+        table.pairs[at] = (static_cast<uint64_t>(second) << 32) | first;
+    }
     return table;
 }
 
