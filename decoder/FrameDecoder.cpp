@@ -205,9 +205,9 @@ int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output) {
     const bool partialMacroblock = decoder->width % 16 != 0;
     const BlockTransform blockTransform = decoder->blockTransform;
     // Coefficients go to one scratch block, cleared after each transform, and the samples to
-    // their slot of the row buffer. With the camera's sampling every slot the row writer reads
-    // is written anew for each row; a frame header with fewer blocks per macroblock leaves a
-    // tail, which reads as zero samples as if the row had been cleared.
+    // their slot of the row buffer. With the camera's sampling, the only one the parser takes,
+    // every slot the row writer reads is written anew for each row; should fewer blocks per
+    // macroblock ever get through, the tail reads as zero samples, never as an older row.
     CoefficientBlock block{};
     size_t writtenBytes = 0;
     for (const ComponentRecord& component : decoder->components)
