@@ -25,8 +25,7 @@ class BitReader {
 
     // Makes at least 57 bits available (the longest symbol plus its extra bits needs 27). The
     // common case, eight bytes ahead without an FF among them, takes them in one step inline;
-    // the rest goes out of line, on a copy, so that a reader kept in registers by its caller
-    // stays there.
+    // the rest goes out of line.
     void Fill() {
         if (position_ + 8 <= length_) {
             const uint64_t word = WordAt(data_ + position_);

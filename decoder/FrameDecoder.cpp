@@ -134,9 +134,9 @@ inline void ClearCoefficients(CoefficientBlock& block, int last) {
     return k > 64 ? 63 : k - 1;
 }
 
-// The same for the blocks of a partial macroblock, which are read only to be skipped: kept out
-// of line so that the common path is compiled for itself.
-// The reader goes in and out by value, so that the caller's copy never has its address taken.
+// DecodeBlock for the blocks of a partial macroblock, which are read only to be skipped: out of
+// line, so that the common path is compiled for itself, and with the reader going in and out
+// by value, so that the caller's copy never has its address taken.
 [[gnu::noinline]] BitReader SkipBlock(BitReader bits, const ComponentTables& tables,
                                       int32_t& predictor, CoefficientBlock& block) {
     ClearCoefficients(block, DecodeBlock(bits, tables, predictor, block));
