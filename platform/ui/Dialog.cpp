@@ -317,6 +317,16 @@ void Dialog::EndDialog(int result) {
     done(result);
 }
 
+void Dialog::HideKeepingModalRun() {
+    // QDialog's own setVisible(false) leaves the modal event loop; the widget's hides only the
+    // window, and the window system takes it off the modal stack until it is shown again.
+    QWidget::setVisible(false);
+}
+
+void Dialog::ShowKeepingModalRun() {
+    show();
+}
+
 bool Dialog::OnInitDialog() {
     UpdateData(false);
     return true;

@@ -105,6 +105,10 @@ class Dialog : public QDialog {
     // Initialises the dialog and runs it modally; returns the code given to EndDialog.
     int DoModal();
     void EndDialog(int result);
+    // Hide and show the window while it keeps running: a plain hide() of a dialog that runs
+    // modally ends its run, as if it had been closed.
+    void HideKeepingModalRun();
+    void ShowKeepingModalRun();
 
     // The framework's hooks, public so that tests can drive them as the window system would.
     virtual bool OnInitDialog();
