@@ -8,17 +8,20 @@
 //   Preview.cpp         the live preview timer, the preview window and the capture bitmap
 //   Layout.cpp          the two screen layouts and the button pictures
 //   SubjectDistance.cpp the subject-distance text and the flash step
+//   HostMessages.cpp    requests from a host application and what it is told (HostState)
 #pragma once
 
 #include <QIcon>
 #include <QSize>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "capture/StationSettings.h"
 #include "platform/ui/Dialog.h"
 #include "station/DibSection.h"
+#include "station/HostMessages.h"
 #include "station/Layout.h"
 
 class CDisplayWindow;
@@ -27,8 +30,9 @@ class QAction;
 // The command that opens the About box (it used to be a system-menu item).
 inline constexpr int kSysAbout = 16;
 
-class CTRIPOD01Dlg : public ui::Dialog, public StationSettings {
+class CTRIPOD01Dlg : public ui::Dialog, public StationSettings, public HostState {
     Q_OBJECT
+    friend class HostState;
 
   public:
     explicit CTRIPOD01Dlg(QWidget* parent = nullptr);
@@ -100,6 +104,9 @@ class CTRIPOD01Dlg : public ui::Dialog, public StationSettings {
     uint8_t* m_pCaptureBits = nullptr;  // kFrameBytes, nullptr until the first tick
 
     QIcon m_hIcon;
+
+    // Called by the capture workflow after each successful store.
+    std::function<void(const std::string& path)> m_CaptureStoredHook;  // "" for the clipboard
 
   protected:
     void DoDataExchange(ui::DataExchange& dx) override;

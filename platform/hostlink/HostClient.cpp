@@ -31,7 +31,7 @@ void HostClient::Disconnect() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
-    reader_ = LineReader();
+    reader_ = LineReader(kMaxNotificationBytes);
     held_.clear();
 }
 

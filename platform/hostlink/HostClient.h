@@ -46,7 +46,7 @@ class HostClient {
     Read ReadFromSocket(std::string& line, std::optional<std::chrono::steady_clock::time_point> deadline);
 
     int fd_ = -1;
-    LineReader reader_;
+    LineReader reader_{kMaxNotificationBytes};
     std::deque<std::string> held_;  // notifications read while waiting for an answer
 };
 

@@ -44,8 +44,8 @@ std::optional<std::string> LineReader::Next() {
     if (end == std::string::npos) {
         scanned_ = pending_.size();
         // A "\r" may still come before the "\n", so one byte more than a line is allowed.
-        if (pending_.size() > kMaxLineBytes + 1 ||
-            (pending_.size() == kMaxLineBytes + 1 && pending_.back() != '\r')) {
+        if (pending_.size() > maxLine_ + 1 ||
+            (pending_.size() == maxLine_ + 1 && pending_.back() != '\r')) {
             overlong_ = true;
             pending_.clear();
         }
@@ -56,7 +56,7 @@ std::optional<std::string> LineReader::Next() {
     scanned_ = 0;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
-    if (line.size() > kMaxLineBytes) {
+    if (line.size() > maxLine_) {
         overlong_ = true;
         pending_.clear();
         return std::nullopt;

@@ -15,8 +15,10 @@
 
 namespace hostlink {
 
-// The longest line either side accepts, without its "\n".
+// The longest request line the station accepts, without its "\n".
 inline constexpr size_t kMaxLineBytes = 256;
+// The longest line a host accepts: a "stored" line carries a whole file path.
+inline constexpr size_t kMaxNotificationBytes = 8192;
 
 enum class Request { kRegister, kHide, kShow, kClose };
 
@@ -28,16 +30,19 @@ std::string_view RequestWord(Request request);
 inline constexpr char kSocketName[] = "station.sock";
 inline constexpr char kLockName[] = "station.lock";
 
-// Cuts a byte stream into lines. Bytes come in any pieces; a line longer than kMaxLineBytes
-// makes the reader overlong for good (the peer is not speaking this protocol).
+// Cuts a byte stream into lines. Bytes come in any pieces; a line longer than `maxLine` makes
+// the reader overlong for good (the peer is not speaking this protocol).
 class LineReader {
   public:
+    explicit LineReader(size_t maxLine = kMaxLineBytes) : maxLine_(maxLine) {}
+
     void Append(std::string_view bytes);
     // The next complete line without its ending, or nothing when none is complete yet.
     std::optional<std::string> Next();
     bool Overlong() const { return overlong_; }
 
   private:
+    size_t maxLine_;
     std::string pending_;
     size_t scanned_ = 0;  // bytes of pending_ already known to hold no "\n"
     bool overlong_ = false;
