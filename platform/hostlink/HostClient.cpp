@@ -64,10 +64,14 @@ bool HostClient::ConnectWithin(const std::string& socketPath, int timeoutMs) {
 }
 
 bool HostClient::Send(std::string_view line) {
-    if (fd_ < 0)
-        return false;
     std::string bytes(line);
     bytes += '\n';
+    return SendBytes(bytes);
+}
+
+bool HostClient::SendBytes(std::string_view bytes) {
+    if (fd_ < 0)
+        return false;
     size_t sent = 0;
     while (sent < bytes.size()) {
         const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);

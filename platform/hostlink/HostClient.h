@@ -33,6 +33,8 @@ class HostClient {
 
     // Sends `line` and its "\n". False when the connection is gone.
     bool Send(std::string_view line);
+    // Sends bytes as they are.
+    bool SendBytes(std::string_view bytes);
     // Waits up to `timeoutMs` (negative: without limit) for the next line.
     Read ReadLine(std::string& line, int timeoutMs);
 

@@ -14,11 +14,12 @@ namespace {
 
 constexpr char kFolderName[] = "zelvocam";
 
+// Without a trailing "/", which would make lstat follow a symlink.
 std::string FolderPath(const char* runtimeDir) {
     std::string folder = runtimeDir;
     if (folder.back() != '/')
         folder += '/';
-    return folder + kFolderName + "/";
+    return folder + kFolderName;
 }
 
 }  // namespace
@@ -50,7 +51,7 @@ std::optional<std::string> PrepareRuntimeFolder(const char* runtimeDir, std::str
         error = folder + " is open to other users";
         return std::nullopt;
     }
-    return folder;
+    return folder + "/";
 }
 
 std::optional<std::string> StationSocketPath(const char* runtimeDir, std::string& error) {
@@ -58,7 +59,7 @@ std::optional<std::string> StationSocketPath(const char* runtimeDir, std::string
         error = "XDG_RUNTIME_DIR is not set";
         return std::nullopt;
     }
-    return FolderPath(runtimeDir) + kSocketName;
+    return FolderPath(runtimeDir) + "/" + kSocketName;
 }
 
 }  // namespace hostlink
