@@ -75,7 +75,8 @@ bool CTRIPOD01App::CloseEarlierCopy(std::chrono::milliseconds closeLimit) {
             m_StationLock.reset();
             ui::MessageBox(nullptr,
                            "Another ZelvoCam USB station is running and did not close. Close it, "
-                           "then start the station again.");
+                           "then start the station again.",
+                           kStationCaption);
             ui::ExitProcess(kExitEarlierStationRunning);
             return false;
     }
