@@ -94,6 +94,10 @@ void HostState::RunWaitingHostRequests() {
         }
         const WaitingRequest next = m_WaitingHostRequests.front();
         m_WaitingHostRequests.pop_front();
+        // Whoever asked and left no longer wants it: a newer station that gave up waiting for
+        // this one to close must not leave the user with no station at all.
+        if (!m_HostLink->Connected(next.connection))
+            continue;
         ++m_HostHandlerDepth;
         RunHostRequest(next);
         --m_HostHandlerDepth;

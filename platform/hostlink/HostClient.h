@@ -45,7 +45,8 @@ class HostClient {
 
   private:
     // The next line off the socket, not looking at held_.
-    Read ReadFromSocket(std::string& line, std::optional<std::chrono::steady_clock::time_point> deadline);
+    Read ReadFromSocket(std::string& line,
+                        std::optional<std::chrono::steady_clock::time_point> deadline);
 
     int fd_ = -1;
     LineReader reader_{kMaxNotificationBytes};

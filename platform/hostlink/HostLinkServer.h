@@ -57,6 +57,7 @@ class HostLinkServer : public QObject {
     // Sends `line` to a connection. False when it has gone, or it is dropped now for not
     // reading.
     bool Send(int connection, std::string_view line);
+    bool Connected(int connection) const { return connections_.count(connection) != 0; }
     int ConnectionCount() const { return static_cast<int>(connections_.size()); }
 
   private:
