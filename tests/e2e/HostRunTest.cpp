@@ -151,7 +151,8 @@ TEST_F(HostRun, HostRegistersHidesShowsClosesAndSeesClosed) {
     EXPECT_EQ(Host({"hide"}).status, 0);
     EXPECT_TRUE(FullySaved());  // hiding saves the settings
     EXPECT_EQ(Host({"show"}).status, 0);
-    EXPECT_EQ(Host({"close"}).status, 0);
+    EXPECT_EQ(Host({"hide"}).status, 0);
+    EXPECT_EQ(Host({"close"}).status, 0);  // a hidden station closes as well
 
     const Result watched = Finish(monitor);
     EXPECT_EQ(watched.status, 0) << watched.err;
