@@ -7,22 +7,13 @@
 #include <optional>
 
 #include "device/DriverTransport.h"
-#include "platform/driver/DeviceNodeTransport.h"
+#include "platform/driver/DeviceSetting.h"
 #include "platform/hostlink/HostLinkServer.h"
 #include "platform/hostlink/RuntimeFolder.h"
 #include "platform/hostlink/StationLock.h"
 #include "platform/ui/Services.h"
 #include "platform/ui/TerminationSignals.h"
-#include "simulator/SimulatedCamera.h"
 #include "station/MainDialog.h"
-
-std::unique_ptr<DriverTransport> CreateStationTransport(const char* deviceSetting,
-                                                        std::string& error) {
-    if (deviceSetting != nullptr && IsSimulatedCameraSetting(deviceSetting)) {
-        return CreateSimulatedCamera(deviceSetting, error);
-    }
-    return std::make_unique<DeviceNodeTransport>();
-}
 
 CTRIPOD01App::CTRIPOD01App() = default;
 
@@ -43,7 +34,7 @@ int CTRIPOD01App::Run(int argc, char** argv) {
     ui::SetDefaultCaption(kStationCaption);
 
     std::string error;
-    m_Transport = CreateStationTransport(std::getenv(kDeviceEnvironmentVariable), error);
+    m_Transport = CreateDriverTransport(std::getenv(kDeviceEnvironmentVariable), error);
     if (m_Transport == nullptr) {
         // No transport: opening the camera fails and the operator sees why it stopped.
         std::fprintf(stderr, "zelvocam: %s\n", error.c_str());

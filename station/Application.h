@@ -21,12 +21,6 @@ inline constexpr int kExitEarlierStationRunning = 4;
 // How long a newer station waits for the earlier one to close in full.
 inline constexpr std::chrono::milliseconds kEarlierStationCloseLimit{30'000};
 
-// The transport ZELVOCAM_DEVICE asks for: the simulated camera for `sim` and `sim:...`, the
-// device node otherwise (the first /dev/zelvocam* or the path given). nullptr with a one-line
-// `error` when a simulated-camera setting cannot be understood.
-std::unique_ptr<DriverTransport> CreateStationTransport(const char* deviceSetting,
-                                                        std::string& error);
-
 class CTRIPOD01App {
   public:
     CTRIPOD01App();
