@@ -11,6 +11,7 @@
 //   IrisColor.cpp       flash colour programming and the white-balance read
 //   CaptureWorkflow.cpp capture, review and store
 //   HeadLink.cpp        (free functions) head commands and their arguments
+//   HostMessages.cpp    requests from a host application and what it is told (HostState)
 #pragma once
 
 #include <QIcon>
@@ -24,6 +25,7 @@
 #include "station/CaptureState.h"
 #include "station/DibSection.h"
 #include "station/ExposureState.h"
+#include "station/HostMessages.h"
 #include "station/Layout.h"
 #include "station/MotionState.h"
 #include "station/PreviewState.h"
@@ -41,8 +43,10 @@ class CTRIPOD01Dlg : public ui::Dialog,
                      public MotionState,
                      public PreviewState,
                      public ExposureState,
-                     public CaptureState {
+                     public CaptureState,
+                     public HostState {
     Q_OBJECT
+    friend class HostState;
 
   public:
     explicit CTRIPOD01Dlg(QWidget* parent = nullptr);
