@@ -8,16 +8,24 @@
 //   UpdateData(false)  members -> controls
 // Radio buttons belong to exclusive groups registered by id; unlike plain Qt radio buttons a
 // group can also have no button checked (index -1).
+//
+// Commands by control id: a click of a button, a user's edit of an edit field and a user's move
+// of a slider reach the one handler mapped to the control's id (MapCommand), like a message
+// map. A value changed by code (data exchange, setValue, setText) notifies nothing.
 #pragma once
 
 #include <QDialog>
 #include <QRect>
 #include <QString>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "platform/ui/HeldButton.h"
+#include "platform/ui/KeyFilter.h"
 
 class QButtonGroup;
 class QTimer;
@@ -113,6 +121,22 @@ class Dialog : public QDialog {
     virtual void OnCancel();  // Escape; ends the dialog by default
     virtual void OnClose();   // the close request, before the dialog ends
 
+    // --- commands by control id (Commands.cpp) ----------------------------------------------
+    // The handler the commands of control `id` reach; mapping an id again replaces it.
+    void MapCommand(int id, std::function<void()> handler);
+    // Runs the handler mapped to `id`, if any; every command of a control arrives here.
+    void OnCommand(int id);
+
+    // --- keyboard and pointer hooks (KeyFilter.h, HeldButton.h) ------------------------------
+    // A steering key before any control sees it; true consumes it.
+    virtual bool PreTranslateMessage(const KeyMessage& message);
+    // A key-down that reached the dialog itself, with no control focused and no rule for it.
+    virtual void OnKeyDown(int qtKey);
+    // The dialog's window lost the keyboard to another window or application.
+    virtual void OnFocusLost();
+    // The pointer on a watched control (`id`, or 0 for anywhere else); true when handled.
+    virtual bool OnSetCursor(int id, MouseMessage message);
+
   protected:
     virtual void DoDataExchange(DataExchange& dx);
 
@@ -130,6 +154,7 @@ class Dialog : public QDialog {
     std::map<int, QWidget*> controls_;
     std::map<int, RadioGroup> radioGroups_;  // by first id
     std::map<int, QTimer*> timers_;
+    std::map<int, std::function<void()>> commands_;  // by control id
     bool ending_ = false;
 };
 
