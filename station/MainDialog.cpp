@@ -149,13 +149,12 @@ CTRIPOD01Dlg::CTRIPOD01Dlg(QWidget* parent) : ui::Dialog(parent) {
     m_hIcon = LoadPicture(":/station/icon", 32);
     CreateControls();
     MapCommands();
-    auto* held = new ui::HeldButtons(*this);
     for (int id : {ids::kZoomIn, ids::kZoomOut, ids::kTiltUp, ids::kTiltDown, ids::kPanLeft,
                    ids::kPanRight}) {
-        held->Watch(id);
+        PointerButtons().Watch(id);
     }
-    held->TakeRightPress(ids::kHome);  // saves the Home position
-    new ui::KeyFilter(*this);
+    PointerButtons().TakeRightPress(ids::kHome);  // saves the Home position
+    FilterKeys();
     resize(754, 600);
 }
 

@@ -1,4 +1,5 @@
-// Commands by control id, and the default keyboard and pointer hooks.
+// Commands by control id, the dialog's key filter and held buttons, and the default keyboard
+// and pointer hooks.
 //
 // Only what the user does is a command: a button's clicked (not a check by code), an edit's
 // textEdited (not setText) and a slider's actionTriggered (keys, wheel, clicks on the groove
@@ -35,6 +36,17 @@ void Dialog::OnCommand(int id) {
     const auto it = commands_.find(id);
     if (it != commands_.end())
         it->second();
+}
+
+void Dialog::FilterKeys() {
+    if (!keyFilter_)
+        keyFilter_ = std::make_unique<KeyFilter>(*this);
+}
+
+HeldButtons& Dialog::PointerButtons() {
+    if (!heldButtons_)
+        heldButtons_ = std::make_unique<HeldButtons>(*this);
+    return *heldButtons_;
 }
 
 bool Dialog::PreTranslateMessage(const KeyMessage&) {

@@ -8,10 +8,6 @@
 //   UpdateData(false)  members -> controls
 // Radio buttons belong to exclusive groups registered by id; unlike plain Qt radio buttons a
 // group can also have no button checked (index -1).
-//
-// Commands by control id: a click of a button, a user's edit of an edit field and a user's move
-// of a slider reach the one handler mapped to the control's id (MapCommand), like a message
-// map. A value changed by code (data exchange, setValue, setText) notifies nothing.
 #pragma once
 
 #include <QDialog>
@@ -20,6 +16,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -122,12 +119,21 @@ class Dialog : public QDialog {
     virtual void OnClose();   // the close request, before the dialog ends
 
     // --- commands by control id (Commands.cpp) ----------------------------------------------
-    // The handler the commands of control `id` reach; mapping an id again replaces it.
+    // Like a message map: a click of a button, a user's edit of an edit field and a user's
+    // move of a slider reach the one handler mapped to the control's id; a value changed by
+    // code (data exchange, setValue, setText) notifies nothing. Mapping an id again replaces
+    // its handler.
     void MapCommand(int id, std::function<void()> handler);
     // Runs the handler mapped to `id`, if any; every command of a control arrives here.
     void OnCommand(int id);
 
     // --- keyboard and pointer hooks (KeyFilter.h, HeldButton.h) ------------------------------
+    // From now on the dialog's steering keys reach PreTranslateMessage, and OnKeyDown and
+    // OnFocusLost are called.
+    void FilterKeys();
+    // The dialog's hold-to-move buttons and the controls that take the right button; their
+    // pointer reaches OnSetCursor.
+    HeldButtons& PointerButtons();
     // A steering key before any control sees it; true consumes it.
     virtual bool PreTranslateMessage(const KeyMessage& message);
     // A key-down that reached the dialog itself, with no control focused and no rule for it.
@@ -152,9 +158,13 @@ class Dialog : public QDialog {
     };
 
     std::map<int, QWidget*> controls_;
+    // Commands and input (Commands.cpp). The helpers go before the dialog stops being one of
+    // ours, so no key or pointer reaches a half-destroyed dialog.
+    std::map<int, std::function<void()>> commands_;  // by control id
+    std::unique_ptr<KeyFilter> keyFilter_;
+    std::unique_ptr<HeldButtons> heldButtons_;
     std::map<int, RadioGroup> radioGroups_;  // by first id
     std::map<int, QTimer*> timers_;
-    std::map<int, std::function<void()>> commands_;  // by control id
     bool ending_ = false;
 };
 

@@ -10,7 +10,7 @@
 
 namespace ui {
 
-HeldButtons::HeldButtons(Dialog& dialog) : QObject(&dialog), dialog_(dialog) {}
+HeldButtons::HeldButtons(Dialog& dialog) : dialog_(dialog) {}
 
 void HeldButtons::Watch(int id) {
     if (QWidget* control = dialog_.GetDlgItem(id)) {

@@ -33,7 +33,7 @@ int VirtualKeyOf(int qtKey, Qt::KeyboardModifiers modifiers) {
     }
 }
 
-KeyFilter::KeyFilter(Dialog& dialog) : QObject(&dialog), dialog_(dialog) {
+KeyFilter::KeyFilter(Dialog& dialog) : dialog_(dialog) {
     releaseTimer_.setSingleShot(true);
     releaseTimer_.setInterval(kRepeatPairWindowMs);
     connect(&releaseTimer_, &QTimer::timeout, this, [this] { DeliverHeldRelease(); });

@@ -1,7 +1,7 @@
 // Key pre-translation for a dialog: the keys the dialog steers with reach its
 // PreTranslateMessage before any control sees them, in the station's own key codes.
 //
-// One filter per dialog, installed on the application. It looks only at key events sent to the
+// One filter per dialog (Dialog::FilterKeys), installed on the application. It looks only at key events sent to the
 // dialog's own window, so message boxes, property sheets and other dialogs keep their keys. A
 // key the filter maps (see VirtualKeyOf) goes to Dialog::PreTranslateMessage; when that
 // consumes it, no control ever sees it. Auto-repeat presses are key-downs like the first one.
