@@ -25,10 +25,6 @@ struct IrisRow {
     int messages = 0;  // lock boxes
 };
 
-void PrintTo(const IrisRow& row, std::ostream* os) {
-    *os << row.name;
-}
-
 class DarkerIris : public ScriptedStation, public testing::WithParamInterface<IrisRow> {};
 
 TEST_P(DarkerIris, Clicks) {
