@@ -1,14 +1,22 @@
-// Iris, brightness and colour: the flash colour gains programmed before a flash capture, and
-// the white-balance gains read back for a manual white balance.
+// Iris, brightness and colour: DARKER and IRIS, the flash choice, the colour-correction
+// sliders of the review, the flash colour gains programmed before a flash capture, and the
+// white-balance gains read back for a manual white balance.
+//
+// With the flash off DARKER and IRIS step the camera's live exposure by command; with the flash
+// on they step the flash level, which only goes to the camera at capture time and sets the
+// subject-distance text.
 //
 // The flash lights the face with a colder light than the room, and a fluorescent room adds its
 // own green-blue cast; the head compensates by fixed red and blue gains that grow with the
 // flash brightness step. Gains go out as one byte each.
+#include <QSlider>
 #include <algorithm>
 #include <array>
 
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
+#include "platform/ui/Services.h"
+#include "station/ControlIds.h"
 #include "station/HeadLink.h"
 #include "station/IrisColor.h"
 #include "station/MainDialog.h"
@@ -37,7 +45,17 @@ int GainByte(int gain) {
     return std::clamp(gain, 0, 255);
 }
 
+// The flash level is 0 to 32; a stored level outside that is taken as the nearest end before it
+// is stepped, so it never reaches a table or the flash command out of range.
+int FlashLevelInRange(int level) {
+    return std::clamp(level, kLowestFlashLevel, kHighestFlashLevel);
+}
+
 }  // namespace
+
+int StepFlashLevel(int level, int step) {
+    return FlashLevelInRange(FlashLevelInRange(level) + step);
+}
 
 FlashGains FlashColorGains(const FlashColorInput& in) {
     FlashGains gains{in.redBase + in.redOffset, in.blueBase + in.blueOffset};
@@ -53,6 +71,105 @@ FlashGains FlashColorGains(const FlashColorInput& in) {
     gains.blue = GainByte(gains.blue);
     return gains;
 }
+
+// --- DARKER and IRIS --------------------------------------------------------------------------
+
+bool CTRIPOD01Dlg::IrisLocked() {
+    if (m_LockIris != 1)
+        return false;
+    ui::MessageBox(this, "Iris is Locked, see Administrator", "Notice");
+    return true;
+}
+
+void CTRIPOD01Dlg::EnterManualExposure() {
+    // The oldest heads step their exposure only once out of automatic exposure.
+    if (m_IrisModeSet == 0) {
+        SendPtzCommand(head::kLeaveAutoExposure);
+        sys::Wait(75);
+        m_IrisModeSet = 1;
+    }
+}
+
+void CTRIPOD01Dlg::OnDarker() {
+    if (IrisLocked())
+        return;
+    if (m_FlashCapture != 0) {
+        m_FlashIrisLevel = StepFlashLevel(m_FlashIrisLevel, -1);
+        UpdateSubjectDistance();
+    } else if (m_CameraType >= 2) {
+        SendPtzCommand(head::kExposureDarker);
+    } else {
+        EnterManualExposure();
+        SendPtzCommand(head::kExposureDarker);
+    }
+}
+
+void CTRIPOD01Dlg::OnIris() {
+    if (IrisLocked())
+        return;
+    if (m_FlashCapture != 0) {
+        m_FlashIrisLevel = StepFlashLevel(m_FlashIrisLevel, +1);
+        UpdateSubjectDistance();
+    } else if (m_CameraType >= 2) {
+        SendPtzCommand(head::kExposureBrighter);
+    } else {
+        EnterManualExposure();
+        SendPtzCommand(head::kManualExposureBrighter);
+    }
+}
+
+// --- flash off and on ------------------------------------------------------------------------
+
+void CTRIPOD01Dlg::OnFlashOff() {
+    UpdateData(true);
+    GotoDlgCtrl(ids::kTiltUp);
+    SetDlgItemText(ids::kBrightnessGroup, QStringLiteral("Live Brightness"));
+    m_SubjectDistance = "NA";
+    UpdateData(false);
+}
+
+void CTRIPOD01Dlg::OnFlashOn() {
+    UpdateData(true);
+    GotoDlgCtrl(ids::kTiltUp);
+    SetDlgItemText(ids::kBrightnessGroup, QStringLiteral("Flash Brightness"));
+    UpdateSubjectDistance();
+    UpdateData(false);
+}
+
+// --- colour correction of the reviewed picture -----------------------------------------------
+
+void CTRIPOD01Dlg::OnVScroll(int sliderId) {
+    const bool red = sliderId == ids::kRedSlider;
+    if (!red && sliderId != ids::kBlueSlider)
+        return;
+    const auto* slider = Item<QSlider>(sliderId);
+    // The top of the slider (-50) is the strongest correction (+50).
+    const auto correction = static_cast<int8_t>(-slider->value());
+    SetDlgItemText(red ? ids::kRedValue : ids::kBlueValue, QString::number(correction));
+    const bool flash = m_FlashCapture != 0;
+    int8_t& member = red ? (flash ? m_RedFlashCorrection : m_RedLiveCorrection)
+                         : (flash ? m_BlueFlashCorrection : m_BlueLiveCorrection);
+    member = correction;
+    ApplyCaptureCorrection();
+    UpdateData(false);
+}
+
+void CTRIPOD01Dlg::OnDefaultCorrection() {
+    if (m_FlashCapture != 0) {
+        m_RedFlashCorrection = 0;
+        m_BlueFlashCorrection = 0;
+    } else {
+        m_RedLiveCorrection = 0;
+        m_BlueLiveCorrection = 0;
+    }
+    SetDlgItemText(ids::kRedValue, QStringLiteral("0"));
+    SetDlgItemText(ids::kBlueValue, QStringLiteral("0"));
+    Item<QSlider>(ids::kRedSlider)->setValue(0);
+    Item<QSlider>(ids::kBlueSlider)->setValue(0);
+    ApplyCaptureCorrection();
+}
+
+// --- flash colour and white balance ----------------------------------------------------------
 
 void CTRIPOD01Dlg::ProgramFlashColor() {
     SendPtzCommand(head::kManualColour);

@@ -148,6 +148,13 @@ CTRIPOD01Dlg::CTRIPOD01Dlg(QWidget* parent) : ui::Dialog(parent) {
         " left: 6px; padding: 0 2px; }"));
     m_hIcon = LoadPicture(":/station/icon", 32);
     CreateControls();
+    MapCommands();
+    for (int id : {ids::kZoomIn, ids::kZoomOut, ids::kTiltUp, ids::kTiltDown, ids::kPanLeft,
+                   ids::kPanRight}) {
+        PointerButtons().Watch(id);
+    }
+    PointerButtons().TakeRightPress(ids::kHome);  // saves the Home position
+    FilterKeys();
     resize(754, 600);
 }
 
@@ -169,6 +176,25 @@ void CTRIPOD01Dlg::CreateControls() {
     AddRadioGroup({ids::kPreviewNo, ids::kPreviewYes});
     AddRadioGroup({ids::kPreset1, ids::kPreset2, ids::kPreset3, ids::kManualZoom});
     AddRadioGroup({ids::kFlashOff, ids::kFlashOn});
+}
+
+void CTRIPOD01Dlg::MapCommands() {
+    using Handler = void (CTRIPOD01Dlg::*)();
+    static constexpr std::pair<int, Handler> kCommandMap[] = {
+        {ids::kHome, &CTRIPOD01Dlg::OnHome},
+        {ids::kPreset1, &CTRIPOD01Dlg::OnPreset1},
+        {ids::kPreset2, &CTRIPOD01Dlg::OnPreset2},
+        {ids::kPreset3, &CTRIPOD01Dlg::OnPreset3},
+        {ids::kDarker, &CTRIPOD01Dlg::OnDarker},
+        {ids::kIris, &CTRIPOD01Dlg::OnIris},
+        {ids::kFlashOff, &CTRIPOD01Dlg::OnFlashOff},
+        {ids::kFlashOn, &CTRIPOD01Dlg::OnFlashOn},
+        {ids::kDefaultCorrection, &CTRIPOD01Dlg::OnDefaultCorrection},
+    };
+    for (const auto& [id, handler] : kCommandMap)
+        MapCommand(id, [this, handler] { (this->*handler)(); });
+    for (int slider : {ids::kRedSlider, ids::kBlueSlider})
+        MapCommand(slider, [this, slider] { OnVScroll(slider); });
 }
 
 void CTRIPOD01Dlg::DoDataExchange(ui::DataExchange& dx) {

@@ -7,8 +7,10 @@
 //   CameraStartup.cpp   camera start-up and shutdown, OnClose
 //   Preview.cpp         the live preview timer, the preview window and the capture bitmap
 //   Layout.cpp          the two screen layouts and the button pictures
+//   PanTiltZoom.cpp     the keyboard filter, the hold-to-move buttons, Home and the zoom presets
 //   SubjectDistance.cpp the subject-distance text and the flash step
-//   IrisColor.cpp       flash colour programming and the white-balance read
+//   IrisColor.cpp       DARKER and IRIS, flash off and on, the correction sliders, flash colour
+//                       programming and the white-balance read
 //   CaptureWorkflow.cpp capture, review and store
 //   HeadLink.cpp        (free functions) head commands and their arguments
 //   HostMessages.cpp    requests from a host application and what it is told (HostState)
@@ -28,6 +30,7 @@
 #include "station/HostMessages.h"
 #include "station/Layout.h"
 #include "station/MotionState.h"
+#include "station/PanTiltZoom.h"
 #include "station/PreviewState.h"
 
 class CDisplayWindow;
@@ -84,11 +87,29 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void CenterCropRect();
     void LoadButtonPictures();
 
+    // --- pan, tilt and zoom (PanTiltZoom.cpp) ------------------------------------------------
+    bool PreTranslateMessage(const ui::KeyMessage& message) override;
+    bool OnSetCursor(int id, ui::MouseMessage message) override;
+    void OnKeyDown(int qtKey) override;
+    void OnFocusLost() override;
+    void OnHome();
+    void SavePTZPosition();
+    void OnPreset1();
+    void OnPreset2();
+    void OnPreset3();
+
     // --- subject distance (SubjectDistance.cpp) ----------------------------------------------
     void UpdateSubjectDistance();
     void InitFlashStep();
 
     // --- iris, brightness and colour (IrisColor.cpp) -----------------------------------------
+    void OnDarker();
+    void OnIris();
+    void OnFlashOff();
+    void OnFlashOn();
+    // A user's move of the red (1198) or blue (1199) correction slider.
+    void OnVScroll(int sliderId);
+    void OnDefaultCorrection();
     void ProgramFlashColor();
     void ReadWhiteBalanceGains();
 
@@ -107,6 +128,26 @@ class CTRIPOD01Dlg : public ui::Dialog,
 
   private:
     void CreateControls();
+    // The message map: which handler each control's command reaches.
+    void MapCommands();
+
+    // Pan, tilt and zoom steps (PanTiltZoom.cpp).
+    void OnArrowKeyDown(ArrowKey key);
+    void OnArrowKeyUp(ArrowKey key);
+    void OnZoomKeyDown(bool zoomIn);
+    void OnZoomKeyUp(bool zoomIn);
+    void OnModifierDown(bool shift);
+    void OnModifierUp(bool shift);
+    // Sends the code of the first running motion at `tier`: up, down, left, right (right
+    // before left when asked), then the keypad zoom.
+    void RetuneRunningMotion(SpeedTier tier, bool rightBeforeLeft);
+    // Stops every running motion and forgets the held keys and buttons.
+    void StopAllMotion();
+
+    // Iris steps (IrisColor.cpp).
+    bool IrisLocked();  // shows the lock box when locked
+    void EnterManualExposure();
+
     void ShowBrightnessForFlashSetting();
     void SaveStationSettings();
     // The outer window size (frame and caption included) for a picture area of W x H; shows

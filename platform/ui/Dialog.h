@@ -13,11 +13,16 @@
 #include <QDialog>
 #include <QRect>
 #include <QString>
+#include <functional>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "platform/ui/HeldButton.h"
+#include "platform/ui/KeyFilter.h"
 
 class QButtonGroup;
 class QEventLoop;
@@ -118,6 +123,31 @@ class Dialog : public QDialog {
     virtual void OnCancel();  // Escape; ends the dialog by default
     virtual void OnClose();   // the close request, before the dialog ends
 
+    // --- commands by control id (Commands.cpp) ----------------------------------------------
+    // Like a message map: a click of a button, a user's edit of an edit field and a user's
+    // move of a slider reach the one handler mapped to the control's id; a value changed by
+    // code (data exchange, setValue, setText) notifies nothing. Mapping an id again replaces
+    // its handler.
+    void MapCommand(int id, std::function<void()> handler);
+    // Runs the handler mapped to `id`, if any; every command of a control arrives here.
+    void OnCommand(int id);
+
+    // --- keyboard and pointer hooks (KeyFilter.h, HeldButton.h) ------------------------------
+    // From now on the dialog's steering keys reach PreTranslateMessage, and OnKeyDown and
+    // OnFocusLost are called.
+    void FilterKeys();
+    // The dialog's hold-to-move buttons and the controls that take the right button; their
+    // pointer reaches OnSetCursor.
+    HeldButtons& PointerButtons();
+    // A steering key before any control sees it; true consumes it.
+    virtual bool PreTranslateMessage(const KeyMessage& message);
+    // A key-down that reached the dialog itself, with no control focused and no rule for it.
+    virtual void OnKeyDown(int qtKey);
+    // The dialog's window lost the keyboard to another window or application.
+    virtual void OnFocusLost();
+    // The pointer on a watched control (`id`, or 0 for anywhere else); true when handled.
+    virtual bool OnSetCursor(int id, MouseMessage message);
+
   protected:
     virtual void DoDataExchange(DataExchange& dx);
 
@@ -133,6 +163,11 @@ class Dialog : public QDialog {
     };
 
     std::map<int, QWidget*> controls_;
+    // Commands and input (Commands.cpp). The helpers go before the dialog stops being one of
+    // ours, so no key or pointer reaches a half-destroyed dialog.
+    std::map<int, std::function<void()>> commands_;  // by control id
+    std::unique_ptr<KeyFilter> keyFilter_;
+    std::unique_ptr<HeldButtons> heldButtons_;
     std::map<int, RadioGroup> radioGroups_;  // by first id
     std::map<int, QTimer*> timers_;
     QEventLoop* modalLoop_ = nullptr;  // while DoModal runs

@@ -96,7 +96,16 @@ const std::string& DefaultCaption() {
     return DefaultCaptionText();
 }
 
+namespace {
+int boxesShown = 0;
+}  // namespace
+
+int MessageBoxesShown() {
+    return boxesShown;
+}
+
 void MessageBox(QWidget* owner, std::string_view text, std::string_view caption) {
+    ++boxesShown;
     const MessageRequest request{owner, std::string(text), std::string(caption)};
     if (MessageBoxSlot()) {
         MessageBoxSlot()(request);

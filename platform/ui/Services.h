@@ -50,6 +50,10 @@ const std::string& DefaultCaption();
 // Shows a modal message box with an OK button and returns once it is answered.
 void MessageBox(QWidget* owner, std::string_view text, std::string_view caption = {});
 
+// How many message boxes have been asked for since the program started, so a caller can tell
+// whether a handler it ran answered with one.
+int MessageBoxesShown();
+
 // Sounds a tone. Like the desktop's own beep it blocks for its duration (through the clock,
 // so a virtual clock moves by it in tests).
 void Beep(int frequencyHz, int durationMs);
