@@ -10,6 +10,7 @@
 //   SubjectDistance.cpp the subject-distance text and the flash step
 //   IrisColor.cpp       flash colour programming and the white-balance read
 //   CaptureWorkflow.cpp capture, review and store
+//   setup/AdjustSheet.cpp the "Adjust" sheet: password, pages, placement
 //   HeadLink.cpp        (free functions) head commands and their arguments
 #pragma once
 
@@ -27,6 +28,7 @@
 #include "station/Layout.h"
 #include "station/MotionState.h"
 #include "station/PreviewState.h"
+#include "station/SetupSheetState.h"
 
 class CDisplayWindow;
 class QAction;
@@ -41,7 +43,8 @@ class CTRIPOD01Dlg : public ui::Dialog,
                      public MotionState,
                      public PreviewState,
                      public ExposureState,
-                     public CaptureState {
+                     public CaptureState,
+                     public SetupSheetState {
     Q_OBJECT
 
   public:
@@ -91,6 +94,19 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // --- capture (CaptureWorkflow.cpp) -------------------------------------------------------
     // Rebuilds the picture under review from the kept pixels with the corrections in force.
     void ApplyCaptureCorrection();
+
+    // --- the "Adjust" sheet (setup/AdjustSheet.cpp) ------------------------------------------
+    // Makes the sheet object (no window yet) and connects "&Adjust"; part of initialisation.
+    void CreateAdjustSheet();
+    void OnAdjust();
+    void PositionPropSheet();
+    // Closes an open sheet: its pages' destroy handlers run (the close does this before the
+    // settings are saved).
+    void CloseAdjustSheet();
+    // The sheet takes no input while a captured picture is under review.
+    void EnableAdjustSheet(bool enable);
+    // An open sheet is hidden and shown again with the station when a host asks.
+    void ShowAdjustSheetWithStation(bool show);
 
     // Camera model class: 0 unknown, 1, 3, 4 or 5 (see CameraModels.h). Every group reads it.
     int32_t m_CameraType = 0;
