@@ -20,35 +20,35 @@ int ClampCompressionFactor(int factor) {
 
 }  // namespace
 
-CCaptureType::CCaptureType() : ui::PropertyPage(QStringLiteral("Capture Type"), QSize(262, 214)) {
+CCaptureType::CCaptureType() : ui::PropertyPage(QStringLiteral("Capture Type"), QSize(304, 214)) {
     auto* typeGroup = new QGroupBox(QStringLiteral("Capture Type"), this);
-    typeGroup->setGeometry(8, 6, 246, 80);
+    typeGroup->setGeometry(8, 6, 288, 80);
     auto* fileGroup = new QGroupBox(QStringLiteral("File Name"), this);
-    fileGroup->setGeometry(8, 94, 246, 114);
+    fileGroup->setGeometry(8, 94, 288, 114);
 
     AddControl(kClipBoard, new QRadioButton(QStringLiteral("Clip Board (Twain)")));
     AddControl(kJpg, new QRadioButton(QStringLiteral("JPG")));
     AddControl(kBmp, new QRadioButton(QStringLiteral("BMP")));
-    MoveItem(kClipBoard, 18, 22, 124, 18);
+    MoveItem(kClipBoard, 18, 22, 150, 18);
     MoveItem(kJpg, 18, 42, 60, 18);
     MoveItem(kBmp, 18, 62, 60, 18);
     auto* compressionLabel = new QLabel(QStringLiteral("Compression Factor"), this);
-    compressionLabel->setGeometry(146, 24, 104, 16);
+    compressionLabel->setGeometry(172, 24, 118, 16);
     AddControl(kCompressionFactor, new QLineEdit);
-    MoveItem(kCompressionFactor, 150, 44, 60, 22);
+    MoveItem(kCompressionFactor, 176, 44, 60, 22);
 
     AddControl(kUserFileName, new QRadioButton(QStringLiteral("User File Name")));
     AddControl(kFixedFileName, new QRadioButton(QStringLiteral("Fixed File Name")));
-    MoveItem(kUserFileName, 18, 112, 120, 18);
-    MoveItem(kFixedFileName, 18, 132, 120, 18);
+    MoveItem(kUserFileName, 18, 112, 150, 18);
+    MoveItem(kFixedFileName, 18, 132, 150, 18);
     AddControl(kSelectPath, new QPushButton(QStringLiteral("Select Path")));
-    MoveItem(kSelectPath, 150, 110, 94, 24);
+    MoveItem(kSelectPath, 180, 110, 104, 24);
     auto* fixedLabel = new QLabel(QStringLiteral("Fixed File Name and Path"), this);
-    fixedLabel->setGeometry(18, 156, 200, 16);
+    fixedLabel->setGeometry(18, 156, 260, 16);
     auto* fixedName = new QLineEdit;
     fixedName->setReadOnly(true);
     AddControl(kFixedFileNameEdit, fixedName);
-    MoveItem(kFixedFileNameEdit, 18, 174, 226, 22);
+    MoveItem(kFixedFileNameEdit, 18, 174, 268, 22);
 
     AddRadioGroup({kClipBoard, kJpg, kBmp});
     AddRadioGroup({kFixedFileName, kUserFileName});
@@ -78,10 +78,8 @@ void CCaptureType::DoDataExchange(ui::DataExchange& dx) {
     dx.Radio(kFixedFileName, m_SaveFileType);
     // The fixed name is only shown (the edit is read-only); taking it back only when it really
     // changed keeps a stored name that is not valid UTF-8 byte for byte.
-    if (!dx.Saving()) {
-        dx.Text(kFixedFileNameEdit, m_FixedFileName);
-    } else if (!dx.Failed() &&
-               GetDlgItemText(kFixedFileNameEdit) != QString::fromStdString(m_FixedFileName)) {
+    if (!dx.Saving() ||
+        GetDlgItemText(kFixedFileNameEdit) != QString::fromStdString(m_FixedFileName)) {
         dx.Text(kFixedFileNameEdit, m_FixedFileName);
     }
 }
@@ -168,7 +166,9 @@ void CCaptureType::OnSelectPath() {
 }
 
 void CCaptureType::OnDestroy() {
-    UpdateData(true);
+    // The operator was told about a bad factor as he typed it; the sheet (or the station) is
+    // closing now, so no message box holds it up. An integer out of range is still taken.
+    UpdateDataQuietly();
     m_pMainDlg->m_CompressionFactor = ClampCompressionFactor(m_CompressionFactor);
     m_pMainDlg->m_JpgFileName = m_FixedFileName;
 }

@@ -66,6 +66,9 @@ void PropertySheet::AddPage(PropertyPage* page) {
     page->sheet_ = this;
     page->initialized_ = false;
     page->setParent(this);  // owned from now on; shown only once it is in the stack
+    // Under a style sheet a font does not flow into a widget made elsewhere and moved in, so
+    // the page is given the sheet's font outright.
+    page->setFont(font());
     page->hide();
     pages_.push_back(page);
 }

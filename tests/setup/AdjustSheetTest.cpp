@@ -94,6 +94,7 @@ TEST(AdjustSheet, OneWindowBesideTheMainDialogWithFreshPagesAtEachOpening) {
     EXPECT_EQ(sheet.windowTitle(), "Adjust");
     ASSERT_EQ(sheet.GetPageCount(), 1);
     EXPECT_EQ(sheet.GetPage(0)->Caption(), "Capture Type");
+    EXPECT_EQ(sheet.GetPage(0)->font(), main.dlg.font());  // the pages were drawn for it
     QPointer<ui::PropertyPage> first = sheet.GetPage(0);
 
     main.PressAdjust();  // while open: only brought to the top
@@ -167,6 +168,7 @@ TEST_F(AdjustSheetAtClose, PagesCloseBeforeTheSettingsAreSaved) {
 
     dlg.OnClose();
     EXPECT_FALSE(sheet.IsOpen());
+    EXPECT_EQ(services_.Messages().size(), 1u);  // no second message holds the close up
     EXPECT_EQ(StoredDword("Compression Factor"), 255u);
 }
 
