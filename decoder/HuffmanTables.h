@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "decoder/StandardTables.h"  // the zigzag order, read with the codes
+
 namespace decoder {
 
 // Codes up to this many bits are found by one direct lookup; the rare longer codes are found
@@ -71,11 +73,5 @@ extern const HuffmanTable kLuminanceDcTable;
 extern const HuffmanTable kChrominanceDcTable;
 extern const HuffmanTable kLuminanceAcTable;
 extern const HuffmanTable kChrominanceAcTable;
-
-// Zigzag index to natural (row-major) position within an 8x8 block.
-inline constexpr std::array<uint8_t, 64> kZigzagToNatural = {
-    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
-    41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
-    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
 }  // namespace decoder

@@ -6,19 +6,10 @@
 #include <cstdlib>
 
 #include "device/DriverTransport.h"
-#include "platform/driver/DeviceNodeTransport.h"
+#include "platform/driver/DeviceSetting.h"
 #include "platform/ui/Services.h"
 #include "platform/ui/TerminationSignals.h"
-#include "simulator/SimulatedCamera.h"
 #include "station/MainDialog.h"
-
-std::unique_ptr<DriverTransport> CreateStationTransport(const char* deviceSetting,
-                                                        std::string& error) {
-    if (deviceSetting != nullptr && IsSimulatedCameraSetting(deviceSetting)) {
-        return CreateSimulatedCamera(deviceSetting, error);
-    }
-    return std::make_unique<DeviceNodeTransport>();
-}
 
 CTRIPOD01App::CTRIPOD01App() = default;
 
@@ -39,7 +30,7 @@ int CTRIPOD01App::Run(int argc, char** argv) {
     ui::SetDefaultCaption(kStationCaption);
 
     std::string error;
-    m_Transport = CreateStationTransport(std::getenv(kDeviceEnvironmentVariable), error);
+    m_Transport = CreateDriverTransport(std::getenv(kDeviceEnvironmentVariable), error);
     if (m_Transport == nullptr) {
         // No transport: opening the camera fails and the operator sees why it stopped.
         std::fprintf(stderr, "zelvocam: %s\n", error.c_str());

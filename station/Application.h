@@ -11,12 +11,6 @@ class DriverTransport;
 inline constexpr int kExitNoDisplay = 3;
 class CTRIPOD01Dlg;
 
-// The transport ZELVOCAM_DEVICE asks for: the simulated camera for `sim` and `sim:...`, the
-// device node otherwise (the first /dev/zelvocam* or the path given). nullptr with a one-line
-// `error` when a simulated-camera setting cannot be understood.
-std::unique_ptr<DriverTransport> CreateStationTransport(const char* deviceSetting,
-                                                        std::string& error);
-
 class CTRIPOD01App {
   public:
     CTRIPOD01App();
