@@ -31,6 +31,11 @@ class StationRun : public testing::Test {
         ASSERT_NE(mkdtemp(pattern), nullptr);
         home_ = pattern;
         setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
+        // A private runtime folder, so the run never meets (or closes) another station.
+        const fs::path runtime = fs::path(home_) / "runtime";
+        fs::create_directory(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     }
     void TearDown() override { fs::remove_all(home_); }
 

@@ -153,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SheetPlacement,
 
 class AdjustSheetAtClose : public station_test::StationFixture {};
 
-TEST_F(AdjustSheetAtClose, PagesCloseBeforeTheSettingsAreSaved) {
+TEST_F(AdjustSheetAtClose, FollowsAHostsHideAndShowAndClosesBeforeTheSettingsAreSaved) {
     ASSERT_TRUE(Start());
     CTRIPOD01Dlg& dlg = Dialog();
     dlg.OnAdjust();
@@ -165,6 +165,11 @@ TEST_F(AdjustSheetAtClose, PagesCloseBeforeTheSettingsAreSaved) {
     EXPECT_EQ(dlg.m_CompressionFactor, 300);  // told, and kept while the page is open
     EXPECT_EQ(services_.Messages(),
               std::vector<std::string>{": Please enter an integer between 0 and 255."});
+
+    dlg.OnHostHide();  // a host hides the station: the sheet goes with it, still open
+    EXPECT_FALSE(sheet.isVisible());
+    dlg.OnHostShow();
+    EXPECT_TRUE(sheet.isVisible());
 
     dlg.OnClose();
     EXPECT_FALSE(sheet.IsOpen());
