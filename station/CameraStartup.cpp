@@ -197,6 +197,8 @@ void CTRIPOD01Dlg::SaveStationSettings() {
 }
 
 void CTRIPOD01Dlg::OnClose() {
+    // The sheet's pages write their last values into the settings as they close.
+    CloseAdjustSheet();
     ReadZoomPosition();
     CloseCamera();
     SaveStationSettings();

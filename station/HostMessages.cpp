@@ -44,6 +44,7 @@ void HostState::OnHostHide() {
     dlg.m_CaptureType = 5;
     dlg.StopPreview();
     dlg.HideKeepingModalRun();
+    dlg.ShowAdjustSheetWithStation(false);
     dlg.ReadZoomPosition();
     dlg.SaveStationSettings();
 }
@@ -55,6 +56,7 @@ void HostState::OnHostShow() {
     if (!PictureUnderReview())
         dlg.StartPreview();
     dlg.ShowKeepingModalRun();
+    dlg.ShowAdjustSheetWithStation(true);
 }
 
 bool HostState::PictureUnderReview() {

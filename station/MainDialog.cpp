@@ -248,7 +248,7 @@ bool CTRIPOD01Dlg::OnInitDialog() {
     }
     move(m_WindowLeft, m_WindowTop);
 
-    // The "Adjust" sheet object is created here once the setup pages exist.
+    CreateAdjustSheet();
 
     LoadButtonPictures();
     MoveItem(ids::kCapture, 0, 482, 640, 25);

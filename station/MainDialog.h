@@ -12,6 +12,7 @@
 //   IrisColor.cpp       DARKER and IRIS, flash off and on, the correction sliders, flash colour
 //                       programming and the white-balance read
 //   CaptureWorkflow.cpp capture, review and store
+//   setup/AdjustSheet.cpp the "Adjust" sheet: password, pages, placement
 //   HeadLink.cpp        (free functions) head commands and their arguments
 //   HostMessages.cpp    requests from a host application and what it is told (HostState)
 #pragma once
@@ -32,6 +33,7 @@
 #include "station/MotionState.h"
 #include "station/PanTiltZoom.h"
 #include "station/PreviewState.h"
+#include "station/SetupSheetState.h"
 
 class CDisplayWindow;
 class QAction;
@@ -47,7 +49,8 @@ class CTRIPOD01Dlg : public ui::Dialog,
                      public PreviewState,
                      public ExposureState,
                      public CaptureState,
-                     public HostState {
+                     public HostState,
+                     public SetupSheetState {
     Q_OBJECT
     friend class HostState;
 
@@ -116,6 +119,19 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // --- capture (CaptureWorkflow.cpp) -------------------------------------------------------
     // Rebuilds the picture under review from the kept pixels with the corrections in force.
     void ApplyCaptureCorrection();
+
+    // --- the "Adjust" sheet (setup/AdjustSheet.cpp) ------------------------------------------
+    // Makes the sheet object (no window yet) and connects "&Adjust"; part of initialisation.
+    void CreateAdjustSheet();
+    void OnAdjust();
+    void PositionPropSheet();
+    // Closes an open sheet: its pages' destroy handlers run (the close does this before the
+    // settings are saved).
+    void CloseAdjustSheet();
+    // The sheet takes no input while a captured picture is under review.
+    void EnableAdjustSheet(bool enable);
+    // An open sheet is hidden and shown again with the station when a host asks.
+    void ShowAdjustSheetWithStation(bool show);
 
     // Camera model class: 0 unknown, 1, 3, 4 or 5 (see CameraModels.h). Every group reads it.
     int32_t m_CameraType = 0;

@@ -55,6 +55,8 @@ bool ParseInteger(const QString& text, int& value) {
 
 void DataExchange::Fail(int id, const std::string& message) {
     failed_ = true;
+    if (quiet_)
+        return;
     MessageBox(&dialog_, message);
     dialog_.GotoDlgCtrl(id);
 }
@@ -273,6 +275,12 @@ void Dialog::CheckRadioIndex(int firstId, int index) {
 
 bool Dialog::UpdateData(bool saveAndValidate) {
     DataExchange dx(*this, saveAndValidate);
+    DoDataExchange(dx);
+    return !dx.Failed();
+}
+
+bool Dialog::UpdateDataQuietly() {
+    DataExchange dx(*this, true, true);
     DoDataExchange(dx);
     return !dx.Failed();
 }

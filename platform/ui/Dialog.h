@@ -35,7 +35,9 @@ class Dialog;
 // One direction of data exchange; the helpers move one control's value each way.
 class DataExchange {
   public:
-    DataExchange(Dialog& dialog, bool saveAndValidate) : dialog_(dialog), save_(saveAndValidate) {}
+    // A quiet exchange passes over a bad entry without a message (for a page that is going).
+    DataExchange(Dialog& dialog, bool saveAndValidate, bool quiet = false)
+        : dialog_(dialog), save_(saveAndValidate), quiet_(quiet) {}
 
     bool Saving() const { return save_; }
     bool Failed() const { return failed_; }
@@ -56,6 +58,7 @@ class DataExchange {
 
     Dialog& dialog_;
     bool save_;
+    bool quiet_;
     bool failed_ = false;
 };
 
@@ -101,6 +104,9 @@ class Dialog : public QDialog {
     void CheckRadioIndex(int firstId, int index);
 
     bool UpdateData(bool saveAndValidate = true);
+    // Controls -> members like UpdateData(true), but a bad entry stops the exchange without a
+    // message box: for a page whose window is closing, where nobody could correct it.
+    bool UpdateDataQuietly();
 
     // A repeating timer by id: SetTimer with a running id restarts it with the new interval.
     void SetTimer(int id, int intervalMs);

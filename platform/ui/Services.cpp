@@ -36,6 +36,21 @@ void ProgramMessageBox(const MessageRequest& request) {
     box.exec();
 }
 
+bool ProgramQuestion(const QuestionRequest& request) {
+    const std::string& caption = request.caption.empty() ? DefaultCaption() : request.caption;
+    if (MessagesGoToStderr()) {
+        std::fprintf(stderr, "question: %s: %s\n", caption.c_str(), request.text.c_str());
+        std::fflush(stderr);
+        return false;
+    }
+    QMessageBox box(QMessageBox::Question, QString::fromStdString(caption),
+                    QString::fromStdString(request.text), QMessageBox::Yes | QMessageBox::No,
+                    request.owner);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void ProgramBeep(int, int) {
     QApplication::beep();
 }
@@ -61,6 +76,10 @@ MessageBoxHandler& MessageBoxSlot() {
     static MessageBoxHandler handler;
     return handler;
 }
+QuestionHandler& QuestionSlot() {
+    static QuestionHandler handler;
+    return handler;
+}
 BeepHandler& BeepSlot() {
     static BeepHandler handler;
     return handler;
@@ -78,6 +97,9 @@ FileChooserHandler& FileChooserSlot() {
 
 void SetMessageBoxHandler(MessageBoxHandler handler) {
     MessageBoxSlot() = std::move(handler);
+}
+void SetQuestionHandler(QuestionHandler handler) {
+    QuestionSlot() = std::move(handler);
 }
 void SetBeepHandler(BeepHandler handler) {
     BeepSlot() = std::move(handler);
@@ -112,6 +134,13 @@ void MessageBox(QWidget* owner, std::string_view text, std::string_view caption)
     } else {
         ProgramMessageBox(request);
     }
+}
+
+bool AskYesNo(QWidget* owner, std::string_view text, std::string_view caption) {
+    const QuestionRequest request{owner, std::string(text), std::string(caption)};
+    if (QuestionSlot())
+        return QuestionSlot()(request);
+    return ProgramQuestion(request);
 }
 
 void Beep(int frequencyHz, int durationMs) {

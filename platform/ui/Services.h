@@ -4,7 +4,8 @@
 // Each goes through a replaceable handler, so the program shows real modal boxes while a test
 // records ("Zoom is locked, See administrator", "Zoom Locked") and carries on. With
 // ZELVOCAM_MESSAGES=stderr in the environment the program's message boxes print one line
-// "message: CAPTION: TEXT" to stderr and are answered OK at once, for unattended runs.
+// "message: CAPTION: TEXT" to stderr and are answered OK at once, for unattended runs (and
+// questions print "question: CAPTION: TEXT" and are answered No, so nothing is replaced).
 #pragma once
 
 #include <functional>
@@ -23,6 +24,14 @@ struct MessageRequest {
     std::string caption;
 };
 
+// A question with the buttons Yes and No; No is the default button, and Escape or the close box
+// answer No as well.
+struct QuestionRequest {
+    QWidget* owner = nullptr;
+    std::string text;
+    std::string caption;
+};
+
 // What a file chooser is asked for; the answer is the chosen path or nothing (cancelled).
 struct FileRequest {
     QWidget* owner = nullptr;
@@ -33,12 +42,14 @@ struct FileRequest {
 };
 
 using MessageBoxHandler = std::function<void(const MessageRequest&)>;
+using QuestionHandler = std::function<bool(const QuestionRequest&)>;
 using BeepHandler = std::function<void(int frequencyHz, int durationMs)>;
 using ExitHandler = std::function<void(int code)>;
 using FileChooserHandler = std::function<std::optional<std::string>(const FileRequest&)>;
 
 // Each setter replaces the handler; an empty function restores the program's own.
 void SetMessageBoxHandler(MessageBoxHandler handler);
+void SetQuestionHandler(QuestionHandler handler);
 void SetBeepHandler(BeepHandler handler);
 void SetExitHandler(ExitHandler handler);
 void SetFileChooserHandler(FileChooserHandler handler);
@@ -53,6 +64,10 @@ void MessageBox(QWidget* owner, std::string_view text, std::string_view caption 
 // How many message boxes have been asked for since the program started, so a caller can tell
 // whether a handler it ran answered with one.
 int MessageBoxesShown();
+
+// Asks a question and returns once it is answered: true for Yes. Unattended runs
+// (ZELVOCAM_MESSAGES=stderr) print "question: CAPTION: TEXT" and answer No.
+bool AskYesNo(QWidget* owner, std::string_view text, std::string_view caption = {});
 
 // Sounds a tone. Like the desktop's own beep it blocks for its duration (through the clock,
 // so a virtual clock moves by it in tests).
