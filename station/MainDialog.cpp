@@ -148,6 +148,7 @@ CTRIPOD01Dlg::CTRIPOD01Dlg(QWidget* parent) : ui::Dialog(parent) {
         " left: 6px; padding: 0 2px; }"));
     m_hIcon = LoadPicture(":/station/icon", 32);
     CreateControls();
+    ConnectCaptureControls();
     resize(754, 600);
 }
 
@@ -259,7 +260,7 @@ bool CTRIPOD01Dlg::OnInitDialog() {
     m_CreatePreview = 1;
     SetTimer(kPreviewTimer, 20);
 
-    // The host hand-off file is published here once picture output exists.
+    PrepareHostHandOff();
 
     m_CaptureType = 5;  // a fresh station hands its pictures to the host
     return true;

@@ -10,6 +10,7 @@
 //   SubjectDistance.cpp the subject-distance text and the flash step
 //   IrisColor.cpp       flash colour programming and the white-balance read
 //   CaptureWorkflow.cpp capture, review and store
+//   PictureOutput.cpp   where a stored picture goes, and the host hand-off file
 //   HeadLink.cpp        (free functions) head commands and their arguments
 #pragma once
 
@@ -89,8 +90,27 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void ReadWhiteBalanceGains();
 
     // --- capture (CaptureWorkflow.cpp) -------------------------------------------------------
+    void OnCapture();
+    // The frame read into the capture bitmap, to the corrected picture stored or under review;
+    // false when the capture was abandoned.
+    bool ProcessCapture();
+    bool RepairFlashFrame();
+    bool SharpenCapture();
+    bool RotateAndCropCapture();
     // Rebuilds the picture under review from the kept pixels with the corrections in force.
     void ApplyCaptureCorrection();
+    // true: the live layout; false: the review layout with the correction controls.
+    void ShowLiveControls(bool show);
+    void ShowSaveButtons();
+    void OnSave();
+    void OnDontSave();
+    void OnPreviewCapture();
+
+    // --- picture output (PictureOutput.cpp) --------------------------------------------------
+    // Stores m_CaptureImage where m_CaptureType says and empties it; 1 or more when stored.
+    int SaveCapturedImage();
+    // Makes the hand-off folder and publishes the hand-off file's path for the host. Returns 1.
+    int PrepareHostHandOff();
 
     // Camera model class: 0 unknown, 1, 3, 4 or 5 (see CameraModels.h). Every group reads it.
     int32_t m_CameraType = 0;
@@ -111,6 +131,18 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void FitOuterSize();
     // Moves (and where the table says, sizes) each control of a layout and shows it.
     void PlaceControls(const std::vector<ControlPlacement>& placements);
+    // Routes the clicks of the capture group's buttons to their handlers.
+    void ConnectCaptureControls();
+    // Ends a capture that produced no picture: nothing stored, nobody told, live again.
+    void AbandonCapture(const char* reason);
+    // Leaves the review for the live picture (after Save and Don't Save).
+    void EndReview();
+    // Stores the picture and tells the host when it was stored.
+    void StoreCapturedImage();
+    int StoreOnClipboard();
+    int StoreJpegFile();
+    int StoreBmpFile();
+    int StoreHandOffFile();
 
     DibSection m_CaptureBitmap;
     QSize m_OuterSize;  // the window size the layout asks for, frame included
