@@ -83,6 +83,7 @@ struct SequenceRow {
     const char* name;
     int liveCapture;
     bool flash;
+    int flashLevel;
     Lines expected;
 };
 
@@ -90,13 +91,13 @@ TEST_F(CaptureWorkflow, EachCaptureSendsItsWholeSequenceStoresOnceAndResumesTheP
     // Property 8 (streaming) is register 6; property 9 (host decoding) goes out with streaming
     // on as register 10; property 10 (quality) is the table block of register 25.
     const SequenceRow rows[] = {
-        {"fastest", 0, false,
+        {"fastest", 0, false, 17,
          {"write reg 6 = 0 @ 2000 ms",  // preview stopped
           "write reg 10 = 16 @ 2000 ms", "write reg 6 = 1 @ 2000 ms",  // streaming for one frame
           "frame 921600 -> 6179 @ 2200 ms", "write reg 6 = 0 @ 2200 ms",
           // 100 + 125 ms later: stopped again, stored, the preview back
           "write reg 6 = 0 @ 2425 ms", "write reg 10 = 16 @ 2425 ms", "write reg 6 = 1 @ 2425 ms"}},
-        {"medium", 1, false,
+        {"medium", 1, false, 17,
          {"write reg 6 = 0 @ 4425 ms", "block reg 25 [256] @ 4425 ms",  // quality 100, 150 ms
           "write reg 10 = 16 @ 4575 ms", "write reg 6 = 1 @ 4575 ms",
           "frame 921600 -> 6179 @ 4775 ms", "write reg 6 = 0 @ 4775 ms",
@@ -104,15 +105,15 @@ TEST_F(CaptureWorkflow, EachCaptureSendsItsWholeSequenceStoresOnceAndResumesTheP
           // the live stream restored: quality 75 again
           "write reg 6 = 0 @ 5000 ms", "block reg 25 [256] @ 5000 ms",
           "write reg 10 = 16 @ 5000 ms", "write reg 6 = 1 @ 5000 ms"}},
-        {"best", 2, false,
+        {"best", 2, false, 17,
          {"write reg 6 = 0 @ 7000 ms",  // the camera's own decoding, 100 ms
           "write reg 10 = 0 @ 7100 ms", "write reg 6 = 1 @ 7100 ms",
           "frame 614400 -> 6179 @ 7300 ms", "write reg 6 = 0 @ 7300 ms",
           "write reg 6 = 0 @ 7525 ms", "write reg 10 = 0 @ 7525 ms", "write reg 6 = 1 @ 7525 ms",
           "write reg 6 = 0 @ 7525 ms", "block reg 25 [256] @ 7525 ms",
           "write reg 10 = 16 @ 7525 ms", "write reg 6 = 1 @ 7525 ms"}},
-        {"flash", 0, true,
-         {"write reg 6 = 0 @ 9525 ms", "command 117 @ 9525 ms",  // level 17, then 600 ms
+        {"flash", 0, true, 45,
+         {"write reg 6 = 0 @ 9525 ms", "command 132 @ 9525 ms",  // level 45 taken as 32; 600 ms
           // the flash colour
           "command 12 @ 10125 ms", "A = 208 @ 10175 ms", "command 142 @ 10225 ms",
           "B = 162 @ 10325 ms", "command 143 @ 10375 ms", "A = 74 @ 10475 ms",
@@ -132,10 +133,20 @@ TEST_F(CaptureWorkflow, EachCaptureSendsItsWholeSequenceStoresOnceAndResumesTheP
         StartLive();
         CTRIPOD01Dlg& dlg = Dialog();
         dlg.m_LiveCapture = row.liveCapture;
+        dlg.m_FlashIrisLevel = row.flashLevel;
         dlg.CheckDlgButton(row.flash ? ids::kFlashOn : ids::kFlashOff, true);
         dlg.OnCapture();
         EXPECT_EQ(Record(), row.expected);
+        // The hand-off file, private to the user, where the published value says.
         EXPECT_EQ(stored_, Lines{HandOffFile()});
+        std::string published;
+        EXPECT_TRUE(RegistryKey(kHandOffKey).QueryText(kHandOffValue, published));
+        EXPECT_EQ(published, HandOffFile());
+        struct stat folder {}, file {};
+        ASSERT_EQ(stat(HandOffFolder().c_str(), &folder), 0);
+        ASSERT_EQ(stat(HandOffFile().c_str(), &file), 0);
+        EXPECT_EQ(folder.st_mode & 0777, 0700u);
+        EXPECT_EQ(file.st_mode & 0777, 0600u);
         EXPECT_TRUE(services_.Messages().empty());
         ExpectLive();
         Restart();
@@ -266,22 +277,6 @@ TEST_F(CaptureWorkflow, CaptureWithoutAPictureIsAbandonedAndNothingIsStored) {
         ExpectLive();
         Restart();
     }
-}
-
-TEST_F(CaptureWorkflow, HandOffFileIsPrivateAndPublishedForTheHost) {
-    StartLive();
-    struct stat st {};
-    ASSERT_EQ(stat(HandOffFolder().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-    RegistryKey key(kHandOffKey);
-    std::string published;
-    ASSERT_TRUE(key.QueryText(kHandOffValue, published));
-    EXPECT_EQ(published, HandOffFile());
-
-    Dialog().OnCapture();
-    ASSERT_EQ(stat(HandOffFile().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(stored_, Lines{HandOffFile()});
 }
 
 TEST_F(CaptureWorkflow, WithoutAHandOffFolderNothingIsPublishedAndStoresFail) {
