@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "platform/system/Folders.h"
+
 namespace {
 
 std::filesystem::path AbsoluteFromEnvironment(const char* name) {
@@ -16,11 +18,7 @@ std::filesystem::path AbsoluteFromEnvironment(const char* name) {
 
 std::filesystem::path HandOffFolder() {
     std::filesystem::path data = AbsoluteFromEnvironment("XDG_DATA_HOME");
-    if (data.empty()) {
-        const std::filesystem::path home = AbsoluteFromEnvironment("HOME");
-        if (home.empty())
-            return {};
-        data = home / ".local" / "share";
-    }
+    if (data.empty())
+        data = sys::HomeFolder() / ".local" / "share";
     return data / "zelvocam";
 }

@@ -12,6 +12,5 @@ inline constexpr char kHandOffKey[] = "Software\\ZelvoCam Enhanced Zoom UM";
 inline constexpr char kHandOffValue[] = "TempBitmapFile";
 inline constexpr char kHandOffFileName[] = "ZelvoCam_Temp.bmp";
 
-// The hand-off folder for the current environment; empty when neither $XDG_DATA_HOME nor $HOME
-// gives an absolute path.
+// The hand-off folder for the current environment.
 std::filesystem::path HandOffFolder();

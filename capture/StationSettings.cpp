@@ -7,11 +7,11 @@
 #include "capture/StationSettings.h"
 
 #include <charconv>
-#include <cstdlib>
 #include <span>
 #include <string_view>
 
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/Folders.h"
 
 namespace {
 
@@ -21,6 +21,9 @@ using S = StationSettings;
 constexpr int32_t kFrameWidth = 640;
 constexpr int32_t kFrameHeight = 480;
 constexpr int32_t kMinCropWidth = 100;
+// The upright picture's default size: the frame less a margin of 8 and 6 pixels each side.
+constexpr int32_t kUprightWidth = 624;
+constexpr int32_t kUprightHeight = 468;
 // What the registry hands a text read: 254 characters and the terminator.
 constexpr size_t kTextBuffer = 255;
 
@@ -252,9 +255,8 @@ constexpr SaveEntry kSaveOrder[] = {
 static_assert(std::size(kSaveOrder) == 58, "56 values and the two reversal flags again");
 
 std::string HomeWithSeparator() {
-    const char* home = std::getenv("HOME");
-    std::string folder = (home != nullptr && home[0] == '/') ? home : "/";
-    if (folder.back() != '/')
+    std::string folder = sys::HomeFolder().string();
+    if (folder.empty() || folder.back() != '/')
         folder += '/';
     return folder;
 }
@@ -343,21 +345,15 @@ bool LoadCropValue(RegistryKey& key, std::string_view name, int32_t fallback, in
     return false;
 }
 
-// Half the room left in the frame, rounded toward zero. Stored sizes are not trusted, so the
-// difference is taken in 64 bits.
-int32_t CentredOffset(int32_t frame, int32_t size) {
-    return static_cast<int32_t>((int64_t{frame} - int64_t{size}) / 2);
-}
-
 // Upright picture: at most 640 by 480, centred in the frame.
 void LoadUprightCrop(S& s, RegistryKey& key) {
-    if (LoadCropValue(key, "CropWidth", 624, s.m_CropWidth)) {
-        s.m_CropOffsetX = CentredOffset(kFrameWidth, s.m_CropWidth);
+    if (LoadCropValue(key, "CropWidth", kUprightWidth, s.m_CropWidth)) {
+        s.m_CropOffsetX = CentredCropOffset(kFrameWidth, s.m_CropWidth);
     } else {
         s.m_CropOffsetX = 8;
     }
-    if (LoadCropValue(key, "CropHeight", 468, s.m_CropHeight)) {
-        s.m_CropOffsetY = CentredOffset(kFrameHeight, s.m_CropHeight);
+    if (LoadCropValue(key, "CropHeight", kUprightHeight, s.m_CropHeight)) {
+        s.m_CropOffsetY = CentredCropOffset(kFrameHeight, s.m_CropHeight);
     } else {
         s.m_CropOffsetY = 6;
     }
@@ -372,20 +368,29 @@ void LoadUprightCrop(S& s, RegistryKey& key) {
     // The offset stays as computed from the stored width.
     if (s.m_CropWidth < kMinCropWidth)
         s.m_CropWidth = kMinCropWidth;
+    // A picture with no rows cannot be shown or stored; such a stored height counts as the
+    // default, centred as the default is.
+    if (s.m_CropHeight < 1) {
+        s.m_CropHeight = kUprightHeight;
+        s.m_CropOffsetY = 6;
+    }
 }
 
 // Turned picture: at most 480 by 640; the layout centres it. Any interface but Law Enforcement
 // (0) gets the Standard sizes, as it gets the Standard layout.
 void LoadTurnedCrop(S& s, RegistryKey& key) {
     const bool lawEnforcement = s.m_Interface == 0;
+    const int32_t defaultHeight = lawEnforcement ? 624 : 600;
     LoadCropValue(key, "CropWidth", lawEnforcement ? 468 : 480, s.m_CropWidth);
-    LoadCropValue(key, "CropHeight", lawEnforcement ? 624 : 600, s.m_CropHeight);
+    LoadCropValue(key, "CropHeight", defaultHeight, s.m_CropHeight);
     if (s.m_CropWidth > kFrameHeight)
         s.m_CropWidth = kFrameHeight;
     if (s.m_CropWidth < kMinCropWidth)
         s.m_CropWidth = kMinCropWidth;
     if (s.m_CropHeight > kFrameWidth)
         s.m_CropHeight = kFrameWidth;
+    if (s.m_CropHeight < 1)
+        s.m_CropHeight = defaultHeight;
 }
 
 // "%g" as the C locale writes it, whatever locale the toolkit has switched to.
@@ -413,6 +418,10 @@ bool SaveValue(const SaveEntry& e, const S& s, RegistryKey& key) {
 
 }  // namespace
 
+int32_t CentredCropOffset(int32_t frame, int32_t size) {
+    return static_cast<int32_t>((int64_t{frame} - int64_t{size}) / 2);
+}
+
 std::string DefaultJpgFileName() {
     return HomeWithSeparator() + "ZelvoCam Temp.JPG";
 }
@@ -425,6 +434,8 @@ void LoadSettings(StationSettings& settings, RegistryKey& key, ScreenSize screen
                   const LoadSettingsSteps& steps) {
     settings.m_ScreenWidth = screen.width;
     settings.m_ScreenHeight = screen.height;
+    // The defaults written back reach the file together, once every value has been read.
+    key.BeginBatch();
     for (const LoadRow& row : kLoadOrder) {
         LoadValue(row, settings, key, screen);
         if (row.then == Then::kFlashCaptureStep && steps.afterFlashCapture) {
@@ -438,11 +449,14 @@ void LoadSettings(StationSettings& settings, RegistryKey& key, ScreenSize screen
     } else {
         LoadTurnedCrop(settings, key);
     }
+    key.CommitBatch();
 }
 
 bool SaveSettings(const StationSettings& settings, RegistryKey& key) {
+    // One replacement of the key file: a save cut short leaves the whole previous save.
+    key.BeginBatch();
     bool all = true;
     for (const SaveEntry& e : kSaveOrder)
         all = SaveValue(e, settings, key) && all;
-    return all;
+    return key.CommitBatch() && all;
 }

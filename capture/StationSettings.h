@@ -121,14 +121,22 @@ struct LoadSettingsSteps {
 };
 
 // Loads every setting from `key` (opened on kStationSettingsKey by the caller; a closed key
-// makes every value take its default). Defaults that had to be used are written back at once.
+// makes every value take its default). Defaults that had to be used are written back, all in
+// one replacement of the key's file at the end.
 void LoadSettings(StationSettings& settings, RegistryKey& key, ScreenSize screen,
                   const LoadSettingsSteps& steps = {});
 
-// Writes the full list of saved values in their fixed order. True when every write succeeded;
-// a failed write is not retried and does not stop the others.
+// Writes the full list of saved values in their fixed order, in one replacement of the key's
+// file. True when every value was stored; a value that cannot be stored does not stop the
+// others, and a failed replacement leaves the key and its file as they were. Nothing retries.
 bool SaveSettings(const StationSettings& settings, RegistryKey& key);
 
-// The defaults of the two file-name settings: "$HOME/ZelvoCam Temp.JPG" and "$HOME/".
+// Where a crop of `size` pixels starts when centred in `frame` pixels: half the room left,
+// rounded toward zero, negative for a crop larger than the frame. Any stored size may arrive
+// here, so the difference is formed in 64 bits; the result always fits.
+int32_t CentredCropOffset(int32_t frame, int32_t size);
+
+// The defaults of the two file-name settings: "ZelvoCam Temp.JPG" in the home folder, and the
+// home folder itself, ending with '/'.
 std::string DefaultJpgFileName();
 std::string DefaultPath();

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "platform/registry/AtomicFile.h"
+#include "platform/system/AtomicFile.h"
 
 std::string EncodeBmp24(const ImageRecord& image) {
     if (!image.IsAllocated())
@@ -44,7 +44,7 @@ std::string EncodeBmp24(const ImageRecord& image) {
 }
 
 int WriteImageFile(const std::filesystem::path& file, const ImageRecord& image, int format,
-                   int bitsPerPixel, int quality, std::string& error) {
+                   int bitsPerPixel, int quality, mode_t mode, std::string& error) {
     (void)quality;
     if (!image.IsAllocated()) {
         error = "no picture to write";
@@ -59,5 +59,5 @@ int WriteImageFile(const std::filesystem::path& file, const ImageRecord& image, 
         error = "no file name";
         return 0;
     }
-    return ReplaceFileAtomically(file, EncodeBmp24(image), error) ? 1 : 0;
+    return sys::ReplaceFileAtomically(file, EncodeBmp24(image), mode, error) ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <array>
 
+#include "capture/StationSettings.h"
 #include "station/ControlIds.h"
 #include "station/MainDialog.h"
 
@@ -165,7 +166,7 @@ WindowSize DialogOuterSize(int w, int h) {
 CropOffsets CenteredCropOffsets(int rotation, int w, int h) {
     const int frameWidth = rotation == 0 ? 640 : 480;
     const int frameHeight = rotation == 0 ? 480 : 640;
-    return {(frameWidth - w) / 2, (frameHeight - h) / 2};
+    return {CentredCropOffset(frameWidth, w), CentredCropOffset(frameHeight, h)};
 }
 
 void CTRIPOD01Dlg::CenterCropRect() {

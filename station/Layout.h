@@ -42,8 +42,8 @@ struct CropOffsets {
     int y;
 };
 // The crop rectangle centred in the camera frame, which is 640 x 480 upright and 480 x 640
-// turned (any non-zero rotation). Halves truncate toward zero, so a crop larger than the frame
-// gets a negative offset.
+// turned (any non-zero rotation), by the loader's own centring: halves truncate toward zero, so
+// a crop larger than the frame gets a negative offset, and no size overflows.
 CropOffsets CenteredCropOffsets(int rotation, int w, int h);
 
 // A picture of the resources, drawn at `side` logical pixels, with its double-density drawing.

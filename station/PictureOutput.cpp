@@ -8,8 +8,8 @@
 
 #include "capture/HandOff.h"
 #include "imaging/ImageFile.h"
-#include "platform/registry/AtomicFile.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/AtomicFile.h"
 #include "platform/ui/Services.h"
 #include "station/MainDialog.h"
 
@@ -71,7 +71,9 @@ int CTRIPOD01Dlg::StoreHandOffFile() {
     // Without a folder of its own there is nowhere safe to put the picture.
     if (!m_HostFolder.empty()) {
         const std::filesystem::path file = std::filesystem::path(m_HostFolder) / kHandOffFileName;
-        result = WriteImageFile(file, m_CaptureImage, kFileFormatBmp, 24, 0, error);
+        // Private: the picture of a person, for this user's host only.
+        result = WriteImageFile(file, m_CaptureImage, kFileFormatBmp, 24, 0, sys::kPrivateFileMode,
+                                error);
         if (result >= 1)
             m_StoredPath = file.string();
     }
@@ -84,7 +86,7 @@ int CTRIPOD01Dlg::PrepareHostHandOff() {
     m_HostFolder.clear();
     const std::filesystem::path folder = HandOffFolder();
     std::string error;
-    if (folder.empty() || !MakeFolders(folder, error)) {
+    if (folder.empty() || !sys::MakeFolders(folder, error)) {
         // Nothing is published: a host must not be sent to a file that can never be written.
         ui::MessageBox(nullptr, "Common Folder Not Found", "Error");
         return 1;

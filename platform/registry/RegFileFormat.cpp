@@ -187,15 +187,49 @@ std::optional<RegistryValue> ParseValueLine(std::string_view line) {
     return value;
 }
 
-void Keep(std::vector<RegistryValue>& values, RegistryValue value) {
-    for (RegistryValue& v : values) {
-        if (SameValueName(v.name, value.name)) {
-            v.type = value.type;
-            v.data = std::move(value.data);
-            return;
-        }
+void AppendHeader(std::string& out, std::string_view keyPath) {
+    out += kHeader;
+    out += "\n[";
+    out += kRootName;
+    out += '\\';
+    out += keyPath;
+    out += "]\n";
+}
+
+void AppendValueLine(std::string& out, const RegistryValue& v) {
+    if (v.name.empty()) {
+        out += '@';
+    } else {
+        AppendQuoted(out, v.name);
     }
-    values.push_back(std::move(value));
+    out += '=';
+    if (v.type == REG_DWORD && v.data.size() == 4) {
+        const uint32_t dword = uint32_t{v.data[0]} | uint32_t{v.data[1]} << 8 |
+                               uint32_t{v.data[2]} << 16 | uint32_t{v.data[3]} << 24;
+        out += "dword:";
+        for (int shift = 28; shift >= 0; shift -= 4)
+            out += kHexDigits[(dword >> shift) & 0xf];
+    } else if (v.type == REG_SZ && IsPrintableText(v.data)) {
+        AppendQuoted(
+            out, std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size() - 1));
+    } else {
+        if (v.type == REG_BINARY) {
+            out += "hex:";
+        } else {
+            out += "hex(";
+            bool leading = true;
+            for (int shift = 28; shift >= 0; shift -= 4) {
+                const uint32_t digit = (v.type >> shift) & 0xf;
+                if (digit == 0 && leading && shift > 0)
+                    continue;
+                leading = false;
+                out += kHexDigits[digit];
+            }
+            out += "):";
+        }
+        AppendHexBytes(out, v.data);
+    }
+    out += '\n';
 }
 
 }  // namespace
@@ -232,6 +266,9 @@ bool LooksLikeText(std::string_view bytes) {
 
 ParsedRegFile ParseRegFile(std::string_view text) {
     ParsedRegFile parsed;
+    // A repeated name keeps its first place and its last contents, found by the index so that
+    // reading stays linear in the size of the file.
+    ValueIndex index;
     // Editors that save UTF-8 may put a byte-order mark first.
     if (text.starts_with("\xef\xbb\xbf"))
         text.remove_prefix(3);
@@ -260,7 +297,14 @@ ParsedRegFile ParseRegFile(std::string_view text) {
         if (line.front() == '[' && line.back() == ']')
             continue;  // the key's own line
         if (auto value = ParseValueLine(line)) {
-            Keep(parsed.values, std::move(*value));
+            const auto [at, added] =
+                index.try_emplace(FoldedName(value->name), parsed.values.size());
+            if (added) {
+                parsed.values.push_back(std::move(*value));
+            } else {
+                parsed.values[at->second].type = value->type;
+                parsed.values[at->second].data = std::move(value->data);
+            }
         } else {
             parsed.damagedLines.push_back(firstLine);
         }
@@ -268,49 +312,30 @@ ParsedRegFile ParseRegFile(std::string_view text) {
     return parsed;
 }
 
+std::string FoldedName(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded)
+        c = ToLowerAscii(c);
+    return folded;
+}
+
 std::string FormatRegFile(std::string_view keyPath, std::span<const RegistryValue> values) {
     std::string out;
     out.reserve(64 + values.size() * 40);
-    out += kHeader;
-    out += "\n[";
-    out += kRootName;
-    out += '\\';
-    out += keyPath;
-    out += "]\n";
-    for (const RegistryValue& v : values) {
-        if (v.name.empty()) {
-            out += '@';
-        } else {
-            AppendQuoted(out, v.name);
-        }
-        out += '=';
-        if (v.type == REG_DWORD && v.data.size() == 4) {
-            const uint32_t dword = uint32_t{v.data[0]} | uint32_t{v.data[1]} << 8 |
-                                   uint32_t{v.data[2]} << 16 | uint32_t{v.data[3]} << 24;
-            out += "dword:";
-            for (int shift = 28; shift >= 0; shift -= 4)
-                out += kHexDigits[(dword >> shift) & 0xf];
-        } else if (v.type == REG_SZ && IsPrintableText(v.data)) {
-            AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(v.data.data()),
-                                               v.data.size() - 1));
-        } else {
-            if (v.type == REG_BINARY) {
-                out += "hex:";
-            } else {
-                out += "hex(";
-                bool leading = true;
-                for (int shift = 28; shift >= 0; shift -= 4) {
-                    const uint32_t digit = (v.type >> shift) & 0xf;
-                    if (digit == 0 && leading && shift > 0)
-                        continue;
-                    leading = false;
-                    out += kHexDigits[digit];
-                }
-                out += "):";
-            }
-            AppendHexBytes(out, v.data);
-        }
-        out += '\n';
-    }
+    AppendHeader(out, keyPath);
+    for (const RegistryValue& v : values)
+        AppendValueLine(out, v);
     return out;
+}
+
+size_t FormattedHeaderSize(std::string_view keyPath) {
+    std::string out;
+    AppendHeader(out, keyPath);
+    return out.size();
+}
+
+size_t FormattedValueSize(const RegistryValue& value) {
+    std::string out;
+    AppendValueLine(out, value);
+    return out.size();
 }

@@ -14,9 +14,11 @@
 // No I/O here: the key file and its atomic replacement live in RegistryKey and AtomicFile.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/registry/RegistryKey.h"
@@ -30,10 +32,15 @@ struct ParsedRegFile {
 // than tab and line ends are rare (a stray one costs its line; binary data is set aside).
 bool LooksLikeText(std::string_view bytes);
 
+// Linear in the length of `text`.
 ParsedRegFile ParseRegFile(std::string_view text);
 
 // The whole file for the key at `keyPath` ('\' separated, below the current user).
 std::string FormatRegFile(std::string_view keyPath, std::span<const RegistryValue> values);
+// What the file's first two lines take, and what one value's line takes, so a writer can know
+// the file's size without formatting it whole.
+size_t FormattedHeaderSize(std::string_view keyPath);
+size_t FormattedValueSize(const RegistryValue& value);
 
 // A value name the text form can carry: one line, no zero byte. The empty name is the key's
 // default value, written "@".
@@ -41,3 +48,7 @@ bool IsStorableValueName(std::string_view name);
 
 // ASCII case-insensitive equality, as registry value names compare.
 bool SameValueName(std::string_view a, std::string_view b);
+// The name with ASCII letters in lower case: names that are the same value fold alike.
+std::string FoldedName(std::string_view name);
+// Position of each value in a list, by folded name.
+using ValueIndex = std::unordered_map<std::string, size_t>;

@@ -4,30 +4,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <set>
-#include <system_error>
 #include <utility>
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include "platform/registry/AtomicFile.h"
 #include "platform/registry/RegFileFormat.h"
+#include "platform/system/AtomicFile.h"
+#include "platform/system/Folders.h"
 
 namespace {
 
-// Far beyond any settings key; anything bigger is not one of our files.
-constexpr size_t kMaxFileBytes = 16u << 20;
-// The registry's own limit on a value's data.
-constexpr size_t kMaxValueBytes = 1u << 20;
-
-std::filesystem::path HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
-        return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-        return pw->pw_dir;
-    }
-    return "/";
-}
+// Far beyond any settings key (a few kilobytes); anything bigger is not one of our files, and
+// nothing is stored that would make one.
+constexpr size_t kMaxFileBytes = 1u << 20;
 
 // "Software\ZelvoCam USB" -> root/Software/ZelvoCam USB.reg. Every part must be a plain folder
 // name, so a key path can never reach outside the registry folder.
@@ -74,7 +61,7 @@ std::filesystem::path RegistryKey::RootFolder() {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
         config = xdg;
     } else {
-        config = HomeFolder() / ".config";
+        config = sys::HomeFolder() / ".config";
     }
     return config / "zelvocam" / "registry";
 }
@@ -88,7 +75,7 @@ bool RegistryKey::Open(std::string_view path) {
         return false;
     }
     std::string error;
-    if (!MakeFolders(file.parent_path(), error)) {
+    if (!sys::MakeFolders(file.parent_path(), error)) {
         Report(file, error);
         return false;
     }
@@ -100,27 +87,23 @@ bool RegistryKey::Open(std::string_view path) {
 }
 
 void RegistryKey::Load() {
-    // Temporary files of a write that was cut short are of no use to anyone.
-    std::error_code ec;
-    const std::string prefix = TemporaryFilePrefix(file_);
-    for (const auto& entry : std::filesystem::directory_iterator(file_.parent_path(), ec)) {
-        if (entry.path().filename().string().starts_with(prefix)) {
-            std::filesystem::remove(entry.path(), ec);
-        }
-    }
+    // Temporary files of a write that was cut short are of no use to anyone; those of a write
+    // still at work (another copy of the program saving) are left to it.
+    sys::RemoveStaleTemporaryFiles(file_);
 
+    contents_.fileBytes = FormattedHeaderSize(path_);
     std::string contents;
     std::string error;
-    const ReadResult read = ReadWholeFile(file_, kMaxFileBytes, contents, error);
-    if (read == ReadResult::kMissing)
+    const sys::ReadResult read = sys::ReadWholeFile(file_, kMaxFileBytes, contents, error);
+    if (read == sys::ReadResult::kMissing)
         return;
-    if (read == ReadResult::kFailed) {
+    if (read == sys::ReadResult::kFailed) {
         // Writing over a file we could not read would lose it; stay closed instead.
         Report(file_, error + "; settings take their defaults and are not stored");
         Close();
         return;
     }
-    if (read == ReadResult::kTooLarge || !LooksLikeText(contents)) {
+    if (read == sys::ReadResult::kTooLarge || !LooksLikeText(contents)) {
         std::filesystem::path aside = file_;
         aside += ".damaged";
         if (std::rename(file_.c_str(), aside.c_str()) != 0) {
@@ -136,7 +119,11 @@ void RegistryKey::Load() {
         return;
     }
     ParsedRegFile parsed = ParseRegFile(contents);
-    values_ = std::move(parsed.values);
+    contents_.values = std::move(parsed.values);
+    for (size_t i = 0; i < contents_.values.size(); ++i) {
+        contents_.index.emplace(FoldedName(contents_.values[i].name), i);
+        contents_.fileBytes += FormattedValueSize(contents_.values[i]);
+    }
     damagedLines_ = std::move(parsed.damagedLines);
     // Loading and each save open the key; the operator hears about a damaged file once.
     static std::set<std::filesystem::path> reported;
@@ -156,9 +143,12 @@ RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
         open_ = std::exchange(other.open_, false);
         path_ = std::move(other.path_);
         file_ = std::move(other.file_);
-        values_ = std::move(other.values_);
+        contents_ = std::move(other.contents_);
         damagedLines_ = std::move(other.damagedLines_);
         setAside_ = std::exchange(other.setAside_, false);
+        batching_ = std::exchange(other.batching_, false);
+        batchChanged_ = std::exchange(other.batchChanged_, false);
+        beforeBatch_ = std::move(other.beforeBatch_);
         other.Close();
     }
     return *this;
@@ -168,43 +158,86 @@ void RegistryKey::Close() {
     open_ = false;
     path_.clear();
     file_.clear();
-    values_.clear();
+    contents_ = {};
     damagedLines_.clear();
     setAside_ = false;
+    batching_ = false;
+    batchChanged_ = false;
+    beforeBatch_ = {};
 }
 
 std::optional<RegistryValue> RegistryKey::QueryValue(std::string_view name) const {
     if (!open_)
         return std::nullopt;
-    for (const RegistryValue& v : values_) {
-        if (SameValueName(v.name, name))
-            return v;
+    const auto found = contents_.index.find(FoldedName(name));
+    if (found == contents_.index.end())
+        return std::nullopt;
+    return contents_.values[found->second];
+}
+
+bool RegistryKey::Stage(std::string_view name, uint32_t type, std::span<const uint8_t> data) {
+    if (!open_ || !IsStorableValueName(name) || data.size() > kMaxFileBytes)
+        return false;
+    std::string folded = FoldedName(name);
+    const auto found = contents_.index.find(folded);
+    RegistryValue value{
+        found == contents_.index.end() ? std::string(name) : contents_.values[found->second].name,
+        type,
+        {data.begin(), data.end()}};
+    const size_t oldBytes =
+        found == contents_.index.end() ? 0 : FormattedValueSize(contents_.values[found->second]);
+    const size_t bytes = contents_.fileBytes - oldBytes + FormattedValueSize(value);
+    if (bytes > kMaxFileBytes) {
+        Report(file_, "value \"" + std::string(name) +
+                          "\" not stored: the file would grow beyond what can be read back");
+        return false;
     }
-    return std::nullopt;
+    if (found == contents_.index.end()) {
+        contents_.index.emplace(std::move(folded), contents_.values.size());
+        contents_.values.push_back(std::move(value));
+    } else {
+        contents_.values[found->second] = std::move(value);  // the first spelling stays
+    }
+    contents_.fileBytes = bytes;
+    batchChanged_ = true;
+    return true;
 }
 
 bool RegistryKey::SetValue(std::string_view name, uint32_t type, std::span<const uint8_t> data) {
-    if (!open_ || !IsStorableValueName(name) || data.size() > kMaxValueBytes)
+    if (batching_)
+        return Stage(name, type, data);
+    BeginBatch();
+    if (!Stage(name, type, data)) {
+        batching_ = false;
+        beforeBatch_ = {};
         return false;
-    std::vector<RegistryValue> next = values_;
-    bool replaced = false;
-    for (RegistryValue& v : next) {
-        if (SameValueName(v.name, name)) {
-            v.type = type;
-            v.data.assign(data.begin(), data.end());
-            replaced = true;
-            break;
-        }
     }
-    if (!replaced)
-        next.push_back({std::string(name), type, {data.begin(), data.end()}});
+    return CommitBatch();
+}
 
+void RegistryKey::BeginBatch() {
+    if (batching_)
+        return;
+    batching_ = true;
+    batchChanged_ = false;
+    beforeBatch_ = contents_;
+}
+
+bool RegistryKey::CommitBatch() {
+    const bool wasBatching = std::exchange(batching_, false);
+    Contents before = std::move(beforeBatch_);
+    beforeBatch_ = {};
+    if (!open_)
+        return false;
+    if (!wasBatching || !std::exchange(batchChanged_, false))
+        return true;
     std::string error;
-    if (!ReplaceFileAtomically(file_, FormatRegFile(path_, next), error)) {
+    if (!sys::ReplaceFileAtomically(file_, FormatRegFile(path_, contents_.values),
+                                    sys::kPrivateFileMode, error)) {
         Report(file_, error);
+        contents_ = std::move(before);
         return false;
     }
-    values_ = std::move(next);
     return true;
 }
 

@@ -4,9 +4,12 @@
 // ("Software\ZelvoCam USB"). On Linux a key is the file
 // $XDG_CONFIG_HOME/zelvocam/registry/<key path with '\' as '/'>.reg, readable and editable by
 // an administrator. Every SetValue rewrites that file atomically, so a crash or power loss at
-// any moment leaves the old or the new file, never a mixture. A damaged line costs only its own
-// value; a file that is not text at all is moved aside to "<file>.damaged" and the key starts
-// empty. Both are reported once on stderr and never stop the station.
+// any moment leaves the old or the new file, never a mixture; between BeginBatch and
+// CommitBatch the values set are collected and written in one such replacement, so a group of
+// values (a whole save) is likewise all there or not at all. A damaged line costs only its own
+// value; a file that is not text at all, or larger than 1 MiB, is moved aside to
+// "<file>.damaged" and the key starts empty. Both are reported once on stderr and never stop
+// the station. No value is stored that would make the file too large to be read back.
 //
 // Typed queries follow the registry's rules, which the settings loader relies on: a DWORD query
 // takes the stored bytes whatever their type (fewer than 4 are zero-extended, more than 4 fail),
@@ -20,6 +23,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 inline constexpr uint32_t REG_SZ = 1;
@@ -55,8 +59,18 @@ class RegistryKey {
     // compare without regard to ASCII case, as the registry's do.
     std::optional<RegistryValue> QueryValue(std::string_view name) const;
     // Stores the value and rewrites the key's file; false (and the key unchanged) when the key
-    // is closed, the name cannot be stored, or the file cannot be replaced.
+    // is closed, the name cannot be stored, the file would grow over 1 MiB, or the file cannot
+    // be replaced. Inside a batch the file is rewritten only by CommitBatch.
     bool SetValue(std::string_view name, uint32_t type, std::span<const uint8_t> data);
+
+    // Starts collecting: the values set from now on are seen by every query at once but reach
+    // the file only with CommitBatch, in one replacement. Closing the key before the commit
+    // drops them. A second BeginBatch inside a batch changes nothing.
+    void BeginBatch();
+    // Ends the batch and writes what it set in one replacement (nothing when nothing was set).
+    // False when the key is closed or the file cannot be replaced; the key then holds again
+    // what it held at BeginBatch, as the file does.
+    bool CommitBatch();
 
     // A DWORD read into a 4-byte buffer: the stored bytes of any type, little-endian,
     // zero-extended when shorter; fails when missing or longer than 4 bytes.
@@ -69,7 +83,7 @@ class RegistryKey {
     bool SetText(std::string_view name, std::string_view text);
 
     // Every value in the order it was first written.
-    const std::vector<RegistryValue>& Values() const { return values_; }
+    const std::vector<RegistryValue>& Values() const { return contents_.values; }
     // The key's file (empty while closed).
     const std::filesystem::path& FilePath() const { return file_; }
     // Lines of the file that could not be read when the key was opened (1-based).
@@ -82,12 +96,24 @@ class RegistryKey {
     static std::filesystem::path RootFolder();
 
   private:
+    // The values, where each name is, and the size of the file they make.
+    struct Contents {
+        std::vector<RegistryValue> values;
+        std::unordered_map<std::string, size_t> index;  // by folded name
+        size_t fileBytes = 0;
+    };
+
     void Load();
+    // Sets the value in memory only; false, and nothing changed, when it cannot be stored.
+    bool Stage(std::string_view name, uint32_t type, std::span<const uint8_t> data);
 
     bool open_ = false;
     std::string path_;  // the key path as given, '\' separated
     std::filesystem::path file_;
-    std::vector<RegistryValue> values_;
+    Contents contents_;
     std::vector<int> damagedLines_;
     bool setAside_ = false;
+    bool batching_ = false;
+    bool batchChanged_ = false;  // a value was set since BeginBatch
+    Contents beforeBatch_;       // what the file holds while a batch is open
 };

@@ -6,10 +6,13 @@
 #include <variant>
 #include <vector>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
-#include "platform/registry/AtomicFile.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/system/AtomicFile.h"
 #include "tests/platform/TempConfigHome.h"
 
 namespace {
@@ -116,8 +119,8 @@ void ExpectKeyHolds(const RegistryKey& key, const std::vector<Expected>& expecte
 class Settings : public ::testing::Test {
   protected:
     // Nothing here simulates a power loss; the flushes would only make the tests slow.
-    void SetUp() override { SetFlushToDisk(false); }
-    void TearDown() override { SetFlushToDisk(true); }
+    void SetUp() override { sys::SetFlushToDisk(false); }
+    void TearDown() override { sys::SetFlushToDisk(true); }
 
     // Loads into a freshly constructed record, as the dialog's initialisation does.
     StationSettings Load(const LoadSettingsSteps& steps = {}) {
@@ -168,6 +171,56 @@ TEST_F(Settings, AFreshUserGetsEveryDefaultStoredAndLoaded) {
     const std::string before = TempConfigHome::ReadFile(home_.StationKeyFile());
     EXPECT_EQ(Load(), s);
     EXPECT_EQ(TempConfigHome::ReadFile(home_.StationKeyFile()), before);
+}
+
+// Every replacement of the key file starts with a new temporary file in its folder. (The renames
+// themselves all carry the key's name, and the kernel merges such events when they come close.)
+class Replacements {
+  public:
+    explicit Replacements(const std::filesystem::path& folder)
+        : watch_(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK)) {
+        std::filesystem::create_directories(folder);
+        EXPECT_GE(::inotify_add_watch(watch_, folder.c_str(), IN_CREATE), 0);
+    }
+    ~Replacements() { ::close(watch_); }
+    int Count() {
+        int count = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; (n = ::read(watch_, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < n; ++count) {
+                at +=
+                    static_cast<ssize_t>(sizeof(inotify_event) +
+                                         reinterpret_cast<const inotify_event*>(buffer + at)->len);
+            }
+        }
+        return count;
+    }
+
+  private:
+    int watch_;
+};
+
+TEST_F(Settings, AFirstStartAndEachSaveReplaceTheKeyFileOnce) {
+    Replacements replacements(home_.StationKeyFile().parent_path());
+    const StationSettings s = Load();  // 67 defaults written back
+    EXPECT_EQ(replacements.Count(), 1);
+    Load();  // only the three odd names again
+    EXPECT_EQ(replacements.Count(), 1);
+    {
+        RegistryKey key(kStationSettingsKey);
+        ASSERT_TRUE(SaveSettings(s, key));
+        EXPECT_EQ(replacements.Count(), 1);
+        ASSERT_TRUE(SaveSettings(s, key));
+        EXPECT_EQ(replacements.Count(), 1);
+    }
+}
+
+TEST_F(Settings, WithoutHomeTheDefaultPicturePathAndTheSettingsShareOneHomeFolder) {
+    ::unsetenv("HOME");
+    ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(RegistryKey::RootFolder(),
+              std::filesystem::path(DefaultPath()) / ".config/zelvocam/registry");
+    EXPECT_EQ(DefaultJpgFileName(), DefaultPath() + "ZelvoCam Temp.JPG");
 }
 
 TEST_F(Settings, ANewUserWhoseHomeEndsInASeparatorGetsNoDoubledSeparator) {
@@ -340,6 +393,24 @@ INSTANTIATE_TEST_SUITE_P(
                  {480, 600, -77, -77},
                  480,
                  600},
+        CropCase{"UprightZeroHeightTakesTheDefault", 0, 1, 500, 0, {500, 468, 70, 6}, 500, 0},
+        CropCase{"UprightNegativeHeightTakesTheDefault",
+                 0,
+                 1,
+                 500,
+                 static_cast<uint32_t>(INT_MIN),
+                 {500, 468, 70, 6},
+                 500,
+                 static_cast<uint32_t>(INT_MIN)},
+        CropCase{"TurnedZeroHeightStandard", 1, 1, 480, 0, {480, 600, -77, -77}, 480, 0},
+        CropCase{"TurnedNegativeHeightLawEnforcement",
+                 2,
+                 0,
+                 468,
+                 static_cast<uint32_t>(-3000),
+                 {468, 624, -77, -77},
+                 468,
+                 static_cast<uint32_t>(-3000)},
         CropCase{"TurnedTooWide", 1, 1, 500, 700, {480, 640, -77, -77}, 500, 700},
         CropCase{"TurnedTooNarrow", 1, 1, 50, 20, {100, 20, -77, -77}, 50, 20}),
     [](const auto& info) { return std::string(info.param.label); });

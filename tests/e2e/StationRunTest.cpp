@@ -31,6 +31,7 @@ class StationRun : public testing::Test {
         ASSERT_NE(mkdtemp(pattern), nullptr);
         home_ = pattern;
         setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
+        setenv("XDG_DATA_HOME", home_.c_str(), 1);  // the host hand-off folder
     }
     void TearDown() override { fs::remove_all(home_); }
 

@@ -192,7 +192,7 @@ TEST(ImageFile, BmpOfAnOddWidthIsExactAndReadsBackThroughAnotherReader) {
     QTemporaryDir dir;
     const std::string file = (dir.path() + "/picture.bmp").toStdString();
     std::string error;
-    ASSERT_EQ(WriteImageFile(file, image, kFileFormatBmp, 24, 0, error), 1) << error;
+    ASSERT_EQ(WriteImageFile(file, image, kFileFormatBmp, 24, 0, 0600, error), 1) << error;
     struct stat st {};
     ASSERT_EQ(stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -205,8 +205,8 @@ TEST(ImageFile, BmpOfAnOddWidthIsExactAndReadsBackThroughAnotherReader) {
             EXPECT_EQ(read.pixel(c, r), qRgb(RedOf(want), GreenOf(want), BlueOf(want)));
         }
     EXPECT_EQ(read.dotsPerMeterX(), 3782);
-    EXPECT_EQ(WriteImageFile(file, image, kFileFormatJpeg, 24, 10, error), 0);
-    EXPECT_EQ(WriteImageFile(file, ImageRecord{}, kFileFormatBmp, 24, 0, error), 0);
+    EXPECT_EQ(WriteImageFile(file, image, kFileFormatJpeg, 24, 10, 0600, error), 0);
+    EXPECT_EQ(WriteImageFile(file, ImageRecord{}, kFileFormatBmp, 24, 0, 0600, error), 0);
 }
 
 }  // namespace

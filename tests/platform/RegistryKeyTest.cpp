@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -154,15 +155,95 @@ TEST(RegistryKeyFile, LeftoversOfAnInterruptedWriteAreRemovedOnOpen) {
     EXPECT_EQ(top, 1u);
 }
 
+// A folder or a named pipe where the file goes: the key opens at once (a pipe never makes it
+// wait for a writer), stays closed and leaves the thing alone.
 TEST(RegistryKeyFile, AFileThatCannotBeReadIsNeverWrittenOver) {
+    for (const bool pipe : {false, true}) {
+        SCOPED_TRACE(pipe ? "named pipe" : "folder");
+        TempConfigHome home;
+        if (pipe) {
+            std::filesystem::create_directories(home.StationKeyFile().parent_path());
+            ASSERT_EQ(::mkfifo(home.StationKeyFile().c_str(), 0600), 0);
+        } else {
+            std::filesystem::create_directories(home.StationKeyFile());
+        }
+        testing::internal::CaptureStderr();
+        RegistryKey key(kKey);
+        EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+        EXPECT_FALSE(key.IsOpen());
+        EXPECT_FALSE(key.SetDword("Top", 1));
+        EXPECT_EQ(std::filesystem::status(home.StationKeyFile()).type(),
+                  pipe ? std::filesystem::file_type::fifo : std::filesystem::file_type::directory);
+    }
+}
+
+// ---- Batches ----
+
+TEST(RegistryKeyBatch, ValuesSetInABatchReachTheFileTogetherAtTheCommit) {
     TempConfigHome home;
-    std::filesystem::create_directories(home.StationKeyFile());  // a folder where the file goes
-    testing::internal::CaptureStderr();
     RegistryKey key(kKey);
+    ASSERT_TRUE(key.SetDword("Top", 1));
+    const std::string before = TempConfigHome::ReadFile(home.StationKeyFile());
+    key.BeginBatch();
+    EXPECT_TRUE(key.SetDword("top", 2));
+    EXPECT_TRUE(key.SetText("Path", "/srv/"));
+    uint32_t top = 0;
+    EXPECT_TRUE(key.QueryDword("Top", top));  // seen at once
+    EXPECT_EQ(top, 2u);
+    EXPECT_EQ(TempConfigHome::ReadFile(home.StationKeyFile()), before);
+    ASSERT_TRUE(key.CommitBatch());
+    EXPECT_EQ(TempConfigHome::ReadFile(home.StationKeyFile()),
+              "REGEDIT4\n"
+              "[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
+              "\"Top\"=dword:00000002\n"
+              "\"Path\"=\"/srv/\"\n");
+}
+
+// ---- Size ----
+
+// A key file of `values` DWORD lines, `bytes` long in all (padded in the last value's name).
+std::string KeyFileOfSize(size_t values, size_t bytes) {
+    std::string text = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n";
+    char line[64];
+    for (size_t i = 0; i + 1 < values; ++i) {
+        std::snprintf(line, sizeof line, "\"Value %zu\"=dword:%08zx\n", i, i);
+        text += line;
+    }
+    const std::string tail = "\"Last\"=dword:00000001\n";
+    text += "\"" + std::string(bytes - text.size() - tail.size(), 'p') + tail.substr(1);
+    return text;
+}
+
+TEST(RegistryKeyDamage, AFileOverOneMebibyteIsKeptAsideAndOneAtTheLimitReadsWhole) {
+    for (const size_t size : {size_t{1} << 20, (size_t{1} << 20) + 1}) {
+        SCOPED_TRACE(size);
+        TempConfigHome home;
+        const std::string text = KeyFileOfSize(30000, size);
+        ASSERT_EQ(text.size(), size);
+        TempConfigHome::WriteFile(home.StationKeyFile(), text);
+        testing::internal::CaptureStderr();
+        RegistryKey key(kKey);
+        testing::internal::GetCapturedStderr();
+        const bool tooLarge = size > (size_t{1} << 20);
+        EXPECT_EQ(key.FileSetAside(), tooLarge);
+        EXPECT_EQ(key.Values().size(), tooLarge ? 0u : 30000u);
+        EXPECT_TRUE(key.DamagedLines().empty());
+    }
+}
+
+TEST(RegistryKeyDamage, NoValueIsStoredThatWouldMakeTheFileTooLargeToReadBack) {
+    TempConfigHome home;
+    RegistryKey key(kKey);
+    ASSERT_TRUE(key.SetDword("Top", 1));
+    // Four bytes of text per byte of data as hex ("xx,"); 400 KiB of it would make 1.2 MiB.
+    const std::vector<uint8_t> blob(400 << 10, 0x01);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(key.SetValue("Blob", REG_BINARY, blob));
     EXPECT_NE(testing::internal::GetCapturedStderr(), "");
-    EXPECT_FALSE(key.IsOpen());
-    EXPECT_FALSE(key.SetDword("Top", 1));
-    EXPECT_TRUE(std::filesystem::is_directory(home.StationKeyFile()));
+    EXPECT_TRUE(key.SetValue("Blob", REG_BINARY, std::span(blob).first(300 << 10)));
+    RegistryKey reopened(kKey);
+    EXPECT_FALSE(reopened.FileSetAside());
+    EXPECT_EQ(reopened.Values().size(), 2u);
 }
 
 // ---- The registry's query rules ----
@@ -347,8 +428,16 @@ TEST(RegistryKeyDamage, AFailedWriteLeavesTheKeyAsItWas) {
     std::filesystem::remove_all(home.StationKeyFile().parent_path());  // the folder is gone
     testing::internal::CaptureStderr();
     EXPECT_FALSE(key.SetDword("Left", 2));
+    key.BeginBatch();
+    EXPECT_TRUE(key.SetDword("Top", 5));
+    EXPECT_TRUE(key.SetDword("Right", 3));
+    EXPECT_FALSE(key.CommitBatch());
     EXPECT_NE(testing::internal::GetCapturedStderr(), "");
     EXPECT_FALSE(key.QueryValue("Left").has_value());
+    EXPECT_FALSE(key.QueryValue("Right").has_value());
+    uint32_t top = 0;
+    EXPECT_TRUE(key.QueryDword("Top", top));
+    EXPECT_EQ(top, 1u);
     EXPECT_EQ(key.Values().size(), 1u);
 }
 

@@ -1,6 +1,8 @@
 // The two screen layouts as an operator sees them: every control of the column where the
 // tables put it, for both modes, upright and turned, at the default and a portrait crop; the
 // window size rule; the crop centring.
+#include <climits>
+
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -182,6 +184,8 @@ TEST(Layouts, CropCentredInTheFrameTruncatingTowardZero) {
         {"one wider than the frame", 0, 641, 481, 0, 0},
         {"much wider than the frame", 0, 700, 500, -30, -10},
         {"upright crop read turned", 1, 624, 468, -72, 86},
+        {"most negative stored height", 0, 624, INT_MIN, 8, 1073742064},
+        {"largest stored width turned", 1, INT_MAX, 624, -1073741583, 8},
     };
     for (const Case& c : cases) {
         const CropOffsets o = CenteredCropOffsets(c.rotation, c.w, c.h);
