@@ -23,24 +23,29 @@ class BitReader {
     BitReader(std::span<const uint8_t> data, size_t start)
         : data_(data.data()), length_(data.size()), position_(start) {}
 
-    // Makes at least 57 bits available (the longest symbol plus its extra bits needs 32).
+    // Makes at least 57 bits available (the longest symbol plus its extra bits needs 27). The
+    // common case, eight bytes ahead without an FF among them, takes them in one step inline;
+    // the rest goes out of line.
     void Fill() {
-        if (count_ <= 56 && position_ + 8 <= length_)
-            FillFast();
-        while (count_ <= 56) {
-            if (position_ >= length_) {
-                // Past the end: the zeros already shifted into the buffer are the padding.
-                count_ = 64;
+        if (position_ + 8 <= length_) {
+            const uint64_t word = WordAt(data_ + position_);
+            const uint64_t inverted = ~word;
+            const bool hasFF =
+                ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;
+            if (!hasFF) {
+                const int bytes = (64 - count_) >> 3;
+                buffer_ |= (word >> (64 - 8 * bytes)) << (64 - count_ - 8 * bytes);
+                count_ += 8 * bytes;
+                position_ += bytes;
                 return;
             }
-            uint64_t byte = data_[position_++];
-            if (byte == 0xFF && position_ < length_) {
-                if (data_[position_++] != 0x00)
-                    continue;
-            }
-            buffer_ |= byte << (56 - count_);
-            count_ += 8;
         }
+        // The reader's state goes out and back in registers (the position and count packed
+        // into one word), so a caller keeping it in registers does not have to store it.
+        const Refilled refilled = FilledAroundMarkers(data_, length_, position_, buffer_, count_);
+        buffer_ = refilled.buffer;
+        position_ = static_cast<size_t>(refilled.positionAndCount >> 7);
+        count_ = static_cast<int>(refilled.positionAndCount & 127);
     }
 
     // Ensures the next symbol and its extra bits can be read without another fill.
@@ -72,41 +77,89 @@ class BitReader {
         return table.withValue[Peek(kHuffmanLookupBits)];
     }
 
+    // The same for up to two coefficients (see HuffmanTable::pairs).
+    uint64_t PeekPair(const HuffmanTable& table) const {
+        return table.pairs[Peek(kHuffmanLookupBits)];
+    }
+
     // Decodes one Huffman symbol. A bit pattern that is no code of the table (only corrupt
     // data has one) consumes 16 bits and reads as symbol 0.
     int DecodeSymbol(const HuffmanTable& table) {
-        const uint16_t entry = table.lookup[Peek(kHuffmanLookupBits)];
-        if (entry != 0) {
-            Skip(entry >> 8);
-            return entry & 0xFF;
+        uint16_t entry = table.lookup[Peek(kHuffmanLookupBits)];
+        if (entry & kHuffmanLongCode) {
+            const uint32_t rest = Peek(16) & ((1u << kHuffmanLongBits) - 1);
+            entry = table.longCodes[entry & 0xFF][rest];
         }
-        for (int length = kHuffmanLookupBits + 1; length <= 16; ++length) {
-            const int32_t code = static_cast<int32_t>(Peek(length));
-            if (code <= table.maxCode[length]) {
-                Skip(length);
-                return table.symbols[(table.symbolOffset[length] + code) & 0xFF];
-            }
+        if (entry == 0) {
+            Skip(16);
+            return 0;
         }
-        Skip(16);
-        return 0;
+        Skip(entry >> 8);
+        return entry & 0xFF;
     }
 
   private:
-    // Takes whole bytes from an 8-byte window in one step when none of them is FF.
-    void FillFast() {
+    struct Refilled {
+        uint64_t buffer;
+        uint64_t positionAndCount;  // position << 7 | count
+    };
+
+    static uint64_t WordAt(const uint8_t* at) {
         uint64_t word;
-        std::memcpy(&word, data_ + position_, sizeof word);
+        std::memcpy(&word, at, sizeof word);
         if constexpr (std::endian::native == std::endian::little)
             word = __builtin_bswap64(word);
-        const uint64_t inverted = ~word;
-        const bool hasFF =
-            ((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0;
-        if (hasFF)
-            return;
-        const int bytes = (63 - count_) >> 3;
-        buffer_ |= (word >> (64 - 8 * bytes)) << (64 - count_ - 8 * bytes);
-        count_ += 8 * bytes;
-        position_ += bytes;
+        return word;
+    }
+
+    // While eight bytes lie ahead they are read as one word: the bytes before its first FF go
+    // in at once, then the FF pair is dealt with. The frame's last bytes go one by one.
+    [[gnu::noinline]] static Refilled FilledAroundMarkers(const uint8_t* data, size_t length,
+                                                          size_t position, uint64_t buffer,
+                                                          int count) {
+        while (count <= 56) {
+            if (position + 8 > length) {
+                // Byte by byte to the end of the frame.
+                if (position >= length) {
+                    // Past the end: the zeros already shifted into the buffer are the padding.
+                    count = 64;
+                    break;
+                }
+                uint64_t byte = data[position++];
+                if (byte == 0xFF && position < length) {
+                    if (data[position++] != 0x00)
+                        continue;
+                }
+                buffer |= byte << (56 - count);
+                count += 8;
+                continue;
+            }
+            const uint64_t word = WordAt(data + position);
+            // 0x80 in each byte of the word that is FF, exactly (no borrow between bytes).
+            constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+            const uint64_t inverted = ~word;
+            const uint64_t isFF = ~(((inverted & kLow7) + kLow7) | inverted | kLow7);
+            const int room = (64 - count) >> 3;
+            const int beforeFF = isFF == 0 ? 8 : __builtin_clzll(isFF) >> 3;
+            const int bytes = room < beforeFF ? room : beforeFF;
+            if (bytes > 0) {
+                buffer |= (word >> (64 - 8 * bytes)) << (64 - count - 8 * bytes);
+                count += 8 * bytes;
+                position += static_cast<size_t>(bytes);
+            }
+            if (bytes == room)
+                break;
+            // The next byte is FF. The very last byte of the frame is left to the byte path;
+            // otherwise FF 00 is a data byte FF and FF with anything else a marker.
+            if (position + 1 >= length)
+                continue;
+            if (data[position + 1] == 0x00) {
+                buffer |= uint64_t{0xFF} << (56 - count);
+                count += 8;
+            }
+            position += 2;
+        }
+        return {buffer, (static_cast<uint64_t>(position) << 7) | static_cast<uint64_t>(count)};
     }
 
     const uint8_t* data_;

@@ -2,6 +2,7 @@
 // and the hand-over of each macroblock row to the row writer.
 #include "decoder/FrameDecoder.h"
 
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -10,6 +11,10 @@
 #include "decoder/HuffmanTables.h"
 #include "decoder/InverseDct.h"
 #include "decoder/MacroblockWriters.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace decoder {
 namespace {
@@ -20,11 +25,63 @@ struct ComponentTables {
     const uint16_t* quantisation;
 };
 
+// Zigzag index to natural position, continued past 63 with a spare slot: a corrupt zero run
+// that carries the index beyond the block (at most 63 + 15) writes there instead of needing a
+// test before every store, and the block ends at the loop's own test. An end of block is a
+// run of kHuffmanEndOfBlockRun that writes a zero to the spare slot the same way.
+constexpr int kSpareCoefficient = 64;
+constexpr int kZigzagWithSpareSize = 64 + kHuffmanEndOfBlockRun;
+constexpr std::array<uint8_t, kZigzagWithSpareSize> BuildZigzagWithSpare() {
+    std::array<uint8_t, kZigzagWithSpareSize> table{};
+    for (int k = 0; k < kZigzagWithSpareSize; ++k)
+        table[k] = k < 64 ? kZigzagToNatural[k] : kSpareCoefficient;
+    return table;
+}
+constexpr std::array<uint8_t, kZigzagWithSpareSize> kZigzagWithSpare = BuildZigzagWithSpare();
+
+// One block's coefficients: 64 in natural order and the spare slot, zeroed between blocks.
+struct alignas(16) CoefficientBlock {
+    int16_t values[72];
+};
+
+// Zeroes what a block whose last zigzag index is `last` can have written: zigzag indices up to
+// 2 lie in rows 0-1, up to 9 in rows 0-3; a block reaching further may have written any row
+// and the spare slot.
+inline void ClearCoefficients(CoefficientBlock& block, int last) {
+    if (last == 0) {
+        block.values[0] = 0;
+        return;
+    }
+    // Straight-line stores: a loop here would be turned into a string store, which costs more
+    // to start than these few stores take.
+    auto clearRow = [&block](int row) {
+#if defined(__SSE2__)
+        _mm_store_si128(reinterpret_cast<__m128i*>(block.values + 8 * row), _mm_setzero_si128());
+#else
+        std::memset(block.values + 8 * row, 0, 8 * sizeof(int16_t));
+#endif
+    };
+    if (last > 9) {
+        clearRow(8);
+        clearRow(7);
+        clearRow(6);
+        clearRow(5);
+        clearRow(4);
+    }
+    if (last > 2) {
+        clearRow(3);
+        clearRow(2);
+    }
+    clearRow(1);
+    clearRow(0);
+}
+
 // Decodes one block's coefficients (natural order) into `coefficients`, which must be zeroed.
-// Returns the highest zigzag index written. A zero run that would carry the index past 63 only
-// happens in corrupt data and ends the block there.
-inline int DecodeBlock(BitReader& bits, const ComponentTables& tables, int32_t& predictor,
-                       int16_t* coefficients) {
+// Returns the highest zigzag index that may be non-zero. A zero run that would carry the index
+// past 63 only happens in corrupt data and ends the block there.
+[[gnu::always_inline]] inline int DecodeBlock(BitReader& bits, const ComponentTables& tables,
+                                              int32_t& predictor, CoefficientBlock& block) {
+    int16_t* coefficients = block.values;
     bits.FillForSymbol();
     int32_t difference;
     if (const int32_t entry = bits.PeekWithValue(*tables.dc); entry != 0) {
@@ -38,17 +95,28 @@ inline int DecodeBlock(BitReader& bits, const ComponentTables& tables, int32_t& 
         static_cast<int32_t>(static_cast<uint32_t>(predictor) + static_cast<uint32_t>(difference));
     coefficients[0] = static_cast<int16_t>(predictor);
 
-    int last = 0;
-    for (int k = 1; k < 64;) {
+    // After each coefficient k is one past it, so at the end of the block k - 1 is the last
+    // index written (a zero written by a run of sixteen zeros included); after an end of
+    // block it is that plus kHuffmanEndOfBlockRun + 1, after a run past the block at most 79.
+    int k = 1;
+    while (k < 64) {
         bits.FillForSymbol();
-        if (const int32_t entry = bits.PeekWithValue(*tables.ac); entry != 0) {
-            bits.Skip(entry & 0xFF);
-            k += (entry >> 8) & 0xFF;
-            if (k > 63)
-                break;
-            coefficients[kZigzagToNatural[k]] = static_cast<int16_t>(entry >> 16);
-            last = k;
+        if (const uint64_t pair = bits.PeekPair(*tables.ac); pair != 0) {
+            const auto first = static_cast<uint32_t>(pair);
+            bits.Skip(first & 0xFF);
+            k += (first >> 8) & 0xFF;
+            coefficients[kZigzagWithSpare[k]] = static_cast<int16_t>(first >> 16);
             ++k;
+            // The second only while the block goes on: once it is full or ended, the next bits
+            // belong to the next block. Without one, this writes a zero where nothing was
+            // written yet and leaves k as it is.
+            if (k < 64) {
+                const auto second = static_cast<uint32_t>(pair >> 32);
+                bits.Skip(second & 0xFF);
+                k += (second >> 8) & 0xFF;
+                coefficients[kZigzagWithSpare[k]] = static_cast<int16_t>(second >> 16);
+                k += second != 0;
+            }
             continue;
         }
         const int symbol = bits.DecodeSymbol(*tables.ac);
@@ -57,14 +125,22 @@ inline int DecodeBlock(BitReader& bits, const ComponentTables& tables, int32_t& 
         if (run == 0 && size == 0)
             break;  // end of block
         k += run;
-        const int32_t value = bits.ReceiveExtended(size);
-        if (k > 63)
-            break;
-        coefficients[kZigzagToNatural[k]] = static_cast<int16_t>(value);
-        last = k;
+        coefficients[kZigzagWithSpare[k]] = static_cast<int16_t>(bits.ReceiveExtended(size));
         ++k;
     }
-    return last;
+    static_assert(kHuffmanEndOfBlockRun > 79);
+    if (k > kHuffmanEndOfBlockRun)
+        return k - kHuffmanEndOfBlockRun - 2;
+    return k > 64 ? 63 : k - 1;
+}
+
+// DecodeBlock for the blocks of a partial macroblock, which are read only to be skipped: out of
+// line, so that the common path is compiled for itself, and with the reader going in and out
+// by value, so that the caller's copy never has its address taken.
+[[gnu::noinline]] BitReader SkipBlock(BitReader bits, const ComponentTables& tables,
+                                      int32_t& predictor, CoefficientBlock& block) {
+    ClearCoefficients(block, DecodeBlock(bits, tables, predictor, block));
+    return bits;
 }
 
 }  // namespace
@@ -127,17 +203,26 @@ int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output) {
     int32_t predictors[3] = {0, 0, 0};
     const int rows = decoder->height / 8;
     const bool partialMacroblock = decoder->width % 16 != 0;
-    uint8_t* rowBuffer = decoder->rowBuffer.get();
+    const BlockTransform blockTransform = decoder->blockTransform;
+    // Coefficients go to one scratch block, cleared after each transform, and the samples to
+    // their slot of the row buffer. With the camera's sampling, the only one the parser takes,
+    // every slot the row writer reads is written anew for each row; should fewer blocks per
+    // macroblock ever get through, the tail reads as zero samples, never as an older row.
+    CoefficientBlock block{};
+    size_t writtenBytes = 0;
+    for (const ComponentRecord& component : decoder->components)
+        writtenBytes += static_cast<size_t>(component.horizontalSampling) * kBlockSlotBytes;
+    writtenBytes *= static_cast<size_t>(decoder->macroblocksPerRow);
     for (int row = 0; row < rows; ++row) {
-        if (rowBytes != 0)  // no row buffer yet when no whole macroblock fits the width
-            std::memset(rowBuffer, 0, rowBytes);
-        uint8_t* slot = rowBuffer;
+        uint8_t* slot = decoder->rowBuffer.get();
+        if (writtenBytes < rowBytes)
+            std::memset(slot + writtenBytes, 0, rowBytes - writtenBytes);
         for (int m = 0; m < decoder->macroblocksPerRow; ++m) {
             for (int c = 0; c < 3; ++c) {
                 for (int h = 0; h < decoder->components[c].horizontalSampling; ++h) {
-                    auto* coefficients = reinterpret_cast<int16_t*>(slot);
-                    const int last = DecodeBlock(bits, tables[c], predictors[c], coefficients);
-                    decoder->blockTransform(coefficients, tables[c].quantisation, last, slot);
+                    const int last = DecodeBlock(bits, tables[c], predictors[c], block);
+                    blockTransform(block.values, tables[c].quantisation, last, slot);
+                    ClearCoefficients(block, last);
                     slot += kBlockSlotBytes;
                 }
             }
@@ -147,8 +232,7 @@ int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output) {
             // the stream and must be read past to keep the next row in step.
             for (int c = 0; c < 3; ++c) {
                 for (int h = 0; h < decoder->components[c].horizontalSampling; ++h) {
-                    int16_t scratch[64] = {};
-                    DecodeBlock(bits, tables[c], predictors[c], scratch);
+                    bits = SkipBlock(bits, tables[c], predictors[c], block);
                 }
             }
         }

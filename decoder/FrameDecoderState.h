@@ -12,8 +12,9 @@
 
 namespace decoder {
 
-// One 8x8 block in the macroblock row buffer: 64 coefficients, overwritten in place by the
-// transform with its 64 samples (8 rows of 8).
+// One 8x8 block in the macroblock row buffer: a slot the size of its 64 coefficients, whose
+// first 64 bytes take its samples (8 rows of 8). The coefficients themselves are decoded into
+// one scratch block, which the transform reads and the decoder clears for the next block.
 inline constexpr size_t kBlockSlotBytes = 128;
 // The camera's macroblock: two luminance blocks side by side, then one Cb and one Cr block,
 // covering 16 x 8 pixels.

@@ -41,16 +41,12 @@ constexpr uint8_t kChrominanceAcSymbols[162] = {
     0xd2, 0xd3, 0xd4, 0xd5, 0xd6, 0xd7, 0xd8, 0xd9, 0xda, 0xe2, 0xe3, 0xe4, 0xe5, 0xe6, 0xe7,
     0xe8, 0xe9, 0xea, 0xf2, 0xf3, 0xf4, 0xf5, 0xf6, 0xf7, 0xf8, 0xf9, 0xfa};
 
-constexpr int CountCodes(const std::array<uint8_t, 16>& counts) {
-    int total = 0;
-    for (uint8_t count : counts)
-        total += count;
-    return total;
-}
-static_assert(CountCodes(kLuminanceDcCounts) == 12 && CountCodes(kChrominanceDcCounts) == 12);
-static_assert(CountCodes(kLuminanceAcCounts) == 162 && CountCodes(kChrominanceAcCounts) == 162);
-
 }  // namespace
+
+const HuffmanSpec kLuminanceDcSpec = {kLuminanceDcCounts, kDcSymbols};
+const HuffmanSpec kChrominanceDcSpec = {kChrominanceDcCounts, kDcSymbols};
+const HuffmanSpec kLuminanceAcSpec = {kLuminanceAcCounts, kLuminanceAcSymbols};
+const HuffmanSpec kChrominanceAcSpec = {kChrominanceAcCounts, kChrominanceAcSymbols};
 
 constexpr HuffmanTable kLuminanceDcTableData =
     BuildHuffmanTable(kLuminanceDcCounts, kDcSymbols, 12, true);

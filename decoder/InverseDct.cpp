@@ -217,7 +217,10 @@ inline Wide ScaledUp(__m128i value) {
             _mm_srai_epi32(_mm_unpackhi_epi16(_mm_setzero_si128(), value), 16 - kConstBits)};
 }
 
-[[gnu::always_inline]] inline void ButterflyLanes(const __m128i x[8], Wide out[8]) {
+// The butterflies hand each 32-bit output straight to `finish`, which narrows it to 16 bits, so
+// that no more than the even and odd halves are live at once.
+template <typename Finish>
+[[gnu::always_inline]] inline void ButterflyLanes(__m128i x[8], Finish finish) {
     const Wide e0 = ScaledUp(_mm_add_epi16(x[0], x[4]));
     const Wide e1 = ScaledUp(_mm_sub_epi16(x[0], x[4]));
     const Wide t2 = RotateLanes(kEvenT2, x[2], x[6]);
@@ -234,14 +237,15 @@ inline Wide ScaledUp(__m128i value) {
     const Wide o1 = Add(RotateLanes(kOdd1, x[5], x[3]), oddZ4);
     const Wide o2 = Add(RotateLanes(kOdd2, x[5], x[3]), oddZ3);
 
-    out[0] = Add(tmp10, o3), out[7] = Subtract(tmp10, o3);
-    out[1] = Add(tmp11, o2), out[6] = Subtract(tmp11, o2);
-    out[2] = Add(tmp12, o1), out[5] = Subtract(tmp12, o1);
-    out[3] = Add(tmp13, o0), out[4] = Subtract(tmp13, o0);
+    x[0] = finish(Add(tmp10, o3)), x[7] = finish(Subtract(tmp10, o3));
+    x[1] = finish(Add(tmp11, o2)), x[6] = finish(Subtract(tmp11, o2));
+    x[2] = finish(Add(tmp12, o1)), x[5] = finish(Subtract(tmp12, o1));
+    x[3] = finish(Add(tmp13, o0)), x[4] = finish(Subtract(tmp13, o0));
 }
 
 // The butterfly for inputs whose x4 to x7 are zero: the same results with half the work.
-[[gnu::always_inline]] inline void SparseButterflyLanes(const __m128i x[8], Wide out[8]) {
+template <typename Finish>
+[[gnu::always_inline]] inline void SparseButterflyLanes(__m128i x[8], Finish finish) {
     const Wide e = ScaledUp(x[0]);
     const __m128i zero = _mm_setzero_si128();
     const __m128i evenLow = _mm_unpacklo_epi16(x[2], zero);
@@ -260,10 +264,10 @@ inline Wide ScaledUp(__m128i value) {
     const Wide o1 = RotateLanes(kSparseOdd1, x[1], x[3]);
     const Wide o2 = RotateLanes(kSparseOdd2, x[1], x[3]);
 
-    out[0] = Add(tmp10, o3), out[7] = Subtract(tmp10, o3);
-    out[1] = Add(tmp11, o2), out[6] = Subtract(tmp11, o2);
-    out[2] = Add(tmp12, o1), out[5] = Subtract(tmp12, o1);
-    out[3] = Add(tmp13, o0), out[4] = Subtract(tmp13, o0);
+    x[0] = finish(Add(tmp10, o3)), x[7] = finish(Subtract(tmp10, o3));
+    x[1] = finish(Add(tmp11, o2)), x[6] = finish(Subtract(tmp11, o2));
+    x[2] = finish(Add(tmp12, o1)), x[5] = finish(Subtract(tmp12, o1));
+    x[3] = finish(Add(tmp13, o0)), x[4] = finish(Subtract(tmp13, o0));
 }
 
 inline __m128i DescaleLanes(Wide value, int shift) {
@@ -285,7 +289,7 @@ inline __m128i LimitLanes(Wide value) {
                          _mm_set1_epi16(128));
 }
 
-inline void Transpose(__m128i v[8]) {
+[[gnu::always_inline]] inline void Transpose(__m128i v[8]) {
     const __m128i a0 = _mm_unpacklo_epi16(v[0], v[1]), a1 = _mm_unpackhi_epi16(v[0], v[1]);
     const __m128i a2 = _mm_unpacklo_epi16(v[2], v[3]), a3 = _mm_unpackhi_epi16(v[2], v[3]);
     const __m128i a4 = _mm_unpacklo_epi16(v[4], v[5]), a5 = _mm_unpackhi_epi16(v[4], v[5]);
@@ -304,9 +308,40 @@ inline void Transpose(__m128i v[8]) {
 
 namespace {
 
+// Lane `kLane` of eight 16-bit lanes in all eight.
+template <int kLane>
+[[gnu::always_inline]] inline __m128i BroadcastLane(__m128i value) {
+    if constexpr (kLane < 4) {
+        const __m128i low = _mm_shufflelo_epi16(value, kLane * 0x55);
+        return _mm_unpacklo_epi64(low, low);
+    } else {
+        const __m128i high = _mm_shufflehi_epi16(value, (kLane - 4) * 0x55);
+        return _mm_unpackhi_epi64(high, high);
+    }
+}
+
+// Rows kRow and kRow + 1 of a first-order block (below): each sample is (row value + column
+// quotient) bits 5-14 as a signed value, plus 128, clamped. A signed saturating pack to bytes
+// followed by flipping the top bit is the same clamp of value + 128 to 0-255.
+template <int kRow>
+[[gnu::always_inline]] inline void StoreFirstOrderRows(__m128i rowValues, __m128i quotients,
+                                                       uint8_t* samples) {
+    auto row = [&](__m128i value) {
+        return _mm_srai_epi16(_mm_slli_epi16(_mm_add_epi16(value, quotients), 1), 6);
+    };
+    const __m128i bytes = _mm_packs_epi16(row(BroadcastLane<kRow>(rowValues)),
+                                          row(BroadcastLane<kRow + 1>(rowValues)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * kRow),
+                     _mm_xor_si128(bytes, _mm_set1_epi8(static_cast<char>(0x80))));
+}
+
 // Blocks with only the DC coefficient and the first horizontal and vertical ones (the common
-// case in smooth areas): pass 1 leaves column 0 from (x0, x1) and column 1 flat, so every
-// sample is a row value times 2^13 plus the column factor times one shared value.
+// case in smooth areas): pass 1 leaves column 0 from (x0, x1) and column 1 flat, so before
+// descaling every sample is a row value w times 2^13 plus a column value s (rounding
+// included), modulo 2^32. Write s = q * 2^13 + rest with 0 <= rest < 2^13: the sum is
+// (w + q) * 2^13 + rest without carries between the parts, so the descaled sample modulo 1024
+// (bits 18-27 of the sum, all the range limit looks at) is bits 5-14 of w + q. Those depend on
+// w + q modulo 2^16 only, so pass 2 runs on 16-bit lanes with the low 16 bits of each q.
 void InverseDctFirstOrder(const int16_t* coefficients, const uint16_t* quantisation,
                           uint8_t* samples) {
     const int16_t dc = Wrap16(coefficients[0] * quantisation[0]);
@@ -327,22 +362,76 @@ void InverseDctFirstOrder(const int16_t* coefficients, const uint16_t* quantisat
         _mm_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dc) << kConstBits));
     const Wide column0 = {_mm_add_epi32(dcScaled, times(factorsLow, vertical)),
                           _mm_add_epi32(dcScaled, times(factorsHigh, vertical))};
-    alignas(16) int16_t rowValues[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(rowValues), DescaleLanes(column0, kPass1Shift));
+    const __m128i rowValues = DescaleLanes(column0, kPass1Shift);
     const int16_t column1 = Saturate16(horizontal * (1 << kPass1Bits));
 
-    // Pass 2: lanes are the columns of each row.
-    const Wide shared = {times(factorsLow, column1), times(factorsHigh, column1)};
-    __m128i rows[8];
+    // Pass 2: q = bits 13-28 of s, sign-extended to 32 bits so the pack keeps them unchanged.
+    const __m128i rounding = _mm_set1_epi32(1 << (kPass2Shift - 1));
+    auto quotients = [&](__m128i factors) {
+        const __m128i sum = _mm_add_epi32(times(factors, column1), rounding);
+        return _mm_srai_epi32(_mm_slli_epi32(sum, 16 - kConstBits), 16);
+    };
+    const __m128i columnQuotients = _mm_packs_epi32(quotients(factorsLow), quotients(factorsHigh));
+    StoreFirstOrderRows<0>(rowValues, columnQuotients, samples);
+    StoreFirstOrderRows<2>(rowValues, columnQuotients, samples);
+    StoreFirstOrderRows<4>(rowValues, columnQuotients, samples);
+    StoreFirstOrderRows<6>(rowValues, columnQuotients, samples);
+}
+
+}  // namespace
+
+namespace {
+
+// Eight columns of 16-bit samples (lanes are rows, each already 0-255 after the clamp of the
+// packing) to eight rows of bytes: packed to bytes two columns a register, then the 8 x 8 byte
+// matrix transposed in three rounds of interleaving.
+[[gnu::always_inline]] inline void StoreColumns(const __m128i columns[8], uint8_t* samples) {
+    const __m128i c01 = _mm_packus_epi16(columns[0], columns[1]);
+    const __m128i c23 = _mm_packus_epi16(columns[2], columns[3]);
+    const __m128i c45 = _mm_packus_epi16(columns[4], columns[5]);
+    const __m128i c67 = _mm_packus_epi16(columns[6], columns[7]);
+    // Columns 0 and 2 (low) and 1 and 3 (high), byte by byte per row; the same for 4-7.
+    const __m128i c02 = _mm_unpacklo_epi8(c01, c23), c13 = _mm_unpackhi_epi8(c01, c23);
+    const __m128i c46 = _mm_unpacklo_epi8(c45, c67), c57 = _mm_unpackhi_epi8(c45, c67);
+    // Columns 0-3 of rows 0-3 (low) and 4-7 (high); the same for columns 4-7.
+    const __m128i left03 = _mm_unpacklo_epi8(c02, c13), left47 = _mm_unpackhi_epi8(c02, c13);
+    const __m128i right03 = _mm_unpacklo_epi8(c46, c57), right47 = _mm_unpackhi_epi8(c46, c57);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(samples), _mm_unpacklo_epi32(left03, right03));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 16), _mm_unpackhi_epi32(left03, right03));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 32), _mm_unpacklo_epi32(left47, right47));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 48), _mm_unpackhi_epi32(left47, right47));
+}
+
+// Both passes over whole registers. kSparse: every coefficient lies in the upper-left 4 x 4, so
+// rows 4-7 of the block and, after pass 1, columns 4-7 of the workspace are zero.
+template <bool kSparse>
+[[gnu::always_inline]] inline void TransformLanes(const int16_t* coefficients,
+                                                  const uint16_t* quantisation, uint8_t* samples) {
+    // Pass 1: each lane is a column, each register a row of the block.
+    __m128i x[8];
+#pragma GCC unroll 8
     for (int row = 0; row < 8; ++row) {
-        const __m128i base = _mm_set1_epi32(
-            static_cast<int32_t>(static_cast<uint32_t>(rowValues[row]) << kConstBits));
-        rows[row] = LimitLanes({_mm_add_epi32(base, shared.low), _mm_add_epi32(base, shared.high)});
+        x[row] = kSparse && row >= 4
+                     ? _mm_setzero_si128()
+                     : _mm_mullo_epi16(
+                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + 8 * row)),
+                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantisation + 8 * row)));
     }
-    for (int row = 0; row < 8; row += 2) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * row),
-                         _mm_packus_epi16(rows[row], rows[row + 1]));
+    const auto pass1 = [](Wide value) { return DescaleLanes(value, kPass1Shift); };
+    if constexpr (kSparse) {
+        SparseButterflyLanes(x, pass1);
+    } else {
+        ButterflyLanes(x, pass1);
     }
+
+    // Pass 2: transposed, each lane is a row and each register a column.
+    Transpose(x);
+    if constexpr (kSparse) {
+        SparseButterflyLanes(x, LimitLanes);
+    } else {
+        ButterflyLanes(x, LimitLanes);
+    }
+    StoreColumns(x, samples);
 }
 
 }  // namespace
@@ -351,51 +440,12 @@ void InverseDctSse2(int16_t* coefficients, const uint16_t* quantisation, int las
                     uint8_t* samples) {
     if (lastIndex == 0) {
         FillDcOnly(coefficients, quantisation, samples);
-        return;
-    }
-    if (lastIndex <= kLastFirstOrderIndex) {
+    } else if (lastIndex <= kLastFirstOrderIndex) {
         InverseDctFirstOrder(coefficients, quantisation, samples);
-        return;
-    }
-    // With every coefficient in the upper-left 4 x 4, rows 4-7 of the block and, after pass 1,
-    // columns 4-7 of the workspace are zero.
-    const bool sparse = lastIndex <= kLastUpperLeftIndex;
-    const int rows = sparse ? 4 : 8;
-    // Pass 1: each lane is a column, each register a row of the block.
-    __m128i x[8];
-    for (int row = 0; row < rows; ++row) {
-        x[row] = _mm_mullo_epi16(
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + 8 * row)),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantisation + 8 * row)));
-    }
-    for (int row = rows; row < 8; ++row) {
-        x[row] = _mm_setzero_si128();
-    }
-    Wide out[8];
-    if (sparse) {
-        SparseButterflyLanes(x, out);
+    } else if (lastIndex <= kLastUpperLeftIndex) {
+        TransformLanes<true>(coefficients, quantisation, samples);
     } else {
-        ButterflyLanes(x, out);
-    }
-    for (int row = 0; row < 8; ++row) {
-        x[row] = DescaleLanes(out[row], kPass1Shift);
-    }
-
-    // Pass 2: transposed, each lane is a row and each register a column.
-    Transpose(x);
-    if (sparse) {
-        SparseButterflyLanes(x, out);
-    } else {
-        ButterflyLanes(x, out);
-    }
-    __m128i columns[8];
-    for (int column = 0; column < 8; ++column) {
-        columns[column] = LimitLanes(out[column]);
-    }
-    Transpose(columns);
-    for (int row = 0; row < 8; row += 2) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(samples + 8 * row),
-                         _mm_packus_epi16(columns[row], columns[row + 1]));
+        TransformLanes<false>(coefficients, quantisation, samples);
     }
 }
 #endif

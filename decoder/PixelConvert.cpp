@@ -147,18 +147,21 @@ inline void ConvertSixteenBgr(const uint8_t* in, uint8_t* out) {
     const __m128i blueGreenHigh = _mm_unpackhi_epi8(blue, green);
     const __m128i redLow = _mm_unpacklo_epi8(red, zero);
     const __m128i redHigh = _mm_unpackhi_epi8(red, zero);
-    const __m128i quads[4] = {
-        _mm_unpacklo_epi16(blueGreenLow, redLow), _mm_unpackhi_epi16(blueGreenLow, redLow),
-        _mm_unpacklo_epi16(blueGreenHigh, redHigh), _mm_unpackhi_epi16(blueGreenHigh, redHigh)};
     const __m128i lowPixel = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
     const __m128i highPixel = _mm_set_epi32(0x0000FFFF, static_cast<int>(0xFF000000), 0x0000FFFF,
                                             static_cast<int>(0xFF000000));
-    for (int q = 0; q < 4; ++q) {
-        const __m128i packed = _mm_or_si128(_mm_and_si128(quads[q], lowPixel),
-                                            _mm_and_si128(_mm_srli_epi64(quads[q], 8), highPixel));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 12 * q), packed);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 12 * q + 6), _mm_srli_si128(packed, 8));
-    }
+    // Four pixels, 12 bytes, as two 8-byte stores of which the last 2 bytes are overwritten
+    // by what follows.
+    auto storeFour = [&](__m128i quad, uint8_t* at) {
+        const __m128i packed = _mm_or_si128(_mm_and_si128(quad, lowPixel),
+                                            _mm_and_si128(_mm_srli_epi64(quad, 8), highPixel));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(at), packed);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(at + 6), _mm_srli_si128(packed, 8));
+    };
+    storeFour(_mm_unpacklo_epi16(blueGreenLow, redLow), out);
+    storeFour(_mm_unpackhi_epi16(blueGreenLow, redLow), out + 12);
+    storeFour(_mm_unpacklo_epi16(blueGreenHigh, redHigh), out + 24);
+    storeFour(_mm_unpackhi_epi16(blueGreenHigh, redHigh), out + 36);
 }
 #endif
 

@@ -4,30 +4,19 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "decoder/StandardTables.h"
+
 namespace {
 
-// T.81 Annex K example tables in natural (row-major) order.
-constexpr std::array<uint16_t, 64> kLuminanceK1 = {
-    16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
-    14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
-    18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
-    49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
-constexpr std::array<uint16_t, 64> kChrominanceK2 = {
-    17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99, 24, 26, 56, 99, 99, 99,
-    99, 99, 47, 66, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
-    99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
-
-// Natural-order position of each zigzag index.
-constexpr std::array<uint8_t, 64> kZigzagToNatural = {
-    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
-    41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
-    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+using decoder::kChrominanceQuantisation;
+using decoder::kLuminanceQuantisation;
+using decoder::kZigzagToNatural;
 
 constexpr std::array<uint16_t, 128> BuildQuantisationBase() {
     std::array<uint16_t, 128> base{};
     for (size_t k = 0; k < 64; ++k) {
-        base[k] = static_cast<uint16_t>(2 * kLuminanceK1[kZigzagToNatural[k]]);
-        base[64 + k] = static_cast<uint16_t>(2 * kChrominanceK2[kZigzagToNatural[k]]);
+        base[k] = static_cast<uint16_t>(2 * kLuminanceQuantisation[kZigzagToNatural[k]]);
+        base[64 + k] = static_cast<uint16_t>(2 * kChrominanceQuantisation[kZigzagToNatural[k]]);
     }
     return base;
 }

@@ -12,26 +12,15 @@
 
 #include <jpeglib.h>
 
+#include "decoder/StandardTables.h"
+
 namespace sim {
 
 namespace {
 
-// ITU-T T.81 Annex K tables K.1 and K.2, in zigzag order.
-constexpr uint16_t kLuminanceZigzag[64] = {
-    16, 11, 12,  14,  12,  10, 16, 14,  13,  14,  18,  17,  16, 19,  24,  40,
-    26, 24, 22,  22,  24,  49, 35, 37,  29,  40,  58,  51,  61, 60,  57,  51,
-    56, 55, 64,  72,  92,  78, 64, 68,  87,  69,  55,  56,  80, 109, 81,  87,
-    95, 98, 103, 104, 103, 62, 77, 113, 121, 112, 100, 120, 92, 101, 103, 99};
-constexpr uint16_t kChrominanceZigzag[64] = {
-    17, 18, 18, 24, 21, 24, 47, 26, 26, 47, 99, 66, 56, 66, 99, 99, 99, 99, 99, 99, 99, 99,
-    99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
-    99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
-
-// Zigzag index -> natural (row-major) index.
-constexpr int kNaturalOrder[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
-                                   12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
-                                   35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
-                                   58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+using decoder::kChrominanceQuantisation;
+using decoder::kLuminanceQuantisation;
+using decoder::kZigzagToNatural;
 
 constexpr int kDqtMarker = 0xDB;
 
@@ -80,8 +69,11 @@ void TermDestination(j_compress_ptr cinfo) {
 QuantTables DefaultQuantTables() {
     QuantTables tables{};
     for (int i = 0; i < 64; ++i) {
-        tables[i] = static_cast<uint16_t>(std::max(2 * kLuminanceZigzag[i] * 25 / 100, 1));
-        tables[64 + i] = static_cast<uint16_t>(std::max(2 * kChrominanceZigzag[i] * 25 / 100, 1));
+        const int natural = kZigzagToNatural[i];
+        tables[i] =
+            static_cast<uint16_t>(std::max(2 * kLuminanceQuantisation[natural] * 25 / 100, 1));
+        tables[64 + i] =
+            static_cast<uint16_t>(std::max(2 * kChrominanceQuantisation[natural] * 25 / 100, 1));
     }
     return tables;
 }
@@ -130,7 +122,7 @@ bool EncodeJpegFrame(const YccPlanes& planes, const QuantTables& tables,
         for (int i = 0; i < 64; ++i) {
             const uint8_t q = QuantEntry(tables[64 * t + i]);
             dqt[65 * t + 1 + i] = q;
-            natural[t][kNaturalOrder[i]] = q;
+            natural[t][kZigzagToNatural[i]] = q;
         }
         jpeg_add_quant_table(&cinfo, t, natural[t], 100, TRUE);
     }

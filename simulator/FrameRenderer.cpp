@@ -147,7 +147,7 @@ void RenderFrame(const FrameRequest& rq, YccPlanes& planes) {
     const double left = rq.centreX - rq.width / 2.0 * rq.unitsPerPixelX;
     for (int r = 0; r < rq.height; ++r) {
         const double worldY = rq.centreY - (r + 0.5 - rq.height / 2.0) * rq.unitsPerPixelY;
-        PaintSceneRow(worldY, left, rq.unitsPerPixelX, colours);
+        PaintSceneRow(worldY, left, rq.unitsPerPixelX, rq.clockSeconds, colours);
         const ColourTable& t = RowIsLit(rq.flash, r) ? lit : unlit;
         uint8_t* y = planes.y.data() + static_cast<size_t>(r) * planes.stride;
         uint8_t* cb = planes.cb.data() + r * chromaStride;

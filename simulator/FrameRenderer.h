@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "simulator/CameraHead.h"
+#include "simulator/Scene.h"
 
 namespace sim {
 
@@ -27,6 +28,7 @@ struct FrameRequest {
     PictureSettings picture;
     const std::array<uint8_t, 256>* toneCurve = nullptr;  // nullptr: the head's own curve
     FlashField flash = FlashField::kNone;
+    int64_t clockSeconds = kTenPastTen;  // the time on the wall clock, seconds past twelve
 };
 
 // Planes padded to whole 16 x 8 macroblocks (edges repeated), as the encoder wants them.

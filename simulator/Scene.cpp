@@ -2,7 +2,9 @@
 #include "simulator/Scene.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 namespace sim {
@@ -29,6 +31,7 @@ constexpr Reflectance kPalette[kSceneColourCount] = {
     {0.08f, 0.08f, 0.08f},    // clock rim
     {0.85f, 0.85f, 0.82f},    // clock face
     {0.04f, 0.04f, 0.04f},    // clock hands
+    {0.60f, 0.06f, 0.05f},    // clock second hand
     {0.04f, 0.04f, 0.04f},    // card frame
     {0.86f, 0.86f, 0.86f},    // card white
     {0.20f, 0.20f, 0.20f},    // card grey
@@ -87,16 +90,13 @@ constexpr Shape kShapes[] = {
     {Kind::kRect, kSky, 1357, 160, 1585, 405},
     {Kind::kRect, kSky, 1115, -105, 1343, 146},
     {Kind::kRect, kSky, 1357, -105, 1585, 146},
-    // Clock at ten past ten.
-    {Kind::kEllipse, kClockRim, 820, 300, 64, 64},
-    {Kind::kEllipse, kClockFace, 820, 300, 58, 58},
+    // Clock face with the marks at 12, 6, 9 and 3; the hands are painted over it per frame.
+    {Kind::kEllipse, kClockRim, kClockCentre.x, kClockCentre.y, kClockRadius, kClockRadius},
+    {Kind::kEllipse, kClockFace, kClockCentre.x, kClockCentre.y, 58, 58},
     {Kind::kRect, kClockHand, 817, 344, 823, 354},
     {Kind::kRect, kClockHand, 817, 246, 823, 256},
     {Kind::kRect, kClockHand, 766, 297, 776, 303},
     {Kind::kRect, kClockHand, 864, 297, 874, 303},
-    {Kind::kCapsule, kClockHand, 820, 300, 795.8, 314, 3.5},
-    {Kind::kCapsule, kClockHand, 820, 300, 859.8, 323, 2.5},
-    {Kind::kEllipse, kClockHand, 820, 300, 5, 5},
     // Colour card on the backdrop: top row white, grey, black; bottom row red, green, blue.
     {Kind::kRect, kCardFrame, kCardX - 4, kCardY - kCardPatch - 4, kCardX + 3 * kCardPatch + 4,
      kCardY + kCardPatch + 4},
@@ -189,6 +189,36 @@ const std::vector<Shape>& Shapes() {
 
 double FloorDiv(double value, double step) {
     return std::floor(value / step);
+}
+
+// The clock's hands at `clockSeconds`, back to front: hour, minute, second, and the hub. The hour
+// and minute hands move a little with every second, the second hand a whole step.
+struct ClockHand {
+    SceneColour colour;
+    double length, radius;
+    double turns;  // of the dial from 12, clockwise
+};
+std::array<Shape, 4> ClockHands(int64_t clockSeconds) {
+    const int64_t dial = (clockSeconds % kClockDialSeconds + kClockDialSeconds) % kClockDialSeconds;
+    const double seconds = static_cast<double>(dial);
+    const ClockHand hands[3] = {
+        {kClockHand, 28, 3.5, seconds / kClockDialSeconds},
+        {kClockHand, 46, 2.5, std::fmod(seconds, 3600) / 3600},
+        {kClockSecondHand, 52, 1.2, std::fmod(seconds, 60) / 60},
+    };
+    std::array<Shape, 4> shapes{};
+    for (size_t i = 0; i < 3; ++i) {
+        const double angle = 2 * std::numbers::pi * hands[i].turns;
+        shapes[i] = {Kind::kCapsule,
+                     hands[i].colour,
+                     kClockCentre.x,
+                     kClockCentre.y,
+                     kClockCentre.x + hands[i].length * std::sin(angle),
+                     kClockCentre.y + hands[i].length * std::cos(angle),
+                     hands[i].radius};
+    }
+    shapes[3] = {Kind::kEllipse, kClockHand, kClockCentre.x, kClockCentre.y, 5, 5};
+    return shapes;
 }
 
 // Extent of a shape, for skipping the ones a row or a picture does not cross.
@@ -297,14 +327,23 @@ std::span<const Reflectance> ScenePalette() {
     return kPalette;
 }
 
-void PaintSceneRow(double worldY, double left, double unitsPerPixel, std::span<uint8_t> row) {
+void PaintSceneRow(double worldY, double left, double unitsPerPixel, int64_t clockSeconds,
+                   std::span<uint8_t> row) {
     PaintBackground(worldY, left, unitsPerPixel, row);
     const double right = left + static_cast<double>(row.size()) * unitsPerPixel;
+    auto crosses = [&](const Extent& e) {
+        return worldY >= e.bottom && worldY <= e.top && e.right >= left && e.left <= right;
+    };
     for (const Shape& s : Shapes()) {
-        const Extent e = ExtentOf(s);
-        if (worldY < e.bottom || worldY > e.top || e.right < left || e.left > right)
-            continue;
-        PaintShape(s, worldY, left, unitsPerPixel, row);
+        if (crosses(ExtentOf(s)))
+            PaintShape(s, worldY, left, unitsPerPixel, row);
+    }
+    // Nothing else overlaps the clock, so its hands can go last.
+    const Extent clock{kClockCentre.x - kClockRadius, kClockCentre.y - kClockRadius,
+                       kClockCentre.x + kClockRadius, kClockCentre.y + kClockRadius};
+    if (crosses(clock)) {
+        for (const Shape& s : ClockHands(clockSeconds))
+            PaintShape(s, worldY, left, unitsPerPixel, row);
     }
 }
 

@@ -5,9 +5,10 @@
 // numbered in centimetres at both edges); before it a person, head and shoulders, with eyes,
 // nose and mouth; a colour card is pinned to the backdrop's upper right. Around it: a wall
 // with panel seams, a door on the left, a clock and a window on the right, skirting, floor
-// tiles and ceiling, so that any motion shows. The scene is flat-coloured: every point has one
-// of a few reflectances (the palette), which lets the renderer light a colour once per frame
-// instead of once per pixel.
+// tiles and ceiling, so that any motion shows. The clock's hands show the time they are given,
+// its red second hand stepping once a second, so a live picture of it changes every second. The
+// scene is flat-coloured: every point has one of a few reflectances (the palette), which lets the
+// renderer light a colour once per frame instead of once per pixel.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,7 @@ enum SceneColour : uint8_t {
     kClockRim,
     kClockFace,
     kClockHand,
+    kClockSecondHand,
     kCardFrame,
     kCardWhite,
     kCardGrey,
@@ -60,9 +62,15 @@ enum SceneColour : uint8_t {
 
 std::span<const Reflectance> ScenePalette();
 
+// Seconds past twelve on the wall clock's 12-hour dial.
+inline constexpr int kClockDialSeconds = 12 * 3600;
+inline constexpr int kTenPastTen = 10 * 3600 + 10 * 60;
+
 // Paints one picture row: the row's world y, and for column c the world x
-// left + (c + 0.5) * unitsPerPixel; one palette index per column.
-void PaintSceneRow(double worldY, double left, double unitsPerPixel, std::span<uint8_t> row);
+// left + (c + 0.5) * unitsPerPixel; one palette index per column. The wall clock shows
+// `clockSeconds` (taken modulo the dial).
+void PaintSceneRow(double worldY, double left, double unitsPerPixel, int64_t clockSeconds,
+                   std::span<uint8_t> row);
 
 // Places tests and demonstrations can aim at.
 struct ScenePoint {
@@ -76,5 +84,8 @@ inline constexpr double kPupilRadius = 4;
 // red, green, blue, the top-left patch's lower-left corner at kCardOrigin.
 inline constexpr ScenePoint kCardOrigin{190, 162};
 inline constexpr double kCardPatch = 32;
+// The wall clock: everything it shows lies within kClockRadius of its centre.
+inline constexpr ScenePoint kClockCentre{820, 300};
+inline constexpr double kClockRadius = 64;
 
 }  // namespace sim

@@ -121,6 +121,10 @@ struct SimulatedCamera::Impl {
     bool everOpened = false;
     bool unplugged = false;
     int64_t unplugAtUs = -1;
+    // The camera's own clock, which the wall clock in the room shows: ten past ten when the
+    // camera is first opened, then running with the clock of platform/system, so it is
+    // deterministic under a virtual clock.
+    int64_t firstOpenUs = 0;
 
     bool streaming = false;
     int64_t streamStartUs = 0;
@@ -245,6 +249,7 @@ bool SimulatedCamera::Impl::MakeFrame(int64_t frameUs, bool oversize) {
     request.centreY = head.Tilt(frameUs);
     request.picture = head.Picture();
     request.toneCurve = hostToneCurve ? &toneCurve : nullptr;
+    request.clockSeconds = sim::kTenPastTen + (frameUs - firstOpenUs) / 1'000'000;
     if (head.TakeFlash(frameUs)) {
         request.flash = nextFlashOdd ? sim::FlashField::kOddRows : sim::FlashField::kEvenRows;
         nextFlashOdd = !nextFlashOdd;
@@ -310,6 +315,7 @@ bool SimulatedCamera::Open(const std::u16string& path) {
         return false;
     if (!impl_->everOpened) {
         impl_->everOpened = true;
+        impl_->firstOpenUs = sys::NowUs();
         if (impl_->options.unplugAfterUs >= 0) {
             impl_->unplugAtUs = sys::NowUs() + impl_->options.unplugAfterUs;
         }

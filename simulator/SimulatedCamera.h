@@ -8,13 +8,13 @@
 // of platform/system, so a test on a virtual clock moves the camera exactly. Faults (unplugged,
 // silent head, corrupt, short and oversized frames) can be switched on for reliability tests.
 //
-// The program selects it with ZELVOCAM_DEVICE=sim (see the README for the full syntax).
+// The program selects it with ZELVOCAM_DEVICE=sim (platform/driver/DeviceSetting.h reads the
+// value into SimulatedCameraOptions).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "device/DriverTransport.h"
@@ -29,15 +29,6 @@ struct SimulatedCameraOptions {
     double oversizeRate = 0.0;   // share of frames whose picture is larger than programmed
     uint64_t seed = 1;           // seed of the fault dice, so a run can be repeated exactly
 };
-
-// Parses a whole ZELVOCAM_DEVICE value (`sim`, `sim:14`, `sim:14,unplug-after=20s,corrupt=0.05`).
-// False with a one-line `error` for anything it does not understand.
-bool ParseSimulatedCameraSetting(std::string_view setting, SimulatedCameraOptions& options,
-                                 std::string& error);
-
-// True for `sim` and `sim:...`: the values that select the simulated camera rather than a
-// device node.
-bool IsSimulatedCameraSetting(std::string_view deviceSetting);
 
 class SimulatedCamera : public DriverTransport {
   public:
@@ -73,8 +64,3 @@ class SimulatedCamera : public DriverTransport {
 
 // The path the simulated camera enumerates and opens.
 inline constexpr char16_t kSimulatedCameraPath[] = u"sim";
-
-// Builds the simulated camera a ZELVOCAM_DEVICE value asks for; nullptr with a one-line `error`
-// when the value cannot be understood.
-std::unique_ptr<SimulatedCamera> CreateSimulatedCamera(std::string_view deviceSetting,
-                                                       std::string& error);

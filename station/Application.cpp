@@ -4,21 +4,16 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "device/DriverTransport.h"
-#include "platform/driver/DeviceNodeTransport.h"
+#include "platform/driver/DeviceSetting.h"
+#include "platform/hostlink/HostLinkServer.h"
+#include "platform/hostlink/RuntimeFolder.h"
+#include "platform/hostlink/StationLock.h"
 #include "platform/ui/Services.h"
 #include "platform/ui/TerminationSignals.h"
-#include "simulator/SimulatedCamera.h"
 #include "station/MainDialog.h"
-
-std::unique_ptr<DriverTransport> CreateStationTransport(const char* deviceSetting,
-                                                        std::string& error) {
-    if (deviceSetting != nullptr && IsSimulatedCameraSetting(deviceSetting)) {
-        return CreateSimulatedCamera(deviceSetting, error);
-    }
-    return std::make_unique<DeviceNodeTransport>();
-}
 
 CTRIPOD01App::CTRIPOD01App() = default;
 
@@ -39,7 +34,7 @@ int CTRIPOD01App::Run(int argc, char** argv) {
     ui::SetDefaultCaption(kStationCaption);
 
     std::string error;
-    m_Transport = CreateStationTransport(std::getenv(kDeviceEnvironmentVariable), error);
+    m_Transport = CreateDriverTransport(std::getenv(kDeviceEnvironmentVariable), error);
     if (m_Transport == nullptr) {
         // No transport: opening the camera fails and the operator sees why it stopped.
         std::fprintf(stderr, "zelvocam: %s\n", error.c_str());
@@ -50,17 +45,55 @@ int CTRIPOD01App::Run(int argc, char** argv) {
     return 0;
 }
 
-void CTRIPOD01App::CloseEarlierCopy() {}
+bool CTRIPOD01App::CloseEarlierCopy(std::chrono::milliseconds closeLimit) {
+    std::string error;
+    const std::optional<std::string> folder =
+        hostlink::PrepareRuntimeFolder(std::getenv("XDG_RUNTIME_DIR"), error);
+    if (!folder) {
+        std::fprintf(stderr, "zelvocam: running without host messages: %s\n", error.c_str());
+        return true;
+    }
+    m_StationLock = std::make_unique<hostlink::StationLock>(*folder);
+    switch (m_StationLock->Acquire(closeLimit)) {
+        case hostlink::StationLock::Result::kHeld:
+            break;
+        case hostlink::StationLock::Result::kFailed:
+            std::fprintf(stderr, "zelvocam: running without host messages: cannot lock %s\n",
+                         folder->c_str());
+            m_StationLock.reset();
+            return true;
+        case hostlink::StationLock::Result::kHolderDidNotClose:
+            m_StationLock.reset();
+            ui::MessageBox(nullptr,
+                           "Another ZelvoCam USB station is running and did not close. Close it, "
+                           "then start the station again.",
+                           kStationCaption);
+            ui::ExitProcess(kExitEarlierStationRunning);
+            return false;
+    }
+    m_HostLink = std::make_unique<hostlink::HostLinkServer>();
+    if (!m_HostLink->Listen(m_StationLock->SocketPath(), error)) {
+        std::fprintf(stderr, "zelvocam: running without host messages: %s\n", error.c_str());
+        m_HostLink.reset();
+    }
+    return true;
+}
 
 bool CTRIPOD01App::InitInstance() {
-    CloseEarlierCopy();
+    if (!CloseEarlierCopy())
+        return false;
     m_pszProfileName = "ZelvoCam USB.ini";
     // Qt widgets need no control-container support.
 
     CTRIPOD01Dlg dlg;
     m_pMainWnd = &dlg;
     ui::CloseOnTerminationSignals(&dlg);
+    dlg.AttachHostLink(m_HostLink.get());
     dlg.DoModal();
     m_pMainWnd = nullptr;
+    // What the host was told goes out now; the listener goes before the lock, so a newer
+    // station never finds the lock free while this one's socket still answers.
+    m_HostLink.reset();
+    m_StationLock.reset();
     return false;
 }

@@ -2,20 +2,24 @@
 // the process when the dialog ends.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
 class DriverTransport;
+class CTRIPOD01Dlg;
+
+namespace hostlink {
+class HostLinkServer;
+class StationLock;
+}  // namespace hostlink
 
 // Exit code when there is no screen to show the station on (1 and 2 are the camera's).
 inline constexpr int kExitNoDisplay = 3;
-class CTRIPOD01Dlg;
-
-// The transport ZELVOCAM_DEVICE asks for: the simulated camera for `sim` and `sim:...`, the
-// device node otherwise (the first /dev/zelvocam* or the path given). nullptr with a one-line
-// `error` when a simulated-camera setting cannot be understood.
-std::unique_ptr<DriverTransport> CreateStationTransport(const char* deviceSetting,
-                                                        std::string& error);
+// Exit code when an earlier station holds on and does not close when asked.
+inline constexpr int kExitEarlierStationRunning = 4;
+// How long a newer station waits for the earlier one to close in full.
+inline constexpr std::chrono::milliseconds kEarlierStationCloseLimit{30'000};
 
 class CTRIPOD01App {
   public:
@@ -30,15 +34,20 @@ class CTRIPOD01App {
     // Runs the main dialog modally. Returns false: the program ends when the dialog does.
     bool InitInstance();
 
+    // Makes this the one running station of the user: an earlier copy is asked to close and
+    // waited for until it has released its camera, saved its settings and told its host; then
+    // this copy listens for host messages. False (the process is ending with
+    // kExitEarlierStationRunning, after a message) when the earlier copy did not close within
+    // `closeLimit`. Without a private runtime folder the station runs alone, without host
+    // messages.
+    bool CloseEarlierCopy(std::chrono::milliseconds closeLimit = kEarlierStationCloseLimit);
+
     // Kept for the framework's sake; the station keeps no settings in it.
     std::string m_pszProfileName;
     CTRIPOD01Dlg* m_pMainWnd = nullptr;
 
   private:
-    // Where an earlier copy of the station is asked to close (its camera released and its
-    // settings saved) before this one goes on; the cross-process close request arrives with
-    // host messages.
-    void CloseEarlierCopy();
-
     std::unique_ptr<DriverTransport> m_Transport;
+    std::unique_ptr<hostlink::StationLock> m_StationLock;
+    std::unique_ptr<hostlink::HostLinkServer> m_HostLink;
 };

@@ -200,5 +200,5 @@ void CTRIPOD01Dlg::OnClose() {
     ReadZoomPosition();
     CloseCamera();
     SaveStationSettings();
-    // A registered host is told here that the station has gone, once host messages exist.
+    NotifyStationClosed();
 }

@@ -252,6 +252,9 @@ bool CTRIPOD01Dlg::OnInitDialog() {
         DetectCameraType();
     if (m_CameraType == 0) {
         ui::MessageBox(this, "Camera not found, Close and restart application ");
+        // The process ends here without a close request: the camera is let go first, so it is
+        // not left streaming.
+        CloseCamera();
         ui::ExitProcess(2);
         return false;
     }

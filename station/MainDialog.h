@@ -12,6 +12,7 @@
 //   CaptureWorkflow.cpp capture, review and store
 //   PictureOutput.cpp   where a stored picture goes, and the host hand-off file
 //   HeadLink.cpp        (free functions) head commands and their arguments
+//   HostMessages.cpp    requests from a host application and what it is told (HostState)
 #pragma once
 
 #include <QIcon>
@@ -25,6 +26,7 @@
 #include "station/CaptureState.h"
 #include "station/DibSection.h"
 #include "station/ExposureState.h"
+#include "station/HostMessages.h"
 #include "station/Layout.h"
 #include "station/MotionState.h"
 #include "station/PreviewState.h"
@@ -42,8 +44,10 @@ class CTRIPOD01Dlg : public ui::Dialog,
                      public MotionState,
                      public PreviewState,
                      public ExposureState,
-                     public CaptureState {
+                     public CaptureState,
+                     public HostState {
     Q_OBJECT
+    friend class HostState;
 
   public:
     explicit CTRIPOD01Dlg(QWidget* parent = nullptr);

@@ -3,12 +3,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
+#include <chrono>
 #include <vector>
 
 #include "device/TextConvert.h"
@@ -34,12 +35,8 @@ std::vector<std::string> CameraNodes(const std::string& directory) {
 
 }  // namespace
 
-bool NamesSimulatedCamera(std::string_view setting) {
-    return setting == "sim" || setting.starts_with("sim:");
-}
-
-DeviceNodeTransport::DeviceNodeTransport(std::string deviceDirectory)
-    : directory_(std::move(deviceDirectory)) {}
+DeviceNodeTransport::DeviceNodeTransport(std::string deviceDirectory, std::string nodePath)
+    : directory_(std::move(deviceDirectory)), nodePath_(std::move(nodePath)) {}
 
 DeviceNodeTransport::~DeviceNodeTransport() {
     Close();
@@ -47,11 +44,8 @@ DeviceNodeTransport::~DeviceNodeTransport() {
 
 bool DeviceNodeTransport::EnumerateFirstDevice(std::u16string& path) {
     std::string found;
-    if (const char* setting = std::getenv(kDeviceEnvironmentVariable);
-        setting && *setting != '\0') {
-        if (NamesSimulatedCamera(setting))
-            return false;
-        found = setting;
+    if (!nodePath_.empty()) {
+        found = nodePath_;
     } else {
         const std::vector<std::string> nodes = CameraNodes(directory_);
         if (nodes.empty())
@@ -99,6 +93,21 @@ bool DeviceNodeTransport::ReadFrame(std::span<uint8_t> buffer, uint32_t& deliver
     delivered = 0;
     if (fd_ < 0)
         return false;
+    // The wait is real time whatever clock the station's waits run on: it guards against a
+    // driver that never completes, not a step of the camera's protocol. A signal cuts the poll
+    // short; it resumes with what is left, so a close request is served within the limit.
+    using Steady = std::chrono::steady_clock;
+    const Steady::time_point deadline = Steady::now() + std::chrono::milliseconds(kFrameWaitMs);
+    pollfd ready{fd_, POLLIN, 0};
+    while (true) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - Steady::now()).count();
+        const int rc = ::poll(&ready, 1, static_cast<int>(std::max<int64_t>(left, 0)));
+        if (rc > 0)
+            break;  // readable, or an error or hang-up that the read reports
+        if (rc == 0 || errno != EINTR)
+            return false;  // nothing within the limit, or the wait itself failed
+    }
     const size_t ask = std::min<size_t>(buffer.size(), UINT32_MAX);
     ssize_t n;
     do {

@@ -1,14 +1,15 @@
 // The camera driver reached through a Linux device node (/dev/zelvocam0, ...).
 //
-// Discovery takes the path in ZELVOCAM_DEVICE when it is set, and otherwise the first node
-// named zelvocam* in the device directory, in name order. The values `sim` and `sim:...` name
-// the simulated camera and find no device here. Control requests are ioctl calls with the
-// camera's control codes and an argument block (ZelvoCamIoctlArgs); a frame is one read().
+// Discovery finds the node it was given, or else the first node named zelvocam* in the device
+// directory, in name order (platform/driver/DeviceSetting.h decides which, from the setting).
+// Control requests are ioctl calls with the camera's control codes and an argument block
+// (ZelvoCamIoctlArgs); a frame is one read(), which waits at most kFrameWaitMs for the camera to
+// have something to send, so a camera that stays present but falls silent cannot freeze the
+// window.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "device/DriverTransport.h"
 
@@ -24,15 +25,15 @@ struct ZelvoCamIoctlArgs {
 };
 static_assert(sizeof(ZelvoCamIoctlArgs) == 32);
 
-inline constexpr const char* kDeviceEnvironmentVariable = "ZELVOCAM_DEVICE";
-
-// True for the settings that name the simulated camera: "sim" and "sim:...".
-bool NamesSimulatedCamera(std::string_view setting);
+// The longest a frame read waits for the camera; at 30 frames a second a live camera has sent
+// many frames by then.
+inline constexpr int kFrameWaitMs = 1000;
 
 class DeviceNodeTransport final : public DriverTransport {
   public:
-    // `deviceDirectory` is where camera nodes are looked for (tests point it elsewhere).
-    explicit DeviceNodeTransport(std::string deviceDirectory = "/dev");
+    // `deviceDirectory` is where camera nodes are looked for (tests point it elsewhere);
+    // a non-empty `nodePath` is the one node to use instead.
+    explicit DeviceNodeTransport(std::string deviceDirectory = "/dev", std::string nodePath = {});
     ~DeviceNodeTransport() override;
     DeviceNodeTransport(const DeviceNodeTransport&) = delete;
     DeviceNodeTransport& operator=(const DeviceNodeTransport&) = delete;
@@ -48,5 +49,6 @@ class DeviceNodeTransport final : public DriverTransport {
 
   private:
     std::string directory_;
+    std::string nodePath_;
     int fd_ = -1;
 };

@@ -6,6 +6,7 @@
 #include <QAbstractSlider>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -307,7 +308,15 @@ int Dialog::DoModal() {
     OnInitDialog();
     if (ending_)
         return result();
-    return exec();
+    // The dialog's own loop rather than QDialog::exec(): exec() ends whenever the window is
+    // hidden, and cannot be ended at all while it is hidden. This loop ends by EndDialog only.
+    setAttribute(Qt::WA_ShowModal, true);
+    show();
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    modalLoop_ = nullptr;
+    return result();
 }
 
 void Dialog::EndDialog(int result) {
@@ -315,6 +324,17 @@ void Dialog::EndDialog(int result) {
     for (auto& [id, timer] : timers_)
         timer->stop();
     done(result);
+    if (modalLoop_ != nullptr)
+        modalLoop_->exit();
+}
+
+void Dialog::HideKeepingModalRun() {
+    // The window system takes a hidden window off the modal stack until it is shown again.
+    hide();
+}
+
+void Dialog::ShowKeepingModalRun() {
+    show();
 }
 
 bool Dialog::OnInitDialog() {

@@ -20,6 +20,7 @@
 #include <vector>
 
 class QButtonGroup;
+class QEventLoop;
 class QTimer;
 
 namespace ui {
@@ -105,6 +106,10 @@ class Dialog : public QDialog {
     // Initialises the dialog and runs it modally; returns the code given to EndDialog.
     int DoModal();
     void EndDialog(int result);
+    // Hide and show the window while its modal run goes on (a host hides the station this
+    // way); EndDialog ends the run whether the window is shown or hidden.
+    void HideKeepingModalRun();
+    void ShowKeepingModalRun();
 
     // The framework's hooks, public so that tests can drive them as the window system would.
     virtual bool OnInitDialog();
@@ -130,6 +135,7 @@ class Dialog : public QDialog {
     std::map<int, QWidget*> controls_;
     std::map<int, RadioGroup> radioGroups_;  // by first id
     std::map<int, QTimer*> timers_;
+    QEventLoop* modalLoop_ = nullptr;  // while DoModal runs
     bool ending_ = false;
 };
 

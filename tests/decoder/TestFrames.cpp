@@ -3,6 +3,7 @@
 
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -41,6 +42,142 @@ uint8_t ClampByte(double value) {
     return static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : std::lround(value)));
 }
 
+// Procedural texture for the detailed scenes. Lattice points hash to a value in [0, 1); value
+// noise interpolates them smoothly (wavelength 1); a fractal sums octaves of it, each of twice
+// the frequency and `gain` times the weight of the one before, so the detail reaches down to
+// single pixels.
+double Lattice(int x, int y, uint32_t seed) {
+    uint32_t h = static_cast<uint32_t>(x) * 0x8DA6B343u ^ static_cast<uint32_t>(y) * 0xD8163841u ^
+                 seed * 0xCB1AB31Fu;
+    h ^= h >> 13;
+    h *= 0x5BD1E995u;
+    h ^= h >> 15;
+    return (h & 0xFFFFFF) / double(1 << 24);
+}
+
+double ValueNoise(double x, double y, uint32_t seed) {
+    const double fx = std::floor(x), fy = std::floor(y);
+    const int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
+    double tx = x - fx, ty = y - fy;
+    tx = tx * tx * (3 - 2 * tx);
+    ty = ty * ty * (3 - 2 * ty);
+    const double top = Lattice(ix, iy, seed) * (1 - tx) + Lattice(ix + 1, iy, seed) * tx;
+    const double bottom = Lattice(ix, iy + 1, seed) * (1 - tx) + Lattice(ix + 1, iy + 1, seed) * tx;
+    return top * (1 - ty) + bottom * ty;
+}
+
+double Fractal(double x, double y, int octaves, double gain, uint32_t seed) {
+    double sum = 0, total = 0, weight = 1;
+    for (int octave = 0; octave < octaves; ++octave) {
+        sum += weight * ValueNoise(x, y, seed + static_cast<uint32_t>(octave));
+        total += weight;
+        weight *= gain;
+        x *= 2;
+        y *= 2;
+    }
+    return sum / total;
+}
+
+double SmoothStep(double from, double to, double value) {
+    const double t = std::clamp((value - from) / (to - from), 0.0, 1.0);
+    return t * t * (3 - 2 * t);
+}
+
+struct Colour {
+    double r, g, b;
+};
+
+Colour Mix(Colour a, Colour b, double t) {
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
+
+Colour Plasma(int x, int y, uint32_t seed) {
+    constexpr double kTurn = 6.283185307179586;
+    const double f = Fractal(x / 96.0, y / 96.0, 8, 0.62, seed);
+    return {128 + 127 * std::sin(kTurn * 3 * f), 128 + 127 * std::sin(kTurn * (4 * f + 1.0 / 3)),
+            128 + 127 * std::sin(kTurn * (5 * f + 2.0 / 3))};
+}
+
+// Grains about 6 pixels across: each pixel takes the mineral of the nearest of the jittered
+// grain centres, one per 6 x 6 cell, with a fine mottle and a broad cloudiness on top.
+Colour Granite(int x, int y, uint32_t seed) {
+    constexpr int kCell = 6;
+    const int cx = x / kCell, cy = y / kCell;
+    double nearest = 1e9;
+    double mineral = 0;
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int gx = cx + dx, gy = cy + dy;
+            const double px = (gx + Lattice(gx, gy, seed)) * kCell;
+            const double py = (gy + Lattice(gx, gy, seed + 1)) * kCell;
+            const double distance = (px - x) * (px - x) + (py - y) * (py - y);
+            if (distance < nearest) {
+                nearest = distance;
+                mineral = Lattice(gx, gy, seed + 2);
+            }
+        }
+    }
+    const Colour colour = mineral < 0.40   ? Colour{205, 203, 196}   // quartz
+                          : mineral < 0.72 ? Colour{196, 142, 126}   // pink feldspar
+                          : mineral < 0.88 ? Colour{132, 128, 124}   // grey feldspar
+                                           : Colour{42, 40, 44};     // mica
+    const double mottle = (Lattice(x, y, seed + 3) - 0.5) * 36;
+    const double cloud = 0.85 + 0.3 * Fractal(x / 90.0, y / 90.0, 3, 0.5, seed + 4);
+    return {colour.r * cloud + mottle, colour.g * cloud + mottle, colour.b * cloud + mottle};
+}
+
+// A landscape under a cloudy sky: distant mountains with snow, wooded hills, a lake mirroring
+// them, a meadow with flowers in front, and the sensor's grain over everything.
+Colour Photograph(int x, int y, int width, int height, uint32_t seed) {
+    const double w = std::max(width - 1, 1), h = std::max(height - 1, 1);
+    auto land = [&](int px, int py) {
+        const double fx = px / w, fy = py / h;
+        const double ridge = 0.30 + 0.9 * (Fractal(fx * 3, 0.5, 8, 0.55, seed + 10) - 0.5);
+        const double hills = 0.52 + 0.5 * (Fractal(fx * 5, 1.5, 6, 0.5, seed + 20) - 0.5);
+        if (fy < ridge) {
+            const Colour blue = Mix({70, 120, 200}, {185, 205, 230}, SmoothStep(0, 0.45, fy));
+            const double cloud = Fractal(px / 120.0, py / 40.0, 7, 0.55, seed + 40);
+            const double shade = Fractal(px / 30.0, py / 30.0, 4, 0.5, seed + 50);
+            return Mix(blue, Mix({250, 250, 252}, {150, 155, 170}, shade),
+                       SmoothStep(0.5, 0.75, cloud));
+        }
+        if (fy < hills) {
+            const double rock = Fractal(px / 10.0, py / 10.0, 6, 0.6, seed + 60);
+            const double gullies = Fractal(px / 4.0, py / 24.0, 4, 0.6, seed + 61);
+            Colour colour = Mix({55, 58, 72}, {165, 160, 155}, 0.6 * rock + 0.4 * gullies);
+            if (fy < ridge + 0.08 * rock && fy < 0.32)
+                colour = Mix({235, 238, 245}, {150, 158, 178}, gullies);  // snow on the peaks
+            return Mix(colour, {170, 185, 210}, 0.25);                   // haze
+        }
+        if (fy < hills + 0.1) {
+            const double crowns = Fractal(px / 5.0, py / 4.0, 5, 0.6, seed + 80);
+            return Mix({15, 38, 20}, {95, 120, 60}, crowns * crowns * 1.6);
+        }
+        const double patch = Fractal(px / 80.0, py / 40.0, 3, 0.5, seed + 90);
+        const double blades = Fractal(px / 1.5, py / 7.0, 4, 0.6, seed + 100);
+        Colour colour = Mix(Mix({45, 95, 30}, {150, 160, 70}, patch), {20, 40, 15}, 0.7 * (1 - blades));
+        const double flower = Lattice(px / 2, py / 2, seed + 110);
+        if (flower > 0.992)
+            colour = flower > 0.996 ? Colour{240, 230, 90} : Colour{235, 240, 245};
+        return colour;
+    };
+    // The lake: a wavy-edged oval whose top edge is the mirror line.
+    const double fx = x / w, fy = y / h;
+    const double dx = (fx - 0.42) / 0.3, dy = (fy - 0.74) / 0.07;
+    const double edge = 1 + 0.6 * (Fractal(x / 25.0, y / 25.0, 4, 0.5, seed + 30) - 0.5);
+    Colour colour;
+    if (dx * dx + dy * dy < edge) {
+        const int mirrored = std::max(0, static_cast<int>(2 * 0.67 * h) - y);
+        const double ripple = Fractal(x / 30.0, y / 1.2, 4, 0.6, seed + 70);
+        colour = Mix(land(x, mirrored), {25, 45, 65}, 0.25 + 0.35 * ripple);
+    } else {
+        colour = land(x, y);
+    }
+    const double grain = (Lattice(x, y, seed + 120) + Lattice(x, y, seed + 121) +
+                          Lattice(x, y, seed + 122) - 1.5) * 10;
+    return {colour.r + grain, colour.g + grain, colour.b + grain};
+}
+
 }  // namespace
 
 std::string_view SceneName(Scene scene) {
@@ -55,6 +192,12 @@ std::string_view SceneName(Scene scene) {
             return "Edges";
         case Scene::kNoise:
             return "Noise";
+        case Scene::kPlasma:
+            return "Plasma";
+        case Scene::kGranite:
+            return "Granite";
+        case Scene::kPhotograph:
+            return "Photograph";
     }
     return "Unknown";
 }
@@ -102,6 +245,15 @@ std::vector<uint8_t> RenderScene(Scene scene, int width, int height, uint32_t se
                     p[0] = NextRandom(state) & 0xFF, p[1] = NextRandom(state) & 0xFF;
                     p[2] = NextRandom(state) & 0xFF;
                     break;
+                case Scene::kPlasma:
+                case Scene::kGranite:
+                case Scene::kPhotograph: {
+                    const Colour c = scene == Scene::kPlasma    ? Plasma(x, y, seed)
+                                     : scene == Scene::kGranite ? Granite(x, y, seed)
+                                                                : Photograph(x, y, width, height, seed);
+                    p[0] = ClampByte(c.r), p[1] = ClampByte(c.g), p[2] = ClampByte(c.b);
+                    break;
+                }
             }
         }
     }

@@ -18,6 +18,10 @@ enum class Scene {
     kFace,      // a face-like oval with soft shading on a plain background
     kEdges,     // hard-edged stripes and squares in saturated colours
     kNoise,     // independent random pixels
+    // Detailed pictures, where most blocks carry many coefficients:
+    kPlasma,      // a fractal plasma texture in rolling colours
+    kGranite,     // polished granite: small grains of quartz, feldspar and mica
+    kPhotograph,  // a landscape photograph: sky and clouds, hills, a lake, a meadow, sensor noise
 };
 std::string_view SceneName(Scene scene);
 

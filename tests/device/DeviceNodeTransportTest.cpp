@@ -1,5 +1,6 @@
-// The device-node transport: discovery in a directory and by ZELVOCAM_DEVICE, and open
-// failures that leave no descriptor behind. Regular files stand in for device nodes.
+// The device-node transport: discovery in a directory or of a given node, open failures that
+// leave no descriptor behind, and frame reads that give up on a silent camera. Regular files
+// and FIFOs stand in for device nodes.
 #include <gmock/gmock.h>
 
 #include <dirent.h>
@@ -7,8 +8,12 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 
 #include "device/Camera.h"
 #include "platform/driver/DeviceNodeTransport.h"
@@ -28,9 +33,6 @@ int OpenDescriptors() {
 class DeviceNodeTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (const char* old = std::getenv(kDeviceEnvironmentVariable))
-            saved_ = old;
-        unsetenv(kDeviceEnvironmentVariable);
         char pattern[] = "/tmp/zelvocam-nodes-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
@@ -39,11 +41,6 @@ class DeviceNodeTest : public ::testing::Test {
         CloseCamera();
         InstallDriverTransport(nullptr);
         fs::remove_all(dir_);
-        if (saved_) {
-            setenv(kDeviceEnvironmentVariable, saved_->c_str(), 1);
-        } else {
-            unsetenv(kDeviceEnvironmentVariable);
-        }
     }
 
     std::string Touch(const std::string& name, const std::string& content = "") {
@@ -53,7 +50,6 @@ class DeviceNodeTest : public ::testing::Test {
     }
 
     std::string dir_;
-    std::optional<std::string> saved_;
     sys::VirtualClock clock;
     sys::ScopedClock scopedClock{clock};
 };
@@ -73,36 +69,24 @@ TEST_F(DeviceNodeTest, FindsTheFirstCameraNodeInNameOrder) {
     EXPECT_EQ(narrow, dir_ + "/zelvocam0");
 }
 
-TEST_F(DeviceNodeTest, EnvironmentChoosesTheDevice) {
+TEST_F(DeviceNodeTest, GivenNodeIsUsedInsteadOfTheDirectory) {
     Touch("zelvocam0");
-    DeviceNodeTransport transport(dir_);
+    DeviceNodeTransport transport(dir_, "/dev/elsewhere");
     std::u16string path;
-    setenv(kDeviceEnvironmentVariable, "/dev/elsewhere", 1);
     ASSERT_TRUE(transport.EnumerateFirstDevice(path));
     EXPECT_EQ(path, u"/dev/elsewhere");
-    for (const char* simulated : {"sim", "sim:14", "sim:14,unplug-after=20s"}) {
-        setenv(kDeviceEnvironmentVariable, simulated, 1);
-        EXPECT_FALSE(transport.EnumerateFirstDevice(path)) << simulated;
-    }
-    setenv(kDeviceEnvironmentVariable, "simulator", 1);  // a path, not the simulated camera
-    EXPECT_TRUE(transport.EnumerateFirstDevice(path));
-    setenv(kDeviceEnvironmentVariable, "", 1);  // empty: as if not set
-    ASSERT_TRUE(transport.EnumerateFirstDevice(path));
-    EXPECT_EQ(std::string(path.begin(), path.end()), dir_ + "/zelvocam0");
 }
 
 TEST_F(DeviceNodeTest, MissingOrUnopenableNodeFailsTheOpenWithoutLeaking) {
-    DeviceNodeTransport transport(dir_);
-    InstallDriverTransport(&transport);
     const int before = OpenDescriptors();
     for (const std::string& node : {dir_ + "/zelvocam-missing", dir_}) {
-        setenv(kDeviceEnvironmentVariable, node.c_str(), 1);
+        DeviceNodeTransport transport(dir_, node);
+        InstallDriverTransport(&transport);
         EXPECT_EQ(OpenCamera(), kCameraFailed) << node;
         EXPECT_FALSE(transport.IsOpen());
         EXPECT_EQ(OpenDescriptors(), before);
+        InstallDriverTransport(nullptr);
     }
-    setenv(kDeviceEnvironmentVariable, "sim", 1);
-    EXPECT_EQ(OpenCamera(), kCameraFailed);
 }
 
 TEST_F(DeviceNodeTest, NodeThatIsNotACameraOpensAndClosesCleanly) {
@@ -130,4 +114,42 @@ TEST_F(DeviceNodeTest, NodeThatIsNotACameraOpensAndClosesCleanly) {
     EXPECT_FALSE(transport.ReadFrame(buffer, delivered));
     uint32_t returned = 0;
     EXPECT_FALSE(transport.ControlRequest(IOCTL_CAMERA_INFO, {}, buffer, returned));
+}
+
+// A camera that stays present but sends nothing: a FIFO nobody writes to. The read must give up
+// after about a second instead of holding the window forever; bytes that do arrive are read.
+TEST_F(DeviceNodeTest, FrameReadGivesUpOnASilentCameraAndReadsOneThatSends) {
+    const std::string node = dir_ + "/zelvocam0";
+    ASSERT_EQ(mkfifo(node.c_str(), 0600), 0);
+    DeviceNodeTransport transport(dir_);
+    std::u16string path;
+    ASSERT_TRUE(transport.EnumerateFirstDevice(path));
+    ASSERT_TRUE(transport.Open(path));  // read-write: a FIFO opens without a peer
+
+    std::vector<uint8_t> buffer(16);
+    uint32_t delivered = 99;
+    const auto started = std::chrono::steady_clock::now();
+    auto read =
+        std::async(std::launch::async, [&] { return transport.ReadFrame(buffer, delivered); });
+    if (read.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // Unblock the stuck read so the test can report instead of hanging.
+        const int writer = ::open(node.c_str(), O_WRONLY | O_NONBLOCK);
+        ASSERT_EQ(::write(writer, "x", 1), 1);
+        ::close(writer);
+        read.wait();
+        FAIL() << "the read of a silent camera did not give up";
+    }
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_FALSE(read.get());
+    EXPECT_EQ(delivered, 0u);
+    EXPECT_GE(waited, std::chrono::milliseconds(kFrameWaitMs));
+    EXPECT_LT(waited, std::chrono::milliseconds(kFrameWaitMs + 1000));
+
+    const int writer = ::open(node.c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, "frame", 5), 5);
+    ASSERT_TRUE(transport.ReadFrame(buffer, delivered));
+    EXPECT_EQ(delivered, 5u);
+    EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 5), "frame");
+    ::close(writer);
 }

@@ -32,6 +32,11 @@ class StationRun : public testing::Test {
         home_ = pattern;
         setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
         setenv("XDG_DATA_HOME", home_.c_str(), 1);  // the host hand-off folder
+        // A private runtime folder, so the run never meets (or closes) another station.
+        const fs::path runtime = fs::path(home_) / "runtime";
+        fs::create_directory(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     }
     void TearDown() override { fs::remove_all(home_); }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/Camera.h"
+#include "platform/driver/DeviceSetting.h"
 #include "platform/system/Clock.h"
 #include "simulator/SimulatedCamera.h"
 #include "tests/device/DeviceConformance.h"

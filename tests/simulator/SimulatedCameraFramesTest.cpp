@@ -3,9 +3,11 @@
 // the flash field, and the injected faults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
+#include "platform/driver/DeviceSetting.h"
 #include "platform/system/Clock.h"
 #include "simulator/Scene.h"
 #include "simulator/SimulatedCamera.h"
@@ -72,6 +74,35 @@ constexpr double kBottomRowY = kWhitePatchY - sim::kCardPatch;
 constexpr double kRev3Wide = 0.9756;  // units per pixel of model 14 at zoom 0
 
 using SimulatedCameraFrames = CameraOnClock;
+
+// The wall clock runs on the camera's clock: two pictures of it a second apart differ, and only
+// on its dial, so a live preview visibly changes while a frozen one does not.
+TEST_F(SimulatedCameraFrames, WallClockTicksAndNothingElseMoves) {
+    host->Command(160, static_cast<int>(sim::kClockCentre.x),
+                  static_cast<int>(sim::kClockCentre.y));
+    clock.AdvanceMs(10'000);  // long enough for the head to arrive
+    ASSERT_EQ(camera->HeadPosition().pan, sim::kClockCentre.x);
+    ASSERT_EQ(camera->HeadPosition().tilt, sim::kClockCentre.y);
+    const Picture before = Decoded();
+    clock.AdvanceMs(1000);
+    const Picture after = Decoded();
+    ASSERT_EQ(before.rgb.size(), after.rgb.size());
+
+    // The dial is centred in the picture; a change may reach one 16 x 8 block past its rim.
+    const double reach = sim::kClockRadius / kRev3Wide + 16;
+    int changed = 0;
+    double farthest = 0;
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            if (!std::equal(before.At(x, y), before.At(x, y) + 3, after.At(x, y))) {
+                ++changed;
+                farthest = std::max(farthest, std::hypot(x + 0.5 - 320, y + 0.5 - 240));
+            }
+        }
+    }
+    EXPECT_GT(changed, 20);
+    EXPECT_LE(farthest, reach);
+}
 
 TEST_F(SimulatedCameraFrames, ReadsAreRefusedWhileNotStreaming) {
     host->Write(simtest::kStreaming, 0);

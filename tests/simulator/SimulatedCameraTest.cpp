@@ -1,10 +1,10 @@
-// The simulated camera through the driver interface itself: the ZELVOCAM_DEVICE syntax, the
-// request protocol, the camera head's answers and motion on the virtual clock, the frames and
-// the faults.
+// The simulated camera through the driver interface itself: the request protocol, the camera
+// head's answers and motion on the virtual clock, the frames and the faults.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "platform/driver/DeviceSetting.h"
 #include "platform/system/Clock.h"
 #include "simulator/SimulatedCamera.h"
 #include "tests/simulator/SimulatorHost.h"
@@ -13,77 +13,6 @@ using simtest::Host;
 using simtest::Picture;
 
 namespace {
-
-// ---------------------------------------------------------------------------------------------
-// The ZELVOCAM_DEVICE value.
-
-struct GoodSetting {
-    const char* name;
-    const char* value;
-    uint16_t model;
-    int64_t unplugAfterUs;
-    double corrupt;
-    bool silent;
-};
-
-class SimulatedCameraSetting : public ::testing::TestWithParam<GoodSetting> {};
-
-TEST_P(SimulatedCameraSetting, IsUnderstood) {
-    const GoodSetting& s = GetParam();
-    std::string error;
-    auto camera = CreateSimulatedCamera(s.value, error);
-    ASSERT_NE(camera, nullptr) << error;
-    EXPECT_EQ(camera->Options().model, s.model);
-    EXPECT_EQ(camera->Options().unplugAfterUs, s.unplugAfterUs);
-    EXPECT_DOUBLE_EQ(camera->Options().corruptRate, s.corrupt);
-    EXPECT_EQ(camera->Options().silentHead, s.silent);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    SimulatedCamera, SimulatedCameraSetting,
-    ::testing::Values(
-        GoodSetting{"Plain", "sim", 14, -1, 0, false},
-        GoodSetting{"Model2", "sim:2", 2, -1, 0, false},
-        GoodSetting{"AnyModel", "sim:41", 41, -1, 0, false},
-        GoodSetting{"Faults", "sim:14,unplug-after=20s,corrupt=0.05", 14, 20'000'000, 0.05, false},
-        GoodSetting{"Milliseconds", "sim:8,unplug-after=250ms", 8, 250'000, 0, false},
-        GoodSetting{"OptionsWithoutModel", "sim:silent-head,corrupt=1,seed=7", 14, -1, 1, true}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct BadSetting {
-    const char* name;
-    const char* value;
-};
-
-class SimulatedCameraBadSetting : public ::testing::TestWithParam<BadSetting> {};
-
-TEST_P(SimulatedCameraBadSetting, IsAClearError) {
-    std::string error;
-    EXPECT_EQ(CreateSimulatedCamera(GetParam().value, error), nullptr);
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(error.find('\n'), std::string::npos);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    SimulatedCamera, SimulatedCameraBadSetting,
-    ::testing::Values(BadSetting{"EmptyAfterColon", "sim:"}, BadSetting{"TrailingComma", "sim:14,"},
-                      BadSetting{"ModelTooLarge", "sim:70000"},
-                      BadSetting{"NegativeModel", "sim:-3"},
-                      BadSetting{"ShareAboveOne", "sim:14,corrupt=1.5"},
-                      BadSetting{"DurationWithoutUnit", "sim:14,unplug-after=20"},
-                      BadSetting{"UnknownOption", "sim:14,wobble=1"},
-                      BadSetting{"FlagWithValue", "sim:14,silent-head=yes"},
-                      BadSetting{"ModelNotFirst", "sim:corrupt=0.1,14"},
-                      BadSetting{"NotSim", "simulator"}, BadSetting{"Spaces", "sim: 14"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SimulatedCameraSettingSelect, OnlySimAndSimColonSelectTheSimulator) {
-    EXPECT_TRUE(IsSimulatedCameraSetting("sim"));
-    EXPECT_TRUE(IsSimulatedCameraSetting("sim:2"));
-    EXPECT_FALSE(IsSimulatedCameraSetting("simx"));
-    EXPECT_FALSE(IsSimulatedCameraSetting("/dev/zelvocam0"));
-    EXPECT_FALSE(IsSimulatedCameraSetting(""));
-}
 
 // ---------------------------------------------------------------------------------------------
 // Fixture: a camera on the virtual clock, opened.

@@ -134,13 +134,21 @@ TEST_F(CameraStartup, FocusThatNeverAnswersAutoReportsThenBeeps) {
 
 TEST_F(CameraStartup, Model64TwiceThenCameraNotFoundAndExit2) {
     script_.model = 64;
+    // The process ends inside the exit call, so the camera must be let go before it.
+    std::optional<int> exitCode;
+    bool openAtExit = true;
+    ui::SetExitHandler([&](int code) {
+        exitCode = code;
+        openAtExit = driver_.IsOpen();
+    });
     EXPECT_FALSE(Start());
+    EXPECT_EQ(exitCode, 2);
+    EXPECT_FALSE(openAtExit);
     const std::string enhanced =
         "Software Version Probelem: Enhanced Zoom Camera detected, Install Enhanced Zoom "
         "Software";
     EXPECT_EQ(services_.Messages(),
               (Lines{enhanced, enhanced, ": Camera not found, Close and restart application "}));
-    EXPECT_EQ(services_.ExitCode(), 2);
     EXPECT_EQ(Count("command 152"), 4);
     EXPECT_FALSE(Dialog().IsTimerRunning(kPreviewTimer));
 }

@@ -11,6 +11,7 @@
 
 #include "device/Camera.h"
 #include "device/CameraProperties.h"
+#include "platform/driver/DeviceSetting.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/ServiceRecorder.h"
 #include "simulator/Optics.h"

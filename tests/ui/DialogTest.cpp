@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 
 #include "platform/ui/ServiceRecorder.h"
 
@@ -174,3 +176,21 @@ TEST(DialogKeys, EscapeEndsTheDialogThroughOnCancel) {
 }
 
 }  // namespace
+
+// A host hides and shows a station whose main dialog runs modally: the run goes on while the
+// window is hidden, and ends only by EndDialog, shown or hidden.
+TEST(DialogModalRun, HidingForAHostKeepsTheRunAndEndingItWhileHiddenEndsIt) {
+    SampleDialog dlg;
+    dlg.SetTimer(1, 5);
+    QTimer::singleShot(0, &dlg, [&] { dlg.HideKeepingModalRun(); });
+    QTimer::singleShot(60, &dlg, [&] {
+        EXPECT_FALSE(dlg.isVisible());
+        EXPECT_GE(dlg.ticks.size(), 2u);  // the run went on while hidden
+        dlg.ShowKeepingModalRun();
+        EXPECT_EQ(QApplication::activeModalWidget(), &dlg);  // modal again once shown
+        dlg.HideKeepingModalRun();
+    });
+    QTimer::singleShot(80, &dlg, [&] { dlg.close(); });  // closed while hidden
+    EXPECT_EQ(dlg.DoModal(), QDialog::Rejected);
+    EXPECT_EQ(dlg.closes, 1);
+}

@@ -1,13 +1,10 @@
-// Reading the ZELVOCAM_DEVICE value that selects and shapes the simulated camera.
-//
-// `sim[:[MODEL][,OPTION]...]`: the model number first (optional), then faults. Anything not
-// understood is an error with a one-line reason, never a silent default, because a typo in a
-// reliability run would otherwise test the healthy camera and pass.
+// Reading the ZELVOCAM_DEVICE value, and building the transport it names.
+#include "platform/driver/DeviceSetting.h"
+
 #include <charconv>
 #include <cmath>
-#include <string>
 
-#include "simulator/SimulatedCamera.h"
+#include "platform/driver/DeviceNodeTransport.h"
 
 namespace {
 
@@ -100,26 +97,21 @@ bool ParseOption(std::string_view item, SimulatedCameraOptions& options, std::st
     return false;
 }
 
-}  // namespace
-
-bool IsSimulatedCameraSetting(std::string_view deviceSetting) {
-    return deviceSetting == kPrefix || (deviceSetting.starts_with(kPrefix) &&
-                                        deviceSetting.substr(kPrefix.size()).starts_with(':'));
+// `sim` and `sim:...`; "simx" or "simulator" are paths.
+bool NamesSimulatedCamera(std::string_view value) {
+    return value == kPrefix ||
+           (value.starts_with(kPrefix) && value.substr(kPrefix.size()).starts_with(':'));
 }
 
-bool ParseSimulatedCameraSetting(std::string_view setting, SimulatedCameraOptions& options,
-                                 std::string& error) {
-    const std::string whole = Quote(setting);
-    if (!IsSimulatedCameraSetting(setting)) {
-        error = "ZELVOCAM_DEVICE=" + whole + " does not select the simulated camera";
-        return false;
-    }
+bool ParseSimulatedOptions(std::string_view value, SimulatedCameraOptions& options,
+                           std::string& error) {
+    const std::string whole = Quote(value);
     SimulatedCameraOptions parsed;
-    if (setting == kPrefix) {
+    if (value == kPrefix) {
         options = parsed;
         return true;
     }
-    std::string_view rest = setting.substr(kPrefix.size() + 1);
+    std::string_view rest = value.substr(kPrefix.size() + 1);
     bool first = true;
     while (true) {
         const size_t comma = rest.find(',');
@@ -149,10 +141,52 @@ bool ParseSimulatedCameraSetting(std::string_view setting, SimulatedCameraOption
     return true;
 }
 
-std::unique_ptr<SimulatedCamera> CreateSimulatedCamera(std::string_view deviceSetting,
-                                                       std::string& error) {
+}  // namespace
+
+bool ParseDeviceSetting(const char* value, DeviceSetting& setting, std::string& error) {
+    DeviceSetting parsed;
+    const std::string_view text = value != nullptr ? value : "";
+    if (text.empty()) {
+        parsed.kind = DeviceSetting::Kind::kFirstNode;
+    } else if (NamesSimulatedCamera(text)) {
+        parsed.kind = DeviceSetting::Kind::kSimulated;
+        if (!ParseSimulatedOptions(text, parsed.simulated, error))
+            return false;
+    } else {
+        parsed.kind = DeviceSetting::Kind::kNodePath;
+        parsed.nodePath = text;
+    }
+    setting = std::move(parsed);
+    return true;
+}
+
+std::unique_ptr<DriverTransport> CreateDriverTransport(const DeviceSetting& setting,
+                                                       const std::string& deviceDirectory) {
+    switch (setting.kind) {
+        case DeviceSetting::Kind::kSimulated:
+            return std::make_unique<SimulatedCamera>(setting.simulated);
+        case DeviceSetting::Kind::kNodePath:
+            return std::make_unique<DeviceNodeTransport>(deviceDirectory, setting.nodePath);
+        case DeviceSetting::Kind::kFirstNode:
+            break;
+    }
+    return std::make_unique<DeviceNodeTransport>(deviceDirectory);
+}
+
+std::unique_ptr<DriverTransport> CreateDriverTransport(const char* value, std::string& error) {
+    DeviceSetting setting;
+    if (!ParseDeviceSetting(value, setting, error))
+        return nullptr;
+    return CreateDriverTransport(setting);
+}
+
+std::unique_ptr<SimulatedCamera> CreateSimulatedCamera(std::string_view value, std::string& error) {
+    if (!NamesSimulatedCamera(value)) {
+        error = "ZELVOCAM_DEVICE=" + Quote(value) + " does not select the simulated camera";
+        return nullptr;
+    }
     SimulatedCameraOptions options;
-    if (!ParseSimulatedCameraSetting(deviceSetting, options, error))
+    if (!ParseSimulatedOptions(value, options, error))
         return nullptr;
     return std::make_unique<SimulatedCamera>(options);
 }

@@ -1,0 +1,131 @@
+// Host messages: register, hide and show handlers, the notifications, and the wait for modal
+// boxes before a request runs.
+#include "station/HostMessages.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "platform/hostlink/HostLinkServer.h"
+#include "station/ControlIds.h"
+#include "station/MainDialog.h"
+
+namespace {
+
+// How often waiting requests look again whether the modal box has closed.
+constexpr int kModalRetryMs = 25;
+
+}  // namespace
+
+CTRIPOD01Dlg& HostState::Dlg() {
+    return static_cast<CTRIPOD01Dlg&>(*this);
+}
+
+void HostState::AttachHostLink(hostlink::HostLinkServer* server) {
+    m_HostLink = server;
+    if (server == nullptr)
+        return;
+    server->onRequest = [this](hostlink::Request request, int connection) {
+        OnHostRequest(request, connection);
+    };
+    Dlg().m_CaptureStoredHook = [this](const std::string& path) { NotifyCaptureStored(path); };
+    m_HostRetryTimer = new QTimer(&Dlg());
+    m_HostRetryTimer->setSingleShot(true);
+    QObject::connect(m_HostRetryTimer, &QTimer::timeout, &Dlg(),
+                     [this] { RunWaitingHostRequests(); });
+}
+
+void HostState::OnHostRegister(int host) {
+    m_hHostWnd = host;
+    Dlg().m_CaptureType = 5;
+}
+
+void HostState::OnHostHide() {
+    CTRIPOD01Dlg& dlg = Dlg();
+    dlg.m_CaptureType = 5;
+    dlg.StopPreview();
+    dlg.HideKeepingModalRun();
+    dlg.ReadZoomPosition();
+    dlg.SaveStationSettings();
+}
+
+void HostState::OnHostShow() {
+    CTRIPOD01Dlg& dlg = Dlg();
+    dlg.m_CaptureType = 5;
+    // The live picture would paint over the picture the operator is still to save or drop.
+    if (!PictureUnderReview())
+        dlg.StartPreview();
+    dlg.ShowKeepingModalRun();
+}
+
+bool HostState::PictureUnderReview() {
+    return Dlg().IsItemVisible(ids::kSave);
+}
+
+void HostState::NotifyCaptureStored(const std::string& path) {
+    if (m_HostLink != nullptr)
+        m_HostLink->Send(m_hHostWnd, path.empty() ? std::string("stored") : "stored " + path);
+}
+
+void HostState::NotifyStationClosed() {
+    m_HostClosed = true;
+    if (m_HostLink == nullptr)
+        return;
+    m_HostLink->Send(m_hHostWnd, "closed");
+    for (int connection : m_CloseRequesters)
+        m_HostLink->Send(connection, "ok close");
+    m_CloseRequesters.clear();
+}
+
+void HostState::OnHostRequest(hostlink::Request request, int connection) {
+    m_WaitingHostRequests.push_back({request, connection});
+    RunWaitingHostRequests();
+}
+
+bool HostState::HostRequestsMustWait() {
+    const QWidget* modal = QApplication::activeModalWidget();
+    return m_HostHandlerDepth > 0 || (modal != nullptr && modal != &Dlg());
+}
+
+void HostState::RunWaitingHostRequests() {
+    while (!m_WaitingHostRequests.empty()) {
+        if (HostRequestsMustWait()) {
+            m_HostRetryTimer->start(kModalRetryMs);
+            return;
+        }
+        const WaitingRequest next = m_WaitingHostRequests.front();
+        m_WaitingHostRequests.pop_front();
+        // Whoever asked and left no longer wants it: a newer station that gave up waiting for
+        // this one to close must not leave the user with no station at all.
+        if (!m_HostLink->Connected(next.connection))
+            continue;
+        ++m_HostHandlerDepth;
+        RunHostRequest(next);
+        --m_HostHandlerDepth;
+    }
+}
+
+void HostState::RunHostRequest(const WaitingRequest& waiting) {
+    using hostlink::Request;
+    if (m_HostClosed) {
+        m_HostLink->Send(waiting.connection, "error station closed");
+        return;
+    }
+    switch (waiting.request) {
+        case Request::kRegister:
+            OnHostRegister(waiting.connection);
+            break;
+        case Request::kHide:
+            OnHostHide();
+            break;
+        case Request::kShow:
+            OnHostShow();
+            break;
+        case Request::kClose:
+            // Answered by NotifyStationClosed once the close has run in full.
+            m_CloseRequesters.push_back(waiting.connection);
+            Dlg().close();
+            return;
+    }
+    m_HostLink->Send(waiting.connection,
+                     "ok " + std::string(hostlink::RequestWord(waiting.request)));
+}

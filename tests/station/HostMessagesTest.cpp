@@ -1,0 +1,256 @@
+// Host messages on a scripted camera with a real socket: the whole record of hide and show
+// with their waits, the close with "closed" last, register replacing an earlier host, "stored"
+// only to the registered host, show during review, requests waiting for a modal box, and a
+// newer station giving up on one that never closes.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <chrono>
+
+#include "platform/hostlink/HostClient.h"
+#include "platform/hostlink/HostLinkServer.h"
+#include "platform/hostlink/RuntimeFolder.h"
+#include "platform/hostlink/StationLock.h"
+#include "station/Application.h"
+#include "station/ControlIds.h"
+#include "tests/station/StationFixture.h"
+
+namespace {
+
+using hostlink::HostClient;
+using station_test::StationFixture;
+using Lines = std::vector<std::string>;
+
+// Passes every request on to the scripted camera, and at the device's close notes whether the
+// host has been told anything yet and what zoom position the settings hold.
+class CloseWatcher : public DriverTransport {
+  public:
+    explicit CloseWatcher(zelvo_test::RecordingDriver& inner) : inner_(inner) {}
+    bool EnumerateFirstDevice(std::u16string& path) override {
+        return inner_.EnumerateFirstDevice(path);
+    }
+    bool Open(const std::u16string& path) override { return inner_.Open(path); }
+    bool ControlRequest(uint32_t code, std::span<const uint8_t> in, std::span<uint8_t> out,
+                        uint32_t& returned) override {
+        return inner_.ControlRequest(code, in, out, returned);
+    }
+    bool ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) override {
+        return inner_.ReadFrame(buffer, delivered);
+    }
+    void Close() override {
+        std::string line;
+        toldBeforeClose = host != nullptr && host->ReadLine(line, 0) == HostClient::Read::kLine;
+        zoomSavedAtClose = StationFixture::StoredDword("Zoom Position");
+        inner_.Close();
+    }
+    HostClient* host = nullptr;
+    bool toldBeforeClose = true;
+    std::optional<uint32_t> zoomSavedAtClose;
+
+  private:
+    zelvo_test::RecordingDriver& inner_;
+};
+
+class HostMessages : public StationFixture {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(server_.Listen(SocketPath(), error)) << error;
+        InstallDriverTransport(&watcher_);
+        ASSERT_TRUE(Start());
+        Dialog().AttachHostLink(&server_);
+        Dialog().KillTimer(kPreviewTimer);  // no frames while the record is read
+    }
+
+    std::unique_ptr<HostClient> Connect() {
+        auto client = std::make_unique<HostClient>();
+        EXPECT_TRUE(client->Connect(SocketPath()));
+        return client;
+    }
+    std::string SocketPath() const { return runtime_.filePath("station.sock").toStdString(); }
+
+    // The next line for `client`, running the event loop meanwhile; "" after `ms` of quiet.
+    static std::string Next(HostClient& client, int ms = 5000) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        std::string line;
+        while (std::chrono::steady_clock::now() < until) {
+            QApplication::processEvents();
+            if (client.ReadLine(line, 2) == HostClient::Read::kLine)
+                return line;
+        }
+        return "";
+    }
+
+    // Sends a request and returns its answer.
+    static std::string Ask(HostClient& client, const char* request) {
+        EXPECT_TRUE(client.Send(request));
+        return Next(client);
+    }
+
+    Lines RecordSince() const {
+        Lines record;
+        for (const std::string& line : driver_.RegisterTranscript())
+            record.push_back(InStationWords(line));
+        return record;
+    }
+
+    QTemporaryDir runtime_;
+    hostlink::HostLinkServer server_;
+    CloseWatcher watcher_{driver_};
+};
+
+TEST_F(HostMessages, HideStopsThePreviewReadsTheZoomAndSavesThenShowRestartsIt) {
+    CTRIPOD01Dlg& dlg = Dialog();
+    auto host = Connect();
+    dlg.m_CaptureType = 1;
+    script_.zoomPosition = 2345;
+    driver_.ClearRecord();
+    std::string at = " @ " + std::to_string(sys::NowMs()) + " ms";
+
+    EXPECT_EQ(Ask(*host, "hide"), "ok hide");
+    EXPECT_EQ(RecordSince(), (Lines{"write reg 6 = 0" + at,  // stream off
+                                    "A = 0" + at, "command 155" + at,
+                                    "read A @ " + std::to_string(sys::NowMs()) + " ms"}));
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_FALSE(dlg.IsTimerRunning(kPreviewTimer));
+    EXPECT_TRUE(driver_.IsOpen());  // the camera stays open while hidden
+    EXPECT_EQ(StoredDword("Zoom Position"), 2345u);
+    EXPECT_EQ(StoredDword("Capture Type"), 5u);
+
+    dlg.m_CaptureType = 2;
+    driver_.ClearRecord();
+    at = " @ " + std::to_string(sys::NowMs()) + " ms";
+    EXPECT_EQ(Ask(*host, "show"), "ok show");
+    EXPECT_EQ(RecordSince(), (Lines{"write reg 10 = 16" + at, "write reg 6 = 1" + at}));
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.TimerInterval(kPreviewTimer), 25);
+    EXPECT_EQ(dlg.m_CaptureType, 5);
+}
+
+TEST_F(HostMessages, ShowDuringReviewKeepsThePictureUnderReview) {
+    CTRIPOD01Dlg& dlg = Dialog();
+    auto host = Connect();
+    ASSERT_EQ(Ask(*host, "hide"), "ok hide");
+    dlg.ShowItem(ids::kSave, true);  // a captured picture waits for "Save" or "Don't Save"
+    dlg.ShowItem(ids::kDontSave, true);
+    driver_.ClearRecord();
+
+    EXPECT_EQ(Ask(*host, "show"), "ok show");
+    EXPECT_EQ(RecordSince(), Lines{});  // the stream stays off
+    EXPECT_FALSE(dlg.IsTimerRunning(kPreviewTimer));
+    EXPECT_TRUE(dlg.isVisible());
+}
+
+TEST_F(HostMessages, CloseRequestRunsTheFullCloseWithClosedLast) {
+    auto host = Connect();
+    auto closer = Connect();
+    ASSERT_EQ(Ask(*host, "register"), "ok register");
+    watcher_.host = host.get();
+    script_.zoomPosition = 777;
+    driver_.ClearRecord();
+
+    EXPECT_EQ(Ask(*closer, "close"), "ok close");
+    const Lines record = driver_.Transcript();
+    ASSERT_FALSE(record.empty());
+    EXPECT_EQ(InStationWords(record.front()),
+              "A = 0 @ " + std::to_string(sys::NowMs() - 100) + " ms");
+    EXPECT_EQ(record.back(), "close @ " + std::to_string(sys::NowMs()) + " ms");
+    EXPECT_FALSE(watcher_.toldBeforeClose);
+    EXPECT_EQ(watcher_.zoomSavedAtClose, 0u);
+    EXPECT_EQ(StoredDword("Zoom Position"), 777u);
+    EXPECT_EQ(Next(*host), "closed");
+    EXPECT_FALSE(Dialog().isVisible());
+    // Requests after the close are refused, never run on a closed camera.
+    EXPECT_EQ(Ask(*host, "show"), "error station closed");
+}
+
+TEST_F(HostMessages, StoredGoesOnlyToTheLastRegisteredHost) {
+    auto first = Connect();
+    auto second = Connect();
+    auto bystander = Connect();
+    ASSERT_EQ(Ask(*first, "register"), "ok register");
+    Dialog().m_CaptureStoredHook("/var/tmp/ZelvoCam_Temp.bmp");
+    EXPECT_EQ(Next(*first), "stored /var/tmp/ZelvoCam_Temp.bmp");
+
+    ASSERT_EQ(Ask(*second, "register"), "ok register");
+    Dialog().m_CaptureStoredHook("");  // the clipboard
+    EXPECT_EQ(Next(*second), "stored");
+    EXPECT_EQ(Next(*first, 100), "");
+    EXPECT_EQ(Next(*bystander, 100), "");
+
+    second.reset();  // the host vanishes; the station goes on
+    Next(*first, 50);
+    Dialog().m_CaptureStoredHook("/var/tmp/ZelvoCam_Temp.bmp");
+    EXPECT_EQ(Ask(*first, "show"), "ok show");
+}
+
+TEST_F(HostMessages, RequestsWaitWhileAModalBoxIsOpen) {
+    CTRIPOD01Dlg& dlg = Dialog();
+    auto host = Connect();
+    QMessageBox box(QMessageBox::Information, "Notice", "Iris is Locked, see Administrator",
+                    QMessageBox::Ok, &dlg);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    ASSERT_TRUE(host->Send("hide"));
+    ASSERT_TRUE(host->Send("show"));
+    EXPECT_EQ(Next(*host, 200), "");
+    EXPECT_TRUE(dlg.isVisible());  // nothing ran under the box
+
+    auto quitter = Connect();  // asks to close, then gives up and leaves
+    ASSERT_TRUE(quitter->Send("close"));
+    Next(*quitter, 50);
+    quitter.reset();
+    EXPECT_EQ(Next(*host, 100), "");  // the box is still open
+
+    box.close();
+    EXPECT_EQ(Next(*host), "ok hide");
+    EXPECT_EQ(Next(*host), "ok show");
+    EXPECT_TRUE(dlg.isVisible());  // the close of the one who left was dropped
+}
+
+// The capture workflow reports its stores through m_CaptureStoredHook; once CAPTURE does
+// something, a host sees "stored PATH" with the file complete when the line arrives.
+TEST_F(HostMessages, CaptureTellsTheHostWithTheFileComplete) {
+    CTRIPOD01Dlg& dlg = Dialog();
+    auto host = Connect();
+    ASSERT_EQ(Ask(*host, "register"), "ok register");
+    driver_.ClearRecord();
+    QTest::keyClick(&dlg, Qt::Key_C, Qt::AltModifier);
+    if (driver_.Transcript().empty())
+        GTEST_SKIP() << "the station has no capture yet: Alt+C sent nothing to the camera";
+    const std::string line = Next(*host, 5000);
+    ASSERT_EQ(line.rfind("stored ", 0), 0u) << line;
+    const std::string path = line.substr(7);
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_GE(bytes.size(), 54);
+    const uint32_t declared = static_cast<uint8_t>(bytes[2]) | static_cast<uint8_t>(bytes[3]) << 8 |
+                              static_cast<uint8_t>(bytes[4]) << 16 |
+                              static_cast<uint32_t>(static_cast<uint8_t>(bytes[5])) << 24;
+    EXPECT_EQ(bytes.left(2), "BM");
+    EXPECT_EQ(declared, static_cast<uint32_t>(bytes.size()));
+}
+
+TEST(StationInstance, AnEarlierStationThatNeverClosesMakesTheNewerOneGiveUp) {
+    QTemporaryDir runtime;
+    setenv("XDG_RUNTIME_DIR", runtime.path().toUtf8().constData(), 1);
+    std::string error;
+    const auto folder = hostlink::PrepareRuntimeFolder(runtime.path().toUtf8().constData(), error);
+    ASSERT_TRUE(folder) << error;
+    hostlink::StationLock earlier(*folder);  // holds the lock and never answers
+    ASSERT_EQ(earlier.Acquire(std::chrono::milliseconds(0)), hostlink::StationLock::Result::kHeld);
+
+    ui::ServiceRecorder services;
+    CTRIPOD01App app;
+    EXPECT_FALSE(app.CloseEarlierCopy(std::chrono::milliseconds(200)));
+    EXPECT_EQ(services.Messages(),
+              Lines{"ZelvoCam USB: Another ZelvoCam USB station is running and did not close. "
+                    "Close it, then start the station again."});
+    EXPECT_EQ(services.ExitCode(), kExitEarlierStationRunning);
+    unsetenv("XDG_RUNTIME_DIR");
+}
+
+}  // namespace
