@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "capture/HandOff.h"
+#include "platform/driver/DeviceSetting.h"
 #include "simulator/SimulatedCamera.h"
 #include "station/ControlIds.h"
 #include "station/DisplayWindow.h"
