@@ -46,7 +46,7 @@ void CTRIPOD01Dlg::CreateAdjustSheet() {
     // the main dialog's.
     m_PropSheet->setAttribute(Qt::WA_WindowPropagation);
     m_PropSheet->setFont(font());
-    connect(Item<QPushButton>(ids::kAdjust), &QPushButton::clicked, this, [this] { OnAdjust(); });
+    MapCommand(ids::kAdjust, [this] { OnAdjust(); });
 }
 
 void CTRIPOD01Dlg::OnAdjust() {

@@ -1,4 +1,334 @@
-// Capture, review and store: the handlers of CAPTURE, Save and Don't Save.
+// Capture, review and store: the handlers of CAPTURE, Save, Don't Save and Preview Capture, and
+// the chain from the frame to the picture (flash repair, sharpening, turn and crop, the
+// operator's red and blue corrections).
+//
+// A capture stops the preview, prepares the stream (a better picture, or the flash), takes one
+// frame into the capture bitmap and processes it. Without review the picture is stored at once;
+// with review it is frozen in the preview area, the correction sliders beside it and "Save" and
+// "Don't Save" under it, until the operator decides. The waits are the camera's: it needs them
+// to switch its stream and to fire the flash on the right frame.
+//
+// The capture cannot be entered twice: CAPTURE is refused from the moment it is pressed until
+// the picture is stored or dropped. A capture that gets no usable picture is abandoned as a
+// whole: nothing is stored, the host is not told, and the live picture comes back.
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <algorithm>
+
+#include "device/Camera.h"
+#include "device/HeadCommands.h"
+#include "platform/system/Clock.h"
+#include "platform/ui/Services.h"
+#include "station/ControlIds.h"
+#include "station/DisplayWindow.h"
+#include "station/HeadLink.h"
 #include "station/MainDialog.h"
 
-void CTRIPOD01Dlg::ApplyCaptureCorrection() {}
+namespace {
+
+// The flash level the head takes as command 100 + level.
+constexpr int kFlashLevelMin = 0;
+constexpr int kFlashLevelMax = 32;
+// Without the flash a failed frame read is tried again on the next frames, this many times.
+constexpr int kExtraFrameReads = 2;
+
+constexpr char kCaptureCaption[] = "Capture";
+constexpr char kNoPicture[] =
+    "No picture came from the camera. Nothing was stored; please capture again.";
+constexpr char kEmptyCrop[] =
+    "The crop size leaves no picture to store. Nothing was stored; please check the crop size.";
+
+// The controls of the live layout, hidden while a picture is reviewed. Each is hidden only if
+// the layout in force shows it, and only those come back.
+constexpr int kLiveControls[] = {
+    ids::kHome,         ids::kZoomControlGroup, ids::kPreset1,        ids::kPreset2,
+    ids::kPreset3,      ids::kManualZoom,       ids::kZoomIn,         ids::kZoomOut,
+    ids::kPanTiltGroup, ids::kTiltUp,           ids::kTiltDown,       ids::kPanLeft,
+    ids::kPanRight,     ids::kZoomGroup,        ids::kBrightnessGroup, ids::kIris,
+    ids::kDarker,       ids::kSubjectDistanceLabel, ids::kSubjectDistance, ids::kCapture,
+    ids::kUseFlashGroup, ids::kFlashOff,        ids::kFlashOn,        ids::kAdjust,
+    ids::kPreviewCaptureGroup, ids::kPreviewNo, ids::kPreviewYes,
+};
+
+// The correction controls right of the reviewed picture, w pixels wide.
+struct CorrectionPlace {
+    int id;
+    int dx;  // x = w + dx
+    int y;
+};
+constexpr CorrectionPlace kCorrectionPlaces[] = {
+    {ids::kColorCorrectionGroup, 22, 10}, {ids::kRedLabel, 47, 36},
+    {ids::kRedSlider, 45, 50},            {ids::kRedValue, 40, 180},
+    {ids::kBlueLabel, 47, 242},           {ids::kBlueSlider, 45, 256},
+    {ids::kBlueValue, 40, 386},           {ids::kDefaultCorrection, 30, 440},
+};
+
+}  // namespace
+
+// The one place where the capture group's clicks reach their handlers.
+void CTRIPOD01Dlg::OnCapture() {
+    // Pressed again while a capture runs or a picture waits for review (a queued Alt+C, a
+    // click during a message box): the picture in hand must not be overwritten.
+    if (m_CapturePhase != CapturePhase::kLive)
+        return;
+    m_CapturePhase = CapturePhase::kCapturing;
+    UpdateData(true);
+    StopPreview();
+
+    const bool flash = m_FlashCapture == 1;
+    if (m_FlashCapture == 0) {
+        if (m_LiveCapture == 1) {
+            // Host decoding at the best quality the camera sends.
+            SetCameraProperty(kPropHostDecoding, 1);
+            SetCameraProperty(kPropQuality, 100);
+            sys::Wait(150);
+        } else if (m_LiveCapture == 2) {
+            // The camera's own decoded picture.
+            SetCameraProperty(kPropHostDecoding, 0);
+            sys::Wait(100);
+        }
+    }
+    if (flash) {
+        m_IrisModeSet = 0;
+        EnableItem(ids::kCapture, false);
+        const int level = std::clamp(m_FlashIrisLevel, kFlashLevelMin, kFlashLevelMax);
+        SendPtzCommand(head::kFlashLevelBase + static_cast<uint32_t>(level));
+        SetCameraProperty(kPropHostDecoding, 0);
+        sys::Wait(600);
+        ProgramFlashColor();
+        SendPtzCommand(head::kFlashArm);
+        sys::Wait(300);
+    }
+
+    StartPreview();
+    sys::Wait(200);
+    int read = ReadCaptureFrame();
+    // The flash lights one frame only; a live picture can be taken from the next frames.
+    for (int retry = 0; !flash && read != kCameraOk && retry < kExtraFrameReads; ++retry)
+        read = ReadCaptureFrame();
+    StopPreview();
+    sys::Wait(100);
+    if (read != kCameraOk) {
+        AbandonCapture(kNoPicture);
+        return;
+    }
+
+    if (!ProcessCapture())
+        return;
+    if (m_CapturePhase == CapturePhase::kReview)
+        ShowSaveButtons();
+    if (m_LiveCapture > 0 && m_FlashCapture == 0)
+        RestoreLiveStream();
+}
+
+bool CTRIPOD01Dlg::ProcessCapture() {
+    sys::Wait(125);
+    // The clipboard cannot be held by another program here; a desktop without one is the only
+    // busy clipboard there is, and the capture goes on as it always did.
+    if (!ClipboardAvailable())
+        ui::Beep(100, 500);
+
+    // The crop is fixed here for this picture: the settings may change while it is reviewed.
+    m_CaptureCrop = PlanCaptureCrop(m_RotationAngle, m_CropWidth, m_CropHeight);
+    m_RotationAngle = m_CaptureCrop.rotation;
+    if (m_CaptureCrop.IsEmpty()) {
+        AbandonCapture(kEmptyCrop);
+        return false;
+    }
+    if (m_pCaptureBits == nullptr ||
+        !m_CaptureImage.FromBitmap(m_CaptureBitmapInfo, {m_pCaptureBits, kFrameBytes})) {
+        AbandonCapture(kNoPicture);
+        return false;
+    }
+    const bool flash = m_FlashCapture == 1;
+    const bool processed = flash ? RepairFlashFrame() && SharpenCapture()
+                                 : SharpenCapture() && RotateAndCropCapture();
+    if (!processed) {
+        AbandonCapture(kNoPicture);
+        return false;
+    }
+
+    const int width = m_CaptureImage.Width();
+    const int height = m_CaptureImage.Height();
+    m_CapturePixels.Release();
+    m_CapturePixels.colours.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    m_CapturePixels.width = width;
+    m_CapturePixels.height = height;
+    for (int row = 0; row < height; ++row) {
+        KeepRow(m_CaptureImage.RowBytes(row),
+                std::span(m_CapturePixels.colours).subspan(static_cast<size_t>(row) * width,
+                                                           static_cast<size_t>(width)));
+    }
+
+    const bool review = m_PreviewCapture != 0;
+    if (review) {
+        const int red = m_FlashCapture != 0 ? m_RedFlashCorrection : m_RedLiveCorrection;
+        const int blue = m_FlashCapture != 0 ? m_BlueFlashCorrection : m_BlueLiveCorrection;
+        {
+            // Placing the sliders is not the operator moving them.
+            const QSignalBlocker redBlock(Item<QSlider>(ids::kRedSlider));
+            const QSignalBlocker blueBlock(Item<QSlider>(ids::kBlueSlider));
+            Item<QSlider>(ids::kRedSlider)->setValue(-red);
+            Item<QSlider>(ids::kBlueSlider)->setValue(-blue);
+        }
+        SetDlgItemText(ids::kRedValue, QString::number(red));
+        SetDlgItemText(ids::kBlueValue, QString::number(blue));
+        ShowLiveControls(false);
+    }
+    StopPreview();
+    if (review)
+        m_CapturePhase = CapturePhase::kReview;
+    ApplyCaptureCorrection();
+
+    if (!review) {
+        StoreCapturedImage();
+        m_CapturePixels.Release();
+        StartPreview();
+        if (flash) {
+            RestoreLiveStream();
+            EnableItem(ids::kCapture, true);
+        }
+        m_CapturePhase = CapturePhase::kLive;
+    }
+    return true;
+}
+
+bool CTRIPOD01Dlg::RepairFlashFrame() {
+    // The flash lights one of the two interlaced fields; the lit one is kept and stretched back
+    // to the full height, so the picture shows no dark lines.
+    const LitField field =
+        LitFieldOf(m_CaptureImage.GetPixel(100, 320), m_CaptureImage.GetPixel(101, 320));
+    std::vector<uint8_t> row(static_cast<size_t>(m_CaptureImage.Width()) *
+                             ImageRecord::kBytesPerPixel);
+    for (int target = 0; target < kRepairedFieldRows; ++target) {
+        const int source = FlashRepairSourceRow(field, target);
+        if (source < 0)
+            continue;
+        if (m_CaptureImage.GetRow(row, source) < 0 || m_CaptureImage.PutRow(row, target) < 0)
+            return false;
+    }
+    return m_CaptureImage.Crop(0, 0, m_CaptureImage.Width(), kRepairedFieldRows) &&
+           m_CaptureImage.Resize(kFrameWidth, kFrameHeight) && RotateAndCropCapture();
+}
+
+bool CTRIPOD01Dlg::SharpenCapture() {
+    const int strength = SharpenStrength(m_Sharpness);
+    return strength == 0 || m_CaptureImage.Sharpen(strength);
+}
+
+bool CTRIPOD01Dlg::RotateAndCropCapture() {
+    const CaptureCrop& crop = m_CaptureCrop;
+    if (crop.turn != 0 && !m_CaptureImage.Rotate(crop.turn))
+        return false;
+    return m_CaptureImage.Crop(crop.left, crop.top, crop.width, crop.height);
+}
+
+void CTRIPOD01Dlg::ApplyCaptureCorrection() {
+    const CapturePixels& kept = m_CapturePixels;
+    if (kept.IsEmpty() || !m_CaptureImage.IsAllocated() || m_CaptureImage.Width() != kept.width ||
+        m_CaptureImage.Height() != kept.height) {
+        return;  // no picture in hand (a slider moved while live)
+    }
+    const bool flash = m_FlashCapture != 0;
+    const ColourCorrection correction(flash ? m_RedFlashCorrection : m_RedLiveCorrection,
+                                      flash ? m_BlueFlashCorrection : m_BlueLiveCorrection);
+    const size_t width = static_cast<size_t>(kept.width);
+    for (int row = 0; row < kept.height; ++row) {
+        CorrectRow(std::span(kept.colours).subspan(static_cast<size_t>(row) * width, width),
+                   correction, m_CaptureImage.RowBytes(row));
+    }
+    if (m_PreviewCapture != 0 && m_hPreviewWnd != nullptr)
+        m_hPreviewWnd->ShowPicture(&m_CaptureImage);
+}
+
+void CTRIPOD01Dlg::ShowLiveControls(bool show) {
+    m_ControlsDisabled = show ? 0 : 1;
+    if (!show) {
+        m_HiddenForReview.clear();
+        for (int id : kLiveControls) {
+            if (IsItemVisible(id)) {
+                m_HiddenForReview.push_back(id);
+                ShowItem(id, false);
+            }
+        }
+        const bool unlocked = m_ColorCorrectionLock < 1;
+        for (int id : {ids::kRedSlider, ids::kBlueSlider, ids::kDefaultCorrection})
+            EnableItem(id, unlocked);
+        const int w = m_CapturePixels.width;
+        for (const CorrectionPlace& place : kCorrectionPlaces)
+            MoveItem(place.id, w + place.dx, place.y);
+    } else {
+        for (int id : m_HiddenForReview)
+            ShowItem(id, true);
+        m_HiddenForReview.clear();
+    }
+    for (const CorrectionPlace& place : kCorrectionPlaces)
+        ShowItem(place.id, !show);
+}
+
+void CTRIPOD01Dlg::ShowSaveButtons() {
+    const int w = m_CapturePixels.width;
+    const int h = m_CapturePixels.height;
+    EnableItem(ids::kFlashOff, false);
+    EnableItem(ids::kFlashOn, false);
+    ShowItem(ids::kCapture, false);
+    MoveItem(ids::kDontSave, w / 2, h, w / 2, 25);
+    ShowItem(ids::kDontSave, true);
+    MoveItem(ids::kSave, 0, h, w / 2, 25);
+    ShowItem(ids::kSave, true);
+}
+
+void CTRIPOD01Dlg::OnSave() {
+    if (m_CapturePhase != CapturePhase::kReview)
+        return;
+    m_CapturePixels.Release();
+    if (m_FlashCapture != 0)
+        RestoreLiveStream();
+    StoreCapturedImage();
+    update();
+    EndReview();
+}
+
+void CTRIPOD01Dlg::OnDontSave() {
+    if (m_CapturePhase != CapturePhase::kReview)
+        return;
+    m_CapturePixels.Release();
+    if (m_FlashCapture != 0)
+        RestoreLiveStream();
+    m_CaptureImage.Free();
+    EndReview();
+}
+
+void CTRIPOD01Dlg::EndReview() {
+    if (m_hPreviewWnd != nullptr)
+        m_hPreviewWnd->ShowPicture(nullptr);
+    ShowItem(ids::kDontSave, false);
+    ShowItem(ids::kSave, false);
+    ShowItem(ids::kCapture, true);
+    for (int id : {ids::kFlashOff, ids::kFlashOn, ids::kCapture})
+        EnableItem(id, true);
+    ShowLiveControls(true);
+    m_CapturePhase = CapturePhase::kLive;
+    StartPreview();
+}
+
+void CTRIPOD01Dlg::OnPreviewCapture() {
+    UpdateData(true);
+    // The arrow keys keep steering the camera.
+    GotoDlgCtrl(ids::kTiltUp);
+}
+
+void CTRIPOD01Dlg::AbandonCapture(const char* reason) {
+    m_CaptureImage.Free();
+    m_CapturePixels.Release();
+    // The flash may still be armed, and a better-picture stream is not the preview's.
+    if (m_FlashCapture == 1 || m_LiveCapture > 0)
+        RestoreLiveStream();
+    StartPreview();
+    ShowItem(ids::kCapture, true);
+    EnableItem(ids::kCapture, true);
+    m_CapturePhase = CapturePhase::kLive;
+    ui::MessageBox(this, reason, kCaptureCaption);
+}

@@ -9,6 +9,7 @@
 #include "station/DisplayWindow.h"
 
 #include "capture/StationSettings.h"
+#include "imaging/ImageRecord.h"
 #include "station/PreviewGeometry.h"
 
 #include <QMouseEvent>
@@ -85,6 +86,11 @@ bool CDisplayWindow::CreateDisplayBitmap() {
     return true;
 }
 
+void CDisplayWindow::ShowPicture(const ImageRecord* picture) {
+    m_pPicture = picture;
+    update();
+}
+
 void CDisplayWindow::OnLButtonDblClk(QPoint) {}
 void CDisplayWindow::OnLButtonDown(QPoint) {}
 void CDisplayWindow::OnLButtonUp(QPoint) {}
@@ -113,6 +119,12 @@ void CDisplayWindow::paintEvent(QPaintEvent*) {
 }
 
 void CDisplayWindow::OnPaint() {
+    const bool running = m_View.previewRunning != nullptr && *m_View.previewRunning == 1;
+    if (!running && m_pPicture != nullptr && m_pPicture->IsAllocated()) {
+        QPainter painter(this);
+        m_pPicture->Paint(painter, QRect(0, 0, m_pPicture->Width(), m_pPicture->Height()));
+        return;
+    }
     if (m_View.previewRunning == nullptr || *m_View.previewRunning != 1 || m_pBits == nullptr ||
         m_View.settings == nullptr) {
         return;

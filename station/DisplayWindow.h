@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 
+class ImageRecord;
 struct StationSettings;
 class CTRIPOD01Dlg;
 
@@ -39,6 +40,10 @@ class CDisplayWindow : public QWidget {
     // (Re)creates the 640 x 480 frame bitmap, zeroed, and points m_pBits at it. Returns whether
     // the bitmap exists.
     bool CreateDisplayBitmap();
+
+    // Shows `picture` (not owned; nullptr to stop) at the top-left corner, unscaled, while the
+    // live preview is stopped: the captured picture under review. Repaints at once.
+    void ShowPicture(const ImageRecord* picture);
 
     // Face-centering hooks, given the point in window pixels; empty until face centering
     // overrides them. Double-clicks reach OnLButtonDblClk (and not a second OnLButtonDown).
@@ -67,6 +72,7 @@ class CDisplayWindow : public QWidget {
     void OnPaint();
 
     PreviewView m_View;
+    const ImageRecord* m_pPicture = nullptr;
     DibSection m_Bitmap;
     // The picture as painted (crop, turn and byte order applied), rebuilt from m_pBits on
     // every paint; reallocated only when the crop rectangle or rotation changes.

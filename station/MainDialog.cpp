@@ -190,6 +190,11 @@ void CTRIPOD01Dlg::MapCommands() {
         {ids::kFlashOff, &CTRIPOD01Dlg::OnFlashOff},
         {ids::kFlashOn, &CTRIPOD01Dlg::OnFlashOn},
         {ids::kDefaultCorrection, &CTRIPOD01Dlg::OnDefaultCorrection},
+        {ids::kCapture, &CTRIPOD01Dlg::OnCapture},
+        {ids::kSave, &CTRIPOD01Dlg::OnSave},
+        {ids::kDontSave, &CTRIPOD01Dlg::OnDontSave},
+        {ids::kPreviewNo, &CTRIPOD01Dlg::OnPreviewCapture},
+        {ids::kPreviewYes, &CTRIPOD01Dlg::OnPreviewCapture},
     };
     for (const auto& [id, handler] : kCommandMap)
         MapCommand(id, [this, handler] { (this->*handler)(); });
@@ -288,7 +293,7 @@ bool CTRIPOD01Dlg::OnInitDialog() {
     m_CreatePreview = 1;
     SetTimer(kPreviewTimer, 20);
 
-    // The host hand-off file is published here once picture output exists.
+    PrepareHostHandOff();
 
     m_CaptureType = 5;  // a fresh station hands its pictures to the host
     return true;

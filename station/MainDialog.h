@@ -12,6 +12,7 @@
 //   IrisColor.cpp       DARKER and IRIS, flash off and on, the correction sliders, flash colour
 //                       programming and the white-balance read
 //   CaptureWorkflow.cpp capture, review and store
+//   PictureOutput.cpp   where a stored picture goes, and the host hand-off file
 //   setup/AdjustSheet.cpp the "Adjust" sheet: password, pages, placement
 //   HeadLink.cpp        (free functions) head commands and their arguments
 //   HostMessages.cpp    requests from a host application and what it is told (HostState)
@@ -117,8 +118,27 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void ReadWhiteBalanceGains();
 
     // --- capture (CaptureWorkflow.cpp) -------------------------------------------------------
+    void OnCapture();
+    // The frame read into the capture bitmap, to the corrected picture stored or under review;
+    // false when the capture was abandoned.
+    bool ProcessCapture();
+    bool RepairFlashFrame();
+    bool SharpenCapture();
+    bool RotateAndCropCapture();
     // Rebuilds the picture under review from the kept pixels with the corrections in force.
     void ApplyCaptureCorrection();
+    // true: the live layout; false: the review layout with the correction controls.
+    void ShowLiveControls(bool show);
+    void ShowSaveButtons();
+    void OnSave();
+    void OnDontSave();
+    void OnPreviewCapture();
+
+    // --- picture output (PictureOutput.cpp) --------------------------------------------------
+    // Stores m_CaptureImage where m_CaptureType says and empties it; 1 or more when stored.
+    int SaveCapturedImage();
+    // Makes the hand-off folder and publishes the hand-off file's path for the host. Returns 1.
+    int PrepareHostHandOff();
 
     // --- the "Adjust" sheet (setup/AdjustSheet.cpp) ------------------------------------------
     // Makes the sheet object (no window yet) and connects "&Adjust"; part of initialisation.
@@ -172,6 +192,17 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void FitOuterSize();
     // Moves (and where the table says, sizes) each control of a layout and shows it.
     void PlaceControls(const std::vector<ControlPlacement>& placements);
+    // Routes the clicks of the capture group's buttons to their handlers.
+    // Ends a capture that produced no picture: nothing stored, nobody told, live again.
+    void AbandonCapture(const char* reason);
+    // Leaves the review for the live picture (after Save and Don't Save).
+    void EndReview();
+    // Stores the picture and tells the host when it was stored.
+    void StoreCapturedImage();
+    int StoreOnClipboard();
+    int StoreJpegFile();
+    int StoreBmpFile();
+    int StoreHandOffFile();
 
     DibSection m_CaptureBitmap;
     QSize m_OuterSize;  // the window size the layout asks for, frame included

@@ -31,6 +31,7 @@ class StationRun : public testing::Test {
         ASSERT_NE(mkdtemp(pattern), nullptr);
         home_ = pattern;
         setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
+        setenv("XDG_DATA_HOME", home_.c_str(), 1);  // the host hand-off folder
         // A private runtime folder, so the run never meets (or closes) another station.
         const fs::path runtime = fs::path(home_) / "runtime";
         fs::create_directory(runtime);

@@ -16,6 +16,7 @@
 #include "station/Application.h"
 #include "station/ControlIds.h"
 #include "tests/station/StationFixture.h"
+#include "tests/support/CameraJpeg.h"
 
 namespace {
 
@@ -210,16 +211,19 @@ TEST_F(HostMessages, RequestsWaitWhileAModalBoxIsOpen) {
     EXPECT_TRUE(dlg.isVisible());  // the close of the one who left was dropped
 }
 
-// The capture workflow reports its stores through m_CaptureStoredHook; once CAPTURE does
-// something, a host sees "stored PATH" with the file complete when the line arrives.
+// The capture workflow reports its stores through m_CaptureStoredHook: after CAPTURE a host
+// sees "stored PATH" with the file complete when the line arrives.
 TEST_F(HostMessages, CaptureTellsTheHostWithTheFileComplete) {
     CTRIPOD01Dlg& dlg = Dialog();
+    dlg.OnTimer(kPreviewTimer);  // the first tick makes the capture bitmap
+    dlg.KillTimer(kPreviewTimer);
+    dlg.CheckDlgButton(ids::kPreviewNo, true);
+    driver_.frameSource = [] { return zelvo_test::MakeUniformCameraJpeg(640, 480, {90, 90, 90}); };
     auto host = Connect();
     ASSERT_EQ(Ask(*host, "register"), "ok register");
     driver_.ClearRecord();
-    QTest::keyClick(&dlg, Qt::Key_C, Qt::AltModifier);
-    if (driver_.Transcript().empty())
-        GTEST_SKIP() << "the station has no capture yet: Alt+C sent nothing to the camera";
+    QTest::mouseClick(dlg.GetDlgItem(ids::kCapture), Qt::LeftButton);
+    ASSERT_FALSE(driver_.Transcript().empty()) << "CAPTURE sent nothing to the camera";
     const std::string line = Next(*host, 5000);
     ASSERT_EQ(line.rfind("stored ", 0), 0u) << line;
     const std::string path = line.substr(7);

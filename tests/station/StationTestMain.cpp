@@ -1,5 +1,6 @@
 // Runs the station's widget tests inside one QApplication on the offscreen platform, with the
-// settings kept in a fresh temporary folder and no message box ever waiting for a click.
+// settings and the hand-off folder kept in a fresh temporary folder and no message box ever
+// waiting for a click.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
     setenv("ZELVOCAM_MESSAGES", "stderr", 1);
     QTemporaryDir settings;
     setenv("XDG_CONFIG_HOME", settings.path().toUtf8().constData(), 1);
+    // The host hand-off folder too: start-up makes it.
+    setenv("XDG_DATA_HOME", settings.path().toUtf8().constData(), 1);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

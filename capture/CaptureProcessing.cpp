@@ -1,0 +1,96 @@
+// The arithmetic of the capture chain (see CaptureProcessing.h).
+#include "capture/CaptureProcessing.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int kFrameWidth = 640;
+constexpr int kFrameHeight = 480;
+
+int Brightness(uint32_t colour) {
+    return static_cast<int>((colour & 0xFF) + ((colour >> 8) & 0xFF) + ((colour >> 16) & 0xFF));
+}
+
+// One axis of the centred crop: the rectangle's start and length inside [0, frame).
+void CentreAndClip(int64_t frame, int64_t size, int& start, int& length) {
+    if (size <= 0) {
+        start = 0;
+        length = 0;
+        return;
+    }
+    const int64_t first = (frame - size) / 2;  // truncates toward zero, as the layouts do
+    const int64_t begin = std::max<int64_t>(first, 0);
+    const int64_t end = std::min<int64_t>(first + size, frame);
+    start = static_cast<int>(begin);
+    length = static_cast<int>(std::max<int64_t>(end - begin, 0));
+}
+
+}  // namespace
+
+int SharpenStrength(int32_t sharpness) {
+    constexpr std::array<int, 4> kStrengths{200, 250, 600, 900};
+    if (sharpness < 0 || sharpness >= static_cast<int32_t>(kStrengths.size()))
+        return 0;
+    return kStrengths[static_cast<size_t>(sharpness)];
+}
+
+CaptureCrop PlanCaptureCrop(int32_t rotationAngle, int32_t cropWidth, int32_t cropHeight) {
+    CaptureCrop crop;
+    crop.rotation = rotationAngle == 1 || rotationAngle == 2 ? rotationAngle : 0;
+    crop.turn = crop.rotation == 1 ? 9000 : crop.rotation == 2 ? -9000 : 0;
+    const bool turned = crop.rotation != 0;
+    CentreAndClip(turned ? kFrameHeight : kFrameWidth, cropWidth, crop.left, crop.width);
+    CentreAndClip(turned ? kFrameWidth : kFrameHeight, cropHeight, crop.top, crop.height);
+    if (crop.IsEmpty()) {
+        crop.width = 0;
+        crop.height = 0;
+    }
+    return crop;
+}
+
+LitField LitFieldOf(uint32_t colourRow100, uint32_t colourRow101) {
+    return Brightness(colourRow100) < Brightness(colourRow101) ? LitField::kOddRows
+                                                               : LitField::kEvenRows;
+}
+
+int FlashRepairSourceRow(LitField field, int row) {
+    if (row < 0 || row >= kRepairedFieldRows)
+        return -1;
+    if (field == LitField::kOddRows)
+        return 2 * row + 1;  // rows 1, 3, ... 477
+    return row == 0 ? -1 : 2 * row;  // rows 2, 4, ... 476; row 0 stays
+}
+
+uint32_t CorrectedColour(uint32_t colour, int red, int blue) {
+    const int r = std::clamp(static_cast<int>(colour & 0xFF) + red, 0, 255);
+    const int b = std::clamp(static_cast<int>((colour >> 16) & 0xFF) + blue, 0, 255);
+    return static_cast<uint32_t>(r) | (colour & 0xFF00u) | static_cast<uint32_t>(b) << 16;
+}
+
+void KeepRow(std::span<const uint8_t> bgr, std::span<uint32_t> colours) {
+    const size_t n = std::min(colours.size(), bgr.size() / 3);
+    const uint8_t* in = bgr.data();
+    for (size_t i = 0; i < n; ++i, in += 3)
+        colours[i] = uint32_t{in[2]} | uint32_t{in[1]} << 8 | uint32_t{in[0]} << 16;
+}
+
+ColourCorrection::ColourCorrection(int redAmount, int blueAmount) {
+    for (int v = 0; v < 256; ++v) {
+        red[static_cast<size_t>(v)] = static_cast<uint8_t>(std::clamp(v + redAmount, 0, 255));
+        blue[static_cast<size_t>(v)] = static_cast<uint8_t>(std::clamp(v + blueAmount, 0, 255));
+    }
+}
+
+void CorrectRow(std::span<const uint32_t> colours, const ColourCorrection& correction,
+                std::span<uint8_t> bgr) {
+    const size_t n = std::min(colours.size(), bgr.size() / 3);
+    uint8_t* out = bgr.data();
+    for (size_t i = 0; i < n; ++i, out += 3) {
+        const uint32_t c = colours[i];
+        out[0] = correction.blue[(c >> 16) & 0xFF];
+        out[1] = static_cast<uint8_t>(c >> 8);
+        out[2] = correction.red[c & 0xFF];
+    }
+}

@@ -1,0 +1,177 @@
+// The image record (see ImageRecord.h): making it from a bitmap, pixels and rows, crop, turn,
+// painting and the clipboard. Sharpening and stretching are in ImageFilters.cpp.
+#include "imaging/ImageRecord.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Larger pictures are refused, which also keeps every size below in 32 bits.
+constexpr int32_t kMaxSide = 16384;
+
+}  // namespace
+
+bool ImageRecord::FromBitmap(const BitmapInfoHeader& info, std::span<const uint8_t> bits) {
+    Free();
+    const int64_t rows = info.biHeight < 0 ? -int64_t{info.biHeight} : info.biHeight;
+    if (info.biPlanes != 1 || info.biBitCount != 24 || info.biCompression != 0 ||
+        info.biWidth <= 0 || info.biWidth > kMaxSide || rows <= 0 || rows > kMaxSide) {
+        return false;
+    }
+    const size_t stride = DibStride(info.biWidth);
+    if (bits.size() < stride * static_cast<size_t>(rows))
+        return false;
+    const int height = static_cast<int>(rows);
+    QImage image(info.biWidth, height, QImage::Format_BGR888);
+    if (image.isNull())
+        return false;
+    const size_t rowBytes = static_cast<size_t>(info.biWidth) * kBytesPerPixel;
+    const bool bottomUp = info.biHeight > 0;
+    for (int row = 0; row < height; ++row) {
+        const size_t source = static_cast<size_t>(bottomUp ? height - 1 - row : row) * stride;
+        std::memcpy(image.scanLine(row), bits.data() + source, rowBytes);
+    }
+    m_Image = std::move(image);
+    m_XPelsPerMeter = info.biXPelsPerMeter;
+    m_YPelsPerMeter = info.biYPelsPerMeter;
+    return true;
+}
+
+bool ImageRecord::Allocate(int width, int height) {
+    Free();
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+        return false;
+    QImage image(width, height, QImage::Format_BGR888);
+    if (image.isNull())
+        return false;
+    image.fill(Qt::black);
+    m_Image = std::move(image);
+    return true;
+}
+
+void ImageRecord::Free() {
+    m_Image = QImage();
+}
+
+void ImageRecord::SetResolution(int32_t xPelsPerMeter, int32_t yPelsPerMeter) {
+    m_XPelsPerMeter = xPelsPerMeter;
+    m_YPelsPerMeter = yPelsPerMeter;
+}
+
+bool ImageRecord::Crop(int left, int top, int width, int height) {
+    if (!IsAllocated() || width <= 0 || height <= 0 || left < 0 || top < 0 ||
+        int64_t{left} + width > Width() || int64_t{top} + height > Height()) {
+        return false;
+    }
+    if (left == 0 && top == 0 && width == Width() && height == Height())
+        return true;
+    QImage cut(width, height, QImage::Format_BGR888);
+    if (cut.isNull())
+        return false;
+    const size_t rowBytes = static_cast<size_t>(width) * kBytesPerPixel;
+    for (int row = 0; row < height; ++row) {
+        std::memcpy(cut.scanLine(row),
+                    m_Image.constScanLine(top + row) + static_cast<size_t>(left) * kBytesPerPixel,
+                    rowBytes);
+    }
+    m_Image = std::move(cut);
+    return true;
+}
+
+bool ImageRecord::Rotate(int hundredthsOfDegree) {
+    if (!IsAllocated() || (hundredthsOfDegree != 9000 && hundredthsOfDegree != -9000))
+        return false;
+    const int width = Width();
+    const int height = Height();
+    QImage turned(height, width, QImage::Format_BGR888);
+    if (turned.isNull())
+        return false;
+    const bool clockwise = hundredthsOfDegree > 0;
+    // Clockwise, picture row r becomes turned column (height - 1 - r), read top to bottom;
+    // anticlockwise, it becomes turned column r, read bottom to top. Walking the source row by
+    // row reads memory in order and writes one byte triple per turned row.
+    for (int row = 0; row < height; ++row) {
+        const uint8_t* in = m_Image.constScanLine(row);
+        const int column = clockwise ? height - 1 - row : row;
+        for (int x = 0; x < width; ++x, in += kBytesPerPixel) {
+            const int turnedRow = clockwise ? x : width - 1 - x;
+            uint8_t* out = turned.scanLine(turnedRow) + static_cast<size_t>(column) * kBytesPerPixel;
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+        }
+    }
+    m_Image = std::move(turned);
+    return true;
+}
+
+uint32_t ImageRecord::GetPixel(int row, int column) const {
+    if (!IsAllocated() || row < 0 || row >= Height() || column < 0 || column >= Width())
+        return 0;
+    const uint8_t* p = m_Image.constScanLine(row) + static_cast<size_t>(column) * kBytesPerPixel;
+    return ColourFromRgb(p[2], p[1], p[0]);
+}
+
+bool ImageRecord::SetPixel(int row, int column, uint32_t colour) {
+    if (!IsAllocated() || row < 0 || row >= Height() || column < 0 || column >= Width())
+        return false;
+    uint8_t* p = m_Image.scanLine(row) + static_cast<size_t>(column) * kBytesPerPixel;
+    p[0] = BlueOf(colour);
+    p[1] = GreenOf(colour);
+    p[2] = RedOf(colour);
+    return true;
+}
+
+std::span<const uint8_t> ImageRecord::RowBytes(int row) const {
+    if (!IsAllocated() || row < 0 || row >= Height())
+        return {};
+    return {m_Image.constScanLine(row), static_cast<size_t>(Width()) * kBytesPerPixel};
+}
+
+std::span<uint8_t> ImageRecord::RowBytes(int row) {
+    if (!IsAllocated() || row < 0 || row >= Height())
+        return {};
+    return {m_Image.scanLine(row), static_cast<size_t>(Width()) * kBytesPerPixel};
+}
+
+int ImageRecord::GetRow(std::span<uint8_t> buffer, int row) const {
+    const std::span<const uint8_t> bytes = RowBytes(row);
+    if (bytes.empty())
+        return -1;
+    const size_t n = std::min(buffer.size(), bytes.size());
+    std::memcpy(buffer.data(), bytes.data(), n);
+    return static_cast<int>(n);
+}
+
+int ImageRecord::PutRow(std::span<const uint8_t> buffer, int row) {
+    const std::span<uint8_t> bytes = RowBytes(row);
+    if (bytes.empty())
+        return -1;
+    const size_t n = std::min(buffer.size(), bytes.size());
+    std::memmove(bytes.data(), buffer.data(), n);
+    return static_cast<int>(n);
+}
+
+void ImageRecord::Paint(QPainter& painter, const QRect& target) const {
+    if (!IsAllocated() || target.isEmpty())
+        return;
+    painter.drawImage(target, m_Image);
+}
+
+bool ImageRecord::CopyToClipboard() const {
+    if (!IsAllocated())
+        return false;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard == nullptr)
+        return false;
+    clipboard->setImage(m_Image.convertToFormat(QImage::Format_RGB32));
+    return true;
+}
+
+bool ClipboardAvailable() {
+    return QGuiApplication::instance() != nullptr && QGuiApplication::clipboard() != nullptr;
+}

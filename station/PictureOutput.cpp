@@ -1,0 +1,98 @@
+// Where a stored picture goes: the clipboard, a JPEG or BMP file, or the host hand-off file, by
+// the capture destination; and, at start-up, the hand-off folder and the registry value that
+// tells the host where the hand-off file is.
+//
+// Every store empties the picture, whether it succeeded or not. Only a store that succeeded
+// counts as stored: the caller tells the host, with m_StoredPath, only then.
+#include <string>
+
+#include "capture/HandOff.h"
+#include "imaging/ImageFile.h"
+#include "platform/registry/RegistryKey.h"
+#include "platform/system/AtomicFile.h"
+#include "platform/ui/Services.h"
+#include "station/MainDialog.h"
+
+namespace {
+
+constexpr char kJpgSaveError[] = "Error in JPG file save";
+constexpr char kBmpSaveError[] = "Error in BMP file save";
+
+}  // namespace
+
+int CTRIPOD01Dlg::SaveCapturedImage() {
+    m_StoredPath.clear();
+    int result = 0;
+    switch (m_CaptureType) {
+        case 1:
+            result = StoreJpegFile();
+            break;
+        case 2:
+            result = StoreBmpFile();
+            break;
+        case 5:
+            result = StoreHandOffFile();
+            break;
+        default:  // 0, and the values no page offers, go to the clipboard
+            result = StoreOnClipboard();
+            break;
+    }
+    m_CaptureImage.Free();
+    return result;
+}
+
+void CTRIPOD01Dlg::StoreCapturedImage() {
+    if (SaveCapturedImage() >= 1 && m_CaptureStoredHook)
+        m_CaptureStoredHook(m_StoredPath);
+}
+
+int CTRIPOD01Dlg::StoreOnClipboard() {
+    // Whether another program took the picture is not known; it is on the clipboard.
+    m_CaptureImage.CopyToClipboard();
+    m_StoredPath.clear();
+    return 1;
+}
+
+int CTRIPOD01Dlg::StoreJpegFile() {
+    // The JPEG writer and the file naming are not part of this station yet.
+    ui::MessageBox(this, kJpgSaveError);
+    return 0;
+}
+
+int CTRIPOD01Dlg::StoreBmpFile() {
+    // The file naming (fixed name or the operator's) is not part of this station yet.
+    ui::MessageBox(this, kBmpSaveError);
+    return 0;
+}
+
+int CTRIPOD01Dlg::StoreHandOffFile() {
+    std::string error;
+    int result = 0;
+    // Without a folder of its own there is nowhere safe to put the picture.
+    if (!m_HostFolder.empty()) {
+        const std::filesystem::path file = std::filesystem::path(m_HostFolder) / kHandOffFileName;
+        // Private: the picture of a person, for this user's host only.
+        result = WriteImageFile(file, m_CaptureImage, kFileFormatBmp, 24, 0, sys::kPrivateFileMode,
+                                error);
+        if (result >= 1)
+            m_StoredPath = file.string();
+    }
+    if (result < 1)
+        ui::MessageBox(this, kBmpSaveError);
+    return result;
+}
+
+int CTRIPOD01Dlg::PrepareHostHandOff() {
+    m_HostFolder.clear();
+    const std::filesystem::path folder = HandOffFolder();
+    std::string error;
+    if (folder.empty() || !sys::MakeFolders(folder, error)) {
+        // Nothing is published: a host must not be sent to a file that can never be written.
+        ui::MessageBox(nullptr, "Common Folder Not Found", "Error");
+        return 1;
+    }
+    m_HostFolder = folder.string();
+    RegistryKey key(kHandOffKey);
+    key.SetText(kHandOffValue, (folder / kHandOffFileName).string());
+    return 1;
+}

@@ -1,0 +1,98 @@
+// The capture chain's arithmetic: the crop fixed in the turned frame, the lit flash field and
+// the rows it is rebuilt from, the corrections, the hand-off folder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "capture/CaptureProcessing.h"
+#include "capture/HandOff.h"
+
+namespace {
+
+TEST(CaptureCrop, CentredInTheTurnedFrameAndClippedToIt) {
+    struct Row {
+        const char* name;
+        int rotation, width, height;
+        CaptureCrop expected;  // rotation, turn, left, top, width, height
+    };
+    const Row rows[] = {
+        {"upright default", 0, 600, 450, {0, 0, 20, 15, 600, 450}},
+        {"whole frame", 0, 640, 480, {0, 0, 0, 0, 640, 480}},
+        {"turned clockwise", 1, 480, 600, {1, 9000, 0, 20, 480, 600}},
+        {"turned anticlockwise", 2, 300, 400, {2, -9000, 90, 120, 300, 400}},
+        {"unknown rotation taken upright", 7, 600, 450, {0, 0, 20, 15, 600, 450}},
+        {"odd margin truncates", 0, 601, 451, {0, 0, 19, 14, 601, 451}},
+        {"wider than the frame", 0, 700, 480, {0, 0, 0, 0, 640, 480}},
+        {"taller than the turned frame", 1, 480, 9000, {1, 9000, 0, 0, 480, 640}},
+        {"zero width", 0, 0, 480, {0, 0, 0, 0, 0, 0}},
+        {"negative height", 2, 480, -5, {2, -9000, 0, 0, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const CaptureCrop c = PlanCaptureCrop(row.rotation, row.width, row.height);
+        const CaptureCrop& e = row.expected;
+        EXPECT_EQ(c.rotation, e.rotation);
+        EXPECT_EQ(c.turn, e.turn);
+        EXPECT_EQ(c.left, e.left);
+        EXPECT_EQ(c.top, e.top);
+        EXPECT_EQ(c.width, e.width);
+        EXPECT_EQ(c.height, e.height);
+        EXPECT_EQ(c.IsEmpty(), e.width == 0);
+    }
+}
+
+TEST(FlashRepair, KeepsTheLitFieldRowByRow) {
+    EXPECT_EQ(LitFieldOf(0x101010, 0x808080), LitField::kOddRows);
+    // Equal brightness keeps the even rows, whatever the colours.
+    EXPECT_EQ(LitFieldOf(0x0000FF, 0xFF0000), LitField::kEvenRows);
+
+    EXPECT_EQ(FlashRepairSourceRow(LitField::kOddRows, 0), 1);
+    EXPECT_EQ(FlashRepairSourceRow(LitField::kOddRows, 238), 477);
+    EXPECT_EQ(FlashRepairSourceRow(LitField::kEvenRows, 0), -1);  // row 0 is already in place
+    EXPECT_EQ(FlashRepairSourceRow(LitField::kEvenRows, 1), 2);
+    EXPECT_EQ(FlashRepairSourceRow(LitField::kEvenRows, 238), 476);
+    EXPECT_EQ(FlashRepairSourceRow(LitField::kOddRows, 239), -1);
+}
+
+TEST(ColourCorrectionTest, AddsToRedAndBlueClampedAndLeavesGreen) {
+    // (250, 100, 20) with red +30 and blue -40 is stored as (255, 100, 0), whole rows alike.
+    const uint32_t kept[1] = {0x14'64'FA};
+    uint8_t row[3] = {};
+    CorrectRow(kept, ColourCorrection(30, -40), row);
+    uint32_t back[1] = {};
+    KeepRow(row, back);
+    EXPECT_EQ(back[0], 0x00'64'FFu);
+    EXPECT_EQ(CorrectedColour(kept[0], 30, -40), back[0]);
+}
+
+TEST(HandOffFolderTest, FollowsTheUsersDataFolder) {
+    struct Row {
+        const char* name;
+        const char* dataHome;  // nullptr: unset
+        const char* home;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"data home set", "/srv/data", "/home/op", "/srv/data/zelvocam"},
+        {"data home unset", nullptr, "/home/op", "/home/op/.local/share/zelvocam"},
+        {"relative data home ignored", "rel/data", "/home/op", "/home/op/.local/share/zelvocam"},
+    };
+    const std::string savedData = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.dataHome != nullptr)
+            setenv("XDG_DATA_HOME", row.dataHome, 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+        setenv("HOME", row.home, 1);
+        EXPECT_EQ(HandOffFolder().string(), row.expected);
+    }
+    setenv("HOME", savedHome.c_str(), 1);
+    if (savedData.empty())
+        unsetenv("XDG_DATA_HOME");
+    else
+        setenv("XDG_DATA_HOME", savedData.c_str(), 1);
+}
+
+}  // namespace
