@@ -8,15 +8,33 @@
 //   UpdateData(false)  members -> controls
 // Radio buttons belong to exclusive groups registered by id; unlike plain Qt radio buttons a
 // group can also have no button checked (index -1).
+//
+// The close request. close() (QWidget::close, hence closeEvent) is the one way in for every
+// request to close a dialog: the close box, Escape where a dialog's OnCancel asks to close,
+// SIGTERM and SIGINT (TerminationSignals.h), a host application. A request is served so that
+// OnClose never runs in the middle of another handler of the dialog:
+//   - When the dialog is idle, OnClose runs at once and the dialog then ends (rejected).
+//   - When the dialog is busy (one of its handlers runs, OnInitDialog included, or a message
+//     box, file chooser or modal dialog opened over it waits), the request is queued. Open
+//     menus are closed and what waits over the dialog is dismissed as if cancelled (a box
+//     whose only button is OK is answered OK); while the request waits, new boxes are answered
+//     at once and modal dialogs do not open (ModalRun.h), so the running handler returns
+//     promptly. OnClose runs once, as soon as it has returned.
+//   - A request while one is queued, while OnClose runs or after the dialog ended does nothing.
+// A handler "runs" while the framework calls it (OnInitDialog from DoModal, OnTimer, OnOK and
+// OnCancel, Enter and Escape) and while a function wrapped by Handler() runs: connect control
+// signals and actions through Handler() so that their handlers count too.
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <initializer_list>
 #include <map>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QButtonGroup;
@@ -102,9 +120,24 @@ class Dialog : public QDialog {
     bool IsTimerRunning(int id) const;
     int TimerInterval(int id) const;  // -1 when not running
 
-    // Initialises the dialog and runs it modally; returns the code given to EndDialog.
+    // Initialises the dialog and runs it modally; returns the code given to EndDialog. While a
+    // close request waits (ModalRun.h) the dialog does not open and the result is Rejected.
     int DoModal();
     void EndDialog(int result);
+
+    // `handler` wrapped as one of this dialog's handlers, for connecting a control's signal.
+    template <class F>
+    auto Handler(F handler) {
+        return [this, handler = std::move(handler)] {
+            HandlerScope scope(*this);
+            handler();
+        };
+    }
+    // A close request is queued until the running handler returns.
+    bool CloseRequestQueued() const { return closeQueued_; }
+    // Runs a queued close request unless the dialog is still busy; the framework calls it
+    // whenever a handler or a modal run ends.
+    void ServeWaitingClose();
 
     // The framework's hooks, public so that tests can drive them as the window system would.
     virtual bool OnInitDialog();
@@ -122,6 +155,22 @@ class Dialog : public QDialog {
     void accept() override;
 
   private:
+    // Marks a handler of the dialog as running; when the outermost one ends, a queued close
+    // request is served.
+    class HandlerScope {
+      public:
+        explicit HandlerScope(Dialog& dialog);
+        ~HandlerScope();
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+
+      private:
+        QPointer<Dialog> dialog_;
+    };
+
+    bool Busy() const;
+    void RunClose();
+
     struct RadioGroup {
         std::vector<int> ids;
         QButtonGroup* group;
@@ -131,6 +180,9 @@ class Dialog : public QDialog {
     std::map<int, RadioGroup> radioGroups_;  // by first id
     std::map<int, QTimer*> timers_;
     bool ending_ = false;
+    int handlersRunning_ = 0;
+    bool closeQueued_ = false;  // a close request waits for the running handler
+    bool closing_ = false;      // OnClose runs
 };
 
 }  // namespace ui

@@ -47,7 +47,8 @@ void SetFileChooserHandler(FileChooserHandler handler);
 void SetDefaultCaption(std::string_view caption);
 const std::string& DefaultCaption();
 
-// Shows a modal message box with an OK button and returns once it is answered.
+// Shows a modal message box with an OK button and returns once it is answered. While a close
+// request waits (ModalRun.h) the program's box is answered OK at once, without showing.
 void MessageBox(QWidget* owner, std::string_view text, std::string_view caption = {});
 
 // Sounds a tone. Like the desktop's own beep it blocks for its duration (through the clock,
@@ -58,6 +59,7 @@ void Beep(int frequencyHz, int durationMs);
 // must return at once after calling it.
 void ExitProcess(int code);
 
+// While a close request waits, the program's chooser is cancelled at once.
 std::optional<std::string> ChooseFile(const FileRequest& request);
 
 }  // namespace ui
