@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 #include "platform/system/Clock.h"
 #include "platform/ui/ModalRun.h"
@@ -128,6 +129,15 @@ void ExitProcess(int code) {
     } else {
         ProgramExit(code);
     }
+}
+
+void AnnounceReady(std::string_view what) {
+    static std::set<std::string, std::less<>> announced;
+    if (!MessagesGoToStderr() || announced.find(what) != announced.end())
+        return;
+    announced.emplace(what);
+    std::fprintf(stderr, "ready: %.*s\n", static_cast<int>(what.size()), what.data());
+    std::fflush(stderr);
 }
 
 std::optional<std::string> ChooseFile(const FileRequest& request) {

@@ -4,7 +4,8 @@
 // Each goes through a replaceable handler, so the program shows real modal boxes while a test
 // records ("Zoom is locked, See administrator", "Zoom Locked") and carries on. With
 // ZELVOCAM_MESSAGES=stderr in the environment the program's message boxes print one line
-// "message: CAPTION: TEXT" to stderr and are answered OK at once, for unattended runs.
+// "message: CAPTION: TEXT" to stderr and are answered OK at once, for unattended runs, which
+// also announce on stderr when the program is ready for a script's next step.
 #pragma once
 
 #include <functional>
@@ -61,5 +62,10 @@ void ExitProcess(int code);
 
 // While a close request waits, the program's chooser is cancelled at once.
 std::optional<std::string> ChooseFile(const FileRequest& request);
+
+// In unattended runs (ZELVOCAM_MESSAGES=stderr) prints "ready: WHAT" on stderr the first time
+// the program reaches a state a script may wait for ("ready: live picture"), so that a script
+// acts on the line instead of sleeping. Each WHAT is printed once; later calls cost a lookup.
+void AnnounceReady(std::string_view what);
 
 }  // namespace ui
