@@ -2,6 +2,9 @@
 # Both install the Debian packages that are missing, configure and build first.
 
 PRESET   ?= default
+# WERROR=ON turns compiler warnings into errors (the CI run does); a developer's build keeps
+# them as warnings.
+WERROR   ?= OFF
 BUILD    := build/$(PRESET)
 PACKAGES := cmake ninja-build g++ clang pkg-config \
             qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev \
@@ -26,7 +29,8 @@ deps:
 # Configured every time (a second or two): a folder added since the last configure is picked up.
 configure: deps
 	@mkdir -p build
-	@cmake --preset $(PRESET) > $(BUILD).configure.log 2>&1 || { cat $(BUILD).configure.log; exit 1; }
+	@cmake --preset $(PRESET) -DZELVOCAM_WERROR=$(WERROR) > $(BUILD).configure.log 2>&1 || \
+	  { cat $(BUILD).configure.log; exit 1; }
 
 build: configure
 	cmake --build --preset $(PRESET)
