@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "platform/ui/Dialog.h"
@@ -40,17 +41,19 @@ bool IsOrOwns(const QWidget* window, const QWidget* owner) {
     return false;
 }
 
-// Indexes into OpenRuns() of the runs over `window`, outermost first.
+// Indexes into OpenRuns() of the runs over `window`, outermost first. A run without an owner is
+// over a window only when it was opened after the window's own modal run: a modeless window is
+// never under the main dialog's own run, nor under a box that belongs to nobody.
 std::vector<size_t> RunsOver(const QWidget* window) {
     const std::vector<OpenRun>& runs = OpenRuns();
-    size_t first = 0;
+    std::optional<size_t> own;
     for (size_t i = 0; i < runs.size(); ++i) {
         if (runs[i].window.data() == window)
-            first = i + 1;  // what was open before its own run is not over it
+            own = i;
     }
     std::vector<size_t> over;
-    for (size_t i = first; i < runs.size(); ++i) {
-        if (runs[i].applicationWide || IsOrOwns(window, runs[i].owner))
+    for (size_t i = own ? *own + 1 : 0; i < runs.size(); ++i) {
+        if ((own && runs[i].applicationWide) || IsOrOwns(window, runs[i].owner))
             over.push_back(i);
     }
     return over;

@@ -24,8 +24,8 @@ class ModalRun {
     ModalRun& operator=(const ModalRun&) = delete;
 };
 
-// True while a run is open over `window`: opened after its own modal run (if it has one) for it,
-// for a window it owns, or for the whole application.
+// True while a run is open over `window`: one opened for it or for a window it owns, or, after
+// its own modal run, one opened for the whole application.
 bool ModalRunOpenOver(const QWidget* window);
 
 // Closes every open menu and dismisses the runs over `window`, innermost first, as if

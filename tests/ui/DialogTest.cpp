@@ -209,6 +209,27 @@ TEST(CloseRequest, WaitsForTheRunningHandlerAndDismissesItsBoxes) {
     EXPECT_EQ(std::count(dlg.log.begin(), dlg.log.end(), "OnClose"), 1);
 }
 
+// A modeless window of a modally running dialog (like the "Adjust" sheet) is not under the
+// dialog's own run: it closes at once, and the dialog keeps running.
+TEST(CloseRequest, ModelessWindowOfARunningDialogClosesAtOnce) {
+    SampleDialog main;
+    auto* sheet = new SampleDialog;
+    sheet->setParent(&main, Qt::Window);
+    int sheetClosesAtOnce = -1;
+    bool mainRunning = false;
+    QTimer::singleShot(0, &main, [&] {
+        sheet->show();
+        sheet->close();
+        sheetClosesAtOnce = sheet->closes;
+        mainRunning = main.isVisible();
+        main.close();
+    });
+    EXPECT_EQ(main.DoModal(), QDialog::Rejected);
+    EXPECT_EQ(sheetClosesAtOnce, 1);
+    EXPECT_TRUE(mainRunning);
+    EXPECT_EQ(main.closes, 1);
+}
+
 TEST(DialogKeys, EscapeEndsTheDialogThroughOnCancel) {
     SampleDialog dlg;
     dlg.show();
