@@ -42,7 +42,7 @@ run: build
 	@if [ ! -x $(BUILD)/zelvocam ]; then \
 	  echo "The station is not built yet: only the libraries and tests exist so far."; \
 	elif [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
-	  echo "No display: set DISPLAY (or run 'xvfb-run make run'), or QT_QPA_PLATFORM=offscreen." >&2; exit 1; \
+	  echo "No display: set DISPLAY (or run 'xvfb-run -a make run'), or QT_QPA_PLATFORM=offscreen." >&2; exit 1; \
 	else \
 	  ZELVOCAM_DEVICE=$${ZELVOCAM_DEVICE:-sim} $(BUILD)/zelvocam; \
 	fi
