@@ -393,6 +393,19 @@ int GetCameraProperty(uint32_t id, void* buffer, uint32_t size, uint32_t* return
     return result;
 }
 
+int ReadLiveProperty(uint32_t id, uint16_t* value) {
+    if (!camera_internal::OpenDevice())
+        return kCameraFailed;
+    const PropertyRow* row = IsRawId(id) ? nullptr : RowFor(id);
+    if (!row || row->get != Get::Live)
+        return kCameraUnknownProperty;
+    uint16_t v = 0;
+    const int result = ReadRegister(row->getArg, &v);
+    if (result == kCameraOk && value)
+        *value = v;
+    return result;
+}
+
 int SetCameraProperty(uint32_t id, uint32_t value, uint32_t length) {
     if (!camera_internal::OpenDevice())
         return kCameraFailed;

@@ -11,6 +11,7 @@
 #include "platform/system/Clock.h"
 #include "platform/ui/Services.h"
 #include "station/CameraModels.h"
+#include "station/HeadLink.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -18,17 +19,6 @@ namespace {
 // How often the head is asked before start-up goes on without its answer.
 constexpr int kHandshakeRepeats = 9;
 constexpr int kFocusRepeats = 10;
-
-void SendCommand(uint32_t command) {
-    SetCameraProperty(kPropCommand, command);
-}
-
-// A live read of an argument property. The head answers in 16 bits.
-int32_t ReadArgument(uint32_t property) {
-    uint32_t value = 0;
-    GetCameraProperty(property, &value, sizeof value);
-    return static_cast<int32_t>(value);
-}
 
 }  // namespace
 
@@ -49,13 +39,13 @@ void CTRIPOD01Dlg::Init_Camera() {
     sys::Wait(50);
 
     // The head answers 175 once it is ready for commands.
-    SendCommand(head::kHandshake);
+    SendPtzCommand(head::kHandshake);
     sys::Wait(100);
-    int32_t answer = ReadArgument(kPropArgB);
+    int32_t answer = ReadArgument(HeadArgument::B);
     for (int repeat = 1; answer != head::kHandshakeAnswer; ++repeat) {
-        SendCommand(head::kHandshake);
+        SendPtzCommand(head::kHandshake);
         sys::Wait(100);
-        answer = ReadArgument(kPropArgB);
+        answer = ReadArgument(HeadArgument::B);
         if (repeat == kHandshakeRepeats) {
             // Only a head that still has not answered is reported; one that answers on the
             // last try is ready like any other.
@@ -68,16 +58,16 @@ void CTRIPOD01Dlg::Init_Camera() {
     }
 
     // Focus mode 2 is auto focus; ask for it until the head reports it.
-    SendCommand(head::kReportFocusMode);
+    SendPtzCommand(head::kReportFocusMode);
     sys::Wait(100);
-    int32_t focus = ReadArgument(kPropArgA);
+    int32_t focus = ReadArgument(HeadArgument::A);
     sys::Wait(100);
     for (int repeat = 1; focus != head::kAutoFocusAnswer; ++repeat) {
-        SendCommand(head::kAutoFocusOn);
+        SendPtzCommand(head::kAutoFocusOn);
         sys::Wait(100);
-        SendCommand(head::kReportFocusMode);
+        SendPtzCommand(head::kReportFocusMode);
         sys::Wait(100);
-        focus = ReadArgument(kPropArgA);
+        focus = ReadArgument(HeadArgument::A);
         sys::Wait(5);
         if (repeat == kFocusRepeats) {
             if (focus != head::kAutoFocusAnswer) {
@@ -96,65 +86,65 @@ void CTRIPOD01Dlg::Init_Camera() {
 }
 
 void CTRIPOD01Dlg::ApplyColorSettings() {
-    SendCommand(head::kManualColour);
+    SendPtzCommand(head::kManualColour);
     sys::Wait(200);
     if (m_AutoWhite == 0) {
-        SendCommand(head::kAutoWhiteBalance);
+        SendPtzCommand(head::kAutoWhiteBalance);
         sys::Wait(150);
-        SetCameraProperty(kPropArgA, m_ChromaLevel);
-        SendCommand(head::kColourLevel);
+        WriteArgument(HeadArgument::A, m_ChromaLevel);
+        SendPtzCommand(head::kColourLevel);
     } else if (m_AutoWhite == 1) {
         // Manual white balance; the red gain goes out twice, as the head has always been set.
         const int32_t red = m_RedPreviewOffset + m_RedLockGain;
         for (int write = 0; write < 2; ++write) {
-            SetCameraProperty(kPropArgA, red);
+            WriteArgument(HeadArgument::A, red);
             sys::Wait(100);
-            SendCommand(head::kRedGain);
+            SendPtzCommand(head::kRedGain);
             sys::Wait(50);
         }
-        SetCameraProperty(kPropArgB, m_BluePreviewOffset + m_BlueLockGain);
+        WriteArgument(HeadArgument::B, m_BluePreviewOffset + m_BlueLockGain);
         sys::Wait(100);
-        SendCommand(head::kBlueGain);
+        SendPtzCommand(head::kBlueGain);
         sys::Wait(50);
-        SetCameraProperty(kPropArgA, m_ChromaLevel);
+        WriteArgument(HeadArgument::A, m_ChromaLevel);
         sys::Wait(50);
-        SendCommand(head::kColourLevel);
+        SendPtzCommand(head::kColourLevel);
         sys::Wait(100);
     }
 }
 
 void CTRIPOD01Dlg::ApplyImageSettings() {
-    SetCameraProperty(kPropArgA, m_Brightness);
+    WriteArgument(HeadArgument::A, m_Brightness);
     sys::Wait(50);
-    SendCommand(head::kBrightness);
-    SetCameraProperty(kPropArgA, m_Contrast);
+    SendPtzCommand(head::kBrightness);
+    WriteArgument(HeadArgument::A, m_Contrast);
     sys::Wait(50);
-    SendCommand(head::kContrast);
+    SendPtzCommand(head::kContrast);
     // An aperture setting without a code (a value a page stored out of range) leaves the
     // camera's aperture as it is.
     if (const auto code = ApertureCode(m_Aperature)) {
-        SetCameraProperty(kPropArgA, static_cast<uint32_t>(*code));
+        WriteArgument(HeadArgument::A, *code);
         sys::Wait(50);
-        SendCommand(head::kSharpness);
+        SendPtzCommand(head::kSharpness);
     }
 }
 
 void CTRIPOD01Dlg::RestoreZoomPosition() {
-    SetCameraProperty(kPropArgA, m_ZoomPosition);
+    WriteArgument(HeadArgument::A, m_ZoomPosition);
     sys::Wait(100);
-    SendCommand(head::kDriveZoom);
+    SendPtzCommand(head::kDriveZoom);
     sys::Wait(100);
 }
 
 void CTRIPOD01Dlg::DetectCameraType() {
     // The first answer may still be stale; the second is the model number.
-    SendCommand(head::kReportModel);
+    SendPtzCommand(head::kReportModel);
     sys::Wait(200);
-    ReadArgument(kPropArgA);
+    ReadArgument(HeadArgument::A);
     sys::Wait(50);
-    SendCommand(head::kReportModel);
+    SendPtzCommand(head::kReportModel);
     sys::Wait(200);
-    const int32_t model = ReadArgument(kPropArgA);
+    const int32_t model = ReadArgument(HeadArgument::A);
 
     m_CameraType = CameraClassOfModel(model);
     if (model == kEnhancedZoomModel) {
@@ -172,9 +162,9 @@ void CTRIPOD01Dlg::DetectCameraType() {
 
 void CTRIPOD01Dlg::RestoreLiveStream() {
     if (m_FlashCapture == 1) {
-        SendCommand(head::kHandshake);
+        SendPtzCommand(head::kHandshake);
         sys::Wait(100);
-        SendCommand(head::kFlashDisarm);
+        SendPtzCommand(head::kFlashDisarm);
     }
     SetCameraProperty(kPropStreaming, 0);
     SetCameraProperty(kPropHostDecoding, 1);
@@ -187,11 +177,15 @@ void CTRIPOD01Dlg::RestoreLiveStream() {
 }
 
 void CTRIPOD01Dlg::ReadZoomPosition() {
-    SetCameraProperty(kPropArgA, 0);
-    SendCommand(head::kReportZoom);
+    WriteArgument(HeadArgument::A, 0);
+    SendPtzCommand(head::kReportZoom);
     sys::Wait(100);
-    m_ZoomPosition = ReadArgument(kPropArgA);
-    m_ZoomAutoPosition = m_ZoomPosition;
+    // An unplugged camera answers nothing: the position known before stays, so the close does
+    // not store 0 over the operator's zoom.
+    if (const auto zoom = TryReadArgument(HeadArgument::A)) {
+        m_ZoomPosition = *zoom;
+        m_ZoomAutoPosition = *zoom;
+    }
 }
 
 void CTRIPOD01Dlg::SaveStationSettings() {

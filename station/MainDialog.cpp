@@ -179,12 +179,6 @@ void CTRIPOD01Dlg::DoDataExchange(ui::DataExchange& dx) {
     dx.Radio(ids::kFlashOff, m_FlashCapture);
 }
 
-void CTRIPOD01Dlg::ClearMotionState() {
-    m_UpActive = m_DownActive = m_LeftActive = m_RightActive = 0;
-    m_MouseMoving = m_NudgeCount = 0;
-    m_ShiftDown = m_ControlDown = m_ControlsDisabled = 0;
-}
-
 void CTRIPOD01Dlg::ShowBrightnessForFlashSetting() {
     if (m_FlashCapture == 1) {
         UpdateSubjectDistance();

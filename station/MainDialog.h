@@ -8,6 +8,9 @@
 //   Preview.cpp         the live preview timer, the preview window and the capture bitmap
 //   Layout.cpp          the two screen layouts and the button pictures
 //   SubjectDistance.cpp the subject-distance text and the flash step
+//   IrisColor.cpp       flash colour programming and the white-balance read
+//   CaptureWorkflow.cpp capture, review and store
+//   HeadLink.cpp        (free functions) head commands and their arguments
 #pragma once
 
 #include <QIcon>
@@ -18,8 +21,12 @@
 
 #include "capture/StationSettings.h"
 #include "platform/ui/Dialog.h"
+#include "station/CaptureState.h"
 #include "station/DibSection.h"
+#include "station/ExposureState.h"
 #include "station/Layout.h"
+#include "station/MotionState.h"
+#include "station/PreviewState.h"
 
 class CDisplayWindow;
 class QAction;
@@ -27,7 +34,14 @@ class QAction;
 // The command that opens the About box (it used to be a system-menu item).
 inline constexpr int kSysAbout = 16;
 
-class CTRIPOD01Dlg : public ui::Dialog, public StationSettings {
+// The working state (not the settings) is grouped the same way, one struct per group of
+// handlers, inherited as the settings are, so every member keeps its plain m_ name.
+class CTRIPOD01Dlg : public ui::Dialog,
+                     public StationSettings,
+                     public MotionState,
+                     public PreviewState,
+                     public ExposureState,
+                     public CaptureState {
     Q_OBJECT
 
   public:
@@ -70,34 +84,16 @@ class CTRIPOD01Dlg : public ui::Dialog, public StationSettings {
     void UpdateSubjectDistance();
     void InitFlashStep();
 
-    // Camera model class: 0 unknown, 1, 3, 4 or 5 (see CameraModels.h).
+    // --- iris, brightness and colour (IrisColor.cpp) -----------------------------------------
+    void ProgramFlashColor();
+    void ReadWhiteBalanceGains();
+
+    // --- capture (CaptureWorkflow.cpp) -------------------------------------------------------
+    // Rebuilds the picture under review from the kept pixels with the corrections in force.
+    void ApplyCaptureCorrection();
+
+    // Camera model class: 0 unknown, 1, 3, 4 or 5 (see CameraModels.h). Every group reads it.
     int32_t m_CameraType = 0;
-    // The text of the subject-distance field 1033.
-    std::string m_SubjectDistance;
-    // Flash brightness step 1 to 8 derived from m_FlashIrisLevel; 0 until first derived.
-    int32_t m_FlashStep = 0;
-    // Flash colour gain bases, set by the start-up hand-shake.
-    int32_t m_RedFlashBase = 0;
-    int32_t m_BlueFlashBase = 0;
-
-    // Motion state shared by the keyboard and the hold-to-move buttons.
-    int32_t m_UpActive = 0;
-    int32_t m_DownActive = 0;
-    int32_t m_LeftActive = 0;
-    int32_t m_RightActive = 0;
-    int32_t m_MouseMoving = 0;
-    int32_t m_NudgeCount = 0;
-    int32_t m_ShiftDown = 0;
-    int32_t m_ControlDown = 0;
-    int32_t m_ControlsDisabled = 0;
-
-    // Live preview. m_CreatePreview 1: the next tick creates the preview window and both
-    // bitmaps instead of reading a frame. m_PreviewRunning 1: frames are shown.
-    int32_t m_CreatePreview = 0;
-    int32_t m_PreviewRunning = 0;
-    CDisplayWindow* m_hPreviewWnd = nullptr;  // child 76, owned by the dialog
-    BitmapInfoHeader m_CaptureBitmapInfo{};
-    uint8_t* m_pCaptureBits = nullptr;  // kFrameBytes, nullptr until the first tick
 
     QIcon m_hIcon;
 
@@ -108,7 +104,6 @@ class CTRIPOD01Dlg : public ui::Dialog, public StationSettings {
   private:
     void CreateControls();
     void ShowBrightnessForFlashSetting();
-    void ClearMotionState();
     void SaveStationSettings();
     // The outer window size (frame and caption included) for a picture area of W x H; shows
     // the window.
