@@ -2,6 +2,9 @@
 # Both install the Debian packages that are missing, configure and build first.
 
 PRESET   ?= default
+# WERROR=ON turns compiler warnings into errors (the CI run does); a developer's build keeps
+# them as warnings.
+WERROR   ?= OFF
 BUILD    := build/$(PRESET)
 PACKAGES := cmake ninja-build g++ clang pkg-config \
             qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev \
@@ -26,7 +29,8 @@ deps:
 # Configured every time (a second or two): a folder added since the last configure is picked up.
 configure: deps
 	@mkdir -p build
-	@cmake --preset $(PRESET) > $(BUILD).configure.log 2>&1 || { cat $(BUILD).configure.log; exit 1; }
+	@cmake --preset $(PRESET) -DZELVOCAM_WERROR=$(WERROR) > $(BUILD).configure.log 2>&1 || \
+	  { cat $(BUILD).configure.log; exit 1; }
 
 build: configure
 	cmake --build --preset $(PRESET)
@@ -38,7 +42,7 @@ run: build
 	@if [ ! -x $(BUILD)/zelvocam ]; then \
 	  echo "The station is not built yet: only the libraries and tests exist so far."; \
 	elif [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
-	  echo "No display: set DISPLAY (or run 'xvfb-run make run'), or QT_QPA_PLATFORM=offscreen." >&2; exit 1; \
+	  echo "No display: set DISPLAY (or run 'xvfb-run -a make run'), or QT_QPA_PLATFORM=offscreen." >&2; exit 1; \
 	else \
 	  ZELVOCAM_DEVICE=$${ZELVOCAM_DEVICE:-sim} $(BUILD)/zelvocam; \
 	fi

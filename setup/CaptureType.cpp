@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
+#include <utility>
 
 #include "capture/PictureNames.h"
 #include "platform/ui/Services.h"
@@ -55,17 +56,19 @@ CCaptureType::CCaptureType() : ui::PropertyPage(QStringLiteral("Capture Type"), 
     typeGroup->lower();
     fileGroup->lower();
 
-    connect(Item<QRadioButton>(kClipBoard), &QRadioButton::clicked, this, [this] { OnClipBoard(); });
-    connect(Item<QRadioButton>(kJpg), &QRadioButton::clicked, this, [this] { OnJpgOrBmp(); });
-    connect(Item<QRadioButton>(kBmp), &QRadioButton::clicked, this, [this] { OnJpgOrBmp(); });
-    // Only the operator's typing counts as a change, not the page showing its members.
-    connect(Item<QLineEdit>(kCompressionFactor), &QLineEdit::textEdited, this,
-            [this] { OnCompressionChange(); });
-    connect(Item<QRadioButton>(kFixedFileName), &QRadioButton::clicked, this,
-            [this] { OnFixedFileName(); });
-    connect(Item<QRadioButton>(kUserFileName), &QRadioButton::clicked, this,
-            [this] { OnUserFileName(); });
-    connect(Item<QPushButton>(kSelectPath), &QPushButton::clicked, this, [this] { OnSelectPath(); });
+    // A user's typing in the compression edit is its command, never the page showing members.
+    using Handler = void (CCaptureType::*)();
+    static constexpr std::pair<int, Handler> kCommandMap[] = {
+        {kClipBoard, &CCaptureType::OnClipBoard},
+        {kJpg, &CCaptureType::OnJpgOrBmp},
+        {kBmp, &CCaptureType::OnJpgOrBmp},
+        {kCompressionFactor, &CCaptureType::OnCompressionChange},
+        {kFixedFileName, &CCaptureType::OnFixedFileName},
+        {kUserFileName, &CCaptureType::OnUserFileName},
+        {kSelectPath, &CCaptureType::OnSelectPath},
+    };
+    for (const auto& [id, handler] : kCommandMap)
+        MapCommand(id, [this, handler] { (this->*handler)(); });
 }
 
 CCaptureType::~CCaptureType() = default;

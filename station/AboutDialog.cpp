@@ -25,7 +25,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : ui::Dialog(parent) {
     auto* ok = new QPushButton(QStringLiteral("OK"));
     AddControl(ids::kAboutOk, ok);
     ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(ok, &QPushButton::clicked, this, Handler([this] { OnOK(); }));
 
     MoveItem(ids::kAboutIcon, 16, 16, 32, 32);
     MoveItem(ids::kAboutProduct, 64, 14, 220, 16);

@@ -231,7 +231,8 @@ bool CTRIPOD01Dlg::OnInitDialog() {
         m_AboutAction = new QAction(QStringLiteral("&About ZelvoCam USB 8.004"), this);
         m_AboutAction->setShortcut(QKeySequence(Qt::Key_F1));
         m_AboutAction->setShortcutContext(Qt::WindowShortcut);
-        connect(m_AboutAction, &QAction::triggered, this, [this] { OnSysCommand(kSysAbout); });
+        connect(m_AboutAction, &QAction::triggered, this,
+                Handler([this] { OnSysCommand(kSysAbout); }));
         addAction(m_AboutAction);
         setContextMenuPolicy(Qt::ActionsContextMenu);
     }

@@ -6,6 +6,7 @@
 #include <QRegion>
 
 #include "device/Camera.h"
+#include "platform/ui/Services.h"
 #include "station/ControlIds.h"
 #include "station/DisplayWindow.h"
 #include "station/MainDialog.h"
@@ -39,13 +40,16 @@ void CTRIPOD01Dlg::OnTimer(int) {
         return;
     }
     // A failed read leaves the last picture, which is shown again.
+    bool live = false;
     if (m_hPreviewWnd != nullptr && m_hPreviewWnd->m_pBits != nullptr) {
         uint32_t returned = 0;
-        ReadCameraFrame({m_hPreviewWnd->m_pBits, kFrameBytes}, &returned);
+        live = ReadCameraFrame({m_hPreviewWnd->m_pBits, kFrameBytes}, &returned) == kCameraOk;
     }
     m_PreviewRunning = 1;
     if (m_hPreviewWnd != nullptr)
         m_hPreviewWnd->update();
+    if (live)
+        ui::AnnounceReady("live picture");
     SetTimer(kPreviewTimer, kPreviewIntervalMs);
 }
 

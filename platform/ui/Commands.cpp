@@ -35,7 +35,7 @@ void Dialog::MapCommand(int id, std::function<void()> handler) {
 void Dialog::OnCommand(int id) {
     const auto it = commands_.find(id);
     if (it != commands_.end())
-        it->second();
+        RunAsHandler(it->second);
 }
 
 void Dialog::FilterKeys() {

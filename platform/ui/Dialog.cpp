@@ -1,5 +1,6 @@
 // The dialog framework: controls by id, data exchange, timers by id, and the routing of Enter,
-// Escape and the close request to the dialog's hooks.
+// Escape and the close request to the dialog's hooks (the close request's rules are in
+// Dialog.h).
 #include "platform/ui/Dialog.h"
 
 #include <QAbstractButton>
@@ -16,6 +17,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/ui/ModalRun.h"
 #include "platform/ui/Services.h"
 
 namespace ui {
@@ -134,7 +136,10 @@ void DataExchange::Slider(int id, int& position) {
 
 Dialog::Dialog(QWidget* parent) : QDialog(parent) {}
 
-Dialog::~Dialog() = default;
+Dialog::~Dialog() {
+    if (closeQueued_)
+        NoteCloseWaiting(this, false);
+}
 
 void Dialog::AddControl(int id, QWidget* control) {
     control->setParent(this);
@@ -292,7 +297,7 @@ void Dialog::SetTimer(int id, int intervalMs) {
     if (timer == nullptr) {
         timer = new QTimer(this);
         timer->setTimerType(Qt::PreciseTimer);
-        connect(timer, &QTimer::timeout, this, [this, id] { OnTimer(id); });
+        connect(timer, &QTimer::timeout, this, Handler([this, id] { OnTimer(id); }));
     }
     timer->start(intervalMs);
 }
@@ -313,7 +318,14 @@ int Dialog::TimerInterval(int id) const {
 }
 
 int Dialog::DoModal() {
-    OnInitDialog();
+    if (CloseRequestWaiting())
+        return QDialog::Rejected;
+    ModalRun run(parentWidget(), this);
+    {
+        // A close request raised during initialisation is served when it has returned.
+        HandlerScope initialising(*this);
+        OnInitDialog();
+    }
     if (ending_)
         return result();
     // The dialog's own loop rather than QDialog::exec(): exec() ends whenever the window is
@@ -359,15 +371,61 @@ void Dialog::OnCancel() {
 }
 void Dialog::OnClose() {}
 
+// --- the close request ------------------------------------------------------------------------
+
+Dialog::HandlerScope::HandlerScope(Dialog& dialog) : dialog_(&dialog) {
+    ++dialog.handlersRunning_;
+}
+
+Dialog::HandlerScope::~HandlerScope() {
+    if (dialog_ && --dialog_->handlersRunning_ == 0)
+        dialog_->ServeWaitingClose();
+}
+
+bool Dialog::Busy() const {
+    return handlersRunning_ > 0 || ModalRunOpenOver(this);
+}
+
+void Dialog::RunClose() {
+    closing_ = true;
+    OnClose();
+    EndDialog(QDialog::Rejected);
+    closing_ = false;
+}
+
+void Dialog::ServeWaitingClose() {
+    if (!closeQueued_ || Busy())
+        return;
+    closeQueued_ = false;
+    NoteCloseWaiting(this, false);
+    RunClose();
+}
+
 void Dialog::closeEvent(QCloseEvent* event) {
-    if (!ending_) {
-        OnClose();
-        EndDialog(QDialog::Rejected);
+    if (ending_) {
+        event->accept();
+        return;
     }
-    event->accept();
+    // A queued request keeps the window until OnClose has run.
+    event->ignore();
+    if (closeQueued_ || closing_)
+        return;
+    if (!Busy()) {
+        DismissModalRunsOver(this);  // an open menu, say
+        RunClose();
+        event->accept();
+        return;
+    }
+    closeQueued_ = true;
+    NoteCloseWaiting(this, true);
+    DismissModalRunsOver(this);
+    // A handler connected without Handler() is not known to be running: the request is then
+    // served from the event loop once that handler has returned.
+    QMetaObject::invokeMethod(this, &Dialog::ServeWaitingClose, Qt::QueuedConnection);
 }
 
 void Dialog::keyPressEvent(QKeyEvent* event) {
+    HandlerScope handling(*this);
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && event->modifiers() == Qt::NoModifier) {
         auto* button = qobject_cast<QPushButton*>(focusWidget());
@@ -383,9 +441,11 @@ void Dialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void Dialog::reject() {
+    HandlerScope handling(*this);
     OnCancel();
 }
 void Dialog::accept() {
+    HandlerScope handling(*this);
     OnOK();
 }
 

@@ -8,9 +8,26 @@
 //   UpdateData(false)  members -> controls
 // Radio buttons belong to exclusive groups registered by id; unlike plain Qt radio buttons a
 // group can also have no button checked (index -1).
+//
+// The close request. close() (QWidget::close, hence closeEvent) is the one way in for every
+// request to close a dialog: the close box, Escape where a dialog's OnCancel asks to close,
+// SIGTERM and SIGINT (TerminationSignals.h), a host application. A request is served so that
+// OnClose never runs in the middle of another handler of the dialog:
+//   - When the dialog is idle, OnClose runs at once and the dialog then ends (rejected).
+//   - When the dialog is busy (one of its handlers runs, OnInitDialog included, or a message
+//     box, file chooser or modal dialog opened over it waits), the request is queued. Open
+//     menus are closed and what waits over the dialog is dismissed as if cancelled (a box
+//     whose only button is OK is answered OK); while the request waits, new boxes are answered
+//     at once and modal dialogs do not open (ModalRun.h), so the running handler returns
+//     promptly. OnClose runs once, as soon as it has returned.
+//   - A request while one is queued, while OnClose runs or after the dialog ended does nothing.
+// A handler "runs" while the framework calls it (OnInitDialog from DoModal, OnTimer, OnOK and
+// OnCancel, Enter and Escape) and while a function wrapped by Handler() runs: connect control
+// signals and actions through Handler() so that their handlers count too.
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <functional>
@@ -19,6 +36,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/HeldButton.h"
@@ -114,13 +132,35 @@ class Dialog : public QDialog {
     bool IsTimerRunning(int id) const;
     int TimerInterval(int id) const;  // -1 when not running
 
-    // Initialises the dialog and runs it modally; returns the code given to EndDialog.
+    // Initialises the dialog and runs it modally; returns the code given to EndDialog. While a
+    // close request waits (ModalRun.h) the dialog does not open and the result is Rejected.
     int DoModal();
     void EndDialog(int result);
     // Hide and show the window while its modal run goes on (a host hides the station this
     // way); EndDialog ends the run whether the window is shown or hidden.
     void HideKeepingModalRun();
     void ShowKeepingModalRun();
+
+    // `handler` wrapped as one of this dialog's handlers, for connecting a control's signal.
+    template <class F>
+    auto Handler(F handler) {
+        return [this, handler = std::move(handler)] {
+            HandlerScope scope(*this);
+            handler();
+        };
+    }
+    // Runs `handler` at once as one of this dialog's handlers and returns what it returns (the
+    // framework's own hooks: commands, keys, held buttons).
+    template <class F>
+    decltype(auto) RunAsHandler(F&& handler) {
+        HandlerScope scope(*this);
+        return std::forward<F>(handler)();
+    }
+    // A close request is queued until the running handler returns.
+    bool CloseRequestQueued() const { return closeQueued_; }
+    // Runs a queued close request unless the dialog is still busy; the framework calls it
+    // whenever a handler or a modal run ends.
+    void ServeWaitingClose();
 
     // The framework's hooks, public so that tests can drive them as the window system would.
     virtual bool OnInitDialog();
@@ -163,6 +203,22 @@ class Dialog : public QDialog {
     void accept() override;
 
   private:
+    // Marks a handler of the dialog as running; when the outermost one ends, a queued close
+    // request is served.
+    class HandlerScope {
+      public:
+        explicit HandlerScope(Dialog& dialog);
+        ~HandlerScope();
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+
+      private:
+        QPointer<Dialog> dialog_;
+    };
+
+    bool Busy() const;
+    void RunClose();
+
     struct RadioGroup {
         std::vector<int> ids;
         QButtonGroup* group;
@@ -178,6 +234,9 @@ class Dialog : public QDialog {
     std::map<int, QTimer*> timers_;
     QEventLoop* modalLoop_ = nullptr;  // while DoModal runs
     bool ending_ = false;
+    int handlersRunning_ = 0;
+    bool closeQueued_ = false;  // a close request waits for the running handler
+    bool closing_ = false;      // OnClose runs
 };
 
 }  // namespace ui

@@ -38,8 +38,9 @@ bool HeldButtons::eventFilter(QObject* watched, QEvent* event) {
 
     if (mouse->button() == Qt::RightButton && press) {
         const auto it = rightPress_.find(watched);
-        return it != rightPress_.end() &&
-               dialog_.OnSetCursor(it->second, MouseMessage::kRightButtonDown);
+        return it != rightPress_.end() && dialog_.RunAsHandler([&] {
+            return dialog_.OnSetCursor(it->second, MouseMessage::kRightButtonDown);
+        });
     }
     if (mouse->button() != Qt::LeftButton)
         return false;
@@ -50,7 +51,8 @@ bool HeldButtons::eventFilter(QObject* watched, QEvent* event) {
 
     if (press) {
         const int boxesBefore = MessageBoxesShown();
-        dialog_.OnSetCursor(id, MouseMessage::kLeftButtonDown);
+        dialog_.RunAsHandler(
+            [&] { return dialog_.OnSetCursor(id, MouseMessage::kLeftButtonDown); });
         if (MessageBoxesShown() != boxesBefore) {
             held_ = 0;
             return true;  // answered with a box: the button must not stay down under it
@@ -63,7 +65,8 @@ bool HeldButtons::eventFilter(QObject* watched, QEvent* event) {
     held_ = 0;
     const auto* control = static_cast<const QWidget*>(watched);
     const bool over = control->rect().contains(mouse->position().toPoint());
-    dialog_.OnSetCursor(over ? id : 0, MouseMessage::kMouseMove);
+    dialog_.RunAsHandler(
+        [&] { return dialog_.OnSetCursor(over ? id : 0, MouseMessage::kMouseMove); });
     return false;
 }
 

@@ -48,7 +48,9 @@ bool KeyFilter::DeliverHeldRelease() {
     const int virtualKey = held_->virtualKey;
     held_.reset();
     releaseTimer_.stop();
-    dialog_.PreTranslateMessage({KeyMessage::kKeyUp, virtualKey});
+    dialog_.RunAsHandler([&] {
+        return dialog_.PreTranslateMessage({KeyMessage::kKeyUp, virtualKey});
+    });
     return true;
 }
 
@@ -70,7 +72,7 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
     }
     if (type == QEvent::WindowDeactivate && watched == &dialog_) {
         DeliverHeldRelease();
-        dialog_.OnFocusLost();
+        dialog_.RunAsHandler([&] { dialog_.OnFocusLost(); });
     }
     return false;
 }
@@ -92,7 +94,9 @@ bool KeyFilter::FilterWindowKey(QEvent::Type type, int virtualKey, uint64_t time
     } else {
         DeliverHeldRelease();
     }
-    return dialog_.PreTranslateMessage({KeyMessage::kKeyDown, virtualKey});
+    return dialog_.RunAsHandler([&] {
+        return dialog_.PreTranslateMessage({KeyMessage::kKeyDown, virtualKey});
+    });
 }
 
 void KeyFilter::NoticeKeyDownOnDialog(int qtKey, Qt::KeyboardModifiers modifiers) {
@@ -116,7 +120,7 @@ void KeyFilter::NoticeKeyDownOnDialog(int qtKey, Qt::KeyboardModifiers modifiers
         case Qt::Key_unknown:
             return;
         default:
-            dialog_.OnKeyDown(qtKey);
+            dialog_.RunAsHandler([&] { dialog_.OnKeyDown(qtKey); });
     }
 }
 

@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 #include "platform/system/Clock.h"
+#include "platform/ui/ModalRun.h"
 
 namespace ui {
 namespace {
@@ -31,8 +33,12 @@ void ProgramMessageBox(const MessageRequest& request) {
         std::fflush(stderr);
         return;
     }
+    if (CloseRequestWaiting())
+        return;  // answered OK without waiting for anybody
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
                     QString::fromStdString(request.text), QMessageBox::Ok, request.owner);
+    box.setEscapeButton(QMessageBox::Ok);
+    ModalRun run(request.owner, &box);
     box.exec();
 }
 
@@ -61,15 +67,17 @@ void ProgramExit(int code) {
 }
 
 std::optional<std::string> ProgramFileChooser(const FileRequest& request) {
-    const QString caption = QString::fromStdString(request.caption);
-    const QString name = QString::fromStdString(request.fileName);
-    const QString filter = QString::fromStdString(request.filter);
-    const QString chosen = request.save
-                               ? QFileDialog::getSaveFileName(request.owner, caption, name, filter)
-                               : QFileDialog::getOpenFileName(request.owner, caption, name, filter);
-    if (chosen.isEmpty())
+    if (CloseRequestWaiting())
+        return std::nullopt;  // cancelled without waiting for anybody
+    QFileDialog chooser(request.owner, QString::fromStdString(request.caption),
+                        QString::fromStdString(request.fileName),
+                        QString::fromStdString(request.filter));
+    chooser.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    chooser.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    ModalRun run(request.owner, &chooser);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return std::nullopt;
-    return chosen.toStdString();
+    return chooser.selectedFiles().front().toStdString();
 }
 
 MessageBoxHandler& MessageBoxSlot() {
@@ -130,6 +138,7 @@ void MessageBox(QWidget* owner, std::string_view text, std::string_view caption)
     ++boxesShown;
     const MessageRequest request{owner, std::string(text), std::string(caption)};
     if (MessageBoxSlot()) {
+        ModalRun run(owner, nullptr);  // the handler answers by itself
         MessageBoxSlot()(request);
     } else {
         ProgramMessageBox(request);
@@ -160,9 +169,20 @@ void ExitProcess(int code) {
     }
 }
 
+void AnnounceReady(std::string_view what) {
+    static std::set<std::string, std::less<>> announced;
+    if (!MessagesGoToStderr() || announced.find(what) != announced.end())
+        return;
+    announced.emplace(what);
+    std::fprintf(stderr, "ready: %.*s\n", static_cast<int>(what.size()), what.data());
+    std::fflush(stderr);
+}
+
 std::optional<std::string> ChooseFile(const FileRequest& request) {
-    if (FileChooserSlot())
+    if (FileChooserSlot()) {
+        ModalRun run(request.owner, nullptr);
         return FileChooserSlot()(request);
+    }
     return ProgramFileChooser(request);
 }
 

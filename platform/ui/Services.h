@@ -5,7 +5,8 @@
 // records ("Zoom is locked, See administrator", "Zoom Locked") and carries on. With
 // ZELVOCAM_MESSAGES=stderr in the environment the program's message boxes print one line
 // "message: CAPTION: TEXT" to stderr and are answered OK at once, for unattended runs (and
-// questions print "question: CAPTION: TEXT" and are answered No, so nothing is replaced).
+// questions print "question: CAPTION: TEXT" and are answered No, so nothing is replaced); such
+// runs also announce on stderr when the program is ready for a script's next step.
 #pragma once
 
 #include <functional>
@@ -58,7 +59,8 @@ void SetFileChooserHandler(FileChooserHandler handler);
 void SetDefaultCaption(std::string_view caption);
 const std::string& DefaultCaption();
 
-// Shows a modal message box with an OK button and returns once it is answered.
+// Shows a modal message box with an OK button and returns once it is answered. While a close
+// request waits (ModalRun.h) the program's box is answered OK at once, without showing.
 void MessageBox(QWidget* owner, std::string_view text, std::string_view caption = {});
 
 // How many message boxes have been asked for since the program started, so a caller can tell
@@ -77,6 +79,12 @@ void Beep(int frequencyHz, int durationMs);
 // must return at once after calling it.
 void ExitProcess(int code);
 
+// While a close request waits, the program's chooser is cancelled at once.
 std::optional<std::string> ChooseFile(const FileRequest& request);
+
+// In unattended runs (ZELVOCAM_MESSAGES=stderr) prints "ready: WHAT" on stderr the first time
+// the program reaches a state a script may wait for ("ready: live picture"), so that a script
+// acts on the line instead of sleeping. Each WHAT is printed once; later calls cost a lookup.
+void AnnounceReady(std::string_view what);
 
 }  // namespace ui

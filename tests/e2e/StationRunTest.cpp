@@ -2,26 +2,107 @@
 // camera it comes up, and a SIGTERM (log-out, Ctrl+C) closes it cleanly with its settings
 // saved; without a camera it stops with its message and exit code.
 //
-// These tests run the program in real time; each takes a few seconds of the camera's own
-// start-up waits.
+// These tests run the program in real time, but never sleep a fixed time: they read the
+// program's stderr while they wait and act on the lines it prints in unattended mode
+// ("ready: live picture" once the first live frame is shown, "message: ..." for each box).
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "platform/registry/RegistryKey.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using Deadline = std::chrono::steady_clock::time_point;
 
+Deadline In(std::chrono::seconds seconds) {
+    return std::chrono::steady_clock::now() + seconds;
+}
+
+// A running zelvocam and what it has printed on stderr so far.
 struct Child {
     pid_t pid = -1;
-    int stderrFd = -1;
+    int stderrFd = -1;  // -1 once the program has closed it (it ended)
+    std::string output;
+
+    // Reads what the program prints until `until` holds, the program ends or the deadline
+    // passes; returns whether `until` held.
+    template <class Until>
+    bool ReadUntil(Until until, Deadline deadline) {
+        while (!until()) {
+            if (stderrFd < 0)
+                return false;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return false;
+            pollfd readable{stderrFd, POLLIN, 0};
+            if (poll(&readable, 1, static_cast<int>(left.count())) <= 0)
+                continue;
+            char buffer[4096];
+            const ssize_t n = read(stderrFd, buffer, sizeof buffer);
+            if (n > 0) {
+                output.append(buffer, static_cast<size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                close(stderrFd);
+                stderrFd = -1;
+            }
+        }
+        return true;
+    }
+
+    bool PrintedLine(std::string_view line) const {
+        const std::string whole = "\n" + std::string(line) + "\n";
+        return ("\n" + output).find(whole) != std::string::npos;
+    }
+
+    // Waits until the program has printed `line` (a whole line); false when it ended or the
+    // deadline passed first.
+    bool WaitForLine(std::string_view line, Deadline deadline) {
+        return ReadUntil([&] { return PrintedLine(line); }, deadline);
+    }
+
+    // Reads everything up to the program's end and returns its exit status (128 + signal when
+    // a signal ended it), or -1 when it had to be killed at the deadline.
+    int Finish(Deadline deadline) {
+        const bool ended = ReadUntil([&] { return stderrFd < 0; }, deadline);
+        if (!ended)
+            kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (stderrFd >= 0)
+            close(stderrFd);
+        if (!ended)
+            return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    // The "message: ..." lines, in order.
+    std::string MessageLines() const {
+        std::string lines;
+        size_t at = 0;
+        while (at < output.size()) {
+            size_t end = output.find('\n', at);
+            if (end == std::string::npos)
+                end = output.size();
+            const std::string line = output.substr(at, end - at);
+            if (line.rfind("message: ", 0) == 0)
+                lines += line + "\n";
+            at = end + 1;
+        }
+        return lines;
+    }
 };
 
 class StationRun : public testing::Test {
@@ -40,14 +121,14 @@ class StationRun : public testing::Test {
     }
     void TearDown() override { fs::remove_all(home_); }
 
-    // Starts zelvocam with the given device setting, messages on stderr, offscreen.
+    // Starts zelvocam with the given device setting, unattended (messages and readiness on
+    // stderr), offscreen.
     Child Start(const char* device) {
         int pipeFds[2];
-        EXPECT_EQ(pipe(pipeFds), 0);
+        EXPECT_EQ(pipe2(pipeFds, O_CLOEXEC), 0);
         const pid_t pid = fork();
         if (pid == 0) {
             dup2(pipeFds[1], STDERR_FILENO);
-            close(pipeFds[0]);
             setenv("ZELVOCAM_DEVICE", device, 1);
             setenv("ZELVOCAM_MESSAGES", "stderr", 1);
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -56,46 +137,10 @@ class StationRun : public testing::Test {
             _exit(127);
         }
         close(pipeFds[1]);
-        return {pid, pipeFds[0]};
-    }
-
-    // Waits for the program to end; its exit status, or -1 when it had to be killed.
-    static int Finish(Child& run, int seconds) {
-        int status = 0;
-        for (int i = 0; i < seconds * 20; ++i) {
-            if (waitpid(run.pid, &status, WNOHANG) == run.pid) {
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            usleep(50'000);
-        }
-        kill(run.pid, SIGKILL);
-        waitpid(run.pid, &status, 0);
-        return -1;
-    }
-
-    static std::string ReadAll(int fd) {
-        std::string text;
-        char buffer[4096];
-        ssize_t n;
-        while ((n = read(fd, buffer, sizeof buffer)) > 0)
-            text.append(buffer, n);
-        close(fd);
-        return text;
-    }
-
-    static std::string MessageLines(const std::string& output) {
-        std::string lines;
-        size_t at = 0;
-        while (at < output.size()) {
-            size_t end = output.find('\n', at);
-            if (end == std::string::npos)
-                end = output.size();
-            const std::string line = output.substr(at, end - at);
-            if (line.rfind("message: ", 0) == 0)
-                lines += line + "\n";
-            at = end + 1;
-        }
-        return lines;
+        Child child;
+        child.pid = pid;
+        child.stderrFd = pipeFds[0];
+        return child;
     }
 
     fs::path SettingsFile() const {
@@ -107,18 +152,14 @@ class StationRun : public testing::Test {
 
 TEST_F(StationRun, SimulatedCameraRunsAndSigtermClosesWithTheSettingsSaved) {
     Child run = Start("sim");
-    // The settings file appears while the dialog initialises, when the close request on
-    // SIGTERM is already in place; the request is served once initialisation has finished.
-    for (int i = 0; i < 400 && !fs::exists(SettingsFile()); ++i)
-        usleep(50'000);
-    ASSERT_TRUE(fs::exists(SettingsFile()));
-    usleep(500'000);
+    ASSERT_TRUE(run.WaitForLine("ready: live picture", In(std::chrono::seconds(60))))
+        << run.output;
     kill(run.pid, SIGTERM);
-    const int status = Finish(run, 60);
-    const std::string output = ReadAll(run.stderrFd);
-    EXPECT_EQ(status, 0) << output;
-    EXPECT_EQ(MessageLines(output), "");
+    const int status = run.Finish(In(std::chrono::seconds(60)));
+    EXPECT_EQ(status, 0) << run.output;
+    EXPECT_EQ(run.MessageLines(), "");
 
+    ASSERT_TRUE(fs::exists(SettingsFile()));
     RegistryKey key("Software\\ZelvoCam USB");
     uint32_t value = 0;
     EXPECT_TRUE(key.QueryDword("FlashDelay", value));  // written only by a full save
@@ -128,10 +169,9 @@ TEST_F(StationRun, SimulatedCameraRunsAndSigtermClosesWithTheSettingsSaved) {
 
 TEST_F(StationRun, MissingDeviceStopsWithError0AndExit1) {
     Child run = Start("/nonexistent");
-    const int status = Finish(run, 60);
-    const std::string output = ReadAll(run.stderrFd);
-    EXPECT_EQ(status, 1) << output;
-    EXPECT_EQ(MessageLines(output), "message: Error 0: Failure to start device\n");
+    const int status = run.Finish(In(std::chrono::seconds(60)));
+    EXPECT_EQ(status, 1) << run.output;
+    EXPECT_EQ(run.MessageLines(), "message: Error 0: Failure to start device\n");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The dialog framework as a dialog's handlers use it: data exchange both ways with its checks,
 // radio groups that can have nothing checked, timers by id, and where Enter, Escape and the
-// close request go.
+// close request go, also when it arrives while a handler waits for a box.
 #include "platform/ui/Dialog.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +13,10 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/ui/ServiceRecorder.h"
+#include "platform/ui/Services.h"
 
 namespace {
 
@@ -164,6 +166,68 @@ TEST(DialogKeys, CloseRequestRunsOnCloseOnceThenEnds) {
     EXPECT_FALSE(dlg.IsTimerRunning(1));
     dlg.close();
     EXPECT_EQ(dlg.closes, 1);
+}
+
+// A handler whose first box is showing when the close request arrives: the box is answered, the
+// handler's next box too without waiting, and OnClose runs once the handler has returned.
+TEST(CloseRequest, WaitsForTheRunningHandlerAndDismissesItsBoxes) {
+    unsetenv("ZELVOCAM_MESSAGES");  // the program's own modal boxes
+    struct BusyDialog : SampleDialog {
+        void OnTimer(int id) override {
+            KillTimer(id);
+            QTimer::singleShot(0, this, [this] {
+                log.push_back("close request");
+                close();
+                close();  // a second request does nothing
+            });
+            ui::MessageBox(this, "first");
+            log.push_back("first answered");
+            ui::MessageBox(this, "second");
+            log.push_back("handler returns");
+        }
+        void OnClose() override { log.push_back("OnClose"); }
+        std::vector<std::string> log;
+    };
+    BusyDialog dlg;
+    dlg.show();
+    bool rescued = false;  // a box left waiting is closed here so that the test ends
+    QTimer rescue;
+    QObject::connect(&rescue, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            rescued = true;
+            box->close();
+        }
+    });
+    rescue.start(2000);
+    dlg.SetTimer(1, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg.isVisible(), 10000);
+    setenv("ZELVOCAM_MESSAGES", "stderr", 1);
+    EXPECT_FALSE(rescued);
+    EXPECT_EQ(dlg.log, (std::vector<std::string>{"close request", "first answered",
+                                                 "handler returns", "OnClose"}));
+    dlg.close();
+    EXPECT_EQ(std::count(dlg.log.begin(), dlg.log.end(), "OnClose"), 1);
+}
+
+// A modeless window of a modally running dialog (like the "Adjust" sheet) is not under the
+// dialog's own run: it closes at once, and the dialog keeps running.
+TEST(CloseRequest, ModelessWindowOfARunningDialogClosesAtOnce) {
+    SampleDialog main;
+    auto* sheet = new SampleDialog;
+    sheet->setParent(&main, Qt::Window);
+    int sheetClosesAtOnce = -1;
+    bool mainRunning = false;
+    QTimer::singleShot(0, &main, [&] {
+        sheet->show();
+        sheet->close();
+        sheetClosesAtOnce = sheet->closes;
+        mainRunning = main.isVisible();
+        main.close();
+    });
+    EXPECT_EQ(main.DoModal(), QDialog::Rejected);
+    EXPECT_EQ(sheetClosesAtOnce, 1);
+    EXPECT_TRUE(mainRunning);
+    EXPECT_EQ(main.closes, 1);
 }
 
 TEST(DialogKeys, EscapeEndsTheDialogThroughOnCancel) {
