@@ -4,9 +4,13 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
+#include <string>
+
+#include "imaging/ImageFile.h"
 
 namespace {
 
@@ -168,7 +172,19 @@ bool ImageRecord::CopyToClipboard() const {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard == nullptr)
         return false;
-    clipboard->setImage(m_Image.convertToFormat(QImage::Format_RGB32));
+    // The image carries the resolution the files record; "image/bmp" is the picture as a whole
+    // BMP file, which painting programs on X11 ask for besides the formats Qt derives.
+    QImage image = m_Image.convertToFormat(QImage::Format_RGB32);
+    if (m_XPelsPerMeter > 0 && m_YPelsPerMeter > 0) {
+        image.setDotsPerMeterX(m_XPelsPerMeter);
+        image.setDotsPerMeterY(m_YPelsPerMeter);
+    }
+    auto* data = new QMimeData;
+    data->setImageData(image);
+    const std::string bmp = EncodeBmp24(*this);
+    data->setData(QStringLiteral("image/bmp"),
+                  QByteArray(bmp.data(), static_cast<qsizetype>(bmp.size())));
+    clipboard->setMimeData(data);
     return true;
 }
 

@@ -36,6 +36,8 @@ struct CaptureState {
 
     // The folder of the host hand-off file; empty when it could not be made.
     std::string m_HostFolder;
+    // The last file name the operator typed, with its extension ("Visitor.JPG").
+    std::string m_UserFileName;
     // The file the last successful store wrote ("" for the clipboard).
     std::string m_StoredPath;
 

@@ -245,6 +245,8 @@ void CTRIPOD01Dlg::ApplyCaptureCorrection() {
 
 void CTRIPOD01Dlg::ShowLiveControls(bool show) {
     m_ControlsDisabled = show ? 0 : 1;
+    // The sheet's pages change what the picture under review was taken with: not meanwhile.
+    EnableAdjustSheet(show);
     if (!show) {
         m_HiddenForReview.clear();
         for (int id : kLiveControls) {

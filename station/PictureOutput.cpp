@@ -5,12 +5,15 @@
 // Every store empties the picture, whether it succeeded or not. Only a store that succeeded
 // counts as stored: the caller tells the host, with m_StoredPath, only then.
 #include <string>
+#include <vector>
 
 #include "capture/HandOff.h"
 #include "imaging/ImageFile.h"
+#include "imaging/JpegWriter.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/AtomicFile.h"
 #include "platform/ui/Services.h"
+#include "setup/EnterFileName.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -53,16 +56,48 @@ int CTRIPOD01Dlg::StoreOnClipboard() {
     return 1;
 }
 
+// A picture file is written whole in place of what stood at its name (a symbolic link there
+// is replaced, not written through), readable by others as far as the umask allows: pictures
+// go on to other programs. Nothing is written without a file: the operator cancelled the name
+// (no message, nothing stored) or the fixed name names no file (the save message).
 int CTRIPOD01Dlg::StoreJpegFile() {
-    // The JPEG writer and the file naming are not part of this station yet.
-    ui::MessageBox(this, kJpgSaveError);
-    return 0;
+    const PictureFileChoice choice = ChoosePictureFile(this, *this, m_UserFileName);
+    if (choice.outcome == PictureFileChoice::Outcome::kCancelled)
+        return 0;
+    int result = 0;
+    if (choice.outcome == PictureFileChoice::Outcome::kWrite) {
+        // The file's density comes from the DPI settings themselves, not rounded back from the
+        // picture's pixels per metre.
+        const std::vector<uint8_t> bytes = EncodeJpeg(m_CaptureImage.Image(),
+                                                      m_CompressionFactor, m_HorizontalDPI,
+                                                      m_VerticalDPI);
+        std::string error;
+        if (!bytes.empty() &&
+            sys::ReplaceFileAtomically(choice.path, bytes, sys::kOrdinaryFileMode, error)) {
+            m_StoredPath = choice.path;
+            result = 1;
+        }
+    }
+    if (result < 1)
+        ui::MessageBox(this, kJpgSaveError);
+    return result;
 }
 
 int CTRIPOD01Dlg::StoreBmpFile() {
-    // The file naming (fixed name or the operator's) is not part of this station yet.
-    ui::MessageBox(this, kBmpSaveError);
-    return 0;
+    const PictureFileChoice choice = ChoosePictureFile(this, *this, m_UserFileName);
+    if (choice.outcome == PictureFileChoice::Outcome::kCancelled)
+        return 0;
+    int result = 0;
+    if (choice.outcome == PictureFileChoice::Outcome::kWrite) {
+        std::string error;
+        result = WriteImageFile(choice.path, m_CaptureImage, kFileFormatBmp, 24, 0,
+                                sys::kOrdinaryFileMode, error);
+        if (result >= 1)
+            m_StoredPath = choice.path;
+    }
+    if (result < 1)
+        ui::MessageBox(this, kBmpSaveError);
+    return result;
 }
 
 int CTRIPOD01Dlg::StoreHandOffFile() {
