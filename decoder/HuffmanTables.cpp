@@ -43,10 +43,10 @@ constexpr uint8_t kChrominanceAcSymbols[162] = {
 
 }  // namespace
 
-const HuffmanSpec kLuminanceDcSpec = {kLuminanceDcCounts, kDcSymbols};
-const HuffmanSpec kChrominanceDcSpec = {kChrominanceDcCounts, kDcSymbols};
-const HuffmanSpec kLuminanceAcSpec = {kLuminanceAcCounts, kLuminanceAcSymbols};
-const HuffmanSpec kChrominanceAcSpec = {kChrominanceAcCounts, kChrominanceAcSymbols};
+const HuffmanDefinition kLuminanceDcDefinition = {kLuminanceDcCounts, kDcSymbols};
+const HuffmanDefinition kChrominanceDcDefinition = {kChrominanceDcCounts, kDcSymbols};
+const HuffmanDefinition kLuminanceAcDefinition = {kLuminanceAcCounts, kLuminanceAcSymbols};
+const HuffmanDefinition kChrominanceAcDefinition = {kChrominanceAcCounts, kChrominanceAcSymbols};
 
 constexpr HuffmanTable kLuminanceDcTableData =
     BuildHuffmanTable(kLuminanceDcCounts, kDcSymbols, 12, true);

@@ -118,13 +118,13 @@ extern const HuffmanTable kChrominanceAcTable;
 // The same four tables as the standard lists them: how many codes there are of each length
 // 1-16, and the symbols in code order. The decoder reads the tables above; these let a test
 // check them against the canonical code.
-struct HuffmanSpec {
+struct HuffmanDefinition {
     std::array<uint8_t, 16> counts;
     std::span<const uint8_t> symbols;
 };
-extern const HuffmanSpec kLuminanceDcSpec;
-extern const HuffmanSpec kChrominanceDcSpec;
-extern const HuffmanSpec kLuminanceAcSpec;
-extern const HuffmanSpec kChrominanceAcSpec;
+extern const HuffmanDefinition kLuminanceDcDefinition;
+extern const HuffmanDefinition kChrominanceDcDefinition;
+extern const HuffmanDefinition kLuminanceAcDefinition;
+extern const HuffmanDefinition kChrominanceAcDefinition;
 
 }  // namespace decoder

@@ -11,28 +11,29 @@
 
 namespace {
 
-using decoder::HuffmanSpec;
+using decoder::HuffmanDefinition;
 using decoder::HuffmanTable;
 
 struct NamedTable {
     const char* name;
     const HuffmanTable* table;
-    const HuffmanSpec* spec;
+    const HuffmanDefinition* definition;
 };
 
 class HuffmanLookup : public ::testing::TestWithParam<NamedTable> {};
 
 // What the canonical code makes of each 16-bit window: (length << 8) | symbol of the code that
 // starts it, or 0 when none does.
-std::vector<uint16_t> CanonicalWindows(const HuffmanSpec& spec) {
+std::vector<uint16_t> CanonicalWindows(const HuffmanDefinition& definition) {
     std::vector<uint16_t> windows(1 << 16, 0);
     int code = 0;
     size_t index = 0;
     for (int length = 1; length <= 16; ++length) {
-        for (int i = 0; i < spec.counts[length - 1]; ++i, ++code, ++index) {
+        for (int i = 0; i < definition.counts[length - 1]; ++i, ++code, ++index) {
             const int first = code << (16 - length);
             for (int fill = 0; fill < (1 << (16 - length)); ++fill)
-                windows[first + fill] = static_cast<uint16_t>((length << 8) | spec.symbols[index]);
+                windows[first + fill] =
+                    static_cast<uint16_t>((length << 8) | definition.symbols[index]);
         }
         code <<= 1;
     }
@@ -41,7 +42,7 @@ std::vector<uint16_t> CanonicalWindows(const HuffmanSpec& spec) {
 
 TEST_P(HuffmanLookup, EveryWindowDecodesToItsCanonicalCode) {
     const NamedTable& named = GetParam();
-    const std::vector<uint16_t> expected = CanonicalWindows(*named.spec);
+    const std::vector<uint16_t> expected = CanonicalWindows(*named.definition);
     int mismatches = 0;
     for (uint32_t window = 0; window < (1u << 16) && mismatches < 5; ++window) {
         // The window as entropy-coded bytes (an FF byte stuffed with 00), then zeros.
@@ -61,8 +62,8 @@ TEST_P(HuffmanLookup, EveryWindowDecodesToItsCanonicalCode) {
         const uint32_t following = (window << length) & 0xFFFF;
         if (symbol != wanted || bits.Peek(16) != following) {
             ++mismatches;
-            ADD_FAILURE() << "window " << std::hex << window << ": symbol " << symbol
-                          << ", wanted " << wanted << " of length " << std::dec << length;
+            ADD_FAILURE() << "window " << std::hex << window << ": symbol " << symbol << ", wanted "
+                          << wanted << " of length " << std::dec << length;
         }
     }
 }
@@ -70,10 +71,12 @@ TEST_P(HuffmanLookup, EveryWindowDecodesToItsCanonicalCode) {
 INSTANTIATE_TEST_SUITE_P(
     StandardTables, HuffmanLookup,
     ::testing::Values(
-        NamedTable{"LuminanceDc", &decoder::kLuminanceDcTable, &decoder::kLuminanceDcSpec},
-        NamedTable{"ChrominanceDc", &decoder::kChrominanceDcTable, &decoder::kChrominanceDcSpec},
-        NamedTable{"LuminanceAc", &decoder::kLuminanceAcTable, &decoder::kLuminanceAcSpec},
-        NamedTable{"ChrominanceAc", &decoder::kChrominanceAcTable, &decoder::kChrominanceAcSpec}),
+        NamedTable{"LuminanceDc", &decoder::kLuminanceDcTable, &decoder::kLuminanceDcDefinition},
+        NamedTable{"ChrominanceDc", &decoder::kChrominanceDcTable,
+                   &decoder::kChrominanceDcDefinition},
+        NamedTable{"LuminanceAc", &decoder::kLuminanceAcTable, &decoder::kLuminanceAcDefinition},
+        NamedTable{"ChrominanceAc", &decoder::kChrominanceAcTable,
+                   &decoder::kChrominanceAcDefinition}),
     [](const ::testing::TestParamInfo<NamedTable>& info) { return std::string(info.param.name); });
 
 }  // namespace

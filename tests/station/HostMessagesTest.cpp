@@ -64,6 +64,8 @@ class HostMessages : public StationFixture {
         Dialog().AttachHostLink(&server_);
         Dialog().KillTimer(kPreviewTimer);  // no frames while the record is read
     }
+    // The camera was opened on the watcher, which dies before the fixture closes the camera.
+    void TearDown() override { CloseCamera(); }
 
     std::unique_ptr<HostClient> Connect() {
         auto client = std::make_unique<HostClient>();
