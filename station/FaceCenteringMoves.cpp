@@ -87,4 +87,5 @@ void CTRIPOD01Dlg::SetCenterOffsetAt(QPoint point) {
     RegistryKey key(kStationSettingsKey);
     key.SetDword("XCenterOffset", static_cast<uint32_t>(m_XCenterOffset));
     key.SetDword("YCenterOffset", static_cast<uint32_t>(m_YCenterOffset));
+    ShowCenterOffsetsOnSheet();
 }

@@ -160,6 +160,8 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // Closes an open sheet: its pages' destroy handlers run (the close does this before the
     // settings are saved).
     void CloseAdjustSheet();
+    // An open Auto Position page shows the centre offsets again (after the set-offset step).
+    void ShowCenterOffsetsOnSheet();
     // The sheet takes no input while a captured picture is under review.
     void EnableAdjustSheet(bool enable);
     // An open sheet is hidden and shown again with the station when a host asks.
