@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "platform/ui/PropertySheet.h"
+#include "setup/AutoPosition.h"
 #include "setup/CaptureType.h"
 #include "setup/Pass.h"
 #include "station/ControlIds.h"
@@ -29,6 +30,7 @@ ui::PropertyPage* MakePage(CTRIPOD01Dlg* mainDlg) {
 
 constexpr SheetPage kSheetPages[] = {
     {&MakePage<CCaptureType>, 0},
+    {&MakePage<CAutoPosition>, 4},
 };
 
 // "None" and the empty text both mean that no password is set; the comparison is exact.
@@ -87,6 +89,15 @@ void CTRIPOD01Dlg::PositionPropSheet() {
 void CTRIPOD01Dlg::CloseAdjustSheet() {
     if (m_PropSheet != nullptr)
         m_PropSheet->DestroyWindow();
+}
+
+void CTRIPOD01Dlg::ShowCenterOffsetsOnSheet() {
+    if (m_PropSheet == nullptr || !m_PropSheet->IsOpen())
+        return;
+    for (int i = 0; i < m_PropSheet->GetPageCount(); ++i) {
+        if (auto* page = qobject_cast<CAutoPosition*>(m_PropSheet->GetPage(i)))
+            page->ShowCenterOffsets();
+    }
 }
 
 void CTRIPOD01Dlg::EnableAdjustSheet(bool enable) {

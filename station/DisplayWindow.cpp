@@ -10,6 +10,7 @@
 
 #include "capture/StationSettings.h"
 #include "imaging/ImageRecord.h"
+#include "station/MainDialog.h"
 #include "station/PreviewGeometry.h"
 
 #include <QMouseEvent>
@@ -91,9 +92,28 @@ void CDisplayWindow::ShowPicture(const ImageRecord* picture) {
     update();
 }
 
-void CDisplayWindow::OnLButtonDblClk(QPoint) {}
-void CDisplayWindow::OnLButtonDown(QPoint) {}
-void CDisplayWindow::OnLButtonUp(QPoint) {}
+void CDisplayWindow::OnLButtonDblClk(QPoint point) {
+    m_PressPoint = point;
+    if (m_pDlg != nullptr) {
+        m_pDlg->OnPreviewDoubleClick(point);
+    }
+}
+
+void CDisplayWindow::OnLButtonDown(QPoint point) {
+    m_PressPoint = point;
+    if (m_pDlg != nullptr) {
+        m_pDlg->OnPreviewPress(point);
+    }
+}
+
+void CDisplayWindow::OnLButtonUp(QPoint point) {
+    if (!rect().contains(point)) {
+        return;
+    }
+    if (m_pDlg != nullptr) {
+        m_pDlg->OnPreviewRelease(m_PressPoint, point);
+    }
+}
 
 void CDisplayWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {

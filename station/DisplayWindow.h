@@ -45,8 +45,12 @@ class CDisplayWindow : public QWidget {
     // live preview is stopped: the captured picture under review. Repaints at once.
     void ShowPicture(const ImageRecord* picture);
 
-    // Face-centering hooks, given the point in window pixels; empty until face centering
-    // overrides them. Double-clicks reach OnLButtonDblClk (and not a second OnLButtonDown).
+    // Face centering: the left button's handlers, given the point in window pixels, passed on
+    // to the main dialog. Double-clicks reach OnLButtonDblClk (and not a second OnLButtonDown).
+    // A double-click is a press of its own: the release after it is measured from its point,
+    // so a hand that trembles a few pixels between the clicks does not add a drag. A release
+    // outside the window (Qt gives it to the window that had the press) is ignored.
+    // Virtual so that a test can watch what the window delivers.
     virtual void OnLButtonDblClk(QPoint point);
     virtual void OnLButtonDown(QPoint point);
     virtual void OnLButtonUp(QPoint point);
@@ -61,6 +65,8 @@ class CDisplayWindow : public QWidget {
     // 0 upright, 1 turned 90 degrees, 2 turned 270 degrees; anything else shows nothing.
     int32_t m_Rotation = 0;
     CTRIPOD01Dlg* m_pDlg = nullptr;  // not owned
+    // The last left-button press (or double-click) point, in window pixels.
+    QPoint m_PressPoint;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

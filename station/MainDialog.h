@@ -14,11 +14,13 @@
 //   CaptureWorkflow.cpp capture, review and store
 //   PictureOutput.cpp   where a stored picture goes, and the host hand-off file
 //   setup/AdjustSheet.cpp the "Adjust" sheet: password, pages, placement
+//   FaceCenteringMoves.cpp double-click and drag on the preview, the set-offset step
 //   HeadLink.cpp        (free functions) head commands and their arguments
 //   HostMessages.cpp    requests from a host application and what it is told (HostState)
 #pragma once
 
 #include <QIcon>
+#include <QPoint>
 #include <QSize>
 #include <cstdint>
 #include <string>
@@ -29,6 +31,8 @@
 #include "station/CaptureState.h"
 #include "station/DibSection.h"
 #include "station/ExposureState.h"
+#include "station/FaceCentering.h"
+#include "station/FaceCenteringState.h"
 #include "station/HostMessages.h"
 #include "station/Layout.h"
 #include "station/MotionState.h"
@@ -51,7 +55,8 @@ class CTRIPOD01Dlg : public ui::Dialog,
                      public ExposureState,
                      public CaptureState,
                      public HostState,
-                     public SetupSheetState {
+                     public SetupSheetState,
+                     public FaceCenteringState {
     Q_OBJECT
     friend class HostState;
 
@@ -140,6 +145,13 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // Makes the hand-off folder and publishes the hand-off file's path for the host. Returns 1.
     int PrepareHostHandOff();
 
+    // --- face centering (FaceCenteringMoves.cpp) ----------------------------------------------
+    // The preview window's left-button press, double-click and release (its points in window
+    // pixels; `press` is the point the release is measured from).
+    void OnPreviewPress(QPoint point);
+    void OnPreviewDoubleClick(QPoint point);
+    void OnPreviewRelease(QPoint press, QPoint point);
+
     // --- the "Adjust" sheet (setup/AdjustSheet.cpp) ------------------------------------------
     // Makes the sheet object (no window yet) and connects "&Adjust"; part of initialisation.
     void CreateAdjustSheet();
@@ -148,6 +160,8 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // Closes an open sheet: its pages' destroy handlers run (the close does this before the
     // settings are saved).
     void CloseAdjustSheet();
+    // An open Auto Position page shows the centre offsets again (after the set-offset step).
+    void ShowCenterOffsetsOnSheet();
     // The sheet takes no input while a captured picture is under review.
     void EnableAdjustSheet(bool enable);
     // An open sheet is hidden and shown again with the station when a host asks.
@@ -163,6 +177,13 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void moveEvent(QMoveEvent* event) override;
 
   private:
+    // Face centering (FaceCenteringMoves.cpp): the settings a move reads; reads the zoom, takes
+    // the factor and sends the move `moveForFactor(factor)` gives; makes a point the target.
+    face::CenteringFrame CenteringFrame() const;
+    template <class MoveForFactor>
+    void SendFaceMove(MoveForFactor moveForFactor);
+    void SetCenterOffsetAt(QPoint point);
+
     void CreateControls();
     // The message map: which handler each control's command reaches.
     void MapCommands();

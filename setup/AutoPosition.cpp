@@ -1,0 +1,120 @@
+// The Auto Position page.
+#include "setup/AutoPosition.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <utility>
+
+#include "station/MainDialog.h"
+
+namespace {
+
+// Each piece fills whole lines of the instruction box at its width: the trailing spaces are
+// the layout, and the blank pieces are the empty lines between the three sections.
+constexpr const char* kInstructionPieces[] = {
+    "--------- Center Face Feature ---------- ",
+    "1. Position cursor on face feature ",
+    "2. Double click left mouse button  ",
+    "3. Face feature will center to X,Y ",
+    "                                                         ",
+    "--------- Move Face Feature ----------   ",
+    "1. Position cursor on face feature ",
+    "2. Hold down left mouse button     ",
+    "3. Drag cursor to desired location ",
+    "4. Release left mouse button       ",
+    "                                                         ",
+    "--------- Set X,Y Offsets ---------------- ",
+    "1. Click SetOffset button                ",
+    "2. Move cursor to desired location  ",
+    "3. Click left mouse button               ",
+};
+
+}  // namespace
+
+QString CAutoPosition::InstructionText() {
+    QString text;
+    for (const char* piece : kInstructionPieces)
+        text += QString::fromLatin1(piece);
+    return text;
+}
+
+CAutoPosition::CAutoPosition()
+    : ui::PropertyPage(QStringLiteral("Auto Position"), QSize(520, 240)) {
+    auto* offsetGroup = new QGroupBox(QStringLiteral("Set Center Offset"), this);
+    offsetGroup->setGeometry(8, 6, 230, 112);
+    auto* xLabel = new QLabel(QStringLiteral("X Offset"), this);
+    xLabel->setGeometry(18, 28, 70, 18);
+    auto* yLabel = new QLabel(QStringLiteral("Y Offset"), this);
+    yLabel->setGeometry(18, 56, 70, 18);
+    for (const int id : {kXOffset, kYOffset}) {
+        auto* edit = new QLineEdit;
+        edit->setReadOnly(true);
+        AddControl(id, edit);
+    }
+    MoveItem(kXOffset, 92, 26, 70, 22);
+    MoveItem(kYOffset, 92, 54, 70, 22);
+    AddControl(kSetOffset, new QPushButton(QStringLiteral("Set Offset")));
+    MoveItem(kSetOffset, 18, 84, 100, 24);
+
+    auto* directionGroup = new QGroupBox(QStringLiteral("Pan/Tilt Direction"), this);
+    directionGroup->setGeometry(8, 126, 230, 76);
+    AddControl(kPanReverse, new QCheckBox(QStringLiteral("Pan Reverse")));
+    AddControl(kTiltReverse, new QCheckBox(QStringLiteral("Tilt Reverse")));
+    MoveItem(kPanReverse, 18, 148, 150, 18);
+    MoveItem(kTiltReverse, 18, 172, 150, 18);
+
+    auto* instructions = new QPlainTextEdit;
+    instructions->setReadOnly(true);
+    instructions->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    AddControl(kInstructions, instructions);
+    MoveItem(kInstructions, 250, 6, 262, 228);
+
+    offsetGroup->lower();
+    directionGroup->lower();
+
+    using Handler = void (CAutoPosition::*)();
+    static constexpr std::pair<int, Handler> kCommandMap[] = {
+        {kPanReverse, &CAutoPosition::OnPanReverse},
+        {kTiltReverse, &CAutoPosition::OnTiltReverse},
+        {kSetOffset, &CAutoPosition::OnSetOffset},
+    };
+    for (const auto& [id, handler] : kCommandMap)
+        MapCommand(id, [this, handler] { (this->*handler)(); });
+}
+
+CAutoPosition::~CAutoPosition() = default;
+
+bool CAutoPosition::OnInitDialog() {
+    ui::PropertyPage::OnInitDialog();
+    ShowCenterOffsets();
+    CheckDlgButton(kPanReverse, m_pMainDlg->m_PanReverse == 1);
+    CheckDlgButton(kTiltReverse, m_pMainDlg->m_TiltReverse == 1);
+    Item<QPlainTextEdit>(kInstructions)->setPlainText(InstructionText());
+    return true;
+}
+
+void CAutoPosition::ShowCenterOffsets() {
+    SetDlgItemText(kXOffset, QString::number(m_pMainDlg->m_XCenterOffset));
+    SetDlgItemText(kYOffset, QString::number(m_pMainDlg->m_YCenterOffset));
+}
+
+void CAutoPosition::OnDestroy() {
+    // An armed step does not outlive the page that armed it.
+    m_pMainDlg->m_SetOffsetMode = 0;
+}
+
+void CAutoPosition::OnPanReverse() {
+    m_pMainDlg->m_PanReverse = IsDlgButtonChecked(kPanReverse) ? 1 : 0;
+}
+
+void CAutoPosition::OnTiltReverse() {
+    m_pMainDlg->m_TiltReverse = IsDlgButtonChecked(kTiltReverse) ? 1 : 0;
+}
+
+void CAutoPosition::OnSetOffset() {
+    m_pMainDlg->m_SetOffsetMode = 1;
+}

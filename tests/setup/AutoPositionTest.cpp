@@ -1,0 +1,112 @@
+// The Auto Position page: on the sheet only for the positioning classes, its instruction text,
+// the reverse switches, and the set-offset step from "Set Offset" to the release that ends it.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdlib>
+
+#include "platform/ui/PropertySheet.h"
+#include "platform/ui/ServiceRecorder.h"
+#include "setup/AutoPosition.h"
+#include "station/ControlIds.h"
+#include "station/MainDialog.h"
+
+namespace {
+
+// The settings key lives in a temporary folder: the set-offset step saves the offsets.
+struct SettingsFolder {
+    SettingsFolder() { setenv("XDG_CONFIG_HOME", dir.path().toUtf8().constData(), 1); }
+    QTemporaryDir dir;
+};
+
+struct MainWithSheet {
+    explicit MainWithSheet(int32_t cameraType) {
+        dlg.m_CameraType = cameraType;
+        dlg.CreateAdjustSheet();
+        dlg.Item<QPushButton>(ids::kAdjust)->click();
+    }
+    // The page shown, or nullptr when the sheet has none.
+    CAutoPosition* ShowPage() {
+        ui::PropertySheet& sheet = *dlg.m_PropSheet;
+        for (int i = 0; i < sheet.GetPageCount(); ++i) {
+            if (auto* page = qobject_cast<CAutoPosition*>(sheet.GetPage(i))) {
+                EXPECT_TRUE(sheet.SetActivePage(i));
+                return page;
+            }
+        }
+        return nullptr;
+    }
+    SettingsFolder settings;
+    ui::ServiceRecorder services;
+    CTRIPOD01Dlg dlg;
+};
+
+TEST(AutoPosition, OnTheSheetOnlyForClasses4And5AndLast) {
+    for (const int32_t cameraType : {0, 1, 3, 4, 5}) {
+        MainWithSheet main(cameraType);
+        const ui::PropertySheet& sheet = *main.dlg.m_PropSheet;
+        const bool positioning = cameraType >= 4;
+        ASSERT_EQ(sheet.GetPageCount(), positioning ? 2 : 1) << cameraType;
+        const auto* last = qobject_cast<CAutoPosition*>(sheet.GetPage(sheet.GetPageCount() - 1));
+        EXPECT_EQ(last != nullptr, positioning) << cameraType;
+        if (last) {
+            EXPECT_EQ(last->Caption(), "Auto Position");
+        }
+    }
+}
+
+TEST(AutoPosition, ShowsTheOffsetsSwitchesAndInstructions) {
+    MainWithSheet main(5);
+    main.dlg.m_XCenterOffset = -12;
+    main.dlg.m_YCenterOffset = 30;
+    main.dlg.m_PanReverse = 1;
+    CAutoPosition* page = main.ShowPage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->GetDlgItemText(CAutoPosition::kXOffset), "-12");
+    EXPECT_EQ(page->GetDlgItemText(CAutoPosition::kYOffset), "30");
+    EXPECT_TRUE(page->Item<QLineEdit>(CAutoPosition::kXOffset)->isReadOnly());
+    EXPECT_TRUE(page->IsDlgButtonChecked(CAutoPosition::kPanReverse));
+    EXPECT_FALSE(page->IsDlgButtonChecked(CAutoPosition::kTiltReverse));
+
+    // Fifteen pieces in one text, each filling whole lines of the box: the three sections
+    // start where the blank lines end.
+    const QString text = page->Item<QPlainTextEdit>(CAutoPosition::kInstructions)->toPlainText();
+    EXPECT_EQ(text, CAutoPosition::InstructionText());
+    EXPECT_EQ(text.size(), 602);
+    EXPECT_EQ(text.indexOf("--------- Center Face Feature ---------- 1. Position"), 0);
+    EXPECT_EQ(text.indexOf("--------- Move Face Feature ----------   1."), 203);
+    EXPECT_EQ(text.indexOf("--------- Set X,Y Offsets ---------------- 1. Click SetOffset"), 441);
+    EXPECT_TRUE(text.endsWith("3. Click left mouse button               "));
+    EXPECT_EQ(text.mid(146, 57), QString(57, ' '));
+    EXPECT_FALSE(text.contains('\n'));
+
+    page->Item<QCheckBox>(CAutoPosition::kPanReverse)->click();
+    page->Item<QCheckBox>(CAutoPosition::kTiltReverse)->click();
+    EXPECT_EQ(main.dlg.m_PanReverse, 0);
+    EXPECT_EQ(main.dlg.m_TiltReverse, 1);
+}
+
+TEST(AutoPosition, SetOffsetArmsTheStepAndTheReleaseShowsTheNewOffsets) {
+    MainWithSheet main(4);
+    main.dlg.m_CropWidth = 624;
+    main.dlg.m_CropHeight = 468;
+    CAutoPosition* page = main.ShowPage();
+    ASSERT_NE(page, nullptr);
+    page->Item<QPushButton>(CAutoPosition::kSetOffset)->click();
+    EXPECT_EQ(main.dlg.m_SetOffsetMode, 1);
+    main.dlg.OnPreviewRelease({400, 100}, {412, 134});
+    EXPECT_EQ(main.dlg.m_SetOffsetMode, 0);
+    EXPECT_EQ(page->GetDlgItemText(CAutoPosition::kXOffset), "100");
+    EXPECT_EQ(page->GetDlgItemText(CAutoPosition::kYOffset), "100");
+
+    // Closing the sheet with the step armed disarms it.
+    page->Item<QPushButton>(CAutoPosition::kSetOffset)->click();
+    main.dlg.CloseAdjustSheet();
+    EXPECT_EQ(main.dlg.m_SetOffsetMode, 0);
+}
+
+}  // namespace

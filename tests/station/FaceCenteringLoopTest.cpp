@@ -1,0 +1,187 @@
+// Face centering closed round the simulated camera, with a virtual clock: a double-click on a
+// pupil in the painted preview brings that pupil to the target point in the next frames, and a
+// drag carries it to the drop point, for both positioning classes, several zooms (the mended
+// class-4 step among them), each rotation and shifted targets.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "device/Camera.h"
+#include "device/CameraProperties.h"
+#include "platform/driver/DeviceSetting.h"
+#include "platform/system/Clock.h"
+#include "platform/ui/ServiceRecorder.h"
+#include "simulator/Optics.h"
+#include "simulator/Scene.h"
+#include "simulator/SimulatedCamera.h"
+#include "station/PreviewGeometry.h"
+#include "station/DisplayWindow.h"
+#include "station/FaceCentering.h"
+#include "station/Layout.h"
+#include "station/MainDialog.h"
+
+namespace {
+
+struct Spot {
+    double x = 0;
+    double y = 0;
+};
+
+// The centre of the dark pupil within `radius` pixels of `near` in a painted picture; NaN when
+// there is none.
+Spot PupilNear(const QImage& image, Spot near, double radius) {
+    double sx = 0, sy = 0, n = 0;
+    for (int y = int(near.y - radius) - 1; y <= int(near.y + radius) + 1; ++y) {
+        for (int x = int(near.x - radius) - 1; x <= int(near.x + radius) + 1; ++x) {
+            if (x >= 0 && y >= 0 && x < image.width() && y < image.height() &&
+                std::hypot(x - near.x, y - near.y) <= radius && qGray(image.pixel(x, y)) < 60) {
+                sx += x, sy += y, ++n;
+            }
+        }
+    }
+    return n == 0 ? Spot{NAN, NAN} : Spot{sx / n, sy / n};
+}
+
+// Where the left pupil of the scene lies in the window, from the head's position and the lens:
+// in the frame first, then through the crop and the quarter turn the preview shows.
+Spot PredictedPupil(const SimulatedCamera::Position& head, double unitsPerPixel,
+                    const CTRIPOD01Dlg& dlg) {
+    const double fx = 320 + (sim::kLeftPupil.x - head.pan) / unitsPerPixel - 0.5;
+    const double fy = 240 - (sim::kLeftPupil.y - head.tilt) / unitsPerPixel - 0.5;
+    const FrameRect source = PreviewSourceRect(dlg.m_RotationAngle, dlg.m_CropWidth,
+                                               dlg.m_CropHeight, dlg.m_CropOffsetX,
+                                               dlg.m_CropOffsetY);
+    switch (dlg.m_RotationAngle) {
+        case 1:
+            return {480 - (fy - source.y) - 1, fx - source.x};
+        case 2:
+            return {fy - source.y, 600 - (fx - source.x) - 1};
+        default:
+            return {fx - source.x, fy - source.y};
+    }
+}
+
+void Send(QWidget* window, QEvent::Type type, QPoint at) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), window->mapToGlobal(QPointF(at)), Qt::LeftButton, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(window, &event);
+}
+
+struct LoopRow {
+    const char* name;
+    const char* device;
+    uint16_t model;
+    int cameraType;
+    int zoom;
+    int32_t rotation;
+    int32_t xOffset, yOffset;
+    bool drag;
+};
+
+void PrintTo(const LoopRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class FaceCenteringLoop : public testing::TestWithParam<LoopRow> {
+  protected:
+    FaceCenteringLoop() : scope_(clock_) {}
+    ~FaceCenteringLoop() override {
+        dlg_.reset();
+        CloseCamera();
+        InstallDriverTransport(nullptr);
+    }
+
+    QImage TickAndGrab() {
+        clock_.AdvanceMs(40);
+        dlg_->OnTimer(kPreviewTimer);
+        return dlg_->m_hPreviewWnd->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    sys::VirtualClock clock_;
+    sys::ScopedClock scope_;
+    ui::ServiceRecorder services_;
+    std::unique_ptr<SimulatedCamera> camera_;
+    std::unique_ptr<CTRIPOD01Dlg> dlg_;
+};
+
+TEST_P(FaceCenteringLoop, PupilComesToTheTarget) {
+    const LoopRow& row = GetParam();
+    std::string error;
+    camera_ = CreateSimulatedCamera(row.device, error);
+    ASSERT_NE(camera_, nullptr) << error;
+    InstallDriverTransport(camera_.get());
+    dlg_ = std::make_unique<CTRIPOD01Dlg>();
+    ASSERT_TRUE(dlg_->OnInitDialog());
+    ASSERT_EQ(dlg_->m_CameraType, row.cameraType);
+    // Zoom first, then the crop the rotation shows unscaled.
+    SetCameraProperty(kPropArgA, static_cast<uint32_t>(row.zoom));
+    SetCameraProperty(kPropCommand, 157);
+    clock_.AdvanceMs(2500);
+    const bool turned = row.rotation != 0;
+    dlg_->m_RotationAngle = row.rotation;
+    dlg_->m_CropWidth = turned ? 480 : 624;
+    dlg_->m_CropHeight = turned ? 600 : 468;
+    dlg_->CenterCropRect();
+    dlg_->m_XCenterOffset = row.xOffset;
+    dlg_->m_YCenterOffset = row.yOffset;
+    dlg_->OnTimer(kPreviewTimer);  // creates the window and bitmaps
+    ASSERT_NE(dlg_->m_hPreviewWnd, nullptr);
+    dlg_->m_hPreviewWnd->m_Rotation = row.rotation;
+    dlg_->m_hPreviewWnd->resize(dlg_->m_CropWidth, dlg_->m_CropHeight);
+    TickAndGrab();
+
+    const double unitsPerPixel = sim::UnitsPerPixel(row.model, camera_->HeadPosition().zoom);
+    // Just wider than the pupil, short of the brow above it.
+    const double radius = (sim::kPupilRadius + 1.5) / unitsPerPixel;
+    const Spot predicted = PredictedPupil(camera_->HeadPosition(), unitsPerPixel, *dlg_);
+    const Spot before = PupilNear(TickAndGrab(), predicted, radius);
+    ASSERT_LT(std::hypot(before.x - predicted.x, before.y - predicted.y), 1.5)
+        << predicted.x << "," << predicted.y;
+    const QPoint click(static_cast<int>(std::lround(before.x)),
+                       static_cast<int>(std::lround(before.y)));
+    QWidget* window = dlg_->m_hPreviewWnd;
+    Spot target;
+    if (row.drag) {
+        target = {click.x() - 60.0, click.y() + 45.0};
+        Send(window, QEvent::MouseButtonPress, click);
+        Send(window, QEvent::MouseButtonRelease, QPoint(int(target.x), int(target.y)));
+    } else {
+        const face::PicturePoint t = face::TargetPoint(
+            {dlg_->m_CropWidth, dlg_->m_CropHeight, row.xOffset, row.yOffset, row.rotation});
+        target = {double(t.x), double(t.y)};
+        Send(window, QEvent::MouseButtonPress, click);
+        Send(window, QEvent::MouseButtonRelease, click);
+        Send(window, QEvent::MouseButtonDblClick, click);
+        Send(window, QEvent::MouseButtonRelease, click);
+    }
+    // The pupil lands where the clicked pixel goes, give or take the pixel the amount's
+    // truncation costs and the frame's own rounding.
+    const double tolerance = 1 + 1 / dlg_->m_AutoCorrectionFactor;
+    clock_.AdvanceMs(1000);
+    TickAndGrab();
+    const Spot expected{target.x + (before.x - click.x()), target.y + (before.y - click.y())};
+    const Spot after = PupilNear(TickAndGrab(), expected, radius);
+    EXPECT_LT(std::hypot(after.x - expected.x, after.y - expected.y), tolerance)
+        << "pupil at " << after.x << "," << after.y << ", expected " << expected.x << ","
+        << expected.y << ", factor " << dlg_->m_AutoCorrectionFactor;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FaceCentering, FaceCenteringLoop,
+    testing::Values(LoopRow{"Class4Wide", "sim:8", 8, 4, 0, 0, 0, 0, false},
+                    LoopRow{"Class4MendedStep", "sim:8", 8, 4, 2400, 0, 0, 0, false},
+                    LoopRow{"Class5Zoomed", "sim:14", 14, 5, 4000, 0, 0, 0, false},
+                    LoopRow{"Class5WithOffsets", "sim:14", 14, 5, 0, 0, 40, -30, false},
+                    LoopRow{"Class4Turned90", "sim:13", 13, 4, 1000, 1, 0, 0, false},
+                    LoopRow{"Class5Turned270", "sim:14", 14, 5, 0, 2, -20, 25, false},
+                    LoopRow{"DragClass4", "sim:8", 8, 4, 0, 0, 0, 0, true},
+                    LoopRow{"DragClass5Turned90", "sim:14", 14, 5, 2000, 1, 0, 0, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -1,0 +1,160 @@
+// Face centering on a scripted camera: the whole head record of a double-click and a drag on
+// the preview window under each rotation, the gestures that send nothing, and the set-offset
+// step.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+#include "station/DisplayWindow.h"
+#include "tests/station/HeadRecord.h"
+
+namespace {
+
+using station_test::Lines;
+using station_test::ScriptedStation;
+
+void Send(QWidget* window, QEvent::Type type, QPoint at) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), window->mapToGlobal(QPointF(at)), Qt::LeftButton, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(window, &event);
+}
+
+// A double-click as the window system delivers it: press, release, double-click, release.
+void DoubleClick(QWidget* window, QPoint first, QPoint second) {
+    Send(window, QEvent::MouseButtonPress, first);
+    Send(window, QEvent::MouseButtonRelease, first);
+    Send(window, QEvent::MouseButtonDblClick, second);
+    Send(window, QEvent::MouseButtonRelease, second);
+}
+
+void Drag(QWidget* window, QPoint from, QPoint to) {
+    Send(window, QEvent::MouseButtonPress, from);
+    Send(window, QEvent::MouseButtonRelease, to);
+}
+
+enum class Gesture { kDoubleClick, kDrag };
+
+struct Scenario {
+    const char* name;
+    uint16_t model;
+    int32_t rotation;
+    Gesture gesture;
+    Lines moveRecord;  // after the zoom read (the beep of 40 ms comes first)
+    bool beeps;
+};
+
+void PrintTo(const Scenario& s, std::ostream* os) {
+    *os << s.name;
+}
+
+class FaceCenteringMoves : public ScriptedStation, public testing::WithParamInterface<Scenario> {
+  protected:
+    CTRIPOD01Dlg& StartWith(uint16_t model, int32_t rotation) {
+        CTRIPOD01Dlg& dlg = StartOn(model);
+        // A turned picture of a 480 x 600 crop fills the window unscaled.
+        const bool turned = rotation == 1 || rotation == 2;
+        dlg.m_CropWidth = turned ? 480 : 624;
+        dlg.m_CropHeight = turned ? 600 : 468;
+        dlg.m_RotationAngle = rotation;
+        EXPECT_TRUE(dlg.CreatePreviewWindow());
+        Mark();
+        return dlg;
+    }
+    QWidget* Preview() { return Dialog().m_hPreviewWnd; }
+    size_t Beeps() const {
+        return static_cast<size_t>(std::count_if(
+            services_.Events().begin(), services_.Events().end(),
+            [](const auto& e) { return e.kind == ui::ServiceRecorder::Kind::kBeep; }));
+    }
+};
+
+const Lines kZoomRead{"A = 0 @ 0 ms", "command 155 @ 0 ms", "read A @ 100 ms"};
+
+TEST_P(FaceCenteringMoves, OneRelativeMoveAfterTheZoomRead) {
+    const Scenario& s = GetParam();
+    StartWith(s.model, s.rotation);
+    const size_t beepsBefore = Beeps();
+    if (s.gesture == Gesture::kDoubleClick) {
+        DoubleClick(Preview(), {412, 134}, {412, 134});
+    } else {
+        Drag(Preview(), {300, 200}, {340, 250});
+    }
+    Lines expected = kZoomRead;
+    expected.insert(expected.end(), s.moveRecord.begin(), s.moveRecord.end());
+    EXPECT_EQ(Record(), expected);
+    EXPECT_EQ(Beeps() - beepsBefore, s.beeps ? 1u : 0u);
+    if (s.beeps) {
+        EXPECT_EQ(services_.Events().back().a, 150);
+        EXPECT_EQ(services_.Events().back().b, 40);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FaceCentering, FaceCenteringMoves,
+    testing::Values(
+        Scenario{"DoubleClickRotation0", 14, 0, Gesture::kDoubleClick,
+                 {"A = 97 @ 100 ms", "B = 97 @ 100 ms", "command 159 @ 100 ms"}, false},
+        Scenario{"DoubleClickRotation90", 14, 1, Gesture::kDoubleClick,
+                 {"B = 167 @ 100 ms", "A = 65375 @ 100 ms", "command 159 @ 100 ms"}, false},
+        Scenario{"DoubleClickRotation270Beeps", 14, 2, Gesture::kDoubleClick,
+                 {"B = 65369 @ 140 ms", "A = 161 @ 140 ms", "command 159 @ 140 ms"}, true},
+        Scenario{"DragRotation0Class4", 8, 0, Gesture::kDrag,
+                 {"A = 65479 @ 100 ms", "B = 71 @ 100 ms", "command 159 @ 100 ms"}, false},
+        Scenario{"DragRotation90", 14, 1, Gesture::kDrag,
+                 {"B = 65497 @ 100 ms", "A = 65488 @ 100 ms", "command 159 @ 100 ms"}, false},
+        Scenario{"DragRotation270NoBeep", 14, 2, Gesture::kDrag,
+                 {"B = 39 @ 100 ms", "A = 48 @ 100 ms", "command 159 @ 100 ms"}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FaceCenteringMoves, GesturesThatSendNothing) {
+    CTRIPOD01Dlg& dlg = StartWith(14, 0);
+    Drag(Preview(), {300, 200}, {300, 200});  // a click
+    Drag(Preview(), {300, 200}, {301, 201});  // a 1-pixel drag is a click
+    // The second release is measured from the double-click's own point, 3 pixels from the
+    // first press: only the double-click moves.
+    DoubleClick(Preview(), {312, 234}, {315, 234});
+    EXPECT_EQ(Record().size(), kZoomRead.size() + 3);
+    EXPECT_EQ(dlg.m_PressX, 315);
+
+    // A release outside the window is not a drag.
+    Mark();
+    Drag(Preview(), {300, 200}, {-50, 200});
+    Drag(Preview(), {300, 200}, {300, Preview()->height() + 5});
+    EXPECT_EQ(Record(), Lines{});
+
+    // A rotation the preview cannot show reads and sends nothing.
+    dlg.m_RotationAngle = 3;
+    DoubleClick(Preview(), {412, 134}, {412, 134});
+    Drag(Preview(), {300, 200}, {340, 250});
+    EXPECT_EQ(Record(), Lines{});
+}
+
+TEST_F(FaceCenteringMoves, Class3SendsNothing) {
+    StartWith(26, 0);
+    DoubleClick(Preview(), {412, 134}, {412, 134});
+    Drag(Preview(), {300, 200}, {340, 250});
+    EXPECT_EQ(Record(), Lines{});
+}
+
+TEST_F(FaceCenteringMoves, SetOffsetReleaseMakesItsPointTheTargetAndSavesIt) {
+    CTRIPOD01Dlg& dlg = StartWith(14, 0);
+    dlg.m_SetOffsetMode = 1;
+    Drag(Preview(), {300, 200}, {412, 134});  // even a drag only ends the step
+    EXPECT_EQ(Record(), Lines{});
+    EXPECT_EQ(dlg.m_SetOffsetMode, 0);
+    EXPECT_EQ(dlg.m_XCenterOffset, 100);
+    EXPECT_EQ(dlg.m_YCenterOffset, 100);
+    EXPECT_EQ(StoredDword("XCenterOffset"), 100u);
+    EXPECT_EQ(StoredDword("YCenterOffset"), 100u);
+
+    // The point is now the target: a double-click there asks for no move.
+    DoubleClick(Preview(), {412, 134}, {412, 134});
+    EXPECT_EQ(Record(), (Lines{"A = 0 @ 0 ms", "command 155 @ 0 ms", "read A @ 100 ms",
+                               "A = 0 @ 100 ms", "B = 0 @ 100 ms", "command 159 @ 100 ms"}));
+}
+
+}  // namespace
