@@ -9,6 +9,7 @@
 #include "station/CameraModels.h"
 #include "station/ControlIds.h"
 #include "tests/station/StationFixture.h"
+#include "tests/support/ForwardingDriver.h"
 
 namespace {
 
@@ -170,28 +171,14 @@ TEST_F(CameraStartup, NoDeviceStopsWithError0AndExit1LeavingTheDefaultsStored) {
 
 // The driver seen through a window that notes what the settings key held when the device was
 // closed.
-class CloseWatchingDriver : public DriverTransport {
+class CloseWatchingDriver : public zelvo_test::ForwardingDriver {
   public:
-    explicit CloseWatchingDriver(zelvo_test::RecordingDriver& inner) : inner_(inner) {}
-    bool EnumerateFirstDevice(std::u16string& path) override {
-        return inner_.EnumerateFirstDevice(path);
-    }
-    bool Open(const std::u16string& path) override { return inner_.Open(path); }
-    bool ControlRequest(uint32_t code, std::span<const uint8_t> in, std::span<uint8_t> out,
-                        uint32_t& returned) override {
-        return inner_.ControlRequest(code, in, out, returned);
-    }
-    bool ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) override {
-        return inner_.ReadFrame(buffer, delivered);
-    }
+    using ForwardingDriver::ForwardingDriver;
     void Close() override {
         zoomStoredAtClose = StationFixture::StoredDword("Zoom Position");
-        inner_.Close();
+        ForwardingDriver::Close();
     }
     std::optional<uint32_t> zoomStoredAtClose;
-
-  private:
-    zelvo_test::RecordingDriver& inner_;
 };
 
 TEST_F(CameraStartup, CloseReadsTheZoomBeforeClosingAndSavesAfter) {

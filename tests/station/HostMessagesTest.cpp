@@ -16,6 +16,7 @@
 #include "station/Application.h"
 #include "station/ControlIds.h"
 #include "tests/station/StationFixture.h"
+#include "tests/support/ForwardingDriver.h"
 #include "tests/support/CameraJpeg.h"
 
 namespace {
@@ -26,32 +27,18 @@ using Lines = std::vector<std::string>;
 
 // Passes every request on to the scripted camera, and at the device's close notes whether the
 // host has been told anything yet and what zoom position the settings hold.
-class CloseWatcher : public DriverTransport {
+class CloseWatcher : public zelvo_test::ForwardingDriver {
   public:
-    explicit CloseWatcher(zelvo_test::RecordingDriver& inner) : inner_(inner) {}
-    bool EnumerateFirstDevice(std::u16string& path) override {
-        return inner_.EnumerateFirstDevice(path);
-    }
-    bool Open(const std::u16string& path) override { return inner_.Open(path); }
-    bool ControlRequest(uint32_t code, std::span<const uint8_t> in, std::span<uint8_t> out,
-                        uint32_t& returned) override {
-        return inner_.ControlRequest(code, in, out, returned);
-    }
-    bool ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) override {
-        return inner_.ReadFrame(buffer, delivered);
-    }
+    using ForwardingDriver::ForwardingDriver;
     void Close() override {
         std::string line;
         toldBeforeClose = host != nullptr && host->ReadLine(line, 0) == HostClient::Read::kLine;
         zoomSavedAtClose = StationFixture::StoredDword("Zoom Position");
-        inner_.Close();
+        ForwardingDriver::Close();
     }
     HostClient* host = nullptr;
     bool toldBeforeClose = true;
     std::optional<uint32_t> zoomSavedAtClose;
-
-  private:
-    zelvo_test::RecordingDriver& inner_;
 };
 
 class HostMessages : public StationFixture {
