@@ -2,13 +2,14 @@
 // and pointer hooks.
 //
 // Only what the user does is a command: a button's clicked (not a check by code), an edit's
-// textEdited (not setText) and a slider's actionTriggered (keys, wheel, clicks on the groove
-// and drags, not setValue).
+// textEdited (not setText), a slider's actionTriggered (keys, wheel, clicks on the groove
+// and drags, not setValue) and an up-down control's step (not SetPos).
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QLineEdit>
 
 #include "platform/ui/Dialog.h"
+#include "platform/ui/UpDown.h"
 
 namespace ui {
 
@@ -29,7 +30,16 @@ void Dialog::MapCommand(int id, std::function<void()> handler) {
         });
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         connect(edit, &QLineEdit::textEdited, this, [this, id] { OnCommand(id); });
+    } else if (auto* upDown = qobject_cast<UpDown*>(control)) {
+        connect(upDown, &UpDown::stepped, this, [this, id] { OnCommand(id); });
     }
+}
+
+void Dialog::MapStep(int id, std::function<void(const UpDownStep&)> handler) {
+    MapCommand(id, [this, id, handler = std::move(handler)] {
+        if (const auto* upDown = Item<UpDown>(id))
+            handler(upDown->LastStep());
+    });
 }
 
 void Dialog::OnCommand(int id) {

@@ -37,6 +37,8 @@ QString ControlText(const QWidget* w) {
     return {};
 }
 
+}  // namespace
+
 // Reads an integer the way the dialog framework always has: optional blanks, an optional sign
 // and decimal digits, optional trailing blanks, nothing else, and no overflow.
 bool ParseInteger(const QString& text, int& value) {
@@ -50,8 +52,6 @@ bool ParseInteger(const QString& text, int& value) {
     const auto [end, error] = std::from_chars(first, last, value);
     return error == std::errc() && end == last;
 }
-
-}  // namespace
 
 // --- data exchange ---------------------------------------------------------------------------
 
@@ -129,6 +129,16 @@ void DataExchange::Slider(int id, int& position) {
         position = slider->value();
     } else {
         slider->setValue(position);
+    }
+}
+
+void DataExchange::Check(int id, int& value) {
+    if (failed_)
+        return;
+    if (save_) {
+        value = dialog_.IsDlgButtonChecked(id) ? 1 : 0;
+    } else {
+        dialog_.CheckDlgButton(id, value != 0);
     }
 }
 
@@ -223,6 +233,16 @@ void Dialog::SetDlgItemText(int id, const QString& text) {
     } else if (w != nullptr) {
         w->setWindowTitle(text);
     }
+}
+
+void Dialog::SetItemReadOnly(int id, bool readOnly) {
+    if (auto* edit = Item<QLineEdit>(id))
+        edit->setReadOnly(readOnly);
+}
+
+bool Dialog::IsItemReadOnly(int id) const {
+    const auto* edit = Item<QLineEdit>(id);
+    return edit != nullptr && edit->isReadOnly();
 }
 
 QString Dialog::GetDlgItemText(int id) const {

@@ -49,6 +49,12 @@ class QTimer;
 namespace ui {
 
 class Dialog;
+class UpDown;
+struct UpDownStep;
+
+// An integer as the dialogs read one: optional blanks, an optional sign and decimal digits,
+// optional trailing blanks, nothing else, and no overflow.
+bool ParseInteger(const QString& text, int& value);
 
 // One direction of data exchange; the helpers move one control's value each way.
 class DataExchange {
@@ -70,6 +76,8 @@ class DataExchange {
     void IntRange(int id, int& value, int min, int max);
     // A slider's position.
     void Slider(int id, int& position);
+    // A check box: 1 ticked, 0 not (any non-zero value ticks it).
+    void Check(int id, int& value);
 
   private:
     void Fail(int id, const std::string& message);
@@ -110,6 +118,9 @@ class Dialog : public QDialog {
     QRect ItemRect(int id) const;
     bool IsItemVisible(int id) const;  // not hidden by the dialog (whether or not it is shown)
     void SetDlgItemText(int id, const QString& text);
+    // An edit the user can read and select but not change.
+    void SetItemReadOnly(int id, bool readOnly);
+    bool IsItemReadOnly(int id) const;
     QString GetDlgItemText(int id) const;
     // Checks or unchecks a radio button or check box; unchecking the checked radio button
     // leaves its group with none checked.
@@ -170,11 +181,14 @@ class Dialog : public QDialog {
     virtual void OnClose();   // the close request, before the dialog ends
 
     // --- commands by control id (Commands.cpp) ----------------------------------------------
-    // Like a message map: a click of a button, a user's edit of an edit field and a user's
-    // move of a slider reach the one handler mapped to the control's id; a value changed by
-    // code (data exchange, setValue, setText) notifies nothing. Mapping an id again replaces
-    // its handler.
+    // Like a message map: a click of a button, a user's edit of an edit field, a user's move
+    // of a slider and a step of an up-down control reach the one handler mapped to the
+    // control's id; a value changed by code (data exchange, setValue, setText, SetPos)
+    // notifies nothing. Mapping an id again replaces its handler.
     void MapCommand(int id, std::function<void()> handler);
+    // An up-down control's step (UpDown.h) reaches `handler` with the position after it and its
+    // direction; the step is the control's command.
+    void MapStep(int id, std::function<void(const UpDownStep&)> handler);
     // Runs the handler mapped to `id`, if any; every command of a control arrives here.
     void OnCommand(int id);
 
