@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "platform/ui/PropertySheet.h"
+#include "setup/Advanced.h"
 #include "setup/AutoPosition.h"
 #include "setup/CaptureType.h"
 #include "setup/Pass.h"
@@ -29,6 +30,7 @@ ui::PropertyPage* MakePage(CTRIPOD01Dlg* mainDlg) {
 }
 
 constexpr SheetPage kSheetPages[] = {
+    {&MakePage<CPropAdvanced>, 0},
     {&MakePage<CCaptureType>, 0},
     {&MakePage<CAutoPosition>, 4},
 };

@@ -19,11 +19,14 @@
 
 namespace {
 
-// A main dialog with its sheet object, as initialisation leaves it (no camera needed).
+// A main dialog with its sheet object, as initialisation leaves it (no camera needed; the
+// pages' waits for the camera pass on a virtual clock).
 struct MainWithSheet {
     MainWithSheet() { dlg.CreateAdjustSheet(); }
     void PressAdjust() { dlg.Item<QPushButton>(ids::kAdjust)->click(); }
     ui::PropertySheet& Sheet() { return *dlg.m_PropSheet; }
+    sys::VirtualClock clock;
+    sys::ScopedClock scope{clock};
     ui::ServiceRecorder services;
     CTRIPOD01Dlg dlg;
 };
@@ -92,20 +95,21 @@ TEST(AdjustSheet, OneWindowBesideTheMainDialogWithFreshPagesAtEachOpening) {
     EXPECT_EQ(sheet.parentWidget(), &main.dlg);  // a child window: usable while the dialog runs
     EXPECT_TRUE(sheet.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(sheet.windowTitle(), "Adjust");
-    ASSERT_EQ(sheet.GetPageCount(), 1);
-    EXPECT_EQ(sheet.GetPage(0)->Caption(), "Capture Type");
+    ASSERT_EQ(sheet.GetPageCount(), 2);
+    EXPECT_EQ(sheet.GetPage(0)->Caption(), "Advanced");
+    EXPECT_EQ(sheet.GetPage(1)->Caption(), "Capture Type");
     EXPECT_EQ(sheet.GetPage(0)->font(), main.dlg.font());  // the pages were drawn for it
     QPointer<ui::PropertyPage> first = sheet.GetPage(0);
 
     main.PressAdjust();  // while open: only brought to the top
     EXPECT_EQ(sheet.GetPage(0), first.data());
-    EXPECT_EQ(sheet.GetPageCount(), 1);
+    EXPECT_EQ(sheet.GetPageCount(), 2);
 
     sheet.close();
     EXPECT_TRUE(first.isNull());
     main.PressAdjust();
     EXPECT_EQ(main.dlg.m_PropSheet, &sheet);
-    ASSERT_EQ(sheet.GetPageCount(), 1);
+    ASSERT_EQ(sheet.GetPageCount(), 2);
     EXPECT_TRUE(sheet.GetPage(0)->IsInitialized());
 }
 
@@ -159,7 +163,11 @@ TEST_F(AdjustSheetAtClose, FollowsAHostsHideAndShowAndClosesBeforeTheSettingsAre
     dlg.OnAdjust();
     ui::PropertySheet& sheet = *dlg.m_PropSheet;
     ASSERT_TRUE(sheet.IsOpen());
-    auto* edit = sheet.GetPage(0)->Item<QLineEdit>(CCaptureType::kCompressionFactor);
+    int captureType = 0;
+    while (qobject_cast<CCaptureType*>(sheet.GetPage(captureType)) == nullptr)
+        ++captureType;
+    ASSERT_TRUE(sheet.SetActivePage(captureType));
+    auto* edit = sheet.GetPage(captureType)->Item<QLineEdit>(CCaptureType::kCompressionFactor);
     edit->selectAll();
     QTest::keyClicks(edit, "300");
     EXPECT_EQ(dlg.m_CompressionFactor, 300);  // told, and kept while the page is open

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
+#include "platform/system/Clock.h"
 #include "platform/ui/PropertySheet.h"
 #include "platform/ui/ServiceRecorder.h"
 #include "setup/AutoPosition.h"
@@ -41,6 +42,8 @@ struct MainWithSheet {
         return nullptr;
     }
     SettingsFolder settings;
+    sys::VirtualClock clock;  // the other pages' waits for the camera pass at once
+    sys::ScopedClock scope{clock};
     ui::ServiceRecorder services;
     CTRIPOD01Dlg dlg;
 };
@@ -50,7 +53,7 @@ TEST(AutoPosition, OnTheSheetOnlyForClasses4And5AndLast) {
         MainWithSheet main(cameraType);
         const ui::PropertySheet& sheet = *main.dlg.m_PropSheet;
         const bool positioning = cameraType >= 4;
-        ASSERT_EQ(sheet.GetPageCount(), positioning ? 2 : 1) << cameraType;
+        ASSERT_EQ(sheet.GetPageCount(), positioning ? 3 : 2) << cameraType;
         const auto* last = qobject_cast<CAutoPosition*>(sheet.GetPage(sheet.GetPageCount() - 1));
         EXPECT_EQ(last != nullptr, positioning) << cameraType;
         if (last) {

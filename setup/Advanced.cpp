@@ -1,0 +1,331 @@
+// The Advanced page.
+#include "setup/Advanced.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <array>
+#include <tuple>
+#include <utility>
+
+#include "device/HeadCommands.h"
+#include "platform/system/Clock.h"
+#include "platform/ui/UpDown.h"
+#include "station/CameraModels.h"
+#include "station/HeadLink.h"
+#include "station/Layout.h"
+#include "station/MainDialog.h"
+
+namespace {
+
+// The camera's sharpness codes for the levels the "Before Capture" arrows step through, 0 to 4.
+// They are not the codes of the same levels at start-up and under "Page Defaults"
+// (ApertureCode): the arrows' level 2 is 149, the stored default 2 is 150.
+constexpr std::array<int, 5> kSharpnessStepCodes = {144, 151, 149, 147, 145};
+constexpr int kMaxAfterCapture = 3;
+constexpr int kMaxBeforeCapture = 4;
+
+// What "Page Defaults" gives brightness and contrast.
+constexpr int kDefaultBrightness = 124;
+constexpr int kDefaultContrast = 64;
+
+// The zoom travels from 0 (wide); the head takes its target as an unsigned 16-bit argument, so
+// a step is held within 0 to 65535 rather than wrapping from wide to full telephoto.
+constexpr int kMaxZoomArgument = 0xFFFF;
+
+// The pictures of the two fine-zoom buttons: the main dialog's zoom pictures (bitmaps 181, 183).
+constexpr std::pair<int, const char*> kFineZoomPictures[] = {
+    {CPropAdvanced::kFineZoomIn, ":/station/zoom_in"},
+    {CPropAdvanced::kFineZoomOut, ":/station/zoom_out"},
+};
+constexpr int kPictureSide = 20;
+
+QGroupBox* Group(QWidget* page, const char* caption, int x, int y, int width, int height) {
+    auto* group = new QGroupBox(QString::fromLatin1(caption), page);
+    group->setGeometry(x, y, width, height);
+    return group;
+}
+
+void Label(QWidget* page, const char* text, int x, int y, int width) {
+    auto* label = new QLabel(QString::fromLatin1(text), page);
+    label->setGeometry(x, y, width, 18);
+}
+
+}  // namespace
+
+CPropAdvanced::CPropAdvanced() : ui::PropertyPage(QStringLiteral("Advanced"), QSize(436, 244)) {
+    // Left column: sharpness, the locks, live capture speed/quality.
+    QGroupBox* groups[] = {
+        Group(this, "Sharpness", 8, 6, 204, 84),
+        Group(this, "Zoom, Iris, Color Lock", 8, 96, 204, 86),
+        Group(this, "Live Capture Speed/Quality", 8, 188, 204, 48),
+        // Right column: the presets, fine zoom, the layout.
+        Group(this, "Static", 220, 6, 208, 56),
+        Group(this, "Fine Zoom Control", 220, 68, 208, 56),
+        Group(this, "User Interface", 220, 130, 208, 68),
+    };
+
+    Label(this, "After Capture", 20, 30, 100);
+    Label(this, "Before Capture", 20, 60, 100);
+    for (const auto& [editId, spinId, y, upper] :
+         {std::tuple{kAfterCaptureEdit, kAfterCaptureSpin, 27, kMaxAfterCapture},
+          std::tuple{kBeforeCaptureEdit, kBeforeCaptureSpin, 57, kMaxBeforeCapture}}) {
+        auto* edit = new QLineEdit;
+        AddControl(editId, edit);
+        MoveItem(editId, 128, y, 44, 22);
+        auto* spin = new ui::UpDown;
+        AddControl(spinId, spin);
+        MoveItem(spinId, 172, y, 18, 22);
+        spin->SetBuddy(edit);
+        spin->SetRange(0, upper);
+        // Typing is allowed but never applied: when the operator leaves the edit it shows the
+        // setting in force again.
+        connect(edit, &QLineEdit::editingFinished, this, Handler([this] { ShowMainValues(); }));
+    }
+
+    AddControl(kLockZoom, new QCheckBox(QStringLiteral("Lock Zoom")));
+    AddControl(kLockIris, new QCheckBox(QStringLiteral("Lock Iris")));
+    AddControl(kLockColor, new QCheckBox(QStringLiteral("Lock Color")));
+    MoveItem(kLockZoom, 20, 116, 150, 18);
+    MoveItem(kLockIris, 20, 138, 150, 18);
+    MoveItem(kLockColor, 20, 160, 150, 18);
+
+    AddControl(kFastest, new QRadioButton(QStringLiteral("Fastest")));
+    AddControl(kMed, new QRadioButton(QStringLiteral("Med")));
+    AddControl(kBest, new QRadioButton(QStringLiteral("Best")));
+    MoveItem(kFastest, 20, 208, 70, 18);
+    MoveItem(kMed, 92, 208, 56, 18);
+    MoveItem(kBest, 150, 208, 56, 18);
+
+    AddControl(kPreset1, new QPushButton(QStringLiteral("Preset 1")));
+    AddControl(kPreset2, new QPushButton(QStringLiteral("Preset 2")));
+    AddControl(kPreset3, new QPushButton(QStringLiteral("Preset 3")));
+    MoveItem(kPreset1, 230, 26, 60, 26);
+    MoveItem(kPreset2, 294, 26, 60, 26);
+    MoveItem(kPreset3, 358, 26, 60, 26);
+
+    for (const auto& picture : kFineZoomPictures)
+        AddControl(picture.first, new QPushButton);
+    MoveItem(kFineZoomIn, 290, 90, 25, 25);
+    MoveItem(kFineZoomOut, 333, 90, 25, 25);
+
+    AddControl(kLawEnforcement, new QRadioButton(QStringLiteral("Law Enforcement")));
+    AddControl(kStandard, new QRadioButton(QStringLiteral("Standard")));
+    MoveItem(kLawEnforcement, 230, 150, 180, 18);
+    MoveItem(kStandard, 230, 172, 180, 18);
+
+    AddControl(kPageDefaults, new QPushButton(QStringLiteral("Page Defaults")));
+    MoveItem(kPageDefaults, 320, 210, 108, 26);
+
+    AddRadioGroup({kFastest, kMed, kBest});
+    AddRadioGroup({kLawEnforcement, kStandard});
+    for (QGroupBox* group : groups)
+        group->lower();
+
+    MapStep(kAfterCaptureSpin, [this](const ui::UpDownStep& step) { OnAfterCaptureStep(step); });
+    MapStep(kBeforeCaptureSpin,
+            [this](const ui::UpDownStep& step) { OnBeforeCaptureStep(step); });
+    using Command = void (CPropAdvanced::*)();
+    static constexpr std::pair<int, Command> kCommandMap[] = {
+        {kFineZoomIn, &CPropAdvanced::OnFineZoomIn},
+        {kFineZoomOut, &CPropAdvanced::OnFineZoomOut},
+        {kPreset1, &CPropAdvanced::OnPreset1},
+        {kPreset2, &CPropAdvanced::OnPreset2},
+        {kPreset3, &CPropAdvanced::OnPreset3},
+        {kLockZoom, &CPropAdvanced::OnLockZoom},
+        {kLockIris, &CPropAdvanced::OnLockIris},
+        {kLockColor, &CPropAdvanced::OnLockColor},
+        {kFastest, &CPropAdvanced::OnFastest},
+        {kMed, &CPropAdvanced::OnMed},
+        {kBest, &CPropAdvanced::OnBest},
+        {kLawEnforcement, &CPropAdvanced::OnLawEnforcement},
+        {kStandard, &CPropAdvanced::OnStandard},
+        {kPageDefaults, &CPropAdvanced::OnPageDefaults},
+    };
+    for (const auto& [id, handler] : kCommandMap)
+        MapCommand(id, [this, handler] { (this->*handler)(); });
+}
+
+CPropAdvanced::~CPropAdvanced() {
+    // An edit losing the focus as the page goes must not reach a half-destroyed page.
+    for (const int id : {kAfterCaptureEdit, kBeforeCaptureEdit})
+        disconnect(GetDlgItem(id), nullptr, this, nullptr);
+}
+
+void CPropAdvanced::DoDataExchange(ui::DataExchange& dx) {
+    ui::PropertyPage::DoDataExchange(dx);
+    // The sharpness values go one way only, to the edits: their arrows set them.
+    if (!dx.Saving()) {
+        dx.Int(kAfterCaptureEdit, m_Sharpness);
+        dx.Int(kBeforeCaptureEdit, m_Aperature);
+    }
+    dx.Check(kLockZoom, m_LockZoom);
+    dx.Check(kLockIris, m_LockIris);
+    dx.Check(kLockColor, m_LockColor);
+    dx.Radio(kFastest, m_LiveCapture);
+    dx.Radio(kLawEnforcement, m_Interface);
+}
+
+void CPropAdvanced::ShowMainValues() {
+    const CTRIPOD01Dlg& main = *m_pMainDlg;
+    m_Sharpness = main.m_Sharpness;
+    m_Aperature = main.m_Aperature;
+    m_LiveCapture = main.m_LiveCapture;
+    m_LockZoom = main.m_LockZoom;
+    m_LockIris = main.m_LockIris;
+    m_LockColor = main.m_ColorCorrectionLock;
+    m_Interface = main.m_Interface != 0 ? 1 : 0;
+    UpdateData(false);
+}
+
+bool CPropAdvanced::OnInitDialog() {
+    ui::PropertyPage::OnInitDialog();
+    CTRIPOD01Dlg& main = *m_pMainDlg;
+    // The ranges were set with the controls. A stored "Before Capture" of 0 is shown, and
+    // taken, as 3.
+    if (main.m_Sharpness < 0 || main.m_Sharpness > kMaxAfterCapture)
+        main.m_Sharpness = 1;
+    if (main.m_Aperature < 1 || main.m_Aperature > kMaxBeforeCapture)
+        main.m_Aperature = 3;
+    SendPtzCommand(main.m_AutoFocus == 1 ? head::kAutoFocusOn : head::kAutoFocusOff);
+    ShowMainValues();
+    for (const auto& [id, resource] : kFineZoomPictures) {
+        auto* button = Item<QPushButton>(id);
+        button->setIcon(LoadPicture(resource, kPictureSide));
+        button->setIconSize(QSize(kPictureSide, kPictureSide));
+    }
+    ReadZoomPosition();
+    return true;
+}
+
+void CPropAdvanced::ReadZoomPosition() {
+    WriteArgument(HeadArgument::A, 0);
+    sys::Wait(100);
+    SendPtzCommand(head::kReportZoom);
+    sys::Wait(250);
+    // Without an answer the page keeps the position it read last.
+    if (const auto zoom = TryReadArgument(HeadArgument::A))
+        m_ZoomPosition = *zoom;
+}
+
+void CPropAdvanced::OnAfterCaptureStep(const ui::UpDownStep& step) {
+    // The capture workflow sharpens each captured picture by this; the camera is not told.
+    CTRIPOD01Dlg& main = *m_pMainDlg;
+    main.m_Sharpness = std::clamp(main.m_Sharpness + step.delta, 0, kMaxAfterCapture);
+    ShowMainValues();
+}
+
+void CPropAdvanced::OnBeforeCaptureStep(const ui::UpDownStep& step) {
+    // Every press sends the level's code, also a press at either end.
+    CTRIPOD01Dlg& main = *m_pMainDlg;
+    main.m_Aperature = std::clamp(main.m_Aperature + step.delta, 0, kMaxBeforeCapture);
+    ShowMainValues();
+    WriteArgument(HeadArgument::A, kSharpnessStepCodes[static_cast<size_t>(main.m_Aperature)]);
+    sys::Wait(20);
+    SendPtzCommand(head::kSharpness);
+    sys::Wait(20);
+}
+
+void CPropAdvanced::FineZoom(int delta) {
+    // Each press starts from where the zoom is now: it may have been moved from the main
+    // dialog since.
+    ReadZoomPosition();
+    const int32_t target = std::clamp(m_ZoomPosition + delta, 0, kMaxZoomArgument);
+    m_pMainDlg->m_ZoomAutoPosition = target;
+    WriteArgument(HeadArgument::A, target);
+    SendPtzCommand(head::kDriveZoom);
+}
+
+void CPropAdvanced::OnFineZoomIn() {
+    FineZoom(kFineZoomStep);
+}
+
+void CPropAdvanced::OnFineZoomOut() {
+    FineZoom(-kFineZoomStep);
+}
+
+void CPropAdvanced::StorePreset(int32_t& preset) {
+    SendPtzCommand(head::kReportZoom);
+    sys::Wait(250);
+    // A camera that answers nothing leaves the preset as it was rather than at wide.
+    if (const auto zoom = TryReadArgument(HeadArgument::A))
+        preset = *zoom;
+}
+
+void CPropAdvanced::OnPreset1() {
+    StorePreset(m_pMainDlg->m_ZoomPreset1);
+}
+
+void CPropAdvanced::OnPreset2() {
+    StorePreset(m_pMainDlg->m_ZoomPreset2);
+}
+
+void CPropAdvanced::OnPreset3() {
+    StorePreset(m_pMainDlg->m_ZoomPreset3);
+}
+
+// The locks take effect in the main dialog's own controls.
+void CPropAdvanced::OnLockZoom() {
+    UpdateData(true);
+    m_pMainDlg->m_LockZoom = m_LockZoom;
+}
+
+void CPropAdvanced::OnLockIris() {
+    UpdateData(true);
+    m_pMainDlg->m_LockIris = m_LockIris;
+}
+
+void CPropAdvanced::OnLockColor() {
+    UpdateData(true);
+    m_pMainDlg->m_ColorCorrectionLock = m_LockColor;
+}
+
+void CPropAdvanced::SetLiveCapture(int choice) {
+    m_pMainDlg->m_LiveCapture = choice;
+    UpdateData(true);
+}
+
+void CPropAdvanced::OnFastest() {
+    SetLiveCapture(0);
+}
+
+void CPropAdvanced::OnMed() {
+    SetLiveCapture(1);
+}
+
+void CPropAdvanced::OnBest() {
+    SetLiveCapture(2);
+}
+
+void CPropAdvanced::OnLawEnforcement() {
+    m_Interface = m_pMainDlg->m_Interface = 0;
+    m_pMainDlg->ApplyLawEnforcementLayout();
+}
+
+void CPropAdvanced::OnStandard() {
+    m_Interface = m_pMainDlg->m_Interface = 1;
+    m_pMainDlg->ApplyStandardLayout();
+}
+
+void CPropAdvanced::OnPageDefaults() {
+    // The locks, presets, layout and live capture choice stay as they are.
+    CTRIPOD01Dlg& main = *m_pMainDlg;
+    main.m_Brightness = kDefaultBrightness;
+    WriteArgument(HeadArgument::A, main.m_Brightness);
+    SendPtzCommand(head::kBrightness);
+    main.m_Contrast = kDefaultContrast;
+    WriteArgument(HeadArgument::A, main.m_Contrast);
+    SendPtzCommand(head::kContrast);
+    main.m_Sharpness = main.m_DefaultSharpness;
+    main.m_Aperature = main.m_DefaultAperature;
+    // A stored default without a code leaves the camera's sharpness as it is, as start-up does.
+    if (const auto code = ApertureCode(main.m_Aperature)) {
+        WriteArgument(HeadArgument::A, *code);
+        SendPtzCommand(head::kSharpness);
+    }
+    ShowMainValues();
+}
