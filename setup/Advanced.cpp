@@ -82,9 +82,10 @@ CPropAdvanced::CPropAdvanced() : ui::PropertyPage(QStringLiteral("Advanced"), QS
         MoveItem(spinId, 172, y, 18, 22);
         spin->SetBuddy(edit);
         spin->SetRange(0, upper);
-        // Typing is allowed but never applied: when the operator leaves the edit it shows the
-        // setting in force again.
-        connect(edit, &QLineEdit::editingFinished, this, Handler([this] { ShowMainValues(); }));
+        // Typing is allowed but never applied: when the operator is done with the edit it shows
+        // the setting in force again (the page's copy, so nothing of the main dialog is read
+        // while windows are going).
+        connect(edit, &QLineEdit::editingFinished, this, Handler([this] { UpdateData(false); }));
     }
 
     AddControl(kLockZoom, new QCheckBox(QStringLiteral("Lock Zoom")));
@@ -127,8 +128,7 @@ CPropAdvanced::CPropAdvanced() : ui::PropertyPage(QStringLiteral("Advanced"), QS
         group->lower();
 
     MapStep(kAfterCaptureSpin, [this](const ui::UpDownStep& step) { OnAfterCaptureStep(step); });
-    MapStep(kBeforeCaptureSpin,
-            [this](const ui::UpDownStep& step) { OnBeforeCaptureStep(step); });
+    MapStep(kBeforeCaptureSpin, [this](const ui::UpDownStep& step) { OnBeforeCaptureStep(step); });
     using Command = void (CPropAdvanced::*)();
     static constexpr std::pair<int, Command> kCommandMap[] = {
         {kFineZoomIn, &CPropAdvanced::OnFineZoomIn},

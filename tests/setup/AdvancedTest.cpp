@@ -74,8 +74,8 @@ TEST_F(AdvancedPage, OpeningShowsTheSettingsSetsFocusAndReadsTheZoom) {
             dlg.m_LockIris = 1;
             Mark();
         });
-        EXPECT_EQ(Record(), (Lines{row.focus, "A = 0 @ 0 ms", "command 155 @ 100 ms",
-                                   "read A @ 350 ms"}));
+        EXPECT_EQ(Record(),
+                  (Lines{row.focus, "A = 0 @ 0 ms", "command 155 @ 100 ms", "read A @ 350 ms"}));
         EXPECT_EQ(Shown(A::kBeforeCaptureEdit), row.before);
         EXPECT_EQ(Shown(A::kAfterCaptureEdit), row.after);
         EXPECT_EQ(QString::number(Dialog().m_Aperature), row.before);
@@ -156,16 +156,16 @@ using S = StationSettings;
 INSTANTIATE_TEST_SUITE_P(
     Rows, AdvancedControl,
     testing::Values(
-        ControlRow{"FineZoomIn", A::kFineZoomIn, 1000, FineZoomRecord(1200),
-                   &S::m_ZoomAutoPosition, 1200},
+        ControlRow{"FineZoomIn", A::kFineZoomIn, 1000, FineZoomRecord(1200), &S::m_ZoomAutoPosition,
+                   1200},
         ControlRow{"FineZoomOut", A::kFineZoomOut, 3000, FineZoomRecord(2800),
                    &S::m_ZoomAutoPosition, 2800},
         ControlRow{"FineZoomOutAt0Stays0", A::kFineZoomOut, 0, FineZoomRecord(0),
                    &S::m_ZoomAutoPosition, 0},
-        ControlRow{"FineZoomOutNear0StopsAt0", A::kFineZoomOut, 150,
-                   FineZoomRecord(0), &S::m_ZoomAutoPosition, 0},
-        ControlRow{"FineZoomInStopsAt65535", A::kFineZoomIn, 65400,
-                   FineZoomRecord(65535), &S::m_ZoomAutoPosition, 65535},
+        ControlRow{"FineZoomOutNear0StopsAt0", A::kFineZoomOut, 150, FineZoomRecord(0),
+                   &S::m_ZoomAutoPosition, 0},
+        ControlRow{"FineZoomInStopsAt65535", A::kFineZoomIn, 65400, FineZoomRecord(65535),
+                   &S::m_ZoomAutoPosition, 65535},
         ControlRow{"Preset1", A::kPreset1, 1100, kPresetRecord, &S::m_ZoomPreset1, 1100},
         ControlRow{"Preset2", A::kPreset2, 2200, kPresetRecord, &S::m_ZoomPreset2, 2200},
         ControlRow{"Preset3", A::kPreset3, 3300, kPresetRecord, &S::m_ZoomPreset3, 3300},
