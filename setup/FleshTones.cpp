@@ -163,8 +163,8 @@ bool CPropAdjust::OnInitDialog() {
     m_FlashColor = main.m_FlashChromaLevel;
     m_LiveColor = main.m_ChromaLevel;
     UpdateData(false);
-    // The oldest cameras take no red and blue gains of their own; under manual white balance
-    // the live pair is enabled again below.
+    // Below class 3 the red and blue arrows start disabled and their edits show 0; under manual
+    // white balance the live pair is shown and enabled again below.
     if (main.m_CameraType < 3) {
         for (const int id : {kFlashRed, kFlashBlue, kLiveRed, kLiveBlue})
             EnableItem(id, false);
