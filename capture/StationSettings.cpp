@@ -418,6 +418,12 @@ bool SaveValue(const SaveEntry& e, const S& s, RegistryKey& key) {
 
 }  // namespace
 
+CropSizeLimits CropLimitsFor(int32_t rotation) {
+    const bool turned = rotation == 1 || rotation == 2;
+    return {kMinCropWidth, turned ? kFrameHeight : kFrameWidth, 1,
+            turned ? kFrameWidth : kFrameHeight};
+}
+
 int32_t CentredCropOffset(int32_t frame, int32_t size) {
     return static_cast<int32_t>((int64_t{frame} - int64_t{size}) / 2);
 }

@@ -136,6 +136,18 @@ bool SaveSettings(const StationSettings& settings, RegistryKey& key);
 // here, so the difference is formed in 64 bits; the result always fits.
 int32_t CentredCropOffset(int32_t frame, int32_t size);
 
+// The crop sizes the loader keeps for a rotation: a width of 100 up to the frame's width as
+// shown and a height of 1 up to its height, the frame being 640 x 480 upright and 480 x 640
+// turned (rotation 1 or 2). A size typed for the crop is held to these, so the session and the
+// next start use the same crop.
+struct CropSizeLimits {
+    int32_t minWidth;
+    int32_t maxWidth;
+    int32_t minHeight;
+    int32_t maxHeight;
+};
+CropSizeLimits CropLimitsFor(int32_t rotation);
+
 // The defaults of the two file-name settings: "ZelvoCam Temp.JPG" in the home folder, and the
 // home folder itself, ending with '/'.
 std::string DefaultJpgFileName();

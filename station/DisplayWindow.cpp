@@ -32,11 +32,6 @@ inline uint32_t Rgb32FromBgr(const uint8_t* bgr) {
     return 0xff000000u | uint32_t{bgr[2]} << 16 | uint32_t{bgr[1]} << 8 | bgr[0];
 }
 
-std::array<PlanePoint, 3> ToPlanePoints(const std::array<QPoint, 3>& points) {
-    return {PlanePoint{points[0].x(), points[0].y()}, PlanePoint{points[1].x(), points[1].y()},
-            PlanePoint{points[2].x(), points[2].y()}};
-}
-
 }  // namespace
 
 // How the current crop rectangle and rotation are shown; rebuilt only when one of them changes.
@@ -47,6 +42,7 @@ struct CDisplayWindow::Layout {
     int32_t cropHeight = 0;
     int32_t cropOffsetX = 0;
     int32_t cropOffsetY = 0;
+    QSize window;
     bool built = false;
 
     // Frame pixels shown (upright picture: drawn unscaled at `target`).
@@ -58,9 +54,9 @@ struct CDisplayWindow::Layout {
     std::vector<size_t> columnOffsetOfRow;
     QuarterTurnMap turn;
 
-    bool Matches(int32_t r, int32_t w, int32_t h, int32_t x, int32_t y) const {
+    bool Matches(int32_t r, int32_t w, int32_t h, int32_t x, int32_t y, QSize size) const {
         return built && rotation == r && cropWidth == w && cropHeight == h && cropOffsetX == x &&
-               cropOffsetY == y;
+               cropOffsetY == y && window == size;
     }
 };
 
@@ -155,8 +151,9 @@ void CDisplayWindow::OnPaint() {
     const int32_t cropHeight = settings.m_CropHeight;
     const int32_t cropOffsetX = settings.m_CropOffsetX;
     const int32_t cropOffsetY = settings.m_CropOffsetY;
-    if (!layout.Matches(m_Rotation, cropWidth, cropHeight, cropOffsetX, cropOffsetY)) {
+    if (!layout.Matches(m_Rotation, cropWidth, cropHeight, cropOffsetX, cropOffsetY, size())) {
         layout = Layout{};
+        layout.window = size();
         layout.rotation = m_Rotation;
         layout.cropWidth = cropWidth;
         layout.cropHeight = cropHeight;
@@ -175,8 +172,7 @@ void CDisplayWindow::OnPaint() {
                                        int64_t{layout.source.y} - cropOffsetY, 1 << 20)));
             m_Shown = QImage(layout.source.width, layout.source.height, QImage::Format_RGB32);
         } else if (m_Rotation == 1 || m_Rotation == 2) {
-            const auto corners =
-                ToPlanePoints(m_Rotation == 1 ? m_Rotate90Points : m_Rotate270Points);
+            const auto corners = QuarterTurnCorners(m_Rotation, width(), height());
             if (BuildQuarterTurnMap(corners, layout.source, layout.turn)) {
                 layout.target = QPoint(layout.turn.windowLeft, layout.turn.windowTop);
                 for (const int32_t row : layout.turn.frameRowOfColumn) {

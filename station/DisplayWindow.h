@@ -5,7 +5,10 @@
 // The main dialog drives it: each timer tick reads one frame straight into m_pBits (921600
 // bytes, B G R, bottom row first) and calls update(). Painting reads the crop rectangle through
 // PreviewView at every paint, so the window never holds a stale copy of the settings; the crop
-// is clipped to the frame, and whatever of the window the picture does not cover is black.
+// is clipped to the frame, and whatever of the window the picture does not cover is black. An
+// upright picture is drawn one to one from the top-left corner; a turned one fills the whole
+// window (its top edge along the right side when turned 90 degrees clockwise, along the left
+// when turned 270), one to one when the window has the crop's size, as the dialog keeps it.
 #pragma once
 
 #include "station/DibSection.h"
@@ -14,7 +17,6 @@
 #include <QPoint>
 #include <QWidget>
 
-#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -58,10 +60,6 @@ class CDisplayWindow : public QWidget {
     // The frame memory: 921600 bytes, nullptr until CreateDisplayBitmap.
     uint8_t* m_pBits = nullptr;
     BitmapInfoHeader m_BitmapInfo{};
-    // Where the crop rectangle's top-left, top-right and bottom-left corners land in the
-    // 480 x 600 window when the picture is turned 90 degrees clockwise (1) or anticlockwise (2).
-    const std::array<QPoint, 3> m_Rotate90Points{QPoint(480, 0), QPoint(480, 600), QPoint(0, 0)};
-    const std::array<QPoint, 3> m_Rotate270Points{QPoint(0, 600), QPoint(0, 0), QPoint(480, 600)};
     // 0 upright, 1 turned 90 degrees, 2 turned 270 degrees; anything else shows nothing.
     int32_t m_Rotation = 0;
     CTRIPOD01Dlg* m_pDlg = nullptr;  // not owned
@@ -81,7 +79,7 @@ class CDisplayWindow : public QWidget {
     const ImageRecord* m_pPicture = nullptr;
     DibSection m_Bitmap;
     // The picture as painted (crop, turn and byte order applied), rebuilt from m_pBits on
-    // every paint; reallocated only when the crop rectangle or rotation changes.
+    // every paint; reallocated only when the crop rectangle, rotation or window size changes.
     QImage m_Shown;
     struct Layout;
     std::unique_ptr<Layout> m_Layout;

@@ -208,6 +208,7 @@ void CTRIPOD01Dlg::ApplyLawEnforcementLayout() {
         ShowItem(id, true);
     CenterCropRect();
     PlaceControls(LawEnforcementPlacements(m_CropWidth, m_CropHeight, m_RotationAngle));
+    FitPreviewWindow();
 }
 
 void CTRIPOD01Dlg::ApplyStandardLayout() {
@@ -217,6 +218,7 @@ void CTRIPOD01Dlg::ApplyStandardLayout() {
     ResizeForPicture();
     CenterCropRect();
     PlaceControls(StandardPlacements(m_CropWidth, m_CropHeight));
+    FitPreviewWindow();
 }
 
 void CTRIPOD01Dlg::PlaceControls(const std::vector<ControlPlacement>& placements) {

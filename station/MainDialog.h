@@ -87,6 +87,11 @@ class CTRIPOD01Dlg : public ui::Dialog,
     int StopPreview();
     void OnTimer(int id) override;
     bool CreatePreviewWindow();
+    // Puts the preview window in the top-left corner with the size of the crop as shown, so
+    // that it shows the crop one to one (after every change of the crop or the rotation).
+    void FitPreviewWindow();
+    // The rotation 0, 1 or 2 for the settings and the preview window, which is fitted to it.
+    void SetVideoRotation(int rotation);
     int CreateCaptureBitmap();
     int ReadCaptureFrame();
 

@@ -3,13 +3,12 @@
 // Each tick kills the timer first and starts it again only when its work is done, so ticks
 // never pile up behind a slow frame read: the period stretches instead. The first tick after
 // start-up only creates the window and the two bitmaps.
-#include <QRegion>
-
 #include "device/Camera.h"
 #include "platform/ui/Services.h"
 #include "station/ControlIds.h"
 #include "station/DisplayWindow.h"
 #include "station/MainDialog.h"
+#include "station/PreviewGeometry.h"
 
 namespace {
 constexpr int kPreviewIntervalMs = 25;
@@ -55,24 +54,32 @@ void CTRIPOD01Dlg::OnTimer(int) {
 
 bool CTRIPOD01Dlg::CreatePreviewWindow() {
     delete GetDlgItem(ids::kPreviewWindow);
+    m_hPreviewWnd = nullptr;
     auto* window = new CDisplayWindow(this, PreviewView{&m_PreviewRunning, this});
     AddControl(ids::kPreviewWindow, window);
-    if (m_RotationAngle == 0) {
-        window->setGeometry(0, 0, 640, 480);
-    } else {
-        window->setGeometry(0, 0, 480, 600);
-    }
     window->m_Rotation = m_RotationAngle;
     window->m_pDlg = this;
-    // The column's controls reach into the 640-pixel frame when the crop is narrower; they stay
-    // in front, and the frame outside an upright crop shows the dialog, not an unpainted strip.
-    const QRect shown = QRect(0, 0, m_CropWidth, m_CropHeight) & window->rect();
-    if (m_RotationAngle == 0 && !shown.isEmpty())
-        window->setMask(QRegion(shown));
+    // Behind the controls that stand along its edges.
     window->lower();
-    window->show();
     m_hPreviewWnd = Item<CDisplayWindow>(ids::kPreviewWindow);
+    FitPreviewWindow();
     return m_hPreviewWnd != nullptr;
+}
+
+void CTRIPOD01Dlg::FitPreviewWindow() {
+    if (m_hPreviewWnd == nullptr)
+        return;
+    const WindowExtent extent = PreviewWindowExtent(m_RotationAngle, m_CropWidth, m_CropHeight);
+    m_hPreviewWnd->setGeometry(0, 0, extent.width, extent.height);
+    m_hPreviewWnd->show();
+    m_hPreviewWnd->update();
+}
+
+void CTRIPOD01Dlg::SetVideoRotation(int rotation) {
+    m_RotationAngle = rotation;
+    if (m_hPreviewWnd != nullptr)
+        m_hPreviewWnd->m_Rotation = rotation;
+    FitPreviewWindow();
 }
 
 int CTRIPOD01Dlg::CreateCaptureBitmap() {

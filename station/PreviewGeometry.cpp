@@ -27,6 +27,20 @@ FrameRect PreviewSourceRect(int32_t rotation, int32_t cropWidth, int32_t cropHei
     return {cropOffsetX, cropOffsetY, cropWidth, cropHeight};
 }
 
+WindowExtent PreviewWindowExtent(int32_t rotation, int32_t cropWidth, int32_t cropHeight) {
+    const bool turned = rotation == 1 || rotation == 2;
+    const int32_t shownWidth = turned ? 480 : 640;
+    const int32_t shownHeight = turned ? 640 : 480;
+    return {std::clamp(cropWidth, 0, shownWidth), std::clamp(cropHeight, 0, shownHeight)};
+}
+
+std::array<PlanePoint, 3> QuarterTurnCorners(int32_t rotation, int32_t windowWidth,
+                                             int32_t windowHeight) {
+    if (rotation == 2)
+        return {PlanePoint{0, windowHeight}, PlanePoint{0, 0}, PlanePoint{windowWidth, windowHeight}};
+    return {PlanePoint{windowWidth, 0}, PlanePoint{windowWidth, windowHeight}, PlanePoint{0, 0}};
+}
+
 namespace {
 
 // Source offset, 0 .. size-1, sampled by window pixel `pixel` on an edge that runs from

@@ -6,6 +6,7 @@
 // the row order of the memory that holds it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -32,6 +33,17 @@ FrameRect ClipToFrame(const FrameRect& rect, int32_t frameWidth, int32_t frameHe
 FrameRect PreviewSourceRect(int32_t rotation, int32_t cropWidth, int32_t cropHeight,
                             int32_t cropOffsetX, int32_t cropOffsetY);
 
+struct WindowExtent {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const WindowExtent&) const = default;
+};
+
+// The preview window's size: the crop size, so that the picture is shown one to one and the
+// window shows exactly what a capture stores, limited to the frame as shown (640 x 480 upright,
+// 480 x 640 turned by rotation 1 or 2) and never negative.
+WindowExtent PreviewWindowExtent(int32_t rotation, int32_t cropWidth, int32_t cropHeight);
+
 struct PlanePoint {
     int32_t x = 0;
     int32_t y = 0;
@@ -52,6 +64,12 @@ struct QuarterTurnMap {
     std::vector<int32_t> frameRowOfColumn;  // windowWidth entries, each inside the source rect
     std::vector<int32_t> frameColumnOfRow;  // windowHeight entries, each inside the source rect
 };
+
+// The corners that turn a source rectangle by a quarter onto a whole window of the given size:
+// clockwise for rotation 1, anticlockwise for rotation 2 (for 480 x 600: (480, 0), (480, 600),
+// (0, 0) and (0, 600), (0, 0), (480, 600)).
+std::array<PlanePoint, 3> QuarterTurnCorners(int32_t rotation, int32_t windowWidth,
+                                             int32_t windowHeight);
 
 // Fills `map` (reusing its storage); false, and `map` left empty, when the source is empty or
 // the corners do not describe a quarter turn.

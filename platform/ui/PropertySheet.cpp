@@ -182,6 +182,21 @@ void PropertySheet::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    // Ctrl+Tab and Ctrl+Page Down go to the next tab, with Shift or Page Up to the one before,
+    // round the ends.
+    const int count = GetPageCount();
+    if ((event->modifiers() & Qt::ControlModifier) && count > 0 && active_ >= 0) {
+        int step = 0;
+        if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_PageDown)
+            step = (event->modifiers() & Qt::ShiftModifier) ? -1 : 1;
+        if (event->key() == Qt::Key_Backtab || event->key() == Qt::Key_PageUp)
+            step = -1;
+        if (step != 0) {
+            SetActivePage((active_ + step + count) % count);
+            event->accept();
+            return;
+        }
+    }
     QWidget::keyPressEvent(event);
 }
 

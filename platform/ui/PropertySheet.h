@@ -9,6 +9,7 @@
 //                  the page entered is initialised the first time it is shown
 //   DestroyWindow  every page that was initialised runs OnDestroy, then all pages are deleted,
 //                  last first, and the window is hidden; the close box and Escape do this too
+// Ctrl+Tab (Ctrl+Page Down) and Ctrl+Shift+Tab (Ctrl+Page Up) step through the tabs as clicks.
 // so every opening starts from fresh pages and the tabs are never doubled.
 //
 // The sheet is meant to sit beside a dialog that runs modally, so it is that dialog's child

@@ -36,7 +36,8 @@ TEST_F(Preview, FirstTickCreatesTheWindowAndBitmapsAndReadsNoFrame) {
     ASSERT_NE(dlg.m_hPreviewWnd, nullptr);
     EXPECT_EQ(dlg.GetDlgItem(ids::kPreviewWindow), dlg.m_hPreviewWnd);
     EXPECT_EQ(dlg.m_hPreviewWnd->objectName(), "ChildPreviewWindow");
-    EXPECT_EQ(dlg.m_hPreviewWnd->geometry(), QRect(0, 0, 640, 480));
+    // The crop's size: the window shows exactly what a capture stores.
+    EXPECT_EQ(dlg.m_hPreviewWnd->geometry(), QRect(0, 0, 624, 468));
     EXPECT_EQ(dlg.m_hPreviewWnd->m_pDlg, &dlg);
     EXPECT_NE(dlg.m_hPreviewWnd->m_pBits, nullptr);
     EXPECT_NE(dlg.m_pCaptureBits, nullptr);
@@ -49,6 +50,8 @@ TEST_F(Preview, TurnedPictureGetsAPortraitWindow) {
     ASSERT_TRUE(Start());
     CTRIPOD01Dlg& dlg = Dialog();
     dlg.m_RotationAngle = 1;
+    dlg.m_CropWidth = 480;
+    dlg.m_CropHeight = 600;
     dlg.OnTimer(kPreviewTimer);
     ASSERT_NE(dlg.m_hPreviewWnd, nullptr);
     EXPECT_EQ(dlg.m_hPreviewWnd->geometry(), QRect(0, 0, 480, 600));

@@ -96,6 +96,24 @@ TEST_F(PropertySheetTest, EscapeClosesTheSheetAndEnterDoesNothing) {
     EXPECT_TRUE(owner.isVisible());  // the dialog behind never saw the key
 }
 
+TEST_F(PropertySheetTest, ControlTabStepsThroughTheTabsRoundTheEnds) {
+    Open();
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int active;
+    } steps[] = {{Qt::Key_Tab, Qt::ControlModifier, 1},
+                 {Qt::Key_Tab, Qt::ControlModifier, 0},
+                 {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, 1},
+                 {Qt::Key_PageUp, Qt::ControlModifier, 0},
+                 {Qt::Key_PageDown, Qt::ControlModifier, 1}};
+    for (const auto& step : steps) {
+        QTest::keyClick(sheet.GetActivePage()->Item<QLineEdit>(5), step.key, step.modifiers);
+        EXPECT_EQ(sheet.GetActiveIndex(), step.active);
+    }
+    EXPECT_EQ(journal, (std::vector<std::string>{"first init", "second init"}));
+}
+
 TEST_F(PropertySheetTest, HiddenAndShownWithItsOwnerOnlyWhenOpen) {
     Open();
     sheet.HideWithOwner();
