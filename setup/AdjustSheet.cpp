@@ -9,6 +9,7 @@
 #include "setup/AutoPosition.h"
 #include "setup/CaptureType.h"
 #include "setup/Crop.h"
+#include "setup/FleshTones.h"
 #include "setup/Pass.h"
 #include "station/ControlIds.h"
 #include "station/MainDialog.h"
@@ -31,6 +32,7 @@ ui::PropertyPage* MakePage(CTRIPOD01Dlg* mainDlg) {
 }
 
 constexpr SheetPage kSheetPages[] = {
+    {&MakePage<CPropAdjust>, 0},
     {&MakePage<CPropAdvanced>, 0},
     {&MakePage<CCaptureType>, 0},
     {&MakePage<CPropPageCrop>, 0},

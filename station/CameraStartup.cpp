@@ -12,6 +12,7 @@
 #include "platform/ui/Services.h"
 #include "station/CameraModels.h"
 #include "station/HeadLink.h"
+#include "station/IrisColor.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -95,14 +96,14 @@ void CTRIPOD01Dlg::ApplyColorSettings() {
         SendPtzCommand(head::kColourLevel);
     } else if (m_AutoWhite == 1) {
         // Manual white balance; the red gain goes out twice, as the head has always been set.
-        const int32_t red = m_RedPreviewOffset + m_RedLockGain;
+        const int32_t red = GainByte(m_RedPreviewOffset + m_RedLockGain);
         for (int write = 0; write < 2; ++write) {
             WriteArgument(HeadArgument::A, red);
             sys::Wait(100);
             SendPtzCommand(head::kRedGain);
             sys::Wait(50);
         }
-        WriteArgument(HeadArgument::B, m_BluePreviewOffset + m_BlueLockGain);
+        WriteArgument(HeadArgument::B, GainByte(m_BluePreviewOffset + m_BlueLockGain));
         sys::Wait(100);
         SendPtzCommand(head::kBlueGain);
         sys::Wait(50);

@@ -41,10 +41,6 @@ size_t StepIndex(int flashStep) {
     return static_cast<size_t>(std::clamp(flashStep, 1, 8) - 1);
 }
 
-int GainByte(int gain) {
-    return std::clamp(gain, 0, 255);
-}
-
 // The flash level is 0 to 32; a stored level outside that is taken as the nearest end before it
 // is stepped, so it never reaches a table or the flash command out of range.
 int FlashLevelInRange(int level) {

@@ -1,6 +1,14 @@
 // Iris, brightness and colour: the tables and arithmetic behind the handlers of IrisColor.cpp.
 #pragma once
 
+#include <algorithm>
+
+// A red or blue gain as the head takes it, one byte: a base plus an offset below 0 is sent as 0
+// and above 255 as 255, never as its low bits (-5 would be 251, the strongest red).
+constexpr int GainByte(int gain) {
+    return std::clamp(gain, 0, 255);
+}
+
 struct FlashColorInput {
     int cameraType;   // model class
     int flashStep;    // 1 to 8; anything else is taken as the nearest step

@@ -21,7 +21,7 @@
 namespace {
 
 // The tabs below class 4, in their order.
-const QStringList kCaptions{"Advanced", "Capture Type", "Crop"};
+const QStringList kCaptions{"Flesh Tones", "Advanced", "Capture Type", "Crop"};
 
 QStringList Captions(const ui::PropertySheet& sheet) {
     QStringList captions;
@@ -127,6 +127,9 @@ struct PlacementRow {
     int mainLeft;          // screen pixels, or added to the sheet's width
     bool fromSheetWidth;
     bool roomOnTheLeft;
+    // Nearer the edge than the first page is wide: the page moves the main dialog to its width
+    // + 2 as it opens, and the sheet is placed from there.
+    bool firstPageMovesIt = false;
 };
 
 class SheetPlacement : public testing::TestWithParam<PlacementRow> {};
@@ -145,7 +148,8 @@ TEST_P(SheetPlacement, LeftOfTheMainDialogOrPushingItRight) {
 
     main.PressAdjust();
     const QRect sheet = main.Sheet().frameGeometry();
-    EXPECT_EQ(main.dlg.m_MainRect.left(), mainLeft);
+    const int firstPageWidth = main.Sheet().GetPage(0)->width();
+    EXPECT_EQ(main.dlg.m_MainRect.left(), row.firstPageMovesIt ? firstPageWidth + 2 : mainLeft);
     EXPECT_EQ(sheet.top(), 40);
     EXPECT_EQ(main.dlg.frameGeometry().top(), 40);
     if (row.roomOnTheLeft) {
@@ -161,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SheetPlacement,
                          testing::Values(PlacementRow{"RoomOnTheLeft", 700, false, true},
                                          PlacementRow{"ExactlyTheSheetsWidth", 0, true, true},
                                          PlacementRow{"OnePixelShort", -1, true, false},
-                                         PlacementRow{"AtTheScreenEdge", 0, false, false}),
+                                         PlacementRow{"AtTheScreenEdge", 0, false, false, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 class AdjustSheetAtClose : public station_test::StationFixture {};

@@ -228,6 +228,8 @@ struct ColorCase {
     const char* name;
     int autoWhite;
     Lines expected;  // from the moment the step starts at 2000 ms
+    int redLockGain = 100;
+    int blueLockGain = 90;
 };
 
 class ColorSettings : public StationFixture, public testing::WithParamInterface<ColorCase> {};
@@ -238,9 +240,9 @@ TEST_P(ColorSettings, SendsTheWhiteBalanceOfTheSetting) {
     dlg.m_AutoWhite = GetParam().autoWhite;
     dlg.m_ChromaLevel = 80;
     dlg.m_RedPreviewOffset = 3;
-    dlg.m_RedLockGain = 100;
+    dlg.m_RedLockGain = GetParam().redLockGain;
     dlg.m_BluePreviewOffset = -2;
-    dlg.m_BlueLockGain = 90;
+    dlg.m_BlueLockGain = GetParam().blueLockGain;
     driver_.ClearRecord();
     dlg.ApplyColorSettings();
     EXPECT_EQ(StationRecord().size(), 0u);  // no property 25 write in this record
@@ -262,6 +264,15 @@ INSTANTIATE_TEST_SUITE_P(
                         {"command 12 @ 2000 ms", "A = 103 @ 2200 ms", "command 142 @ 2300 ms",
                          "A = 103 @ 2350 ms", "command 142 @ 2450 ms", "B = 88 @ 2500 ms",
                          "command 143 @ 2600 ms", "A = 80 @ 2650 ms", "command 146 @ 2700 ms"}},
+                    // A negative sum would otherwise reach the head as its low byte, full gain.
+                    ColorCase{
+                        "ManualGainsHeldToAByte",
+                        1,
+                        {"command 12 @ 2000 ms", "A = 255 @ 2200 ms", "command 142 @ 2300 ms",
+                         "A = 255 @ 2350 ms", "command 142 @ 2450 ms", "B = 0 @ 2500 ms",
+                         "command 143 @ 2600 ms", "A = 80 @ 2650 ms", "command 146 @ 2700 ms"},
+                        300,
+                        -10},
                     ColorCase{"NeitherOnlyResets", 2, {"command 12 @ 2000 ms"}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -1,0 +1,272 @@
+// The Flesh Tones page on a scripted camera, opened with "&Adjust": what it shows and enables
+// for each camera class and white balance, what each arrow step sends (live) or only keeps
+// (flash), the white-balance buttons and "Page Defaults" with their waits, and gains held to a
+// byte.
+#include "setup/FleshTones.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <initializer_list>
+#include <string>
+#include <tuple>
+
+#include "platform/ui/PropertySheet.h"
+#include "platform/ui/UpDown.h"
+#include "station/ControlIds.h"
+#include "tests/station/HeadRecord.h"
+
+namespace {
+
+using C = CPropAdjust;
+using station_test::Lines;
+
+class FleshTones : public station_test::ScriptedStation {
+  protected:
+    // The station started on `model` with `prepare` applied to its settings, then "&Adjust"
+    // pressed as the operator would; the record starts after the page has opened.
+    template <class Prepare>
+    CPropAdjust& Open(uint16_t model, Prepare prepare) {
+        CTRIPOD01Dlg& dlg = StartOn(model);
+        prepare(dlg);
+        dlg.Item<QPushButton>(ids::kAdjust)->click();
+        ui::PropertySheet& sheet = *dlg.m_PropSheet;
+        EXPECT_TRUE(sheet.IsOpen());
+        auto* page = qobject_cast<CPropAdjust*>(sheet.GetPage(0));
+        EXPECT_NE(page, nullptr);
+        EXPECT_EQ(sheet.GetActivePage(), page);
+        Mark();
+        return *page;
+    }
+    CTRIPOD01Dlg& Main() { return Dialog(); }
+    static bool Enabled(CPropAdjust& page, int id) { return page.GetDlgItem(id)->isEnabled(); }
+    static void Step(CPropAdjust& page, int id, const char* presses) {
+        for (const char* p = presses; *p != '\0'; ++p)
+            page.Item<ui::UpDown>(id)->Step(*p == '+' ? +1 : -1);
+    }
+    // The head answers the gain reports 144 and 145 with these gains (in the low byte).
+    void AnswerGains(uint16_t red, uint16_t blue) {
+        driver_.onWrite = [answer = driver_.onWrite, red, blue](zelvo_test::RecordingDriver& d,
+                                                                uint16_t reg, uint16_t value) {
+            answer(d, reg, value);
+            if (reg == station_test::kCommandRegister && value == 144)
+                d.registers[station_test::kArgARegister] = 0x0100 | red;
+            if (reg == station_test::kCommandRegister && value == 145)
+                d.registers[station_test::kArgBRegister] = 0x0200 | blue;
+        };
+    }
+};
+
+struct OpeningRow {
+    const char* name;
+    uint16_t model;  // 2 class 1, 26 class 3, 14 class 5
+    int autoWhite;
+    // Shown in Live Red, Live Blue, Flash Red, Flash Blue; the arrows enabled in that order.
+    const char* shown[4];
+    bool enabled[4];
+    int redOffsetAfter;
+};
+
+class FleshTonesOpening : public FleshTones, public testing::WithParamInterface<OpeningRow> {};
+
+TEST_P(FleshTonesOpening, ShowsAndEnablesByClassAndWhiteBalance) {
+    const OpeningRow& row = GetParam();
+    CPropAdjust& page = Open(row.model, [&row](CTRIPOD01Dlg& dlg) {
+        dlg.m_AutoWhite = row.autoWhite;
+        dlg.m_RedPreviewOffset = 4;
+        dlg.m_BluePreviewOffset = -6;
+        dlg.m_RedFlashOffset = 7;
+        dlg.m_BlueFlashOffset = 44;
+        dlg.m_ChromaLevel = 150;  // an edited setting: shown, the arrows step from 100
+        dlg.m_FlashChromaLevel = 81;
+        dlg.m_PTZSpeed = 2;
+        dlg.m_FlashColorCorrection = 1;
+    });
+    const int edits[] = {C::kLiveRedEdit, C::kLiveBlueEdit, C::kFlashRedEdit, C::kFlashBlueEdit};
+    const int arrows[] = {C::kLiveRed, C::kLiveBlue, C::kFlashRed, C::kFlashBlue};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(page.GetDlgItemText(edits[i]), row.shown[i]) << edits[i];
+        EXPECT_EQ(Enabled(page, arrows[i]), row.enabled[i]) << arrows[i];
+        EXPECT_TRUE(page.IsItemReadOnly(edits[i]));
+    }
+    EXPECT_EQ(page.GetDlgItemText(C::kLiveColorEdit), "150");
+    EXPECT_EQ(page.GetDlgItemText(C::kFlashColorEdit), "81");
+    EXPECT_TRUE(Enabled(page, C::kLiveColor) && Enabled(page, C::kFlashColor));
+    EXPECT_EQ(page.IsDlgButtonChecked(C::kAutoWhite), row.autoWhite == 0);
+    EXPECT_EQ(page.IsDlgButtonChecked(C::kManual), row.autoWhite == 1);
+    EXPECT_TRUE(page.IsDlgButtonChecked(C::kFast));
+    EXPECT_TRUE(page.IsDlgButtonChecked(C::kFluorescent));
+    EXPECT_FALSE(Enabled(page, C::kAccurate));
+    EXPECT_EQ(Main().m_RedPreviewOffset, row.redOffsetAfter);
+    EXPECT_TRUE(Record().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FleshTonesOpening,
+    testing::Values(
+        OpeningRow{"Class1AutomaticOnlyTheColourLevels", 2, 0, {"0", "0", "0", "0"},
+                   {false, false, false, false}, 0},
+        OpeningRow{"Class1ManualTheLiveOffsetsToo", 2, 1, {"4", "-6", "0", "0"},
+                   {true, true, false, false}, 4},
+        OpeningRow{"Class3AutomaticOffsetsHeldAt0", 26, 0, {"0", "0", "7", "44"},
+                   {false, false, true, true}, 0},
+        OpeningRow{"Class5Manual", 14, 1, {"4", "-6", "7", "44"}, {true, true, true, true}, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct StepRow {
+    const char* name;
+    int upDown;
+    const char* presses;  // + up, - down
+    Lines record;
+    int32_t CTRIPOD01Dlg::*member;
+    int after;
+    int redLockGain = 115;
+    int blueLockGain = 93;
+};
+
+class FleshTonesStep : public FleshTones, public testing::WithParamInterface<StepRow> {};
+
+TEST_P(FleshTonesStep, LiveStepsSendFlashStepsOnlyKeep) {
+    const StepRow& row = GetParam();
+    CPropAdjust& page = Open(14, [&row](CTRIPOD01Dlg& dlg) {
+        dlg.m_AutoWhite = 1;
+        dlg.m_RedLockGain = row.redLockGain;
+        dlg.m_BlueLockGain = row.blueLockGain;
+        dlg.m_RedPreviewOffset = 5;
+        dlg.m_BluePreviewOffset = -24;
+        dlg.m_ChromaLevel = 99;
+        dlg.m_RedFlashOffset = 24;
+        dlg.m_BlueFlashOffset = 49;
+        dlg.m_FlashChromaLevel = 21;
+    });
+    Step(page, row.upDown, row.presses);
+    EXPECT_EQ(Record(), row.record);
+    EXPECT_EQ(Main().*row.member, row.after);
+    EXPECT_EQ(page.Item<ui::UpDown>(row.upDown)->Buddy()->text(), QString::number(row.after));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FleshTonesStep,
+    testing::Values(
+        StepRow{"LiveRedUpFromTheBase", C::kLiveRed, "+",
+                {"A = 121 @ 0 ms", "command 142 @ 0 ms"}, &CTRIPOD01Dlg::m_RedPreviewOffset, 6},
+        StepRow{"LiveBlueAtItsEndResends", C::kLiveBlue, "--",
+                {"B = 68 @ 0 ms", "command 143 @ 0 ms", "B = 68 @ 0 ms", "command 143 @ 0 ms"},
+                &CTRIPOD01Dlg::m_BluePreviewOffset, -25},
+        StepRow{"LiveColorStopsAt100", C::kLiveColor, "++",
+                {"A = 100 @ 0 ms", "command 146 @ 0 ms", "A = 100 @ 0 ms", "command 146 @ 0 ms"},
+                &CTRIPOD01Dlg::m_ChromaLevel, 100},
+        StepRow{"LiveRedGainBelow0SentAs0", C::kLiveRed, "-",
+                {"A = 0 @ 0 ms", "command 142 @ 0 ms"}, &CTRIPOD01Dlg::m_RedPreviewOffset, 4, -10},
+        StepRow{"LiveBlueGainAbove255SentAs255", C::kLiveBlue, "+",
+                {"B = 255 @ 0 ms", "command 143 @ 0 ms"}, &CTRIPOD01Dlg::m_BluePreviewOffset, -23,
+                115, 300},
+        StepRow{"FlashRedStopsAt25", C::kFlashRed, "++", {}, &CTRIPOD01Dlg::m_RedFlashOffset, 25},
+        StepRow{"FlashBlueStopsAt50", C::kFlashBlue, "++", {}, &CTRIPOD01Dlg::m_BlueFlashOffset,
+                50},
+        StepRow{"FlashColorStopsAt20", C::kFlashColor, "--", {},
+                &CTRIPOD01Dlg::m_FlashChromaLevel, 20}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A white-balance button, then one arrow step that shows where it left the page and when.
+struct ButtonRow {
+    const char* name;
+    uint16_t model;
+    int autoWhite;  // before
+    int button;
+    int upDown;
+    const char* presses;
+    Lines record;
+    bool liveOffsetsEnabled;
+    int redBase, blueBase;
+};
+
+class FleshTonesButton : public FleshTones, public testing::WithParamInterface<ButtonRow> {};
+
+TEST_P(FleshTonesButton, WhiteBalanceWithItsWaits) {
+    const ButtonRow& row = GetParam();
+    CPropAdjust& page = Open(row.model, [&row](CTRIPOD01Dlg& dlg) {
+        dlg.m_AutoWhite = row.autoWhite;
+        dlg.m_RedPreviewOffset = 5;
+        dlg.m_BluePreviewOffset = -3;
+        dlg.m_ChromaLevel = 90;
+        dlg.m_DefaultChromaPreviewLevel = 80;
+    });
+    AnswerGains(120, 90);
+    page.Item<QAbstractButton>(row.button)->click();
+    Step(page, row.upDown, row.presses);
+    EXPECT_EQ(Record(), row.record);
+    CTRIPOD01Dlg& main = Main();
+    EXPECT_EQ(main.m_AutoWhite, row.button == C::kManual ? 1 : 0);
+    EXPECT_EQ(Enabled(page, C::kLiveRed), row.liveOffsetsEnabled);
+    EXPECT_EQ(Enabled(page, C::kLiveBlue), row.liveOffsetsEnabled);
+    EXPECT_EQ(main.m_RedLockGain, row.redBase);
+    EXPECT_EQ(main.m_BlueLockGain, row.blueBase);
+    if (row.button != C::kManual) {
+        EXPECT_EQ(main.m_RedPreviewOffset, 0);
+        EXPECT_EQ(page.GetDlgItemText(C::kLiveRedEdit), "0");
+    }
+}
+
+const Lines kGainReads = {"command 144 @ 0 ms",  "read A @ 30 ms",  "command 144 @ 60 ms",
+                          "read A @ 360 ms",     "command 145 @ 390 ms", "read B @ 420 ms",
+                          "command 145 @ 450 ms", "read B @ 600 ms", "command 12 @ 630 ms"};
+
+Lines Then(Lines lines, std::initializer_list<std::string> more) {
+    lines.insert(lines.end(), more);
+    return lines;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FleshTonesButton,
+    testing::Values(
+        // The camera's red 120 with offset 5: base 115, one step up is 121.
+        ButtonRow{"ManualRebasesTheGains", 14, 1, C::kManual, C::kLiveRed, "+",
+                  Then(kGainReads, {"A = 121 @ 680 ms", "command 142 @ 680 ms"}), true, 115, 93},
+        ButtonRow{"ManualFromAutomaticOnClass1", 2, 0, C::kManual, C::kLiveBlue, "-",
+                  Then(kGainReads, {"B = 89 @ 680 ms", "command 143 @ 680 ms"}), true, 120, 90},
+        // 72 is only kept: the camera hears of it at the next step.
+        ButtonRow{"AutoWhiteLevel72", 14, 1, C::kAutoWhite, C::kLiveColor, "+",
+                  {"command 7 @ 0 ms", "A = 73 @ 200 ms", "command 146 @ 200 ms"}, false, 0, 0},
+        // The member is 72 too, but the next step starts from the default shown.
+        ButtonRow{"PageDefaultsShowsTheStoredLevel", 14, 1, C::kPageDefaults, C::kLiveColor, "+",
+                  {"command 7 @ 0 ms", "A = 81 @ 300 ms", "command 146 @ 300 ms"}, false, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FleshTones, ChoicesAreOnlyKeptAndPageDefaultsLeavesThem) {
+    CPropAdjust& page = Open(14, [](CTRIPOD01Dlg& dlg) {
+        dlg.m_DefaultRedFlashOffset = -2;
+        dlg.m_DefaultBlueFlashOffset = 12;
+        dlg.m_DefaultChromaFlashLevel = 74;
+        dlg.m_FlashDelay = 750;
+        dlg.m_PTZSpeed = 1;
+        dlg.m_FlashColorCorrection = 0;
+    });
+    CTRIPOD01Dlg& main = Main();
+    for (const auto& [button, member, value] :
+         {std::tuple{C::kFluorescent, &CTRIPOD01Dlg::m_FlashColorCorrection, 1},
+          {C::kDefaultCorrection, &CTRIPOD01Dlg::m_FlashColorCorrection, 0},
+          {C::kFast, &CTRIPOD01Dlg::m_PTZSpeed, 2}, {C::kMed, &CTRIPOD01Dlg::m_PTZSpeed, 1},
+          {C::kSlow, &CTRIPOD01Dlg::m_PTZSpeed, 0},
+          {C::kFluorescent, &CTRIPOD01Dlg::m_FlashColorCorrection, 1}}) {
+        page.Item<QRadioButton>(button)->click();
+        EXPECT_EQ(main.*member, value) << button;
+    }
+    EXPECT_TRUE(Record().empty());
+
+    page.Item<QPushButton>(C::kPageDefaults)->click();
+    EXPECT_EQ(main.m_FlashDelay, 500);
+    for (const auto& [edit, member, value] : {std::tuple{C::kFlashRedEdit, main.m_RedFlashOffset, -2},
+                                              {C::kFlashBlueEdit, main.m_BlueFlashOffset, 12},
+                                              {C::kFlashColorEdit, main.m_FlashChromaLevel, 74}}) {
+        EXPECT_EQ(member, value);
+        EXPECT_EQ(page.GetDlgItemText(edit), QString::number(value));
+    }
+    EXPECT_TRUE(page.IsDlgButtonChecked(C::kSlow) && page.IsDlgButtonChecked(C::kFluorescent));
+    EXPECT_EQ(main.m_PTZSpeed, 0);
+    EXPECT_EQ(main.m_FlashColorCorrection, 1);
+}
+
+}  // namespace
