@@ -148,7 +148,8 @@ TEST_P(SheetPlacement, LeftOfTheMainDialogOrPushingItRight) {
 
     main.PressAdjust();
     const QRect sheet = main.Sheet().frameGeometry();
-    const int firstPageWidth = main.Sheet().GetPage(0)->width();
+    // The page's own width, as it opens; shown, it takes the width of the widest page.
+    const int firstPageWidth = main.Sheet().GetPage(0)->sizeHint().width();
     EXPECT_EQ(main.dlg.m_MainRect.left(), row.firstPageMovesIt ? firstPageWidth + 2 : mainLeft);
     EXPECT_EQ(sheet.top(), 40);
     EXPECT_EQ(main.dlg.frameGeometry().top(), 40);
