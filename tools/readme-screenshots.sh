@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's screenshots from the running station on the simulated camera: the Standard
 # and the Law Enforcement layout, a picture under review, and the "Adjust" sheet beside the main
-# dialog. Run it again whenever the look changes:
+# dialog on its first page, on "Advanced", and on "Crop" after "3/4". Run it again whenever the
+# look changes:
 #
 #     make build && tools/readme-screenshots.sh [OUTPUT_FOLDER]     # default docs/screenshots
 #
@@ -91,7 +92,17 @@ stop_station
 start_station '"Interface"=dword:00000001' '"JPG File Name"="/home/operator/ZelvoCam Temp.JPG"' \
     '"Path"="/home/operator/"'
 xdotool key --window "$window" alt+a
-xdotool search --sync --name '^Adjust$' >/dev/null
+sheet=$(xdotool search --sync --name '^Adjust$' | head -n 1)
 sleep 0.5
 shoot adjust-sheet.png
+xdotool key ctrl+Tab
+sleep 0.5
+shoot advanced-page.png
+# The Crop page with "3/4" chosen: the main dialog narrows around the live picture at once. The
+# radio button lies in the page, which starts below the tabs.
+xdotool key ctrl+Tab ctrl+Tab
+eval "$(xdotool getwindowgeometry --shell "$sheet")"
+xdotool mousemove $((X + 30)) $((Y + 112)) click 1
+sleep 0.8
+shoot crop-three-quarters.png
 stop_station
