@@ -2,8 +2,6 @@
 #include "setup/Advanced.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -44,33 +42,20 @@ constexpr std::pair<int, const char*> kFineZoomPictures[] = {
 };
 constexpr int kPictureSide = 20;
 
-QGroupBox* Group(QWidget* page, const char* caption, int x, int y, int width, int height) {
-    auto* group = new QGroupBox(QString::fromLatin1(caption), page);
-    group->setGeometry(x, y, width, height);
-    return group;
-}
-
-void Label(QWidget* page, const char* text, int x, int y, int width) {
-    auto* label = new QLabel(QString::fromLatin1(text), page);
-    label->setGeometry(x, y, width, 18);
-}
-
 }  // namespace
 
 CPropAdvanced::CPropAdvanced() : ui::PropertyPage(QStringLiteral("Advanced"), QSize(436, 244)) {
     // Left column: sharpness, the locks, live capture speed/quality.
-    QGroupBox* groups[] = {
-        Group(this, "Sharpness", 8, 6, 204, 84),
-        Group(this, "Zoom, Iris, Color Lock", 8, 96, 204, 86),
-        Group(this, "Live Capture Speed/Quality", 8, 188, 204, 48),
-        // Right column: the presets, fine zoom, the layout.
-        Group(this, "Static", 220, 6, 208, 56),
-        Group(this, "Fine Zoom Control", 220, 68, 208, 56),
-        Group(this, "User Interface", 220, 130, 208, 68),
-    };
+    AddGroupBox(QStringLiteral("Sharpness"), {8, 6, 204, 84});
+    AddGroupBox(QStringLiteral("Zoom, Iris, Color Lock"), {8, 96, 204, 86});
+    AddGroupBox(QStringLiteral("Live Capture Speed/Quality"), {8, 188, 204, 48});
+    // Right column: the presets, fine zoom, the layout.
+    AddGroupBox(QStringLiteral("Static"), {220, 6, 208, 56});
+    AddGroupBox(QStringLiteral("Fine Zoom Control"), {220, 68, 208, 56});
+    AddGroupBox(QStringLiteral("User Interface"), {220, 130, 208, 68});
 
-    Label(this, "After Capture", 20, 30, 100);
-    Label(this, "Before Capture", 20, 60, 100);
+    AddLabel(QStringLiteral("After Capture"), {20, 30, 100, 18});
+    AddLabel(QStringLiteral("Before Capture"), {20, 60, 100, 18});
     for (const auto& [editId, spinId, y, upper] :
          {std::tuple{kAfterCaptureEdit, kAfterCaptureSpin, 27, kMaxAfterCapture},
           std::tuple{kBeforeCaptureEdit, kBeforeCaptureSpin, 57, kMaxBeforeCapture}}) {
@@ -124,8 +109,6 @@ CPropAdvanced::CPropAdvanced() : ui::PropertyPage(QStringLiteral("Advanced"), QS
 
     AddRadioGroup({kFastest, kMed, kBest});
     AddRadioGroup({kLawEnforcement, kStandard});
-    for (QGroupBox* group : groups)
-        group->lower();
 
     MapStep(kAfterCaptureSpin, [this](const ui::UpDownStep& step) { OnAfterCaptureStep(step); });
     MapStep(kBeforeCaptureSpin, [this](const ui::UpDownStep& step) { OnBeforeCaptureStep(step); });

@@ -2,8 +2,6 @@
 #include "setup/AutoPosition.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -44,12 +42,9 @@ QString CAutoPosition::InstructionText() {
 
 CAutoPosition::CAutoPosition()
     : ui::PropertyPage(QStringLiteral("Auto Position"), QSize(520, 240)) {
-    auto* offsetGroup = new QGroupBox(QStringLiteral("Set Center Offset"), this);
-    offsetGroup->setGeometry(8, 6, 230, 112);
-    auto* xLabel = new QLabel(QStringLiteral("X Offset"), this);
-    xLabel->setGeometry(18, 28, 70, 18);
-    auto* yLabel = new QLabel(QStringLiteral("Y Offset"), this);
-    yLabel->setGeometry(18, 56, 70, 18);
+    AddGroupBox(QStringLiteral("Set Center Offset"), {8, 6, 230, 112});
+    AddLabel(QStringLiteral("X Offset"), {18, 28, 70, 18});
+    AddLabel(QStringLiteral("Y Offset"), {18, 56, 70, 18});
     for (const int id : {kXOffset, kYOffset}) {
         auto* edit = new QLineEdit;
         edit->setReadOnly(true);
@@ -60,8 +55,7 @@ CAutoPosition::CAutoPosition()
     AddControl(kSetOffset, new QPushButton(QStringLiteral("Set Offset")));
     MoveItem(kSetOffset, 18, 84, 100, 24);
 
-    auto* directionGroup = new QGroupBox(QStringLiteral("Pan/Tilt Direction"), this);
-    directionGroup->setGeometry(8, 126, 230, 76);
+    AddGroupBox(QStringLiteral("Pan/Tilt Direction"), {8, 126, 230, 76});
     AddControl(kPanReverse, new QCheckBox(QStringLiteral("Pan Reverse")));
     AddControl(kTiltReverse, new QCheckBox(QStringLiteral("Tilt Reverse")));
     MoveItem(kPanReverse, 18, 148, 150, 18);
@@ -73,8 +67,6 @@ CAutoPosition::CAutoPosition()
     AddControl(kInstructions, instructions);
     MoveItem(kInstructions, 250, 6, 262, 228);
 
-    offsetGroup->lower();
-    directionGroup->lower();
 
     using Handler = void (CAutoPosition::*)();
     static constexpr std::pair<int, Handler> kCommandMap[] = {

@@ -1,8 +1,6 @@
 // The Capture Type page.
 #include "setup/CaptureType.h"
 
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,10 +20,8 @@ int ClampCompressionFactor(int factor) {
 }  // namespace
 
 CCaptureType::CCaptureType() : ui::PropertyPage(QStringLiteral("Capture Type"), QSize(304, 214)) {
-    auto* typeGroup = new QGroupBox(QStringLiteral("Capture Type"), this);
-    typeGroup->setGeometry(8, 6, 288, 80);
-    auto* fileGroup = new QGroupBox(QStringLiteral("File Name"), this);
-    fileGroup->setGeometry(8, 94, 288, 114);
+    AddGroupBox(QStringLiteral("Capture Type"), {8, 6, 288, 80});
+    AddGroupBox(QStringLiteral("File Name"), {8, 94, 288, 114});
 
     AddControl(kClipBoard, new QRadioButton(QStringLiteral("Clip Board (Twain)")));
     AddControl(kJpg, new QRadioButton(QStringLiteral("JPG")));
@@ -33,8 +29,7 @@ CCaptureType::CCaptureType() : ui::PropertyPage(QStringLiteral("Capture Type"), 
     MoveItem(kClipBoard, 18, 22, 150, 18);
     MoveItem(kJpg, 18, 42, 60, 18);
     MoveItem(kBmp, 18, 62, 60, 18);
-    auto* compressionLabel = new QLabel(QStringLiteral("Compression Factor"), this);
-    compressionLabel->setGeometry(172, 24, 118, 16);
+    AddLabel(QStringLiteral("Compression Factor"), {172, 24, 118, 16});
     AddControl(kCompressionFactor, new QLineEdit);
     MoveItem(kCompressionFactor, 176, 44, 60, 22);
 
@@ -44,8 +39,7 @@ CCaptureType::CCaptureType() : ui::PropertyPage(QStringLiteral("Capture Type"), 
     MoveItem(kFixedFileName, 18, 132, 150, 18);
     AddControl(kSelectPath, new QPushButton(QStringLiteral("Select Path")));
     MoveItem(kSelectPath, 180, 110, 104, 24);
-    auto* fixedLabel = new QLabel(QStringLiteral("Fixed File Name and Path"), this);
-    fixedLabel->setGeometry(18, 156, 260, 16);
+    AddLabel(QStringLiteral("Fixed File Name and Path"), {18, 156, 260, 16});
     auto* fixedName = new QLineEdit;
     fixedName->setReadOnly(true);
     AddControl(kFixedFileNameEdit, fixedName);
@@ -53,8 +47,6 @@ CCaptureType::CCaptureType() : ui::PropertyPage(QStringLiteral("Capture Type"), 
 
     AddRadioGroup({kClipBoard, kJpg, kBmp});
     AddRadioGroup({kFixedFileName, kUserFileName});
-    typeGroup->lower();
-    fileGroup->lower();
 
     // A user's typing in the compression edit is its command, never the page showing members.
     using Handler = void (CCaptureType::*)();

@@ -1,8 +1,6 @@
 // The Crop page.
 #include "setup/Crop.h"
 
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -50,8 +48,7 @@ int ParseLeadingInteger(const QString& text) {
 }
 
 CPropPageCrop::CPropPageCrop() : ui::PropertyPage(QStringLiteral("Crop"), QSize(304, 222)) {
-    auto* cropGroup = new QGroupBox(QStringLiteral("Croping Select"), this);
-    cropGroup->setGeometry(8, 6, 136, 166);
+    AddGroupBox(QStringLiteral("Croping Select"), {8, 6, 136, 166});
     const char* captions[] = {"No Cropping", "4/5", "3/4", "2/3", "1/1", "Custom"};
     for (int i = 0; i < 6; ++i) {
         AddControl(kCropChoiceIds[i], new QRadioButton(QString::fromLatin1(captions[i])));
@@ -59,10 +56,8 @@ CPropPageCrop::CPropPageCrop() : ui::PropertyPage(QStringLiteral("Crop"), QSize(
     }
     AddRadioGroup({kNoCropping, kFourFifths, kThreeQuarters, kTwoThirds, kSquare, kCustom});
 
-    auto* widthLabel = new QLabel(QStringLiteral("Horizonal"), this);
-    widthLabel->setGeometry(156, 16, 66, 18);
-    auto* heightLabel = new QLabel(QStringLiteral("Vertical"), this);
-    heightLabel->setGeometry(156, 46, 66, 18);
+    AddLabel(QStringLiteral("Horizonal"), {156, 16, 66, 18});
+    AddLabel(QStringLiteral("Vertical"), {156, 46, 66, 18});
     AddControl(kWidthEdit, new QLineEdit);
     AddControl(kHeightEdit, new QLineEdit);
     MoveItem(kWidthEdit, 226, 14, 68, 22);
@@ -70,8 +65,7 @@ CPropPageCrop::CPropPageCrop() : ui::PropertyPage(QStringLiteral("Crop"), QSize(
     AddControl(kResize, new QPushButton(QStringLiteral("Resize")));
     MoveItem(kResize, 226, 74, 68, 24);
 
-    auto* rotationGroup = new QGroupBox(QStringLiteral("Video Rotation"), this);
-    rotationGroup->setGeometry(152, 110, 144, 62);
+    AddGroupBox(QStringLiteral("Video Rotation"), {152, 110, 144, 62});
     const int rotationIds[] = {kRotation0, kRotation90, kRotation270};
     const char* angles[] = {"0", "90", "270"};
     for (int i = 0; i < 3; ++i) {
@@ -80,14 +74,11 @@ CPropPageCrop::CPropPageCrop() : ui::PropertyPage(QStringLiteral("Crop"), QSize(
     }
     AddRadioGroup({kRotation0, kRotation90, kRotation270});
 
-    auto* typeLabel = new QLabel(QStringLiteral("Camera Type"), this);
-    typeLabel->setGeometry(12, 186, 84, 18);
+    AddLabel(QStringLiteral("Camera Type"), {12, 186, 84, 18});
     auto* typeEdit = new QLineEdit;
     typeEdit->setReadOnly(true);
     AddControl(kCameraTypeEdit, typeEdit);
     MoveItem(kCameraTypeEdit, 100, 184, 120, 22);
-    cropGroup->lower();
-    rotationGroup->lower();
 
     for (int choice = 0; choice < kCustomChoice; ++choice)
         MapCommand(kCropChoiceIds[choice], [this, choice] { OnCropChoice(choice); });

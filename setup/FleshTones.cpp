@@ -1,7 +1,6 @@
 // The Flesh Tones page.
 #include "setup/FleshTones.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,27 +54,18 @@ constexpr RadioButton kRadioButtons[] = {
     {C::kFast, "Fast", 172, 258},
 };
 
-QGroupBox* AddGroup(QWidget* page, const char* title, int x, int y, int width, int height) {
-    auto* group = new QGroupBox(QString::fromLatin1(title), page);
-    group->setGeometry(x, y, width, height);
-    return group;
-}
-
 }  // namespace
 
 CPropAdjust::CPropAdjust() : ui::PropertyPage(QStringLiteral("Flesh Tones"), QSize(428, 296)) {
     // The trailing blank of the white-balance title is the template's.
-    QGroupBox* groups[] = {
-        AddGroup(this, "Live Adjustments", 8, 6, 202, 116),
-        AddGroup(this, "Flash Adjustments", 218, 6, 202, 116),
-        AddGroup(this, "Auto White Balance ", 8, 130, 202, 96),
-        AddGroup(this, "Flash Color Correction", 218, 130, 202, 96),
-        AddGroup(this, "Pan/Tilt/Zoom Speed", 8, 236, 244, 52),
-    };
+    AddGroupBox(QStringLiteral("Live Adjustments"), {8, 6, 202, 116});
+    AddGroupBox(QStringLiteral("Flash Adjustments"), {218, 6, 202, 116});
+    AddGroupBox(QStringLiteral("Auto White Balance "), {8, 130, 202, 96});
+    AddGroupBox(QStringLiteral("Flash Color Correction"), {218, 130, 202, 96});
+    AddGroupBox(QStringLiteral("Pan/Tilt/Zoom Speed"), {8, 236, 244, 52});
 
     for (const ValueRow& row : kValueRows) {
-        auto* label = new QLabel(QString::fromLatin1(row.label), this);
-        label->setGeometry(row.x, row.y + 3, 80, 18);
+        AddLabel(QString::fromLatin1(row.label), {row.x, row.y + 3, 80, 18});
         auto* edit = new QLineEdit;
         edit->setReadOnly(true);
         edit->setAlignment(Qt::AlignRight);
@@ -87,9 +77,7 @@ CPropAdjust::CPropAdjust() : ui::PropertyPage(QStringLiteral("Flesh Tones"), QSi
         MoveItem(row.upDown, row.x + 138, row.y, 18, 24);
     }
     // Flash delay has no control of its own; its label stays hidden.
-    auto* flashDelay = new QLabel(QStringLiteral("Flash Delay"), this);
-    flashDelay->setGeometry(230, 204, 80, 18);
-    flashDelay->hide();
+    AddLabel(QStringLiteral("Flash Delay"), {230, 204, 80, 18})->hide();
 
     for (const RadioButton& button : kRadioButtons) {
         AddControl(button.id, new QRadioButton(QString::fromLatin1(button.caption)));
@@ -103,8 +91,6 @@ CPropAdjust::CPropAdjust() : ui::PropertyPage(QStringLiteral("Flesh Tones"), QSi
     EnableItem(kAccurate, false);
     AddControl(kPageDefaults, new QPushButton(QStringLiteral("Page Defaults")));
     MoveItem(kPageDefaults, 306, 254, 114, 28);
-    for (QGroupBox* group : groups)
-        group->lower();
 
     using StepHandler = void (CPropAdjust::*)(int);
     static constexpr std::pair<int, StepHandler> kStepMap[] = {
@@ -181,13 +167,7 @@ bool CPropAdjust::OnInitDialog() {
     m_Speed = main.m_PTZSpeed;
     m_WhiteBalance = main.m_AutoWhite;
     if (main.m_AutoWhite == 0) {
-        main.m_RedPreviewOffset = 0;
-        main.m_BluePreviewOffset = 0;
-        m_LiveRed = 0;
-        m_LiveBlue = 0;
-        UpdateData(false);
-        EnableItem(kLiveRed, false);
-        EnableItem(kLiveBlue, false);
+        HoldLiveOffsetsAtZero();
     } else if (main.m_AutoWhite == 1) {
         m_LiveRed = main.m_RedPreviewOffset;
         m_LiveBlue = main.m_BluePreviewOffset;
@@ -251,6 +231,16 @@ void CPropAdjust::OnFlashColor(int position) {
 
 // --- white balance ---------------------------------------------------------------------------
 
+void CPropAdjust::HoldLiveOffsetsAtZero() {
+    m_pMainDlg->m_RedPreviewOffset = 0;
+    m_pMainDlg->m_BluePreviewOffset = 0;
+    m_LiveRed = 0;
+    m_LiveBlue = 0;
+    UpdateData(false);
+    EnableItem(kLiveRed, false);
+    EnableItem(kLiveBlue, false);
+}
+
 void CPropAdjust::EnterAutoWhite() {
     CTRIPOD01Dlg& main = *m_pMainDlg;
     main.m_AutoWhite = 0;
@@ -258,13 +248,7 @@ void CPropAdjust::EnterAutoWhite() {
     SendPtzCommand(head::kAutoWhiteBalance);
     // The head needs this long to take the room's light again before anything else.
     sys::Wait(200);
-    main.m_RedPreviewOffset = 0;
-    main.m_BluePreviewOffset = 0;
-    m_LiveRed = 0;
-    m_LiveBlue = 0;
-    UpdateData(false);
-    EnableItem(kLiveRed, false);
-    EnableItem(kLiveBlue, false);
+    HoldLiveOffsetsAtZero();
     // The level is only remembered here; the camera keeps its own until the next step or start.
     main.m_ChromaLevel = kAutoWhiteColourLevel;
     EnableItem(kLiveColor, true);

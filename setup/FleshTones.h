@@ -81,6 +81,8 @@ class CPropAdjust : public ui::PropertyPage {
     // Automatic white balance as "Auto White" and "Page Defaults" begin: command 7, the live
     // offsets 0 and their arrows disabled, the live colour level 72 and its arrows enabled.
     void EnterAutoWhite();
+    // Automatic white balance: the live red and blue offsets 0, shown, their arrows disabled.
+    void HoldLiveOffsetsAtZero();
     void SendLiveRedGain();
     void SendLiveBlueGain();
 };

@@ -44,6 +44,8 @@
 
 class QButtonGroup;
 class QEventLoop;
+class QGroupBox;
+class QLabel;
 class QTimer;
 
 namespace ui {
@@ -100,6 +102,10 @@ class Dialog : public QDialog {
     // Makes the radio buttons `ids` (already added, in order) one exclusive group; the group is
     // known by its first id.
     void AddRadioGroup(std::initializer_list<int> ids);
+    // What is only drawn and has no id, at `rect` in client pixels: a group box framing
+    // controls (kept behind every control) and a caption.
+    QGroupBox* AddGroupBox(const QString& title, const QRect& rect);
+    QLabel* AddLabel(const QString& text, const QRect& rect);
 
     QWidget* GetDlgItem(int id) const;
     template <class T>
