@@ -3,47 +3,10 @@
 
 #include <QImage>
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
 
-#include <jpeglib.h>
+#include "platform/jpeg/JpegMemory.h"
 
 namespace {
-
-// libjpeg reports errors by calling error_exit, which must not return.
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-};
-void OnError(j_common_ptr cinfo) {
-    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
-void OnMessage(j_common_ptr, int) {}
-
-// Destination that appends to a vector.
-struct VectorDestination {
-    jpeg_destination_mgr pub;
-    std::vector<uint8_t>* out;
-};
-constexpr size_t kChunk = 64 * 1024;
-void InitDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
-    dest->out->resize(kChunk);
-    dest->pub.next_output_byte = dest->out->data();
-    dest->pub.free_in_buffer = dest->out->size();
-}
-boolean EmptyBuffer(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
-    const size_t used = dest->out->size();  // libjpeg hands back a full buffer here
-    dest->out->resize(used + kChunk);
-    dest->pub.next_output_byte = dest->out->data() + used;
-    dest->pub.free_in_buffer = kChunk;
-    return TRUE;
-}
-void TermDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
-    dest->out->resize(dest->out->size() - dest->pub.free_in_buffer);
-}
 
 bool RowsFit(const PictureRows& p) {
     if (p.width <= 0 || p.height <= 0 || p.width > JPEG_MAX_DIMENSION ||
@@ -65,21 +28,15 @@ bool IsJfifDensity(int dpi) {
 bool Compress(const PictureRows& p, int scalePercent, int hDpi, int vDpi,
               std::vector<uint8_t>& out) {
     jpeg_compress_struct cinfo{};
-    ErrorManager errors{};
-    cinfo.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = OnError;
-    errors.pub.emit_message = OnMessage;
+    jpeg::ErrorJump errors{};
+    jpeg::UseErrorJump(cinfo, errors);
     if (setjmp(errors.jump)) {
         jpeg_destroy_compress(&cinfo);
         return false;
     }
     jpeg_create_compress(&cinfo);
-    VectorDestination dest{};
-    dest.pub.init_destination = InitDestination;
-    dest.pub.empty_output_buffer = EmptyBuffer;
-    dest.pub.term_destination = TermDestination;
-    dest.out = &out;
-    cinfo.dest = &dest.pub;
+    jpeg::VectorDestination dest{};
+    jpeg::UseVectorDestination(cinfo, dest, out);
 
     cinfo.image_width = static_cast<JDIMENSION>(p.width);
     cinfo.image_height = static_cast<JDIMENSION>(p.height);

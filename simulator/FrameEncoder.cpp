@@ -7,12 +7,9 @@
 #include "simulator/FrameEncoder.h"
 
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
-
-#include <jpeglib.h>
 
 #include "decoder/StandardTables.h"
+#include "platform/jpeg/JpegMemory.h"
 
 namespace sim {
 
@@ -27,41 +24,6 @@ constexpr int kDqtMarker = 0xDB;
 // The camera's quantiser is 8 bits wide: entries above 255 act as 255 and 0 as 1.
 uint8_t QuantEntry(uint16_t entry) {
     return static_cast<uint8_t>(std::clamp<int>(entry, 1, 255));
-}
-
-// libjpeg reports errors by calling error_exit, which must not return.
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-};
-void OnError(j_common_ptr cinfo) {
-    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
-void OnMessage(j_common_ptr, int) {}
-
-// Destination that appends to a vector.
-struct VectorDestination {
-    jpeg_destination_mgr pub;
-    std::vector<uint8_t>* out;
-};
-constexpr size_t kChunk = 64 * 1024;
-void InitDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
-    dest->out->resize(kChunk);
-    dest->pub.next_output_byte = dest->out->data();
-    dest->pub.free_in_buffer = dest->out->size();
-}
-boolean EmptyBuffer(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
-    const size_t used = dest->out->size();  // libjpeg hands back a full buffer here
-    dest->out->resize(used + kChunk);
-    dest->pub.next_output_byte = dest->out->data() + used;
-    dest->pub.free_in_buffer = kChunk;
-    return TRUE;
-}
-void TermDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<VectorDestination*>(cinfo->dest);
-    dest->out->resize(dest->out->size() - dest->pub.free_in_buffer);
 }
 
 }  // namespace
@@ -81,22 +43,16 @@ QuantTables DefaultQuantTables() {
 bool EncodeJpegFrame(const YccPlanes& planes, const QuantTables& tables,
                      std::vector<uint8_t>& frame) {
     jpeg_compress_struct cinfo{};
-    ErrorManager errors{};
-    cinfo.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = OnError;
-    errors.pub.emit_message = OnMessage;
+    jpeg::ErrorJump errors{};
+    jpeg::UseErrorJump(cinfo, errors);
     // Nothing with a destructor lives between here and the end of compression.
     if (setjmp(errors.jump)) {
         jpeg_destroy_compress(&cinfo);
         return false;
     }
     jpeg_create_compress(&cinfo);
-    VectorDestination dest{};
-    dest.pub.init_destination = InitDestination;
-    dest.pub.empty_output_buffer = EmptyBuffer;
-    dest.pub.term_destination = TermDestination;
-    dest.out = &frame;
-    cinfo.dest = &dest.pub;
+    jpeg::VectorDestination dest{};
+    jpeg::UseVectorDestination(cinfo, dest, frame);
 
     cinfo.image_width = static_cast<JDIMENSION>(planes.width);
     cinfo.image_height = static_cast<JDIMENSION>(planes.height);
