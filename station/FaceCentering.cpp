@@ -7,6 +7,8 @@
 // with the press-to-release distance.
 #include "station/FaceCentering.h"
 
+#include "station/PreviewGeometry.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
@@ -42,10 +44,6 @@ constexpr double kClass4Scale[kZoomSteps] = {
 };
 
 constexpr uint32_t kZoomStepWidth = 200;
-
-// The window a turned picture is stretched onto.
-constexpr int64_t kTurnedWindowWidth = 480;
-constexpr int64_t kTurnedWindowHeight = 600;
 
 int32_t Saturate16(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int16_t>::min(),
@@ -117,16 +115,17 @@ int32_t AmountOfDistance(int64_t distance, float factor) {
 PicturePoint WindowToPicture(int32_t rotation, int32_t cropWidth, int32_t cropHeight, int32_t x,
                              int32_t y) {
     const bool turned = rotation == 1 || rotation == 2;
-    if (!turned || cropWidth <= 0 || cropHeight <= 0 ||
-        (cropWidth == kTurnedWindowWidth && cropHeight == kTurnedWindowHeight)) {
+    const WindowExtent window = PreviewWindowExtent(rotation, cropWidth, cropHeight);
+    if (!turned || cropWidth <= 0 || cropHeight <= 0 || window.width <= 0 ||
+        window.height <= 0 || (cropWidth == window.width && cropHeight == window.height)) {
         return {x, y};
     }
-    // A window pixel covers picture pixels [x W / 480, (x + 1) W / 480): take the first.
-    const auto scale = [](int64_t v, int64_t size, int64_t window) {
+    // A window pixel covers picture pixels [x W / w, (x + 1) W / w): take the first.
+    const auto scale = [](int64_t v, int64_t size, int64_t extent) {
         const int64_t n = v * size;
-        return n >= 0 ? n / window : -((-n + window - 1) / window);
+        return n >= 0 ? n / extent : -((-n + extent - 1) / extent);
     };
-    return {scale(x, cropWidth, kTurnedWindowWidth), scale(y, cropHeight, kTurnedWindowHeight)};
+    return {scale(x, cropWidth, window.width), scale(y, cropHeight, window.height)};
 }
 
 PicturePoint TargetPoint(const CenteringFrame& frame) {

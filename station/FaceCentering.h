@@ -61,9 +61,9 @@ struct PicturePoint {
     bool operator==(const PicturePoint&) const = default;
 };
 
-// The picture pixel under window point (x, y). An upright picture is drawn unscaled, and so is
-// a turned picture whose crop is 480 x 600; a turned picture of any other crop is stretched
-// onto the 480 x 600 window, so the point is scaled back to the crop's own pixels.
+// The picture pixel under window point (x, y). The preview window has the crop's size, so the
+// picture is shown unscaled; only a turned crop larger than the turned frame (480 x 640) is
+// stretched over the window, and the point is then scaled back to the crop's own pixels.
 PicturePoint WindowToPicture(int32_t rotation, int32_t cropWidth, int32_t cropHeight, int32_t x,
                              int32_t y);
 

@@ -166,8 +166,10 @@ INSTANTIATE_TEST_SUITE_P(
                 Move(B, -97, A, 48, true)},
         MoveRow{"DoubleClickUnknownRotation", kDbl, {480, 600, 0, 0, 3}, 5, 0, 0, 0, 340, 250,
                 std::nullopt},
-        MoveRow{"StretchedTurnedPictureMapsToItsPixels", kDbl, {240, 300, 0, 0, 1}, 5, 0, 0, 0,
-                340, 250, Move(B, 48, A, -24)},
+        MoveRow{"TurnedPictureIsShownOneToOne", kDbl, {240, 300, 0, 0, 1}, 5, 0, 0, 0, 200, 250,
+                Move(B, 78, A, 97)},
+        MoveRow{"TurnedCropBeyondTheFrameIsStretched", kDbl, {960, 1280, 0, 0, 1}, 5, 0, 0, 0,
+                340, 250, Move(B, 195, A, -136)},
         MoveRow{"UprightIsNeverScaled", kDbl, {240, 300, 0, 0, 0}, 5, 0, 0, 0, 340, 250,
                 Move(A, 214, B, -97)},
         MoveRow{"HugeDistanceSaturatesNotWraps", kDbl, {480, 600, INT32_MIN, INT32_MAX, 0}, 4,
@@ -193,7 +195,7 @@ TEST(FaceCentering, AReleaseUnder2PixelsAwayEachWayIsAClick) {
 }
 
 TEST(FaceCentering, OffsetsForAPointMakeItTheTarget) {
-    for (const CenteringFrame& frame : {kWide, CenteringFrame{240, 300, 0, 0, 1}}) {
+    for (const CenteringFrame& frame : {kWide, CenteringFrame{960, 1280, 0, 0, 1}}) {
         const auto picture = face::WindowToPicture(frame.rotation, frame.cropWidth,
                                                    frame.cropHeight, 412, 134);
         CenteringFrame set = frame;
