@@ -1,5 +1,5 @@
 // Where the preview takes its pixels from: the crop rectangle clipped to the camera frame, and
-// the sampling of a picture turned by a quarter onto the 480 x 600 preview window.
+// the sampling of a picture turned by a quarter onto the preview window.
 //
 // Pure arithmetic on plain integers, so the main dialog, the capture code and the tests can use
 // it without a window. Frame coordinates have (0, 0) at the picture's top-left pixel, whatever
