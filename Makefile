@@ -6,12 +6,12 @@ PRESET   ?= default
 # them as warnings.
 WERROR   ?= OFF
 BUILD    := build/$(PRESET)
-PACKAGES := cmake ninja-build g++ clang pkg-config \
+PACKAGES := cmake ninja-build g++ clang clang-format pkg-config \
             qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
             fonts-dejavu-core xvfb xauth
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test run format format-check clean
 
 all: build
 
@@ -35,8 +35,9 @@ configure: deps
 build: configure
 	cmake --build --preset $(PRESET)
 
+# The preset gives the jobs and each test's time limit (longer under the sanitizers).
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 --timeout 300
+	QT_QPA_PLATFORM=offscreen ctest --preset $(PRESET)
 
 run: build
 	@if [ ! -x $(BUILD)/zelvocam ]; then \
@@ -46,6 +47,13 @@ run: build
 	else \
 	  ZELVOCAM_DEVICE=$${ZELVOCAM_DEVICE:-sim} $(BUILD)/zelvocam; \
 	fi
+
+# The C++ sources in the form .clang-format gives them; format-check only reports (the CI run).
+format: deps
+	git ls-files -z '*.cpp' '*.h' '*.cc' | xargs -0 clang-format -i
+
+format-check: deps
+	git ls-files -z '*.cpp' '*.h' '*.cc' | xargs -0 clang-format --dry-run --Werror
 
 clean:
 	rm -rf build

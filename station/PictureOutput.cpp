@@ -13,7 +13,7 @@
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/AtomicFile.h"
 #include "platform/ui/Services.h"
-#include "setup/EnterFileName.h"
+#include "station/EnterFileName.h"
 #include "station/MainDialog.h"
 
 namespace {

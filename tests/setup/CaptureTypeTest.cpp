@@ -14,7 +14,7 @@
 
 #include "platform/ui/PropertySheet.h"
 #include "platform/ui/ServiceRecorder.h"
-#include "setup/EnterFileName.h"
+#include "station/EnterFileName.h"
 #include "station/MainDialog.h"
 #include "tests/setup/ModalScript.h"
 

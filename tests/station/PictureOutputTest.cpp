@@ -21,7 +21,7 @@
 #include <jpeglib.h>
 
 #include "platform/ui/PropertySheet.h"
-#include "setup/EnterFileName.h"
+#include "station/EnterFileName.h"
 #include "station/ControlIds.h"
 #include "tests/setup/ModalScript.h"
 #include "tests/station/StationFixture.h"

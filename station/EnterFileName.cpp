@@ -1,5 +1,5 @@
 // The "Enter file Name" dialog and the choice of a capture's file.
-#include "setup/EnterFileName.h"
+#include "station/EnterFileName.h"
 
 #include <QLabel>
 #include <QLineEdit>
