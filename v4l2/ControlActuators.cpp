@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <numbers>
 
 #include "head/HeadLens.h"
 
@@ -250,6 +249,8 @@ void ControlActuators::Nudge(AxisId axis, int direction, int64_t us) {
 void ControlActuators::DriveAxis(AxisState& s, int target, int64_t us) {
     const AxisPlan& plan = *s.plan;
     AdvanceAxis(s, us);
+    if (plan.run == RunBy::kSpeed && s.speed != 0 && Set(plan.runControl, 0))
+        s.speed = 0;  // a drive ends any held motion
     if (plan.absolute) {
         s.track.Stop(us);
         const int64_t value =
@@ -308,17 +309,16 @@ void ControlActuators::TurnBy(AxisState& s, double arcsec, int64_t us) {
     }
 }
 
-// The angle between the picture's centre and a point `pixels` from it, at the zoom now: the
-// field of view narrows with the focal length, which the zoom control's value is taken to be
-// proportional to.
+// The angle `pixels` of the picture span at the zoom now: each pixel takes an equal share of
+// the field of view, which narrows as the focal length grows; the zoom control's value is taken
+// to be proportional to the focal length.
 double ControlActuators::ArcsecForPixels(double pixels) {
-    double tanHalf = std::tan(fieldOfView_ / 2 * std::numbers::pi / 180);
+    double field = fieldOfView_ * kArcsecPerDegree;
     int64_t zoom = 0;
     const ControlInfo* z = plan_.zoom.absolute;
     if (z && z->minimum > 0 && Get(z, zoom) && zoom > 0)
-        tanHalf *= static_cast<double>(z->minimum) / static_cast<double>(zoom);
-    const double radians = std::atan(pixels * tanHalf / (kPictureWidth / 2));
-    return radians * 180 / std::numbers::pi * kArcsecPerDegree;
+        field *= static_cast<double>(z->minimum) / static_cast<double>(zoom);
+    return pixels * field / kPictureWidth;
 }
 
 void ControlActuators::MoveRelative(int pan, int tilt, int64_t us) {

@@ -17,9 +17,9 @@
 //   the head's own count of the moves it made.
 // - the relative move of face centering: the head's units become picture pixels through the
 //   head's lens (head/HeadLens.h), and pixels become arc seconds through the camera's field of
-//   view: kDefaultFieldOfViewDegrees wide at the widest zoom, the zoom control's range taken as
-//   a linear range of focal length. Relative controls are taken in arc seconds, as the
-//   absolute ones are.
+//   view, each pixel an equal share of it: kDefaultFieldOfViewDegrees wide at the widest zoom,
+//   the zoom control's range taken as a linear range of focal length. Relative controls are
+//   taken in arc seconds, as the absolute ones are.
 // Picture: IRIS_ABSOLUTE, else EXPOSURE_ABSOLUTE in manual exposure, else BRIGHTNESS, else GAIN
 // for the iris steps; AUTO_WHITE_BALANCE, RED_BALANCE / BLUE_BALANCE or else
 // WHITE_BALANCE_TEMPERATURE moved by the red/blue difference; FOCUS_AUTO; SHARPNESS; CONTRAST;
