@@ -387,12 +387,30 @@ void ControlActuators::SetAutoWhiteBalance(bool on) {
     Set(plan_.autoWhite, on ? 1 : 0);
 }
 
+// Without gain controls the gains live in the colour temperature: more red than blue asks for
+// a warmer picture, a higher temperature setting, the whole difference spanning half the range.
+double ControlActuators::TemperaturePerGain() const {
+    const ControlInfo& t = *plan_.temperature;
+    return static_cast<double>(t.maximum - t.minimum) / 510;
+}
+
 void ControlActuators::SendGains() {
     if (plan_.temperature) {
-        // More red than blue asks for a warmer picture: a higher colour temperature setting.
         const ControlInfo& t = *plan_.temperature;
-        const double span = static_cast<double>(t.maximum - t.minimum);
-        Set(&t, t.defaultValue + std::llround((redGain_ - blueGain_) * span / 510));
+        Set(&t, t.defaultValue + std::llround((redGain_ - blueGain_) * TemperaturePerGain()));
+    }
+}
+
+// The gains the temperature now stands for, split evenly about unity, so that gains read and
+// written back leave the picture as it is.
+void ControlActuators::ReadGains() {
+    int64_t value = 0;
+    if (plan_.temperature && Get(plan_.temperature, value)) {
+        const double difference = (value - plan_.temperature->defaultValue) / TemperaturePerGain();
+        redGain_ =
+            std::clamp(static_cast<int>(std::lround(head::kGainUnity + difference / 2)), 0, 255);
+        blueGain_ =
+            std::clamp(static_cast<int>(std::lround(head::kGainUnity - difference / 2)), 0, 255);
     }
 }
 
@@ -414,6 +432,7 @@ int ControlActuators::RedGain() {
     int64_t value = 0;
     if (plan_.redBalance && Get(plan_.redBalance, value))
         return FromDefault(*plan_.redBalance, value, head::kGainUnity, 255);
+    ReadGains();
     return redGain_;
 }
 
@@ -421,6 +440,7 @@ int ControlActuators::BlueGain() {
     int64_t value = 0;
     if (plan_.blueBalance && Get(plan_.blueBalance, value))
         return FromDefault(*plan_.blueBalance, value, head::kGainUnity, 255);
+    ReadGains();
     return blueGain_;
 }
 

@@ -109,7 +109,9 @@ class ControlActuators final : public head::HeadActuators {
     void DriveAxis(AxisState& axis, int target, int64_t us);
     void TurnBy(AxisState& axis, double arcsec, int64_t us);
     double ArcsecForPixels(double pixels);
+    double TemperaturePerGain() const;
     void SendGains();
+    void ReadGains();
 
     V4l2Operations& ops_;
     int fd_;
