@@ -38,7 +38,9 @@ class CommandInterpreter {
 
     // Runs the command just written to register 7, with the arguments now in registers 26, 4.
     void Command(uint16_t code, int64_t us);
-    // Lands the answers that are due by `us` in the register file.
+    // Lands the answers that are due by `us` in the register file, and lets the actuators catch
+    // up with the clock. A camera calls it on every register access and every frame read, so
+    // that motion carried out in steps (targets or steps sent as time passes) runs smoothly.
     void Settle(int64_t us);
 
     uint16_t Model() const { return model_; }

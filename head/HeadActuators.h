@@ -35,6 +35,12 @@ inline constexpr int kTiltMax = 500;
 inline constexpr int kZoomMin = 0;
 inline constexpr int kZoomMax = 15000;
 
+// The head's speeds in units (zoom positions) per second at the three tiers, slow to fast, and
+// the size of one nudge. A camera keeps these shares of its range, so the tiers keep their ratio.
+inline constexpr int kPanTiltTierSpeed[] = {100, 400, 1200};
+inline constexpr int kZoomTierSpeed[] = {1500, 3000, 6000};
+inline constexpr int kNudgeUnits = 10;
+
 // White-balance gains are 8-bit with 128 as unity.
 inline constexpr int kGainUnity = 128;
 

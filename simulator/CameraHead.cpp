@@ -5,14 +5,6 @@
 
 namespace sim {
 
-namespace {
-
-// Continuous speeds of each tier, slow to fast, in units per second.
-constexpr int kPanTiltTiers[] = {kPanTiltSlow, kPanTiltMedium, kPanTiltFast};
-constexpr int kZoomTiers[] = {kZoomSlow, kZoomMedium, kZoomFast};
-
-}  // namespace
-
 int Axis::At(int64_t us) const {
     if (velocity_ == 0 || us <= startUs_)
         return origin_;
@@ -60,7 +52,8 @@ int SimulatedActuators::Position(head::AxisId axis, int64_t us) {
 }
 
 void SimulatedActuators::Run(head::AxisId axis, int direction, head::Tier tier, int64_t us) {
-    const auto& speeds = axis == head::AxisId::kZoom ? kZoomTiers : kPanTiltTiers;
+    const auto& speeds =
+        axis == head::AxisId::kZoom ? head::kZoomTierSpeed : head::kPanTiltTierSpeed;
     Motor(axis).Run(us, direction * speeds[static_cast<int>(tier)]);
 }
 

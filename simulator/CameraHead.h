@@ -46,15 +46,15 @@ using head::kZoomMin;
 
 // Speeds in units (zoom steps) per second: continuous motion at the three tiers, the drive to
 // a commanded position, and the size of one nudge.
-inline constexpr int kPanTiltSlow = 100;
-inline constexpr int kPanTiltMedium = 400;
-inline constexpr int kPanTiltFast = 1200;
+inline constexpr int kPanTiltSlow = head::kPanTiltTierSpeed[0];
+inline constexpr int kPanTiltMedium = head::kPanTiltTierSpeed[1];
+inline constexpr int kPanTiltFast = head::kPanTiltTierSpeed[2];
 inline constexpr int kPanTiltDrive = 1600;
-inline constexpr int kZoomSlow = 1500;
-inline constexpr int kZoomMedium = 3000;
-inline constexpr int kZoomFast = 6000;
+inline constexpr int kZoomSlow = head::kZoomTierSpeed[0];
+inline constexpr int kZoomMedium = head::kZoomTierSpeed[1];
+inline constexpr int kZoomFast = head::kZoomTierSpeed[2];
 inline constexpr int kZoomDrive = 7500;
-inline constexpr int kNudgeUnits = 10;
+using head::kNudgeUnits;
 
 using head::kAnswerDelayUs;
 

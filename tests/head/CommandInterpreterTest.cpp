@@ -18,12 +18,12 @@ class RecordingActuators : public head::HeadActuators {
     std::vector<std::string> calls;
 
     void Run(AxisId axis, int direction, Tier tier, int64_t) override {
-        Add("run " + Name(axis) + Sign(direction) + " " + std::to_string(static_cast<int>(tier)));
+        Add(("run " + Name(axis, direction)).c_str(), static_cast<int>(tier));
     }
     void StopPanTilt(int64_t) override { Add("stop pan tilt"); }
     void StopZoom(int64_t) override { Add("stop zoom"); }
     void Nudge(AxisId axis, int direction, int64_t) override {
-        Add("nudge " + Name(axis) + Sign(direction));
+        Add(("nudge " + Name(axis, direction)).c_str());
     }
     void DrivePanTilt(int pan, int tilt, int64_t) override { Add("drive", pan, tilt); }
     void DriveZoom(int zoom, int64_t) override { Add("drive zoom", zoom); }
@@ -47,16 +47,15 @@ class RecordingActuators : public head::HeadActuators {
     void DisarmFlash() override { Add("disarm flash"); }
 
   private:
-    static std::string Name(AxisId a) {
-        return a == AxisId::kPan ? "pan" : a == AxisId::kTilt ? "tilt" : "zoom";
+    static std::string Name(AxisId a, int direction) {
+        static const char* const kNames[] = {"pan", "tilt", "zoom"};
+        return kNames[static_cast<int>(a)] + std::string(direction > 0 ? "+" : "-");
     }
-    static std::string Sign(int d) { return d > 0 ? "+" : "-"; }
-    void Add(std::string s, int x = INT32_MIN, int y = INT32_MIN) {
-        if (x != INT32_MIN)
-            s += " " + std::to_string(x);
-        if (y != INT32_MIN)
-            s += " " + std::to_string(y);
-        calls.push_back(s);
+    template <typename... Values>
+    void Add(const char* what, Values... values) {
+        std::string line = what;
+        ((line += " " + std::to_string(values)), ...);
+        calls.push_back(line);
     }
 };
 
