@@ -70,6 +70,8 @@ class V4l2Device {
     OpenFailure Open(const std::string& path, int* error = nullptr);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
+    V4l2Operations& Operations() const { return ops_; }
     bool Gone() const { return gone_; }
 
     const DeviceIdentity& Identity() const { return identity_; }
