@@ -247,7 +247,8 @@ void EmulatedUvcCamera::Impl::StreamOff() {
 void EmulatedUvcCamera::Impl::Advance(int64_t now) {
     while (streaming && FrameTimeUs(nextFrame) <= now) {
         if (queued.empty()) {
-            const int64_t last = (now - streamStartUs) * rate / 1'000'000;
+            // The last frame due by now: FrameTimeUs(k) <= now for every k up to it.
+            const int64_t last = ((now - streamStartUs + 1) * rate - 1) / 1'000'000;
             sequence += static_cast<uint32_t>(last - nextFrame + 1);
             nextFrame = last + 1;
             continue;
