@@ -650,4 +650,12 @@ void EmulatedUvcCamera::Replug() {
         impl_->ReplugAt(sys::NowUs());
 }
 
+std::unique_ptr<EmulatedUvcCamera> CreateEmulatedUvcCamera(std::string_view value,
+                                                           std::string& error) {
+    EmulatedUvcOptions options;
+    if (!ParseEmulatedUvcSetting(value, options, error))
+        return nullptr;
+    return std::make_unique<EmulatedUvcCamera>(options);
+}
+
 }  // namespace sim

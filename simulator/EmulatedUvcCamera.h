@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "simulator/EmulatedUvcProfiles.h"
@@ -79,5 +80,10 @@ class EmulatedUvcCamera final : public v4l2::V4l2Operations {
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// The camera a `v4l2-sim[:PROFILE][,OPTION]...` value asks for; nullptr with a one-line `error`
+// when the value cannot be understood (see ParseEmulatedUvcSetting).
+std::unique_ptr<EmulatedUvcCamera> CreateEmulatedUvcCamera(std::string_view value,
+                                                           std::string& error);
 
 }  // namespace sim

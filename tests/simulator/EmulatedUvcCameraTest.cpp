@@ -33,8 +33,8 @@ class UvcFixture {
   public:
     explicit UvcFixture(const char* setting = "v4l2-sim") {
         std::string error;
-        EXPECT_TRUE(sim::ParseEmulatedUvcSetting(setting, options, error)) << error;
-        camera = std::make_unique<EmulatedUvcCamera>(options);
+        camera = sim::CreateEmulatedUvcCamera(setting, error);
+        EXPECT_NE(camera, nullptr) << error;
         fd = camera->Open(sim::kEmulatedUvcCaptureNode, O_RDWR | O_NONBLOCK | O_CLOEXEC);
     }
     ~UvcFixture() {
@@ -94,10 +94,14 @@ class UvcFixture {
         v4l2_control c{id, value};
         return Call(*camera, fd, VIDIOC_S_CTRL, c);
     }
+    int32_t Get(uint32_t id) {
+        v4l2_control c{id, 0};
+        EXPECT_EQ(Call(*camera, fd, VIDIOC_G_CTRL, c), 0);
+        return c.value;
+    }
 
     sys::VirtualClock clock;
     sys::ScopedClock scoped{clock};
-    EmulatedUvcOptions options;
     std::unique_ptr<EmulatedUvcCamera> camera;
     int fd = -1;
     std::vector<uint8_t*> maps;
@@ -564,6 +568,73 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
         return "Profile" + std::to_string(info.param.profile) + "_" + std::to_string(info.index);
     });
+
+// The absolute controls read where the motors are, during and after a move, whatever moved
+// them; a silent head takes the command and stays.
+TEST(EmulatedUvcMotors, PositionsReadWhereTheMotorsAre) {
+    struct Row {
+        const char* setting;
+        uint32_t control;
+        int32_t value;
+        int64_t stopAfterMs;  // read then (a speed set back to 0 then); -1: long after
+        uint32_t read;
+        int32_t expected;
+    };
+    const Row rows[] = {
+        // 8 x 16875 arc-seconds per second for a quarter second, read on the grid of 36.
+        {"v4l2-sim:1", V4L2_CID_PAN_SPEED, 8, 250, V4L2_CID_PAN_ABSOLUTE, 33768},
+        {"v4l2-sim:1", V4L2_CID_PAN_SPEED, -24, -1, V4L2_CID_PAN_ABSOLUTE, -612000},
+        {"v4l2-sim:1", V4L2_CID_ZOOM_CONTINUOUS, 7, 500, V4L2_CID_ZOOM_ABSOLUTE, 180},
+        {"v4l2-sim:1", V4L2_CID_ZOOM_CONTINUOUS, -7, -1, V4L2_CID_ZOOM_ABSOLUTE, 100},
+        // Half-way through a drive at 540000 arc-seconds per second.
+        {"v4l2-sim:2", V4L2_CID_TILT_ABSOLUTE, -100000, 100, V4L2_CID_TILT_ABSOLUTE, -54000},
+        {"v4l2-sim:2", V4L2_CID_TILT_ABSOLUTE, 100000, -1, V4L2_CID_TILT_ABSOLUTE, 100000},
+        {"v4l2-sim:2", V4L2_CID_ZOOM_ABSOLUTE, 777, -1, V4L2_CID_ZOOM_ABSOLUTE, 777},
+        {"v4l2-sim:2,silent-head", V4L2_CID_PAN_ABSOLUTE, 100000, -1, V4L2_CID_PAN_ABSOLUTE, 0},
+    };
+    for (const Row& row : rows) {
+        UvcFixture host(row.setting);
+        ASSERT_EQ(host.Set(row.control, row.value), 0) << row.setting;
+        if (row.stopAfterMs < 0) {
+            host.clock.AdvanceMs(20'000);
+        } else {
+            host.clock.AdvanceMs(row.stopAfterMs);
+            if (row.control != row.read) {
+                ASSERT_EQ(host.Set(row.control, 0), 0);
+                host.clock.AdvanceMs(1000);  // and stays there
+            }
+        }
+        EXPECT_EQ(host.Get(row.read), row.expected)
+            << row.setting << " control " << std::hex << row.control;
+    }
+}
+
+// Frames with faults: an oversize frame fills the buffer and carries the error flag, a short one
+// is cut (possibly to nothing), a corrupt one has the full length but other bytes.
+TEST(EmulatedUvcFaults, FaultyFramesArriveAsTheOptionsSay) {
+    auto grab = [](const char* setting, v4l2_buffer& b) {
+        UvcFixture host(setting);
+        EXPECT_EQ(host.SetFormat(V4L2_PIX_FMT_MJPEG), 0);
+        EXPECT_EQ(host.Stream(), 0);
+        return host.Grab(&b);
+    };
+    v4l2_buffer clean{}, b{};
+    const std::vector<uint8_t> healthy = grab("v4l2-sim:4", clean);
+    EXPECT_EQ(clean.flags & V4L2_BUF_FLAG_ERROR, 0u);
+
+    grab("v4l2-sim:4,oversize=1", b);
+    EXPECT_NE(b.flags & V4L2_BUF_FLAG_ERROR, 0u);
+    EXPECT_EQ(b.bytesused, b.length);
+
+    for (const char* seed : {"1", "2", "3"}) {
+        grab((std::string("v4l2-sim:4,short=1,seed=") + seed).c_str(), b);
+        EXPECT_LT(b.bytesused, clean.bytesused) << seed;
+        EXPECT_EQ(b.flags & V4L2_BUF_FLAG_ERROR, 0u);
+    }
+    const std::vector<uint8_t> corrupt = grab("v4l2-sim:4,corrupt=1", b);
+    EXPECT_EQ(corrupt.size(), healthy.size());
+    EXPECT_NE(corrupt, healthy);
+}
 
 TEST(EmulatedUvcPicture, ExposureBrightnessAndWhiteBalanceShowInThePicture) {
     struct Row {
