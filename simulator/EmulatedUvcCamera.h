@@ -12,7 +12,7 @@
 //     EBUSY   another descriptor owns the stream (set the format or rate, or holds buffers);
 //             a format change while buffers exist; a rate change while streaming
 //     EAGAIN  VIDIOC_DQBUF on a descriptor opened with O_NONBLOCK when no frame is ready
-//     ENODEV  every call on a descriptor of a camera that was unplugged
+//     ENODEV  every call but close and munmap on a descriptor of a camera that was unplugged
 //     ENOTTY  any other request
 //
 // Pan and tilt motors (arc-seconds) and the zoom lens are driven by the controls and move on the
