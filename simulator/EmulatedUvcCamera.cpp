@@ -15,6 +15,7 @@
 
 #include "platform/system/Clock.h"
 #include "simulator/EmulatedUvcControls.h"
+#include "simulator/EmulatedUvcFormats.h"
 #include "simulator/EmulatedUvcFrames.h"
 #include "simulator/FrameRenderer.h"
 
@@ -62,43 +63,6 @@ int Fail(int error) {
     return -1;
 }
 
-size_t RateCount(const UvcFrameSize& size) {
-    size_t n = 0;
-    while (n < std::size(size.rates) && size.rates[n] != 0)
-        ++n;
-    return n;
-}
-
-// uvcvideo's nearest frame size: the least area that the two rectangles do not share.
-size_t NearestSize(const UvcFormat& format, uint32_t width, uint32_t height) {
-    size_t best = 0;
-    uint64_t bestDistance = std::numeric_limits<uint64_t>::max();
-    for (size_t i = 0; i < format.sizes.size(); ++i) {
-        const uint64_t w = format.sizes[i].width, h = format.sizes[i].height;
-        const uint64_t shared = std::min<uint64_t>(w, width) * std::min<uint64_t>(h, height);
-        const uint64_t distance = w * h + uint64_t{width} * height - 2 * shared;
-        if (distance < bestDistance) {
-            best = i;
-            bestDistance = distance;
-        }
-    }
-    return best;
-}
-
-// The offered rate whose frame interval is nearest `numerator / denominator` seconds; an
-// interval of zero (either part 0) asks for the fastest.
-uint8_t NearestRate(const UvcFrameSize& size, uint32_t numerator, uint32_t denominator) {
-    if (numerator == 0 || denominator == 0)
-        return size.rates[0];
-    const double interval = static_cast<double>(numerator) / denominator;
-    uint8_t best = size.rates[0];
-    for (size_t i = 0; i < RateCount(size); ++i) {
-        if (std::abs(1.0 / size.rates[i] - interval) < std::abs(1.0 / best - interval))
-            best = size.rates[i];
-    }
-    return best;
-}
-
 }  // namespace
 
 struct EmulatedUvcCamera::Impl {
@@ -107,6 +71,7 @@ struct EmulatedUvcCamera::Impl {
           profile(FindUvcProfile(o.profile) != nullptr ? *FindUvcProfile(o.profile)
                                                        : *FindUvcProfile(1)),
           controls(profile, o.silentHead),
+          formats(profile),
           dice(o.seed) {
         ResetStream();
     }
@@ -139,10 +104,9 @@ struct EmulatedUvcCamera::Impl {
 
     // The stream.
     void ResetStream();
-    const UvcFormat& Format() const { return profile.formats[formatIndex]; }
-    const UvcFrameSize& Size() const { return Format().sizes[sizeIndex]; }
-    uint32_t SizeImage() const { return uint32_t{Size().width} * Size().height * 2; }
-    int64_t FrameTimeUs(int64_t index) const { return streamStartUs + index * 1'000'000 / rate; }
+    int64_t FrameTimeUs(int64_t index) const {
+        return streamStartUs + index * 1'000'000 / formats.Rate();
+    }
     bool Acquire(int fd) {
         if (owner < 0)
             owner = fd;
@@ -159,13 +123,12 @@ struct EmulatedUvcCamera::Impl {
     int CaptureIoctl(int fd, const Descriptor& d, unsigned long request, void* argument);
     int MetadataIoctl(unsigned long request, void* argument);
     void FillCapabilities(v4l2_capability& cap, bool metadata) const;
-    int TryFormat(v4l2_format& f, size_t& format, size_t& size, uint8_t& rateOut) const;
-    void FillFormat(v4l2_pix_format& pix, size_t format, size_t size) const;
     int Dequeue(const Descriptor& d, v4l2_buffer& out);
 
     EmulatedUvcOptions options;
     const UvcProfile& profile;
     UvcControls controls;
+    UvcFormats formats;
 
     std::map<int, Descriptor> descriptors;
     int nextDescriptor = kFirstDescriptor;
@@ -176,9 +139,6 @@ struct EmulatedUvcCamera::Impl {
     int64_t unplugAtUs = -1;  // a pending unplug
     int64_t replugAtUs = -1;  // a pending replug
 
-    size_t formatIndex = 0;
-    size_t sizeIndex = 0;
-    uint8_t rate = 30;
     int owner = -1;  // the descriptor that set the format or holds the buffers
     std::vector<Buffer> buffers;
     std::deque<uint32_t> queued;
@@ -229,9 +189,7 @@ void EmulatedUvcCamera::Impl::ReplugAt(int64_t us) {
 // The stream.
 
 void EmulatedUvcCamera::Impl::ResetStream() {
-    formatIndex = 0;
-    sizeIndex = 0;
-    rate = Size().rates[0];
+    formats.Reset();
 }
 
 void EmulatedUvcCamera::Impl::StreamOff() {
@@ -247,7 +205,8 @@ void EmulatedUvcCamera::Impl::StreamOff() {
 void EmulatedUvcCamera::Impl::Advance(int64_t now) {
     while (streaming && FrameTimeUs(nextFrame) <= now) {
         if (queued.empty()) {
-            const int64_t last = (now - streamStartUs) * rate / 1'000'000;
+            // The last frame due by now: FrameTimeUs(k) <= now for every k up to it.
+            const int64_t last = ((now - streamStartUs + 1) * formats.Rate() - 1) / 1'000'000;
             sequence += static_cast<uint32_t>(last - nextFrame + 1);
             nextFrame = last + 1;
             continue;
@@ -266,7 +225,7 @@ void EmulatedUvcCamera::Impl::Deliver(int64_t frameUs, Buffer& b) {
     b.timestampUs = frameUs;
     b.flags = 0;
 
-    const UvcFrameSize& size = Size();
+    const UvcFrameSize& size = formats.Size();
     FrameRequest request;
     request.width = size.width;
     request.height = size.height;
@@ -276,8 +235,8 @@ void EmulatedUvcCamera::Impl::Deliver(int64_t frameUs, Buffer& b) {
     request.picture = controls.Picture();
     request.clockSeconds = kTenPastTen + (frameUs - firstOpenUs) / 1'000'000;
     RenderFrame(request, planes);
-    if (Format().pixelFormat == V4L2_PIX_FMT_MJPEG) {
-        if (!EncodeUvcJpeg(planes, Format().jpegForm, frame, scratch)) {
+    if (formats.Format().pixelFormat == V4L2_PIX_FMT_MJPEG) {
+        if (!EncodeUvcJpeg(planes, formats.Format().jpegForm, frame, scratch)) {
             b.flags = V4L2_BUF_FLAG_ERROR;
             b.bytesUsed = 0;
             return;
@@ -352,40 +311,6 @@ void EmulatedUvcCamera::Impl::FillCapabilities(v4l2_capability& cap, bool metada
                        V4L2_CAP_EXT_PIX_FORMAT | V4L2_CAP_DEVICE_CAPS;
 }
 
-void EmulatedUvcCamera::Impl::FillFormat(v4l2_pix_format& pix, size_t format, size_t size) const {
-    const UvcFormat& f = profile.formats[format];
-    const UvcFrameSize& s = f.sizes[size];
-    pix = {};
-    pix.width = s.width;
-    pix.height = s.height;
-    pix.pixelformat = f.pixelFormat;
-    pix.field = V4L2_FIELD_NONE;
-    pix.bytesperline = f.pixelFormat == V4L2_PIX_FMT_YUYV ? s.width * 2u : 0u;
-    pix.sizeimage = uint32_t{s.width} * s.height * 2;
-    pix.colorspace = V4L2_COLORSPACE_SRGB;
-    pix.priv = V4L2_PIX_FMT_PRIV_MAGIC;
-    pix.ycbcr_enc = V4L2_YCBCR_ENC_601;
-    pix.xfer_func = V4L2_XFER_FUNC_SRGB;
-}
-
-// An unknown pixel format becomes the camera's first; the size becomes the nearest offered, and
-// the rate stays if the size offers it, else becomes the nearest.
-int EmulatedUvcCamera::Impl::TryFormat(v4l2_format& f, size_t& format, size_t& size,
-                                       uint8_t& rateOut) const {
-    if (f.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
-        return EINVAL;
-    format = 0;
-    for (size_t i = 0; i < profile.formats.size(); ++i) {
-        if (profile.formats[i].pixelFormat == f.fmt.pix.pixelformat)
-            format = i;
-    }
-    size = NearestSize(profile.formats[format], f.fmt.pix.width, f.fmt.pix.height);
-    const UvcFrameSize& s = profile.formats[format].sizes[size];
-    rateOut = NearestRate(s, 1, rate);
-    FillFormat(f.fmt.pix, format, size);
-    return 0;
-}
-
 int EmulatedUvcCamera::Impl::Dequeue(const Descriptor& d, v4l2_buffer& out) {
     if (done.empty()) {
         if (d.nonBlocking)
@@ -411,96 +336,19 @@ int EmulatedUvcCamera::Impl::CaptureIoctl(int fd, const Descriptor& d, unsigned 
                                           void* argument) {
     if (UvcControls::IsControlRequest(request))
         return controls.Ioctl(request, argument, sys::NowUs());
+    if (UvcFormats::IsFormatRequest(request)) {
+        // Setting the format or rate makes this descriptor the stream's owner.
+        const bool mayOwn = owner < 0 || owner == fd;
+        const int error =
+            formats.Ioctl(request, argument, mayOwn && buffers.empty(), mayOwn && !streaming);
+        if (error == 0 && (request == VIDIOC_S_FMT || request == VIDIOC_S_PARM))
+            Acquire(fd);
+        return error;
+    }
     switch (request) {
         case VIDIOC_QUERYCAP:
             FillCapabilities(*static_cast<v4l2_capability*>(argument), false);
             return 0;
-        case VIDIOC_ENUM_FMT: {
-            auto& e = *static_cast<v4l2_fmtdesc*>(argument);
-            if (e.type != V4L2_BUF_TYPE_VIDEO_CAPTURE || e.index >= profile.formats.size())
-                return EINVAL;
-            const UvcFormat& f = profile.formats[e.index];
-            const uint32_t index = e.index;
-            e = {};
-            e.index = index;
-            e.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-            e.pixelformat = f.pixelFormat;
-            const bool jpeg = f.pixelFormat == V4L2_PIX_FMT_MJPEG;
-            e.flags = jpeg ? V4L2_FMT_FLAG_COMPRESSED : 0;
-            CopyText(e.description, jpeg ? "Motion-JPEG" : "YUYV 4:2:2");
-            return 0;
-        }
-        case VIDIOC_ENUM_FRAMESIZES: {
-            auto& e = *static_cast<v4l2_frmsizeenum*>(argument);
-            for (const UvcFormat& f : profile.formats) {
-                if (f.pixelFormat != e.pixel_format)
-                    continue;
-                if (e.index >= f.sizes.size())
-                    return EINVAL;
-                e.type = V4L2_FRMSIZE_TYPE_DISCRETE;
-                e.discrete.width = f.sizes[e.index].width;
-                e.discrete.height = f.sizes[e.index].height;
-                return 0;
-            }
-            return EINVAL;
-        }
-        case VIDIOC_ENUM_FRAMEINTERVALS: {
-            auto& e = *static_cast<v4l2_frmivalenum*>(argument);
-            for (const UvcFormat& f : profile.formats) {
-                if (f.pixelFormat != e.pixel_format)
-                    continue;
-                for (const UvcFrameSize& s : f.sizes) {
-                    if (s.width != e.width || s.height != e.height)
-                        continue;
-                    if (e.index >= RateCount(s))
-                        return EINVAL;
-                    e.type = V4L2_FRMIVAL_TYPE_DISCRETE;
-                    e.discrete.numerator = 1;
-                    e.discrete.denominator = s.rates[e.index];
-                    return 0;
-                }
-            }
-            return EINVAL;
-        }
-        case VIDIOC_G_FMT: {
-            auto& f = *static_cast<v4l2_format*>(argument);
-            if (f.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
-                return EINVAL;
-            FillFormat(f.fmt.pix, formatIndex, sizeIndex);
-            return 0;
-        }
-        case VIDIOC_TRY_FMT:
-        case VIDIOC_S_FMT: {
-            auto& f = *static_cast<v4l2_format*>(argument);
-            size_t format = 0, size = 0;
-            uint8_t newRate = rate;
-            if (const int error = TryFormat(f, format, size, newRate); error != 0)
-                return error;
-            if (request == VIDIOC_TRY_FMT)
-                return 0;
-            if (!Acquire(fd) || !buffers.empty())
-                return EBUSY;
-            formatIndex = format;
-            sizeIndex = size;
-            rate = newRate;
-            return 0;
-        }
-        case VIDIOC_G_PARM:
-        case VIDIOC_S_PARM: {
-            auto& p = *static_cast<v4l2_streamparm*>(argument);
-            if (p.type != V4L2_BUF_TYPE_VIDEO_CAPTURE)
-                return EINVAL;
-            if (request == VIDIOC_S_PARM) {
-                if (!Acquire(fd) || streaming)
-                    return EBUSY;
-                rate = NearestRate(Size(), p.parm.capture.timeperframe.numerator,
-                                   p.parm.capture.timeperframe.denominator);
-            }
-            p.parm.capture = {};
-            p.parm.capture.capability = V4L2_CAP_TIMEPERFRAME;
-            p.parm.capture.timeperframe = {1, rate};
-            return 0;
-        }
         case VIDIOC_ENUMINPUT: {
             auto& input = *static_cast<v4l2_input*>(argument);
             if (input.index != 0)
@@ -530,7 +378,7 @@ int EmulatedUvcCamera::Impl::CaptureIoctl(int fd, const Descriptor& d, unsigned 
                 return 0;
             }
             r.count = std::min(r.count, kMaxBuffers);
-            const size_t length = (SizeImage() + kPageBytes - 1) / kPageBytes * kPageBytes;
+            const size_t length = (formats.SizeImage() + kPageBytes - 1) / kPageBytes * kPageBytes;
             for (uint32_t i = 0; i < r.count; ++i) {
                 Buffer b;
                 b.memory = std::make_shared<std::vector<uint8_t>>(length);
@@ -800,6 +648,14 @@ void EmulatedUvcCamera::Replug() {
     impl_->UpdatePresence(sys::NowUs());
     if (!impl_->present)
         impl_->ReplugAt(sys::NowUs());
+}
+
+std::unique_ptr<EmulatedUvcCamera> CreateEmulatedUvcCamera(std::string_view value,
+                                                           std::string& error) {
+    EmulatedUvcOptions options;
+    if (!ParseEmulatedUvcSetting(value, options, error))
+        return nullptr;
+    return std::make_unique<EmulatedUvcCamera>(options);
 }
 
 }  // namespace sim

@@ -12,7 +12,7 @@
 //     EBUSY   another descriptor owns the stream (set the format or rate, or holds buffers);
 //             a format change while buffers exist; a rate change while streaming
 //     EAGAIN  VIDIOC_DQBUF on a descriptor opened with O_NONBLOCK when no frame is ready
-//     ENODEV  every call on a descriptor of a camera that was unplugged
+//     ENODEV  every call but close and munmap on a descriptor of a camera that was unplugged
 //     ENOTTY  any other request
 //
 // Pan and tilt motors (arc-seconds) and the zoom lens are driven by the controls and move on the
@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "simulator/EmulatedUvcProfiles.h"
@@ -79,5 +80,10 @@ class EmulatedUvcCamera final : public v4l2::V4l2Operations {
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// The camera a `v4l2-sim[:PROFILE][,OPTION]...` value asks for; nullptr with a one-line `error`
+// when the value cannot be understood (see ParseEmulatedUvcSetting).
+std::unique_ptr<EmulatedUvcCamera> CreateEmulatedUvcCamera(std::string_view value,
+                                                           std::string& error);
 
 }  // namespace sim

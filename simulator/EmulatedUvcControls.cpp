@@ -344,9 +344,8 @@ int UvcControls::ExtControls(unsigned long request, v4l2_ext_controls& list, int
         return 0;
     if (list.controls == nullptr)
         return EFAULT;
-    const uint32_t failedIndexBase = set ? list.count : 0;
     auto fail = [&](uint32_t i, int error) {
-        list.error_idx = set ? failedIndexBase : i;
+        list.error_idx = set ? list.count : i;
         return error;
     };
     std::vector<int32_t> checked(list.count);
@@ -354,7 +353,12 @@ int UvcControls::ExtControls(unsigned long request, v4l2_ext_controls& list, int
     for (uint32_t i = 0; i < list.count; ++i) {
         v4l2_ext_control& c = list.controls[i];
         const UvcControl* control = Find(c.id, indices[i]);
-        if (control == nullptr || (byClass && V4L2_CTRL_ID2WHICH(c.id) != which))
+        if (byClass && V4L2_CTRL_ID2WHICH(c.id) != which) {
+            // V4L2 itself refuses a control of another class, before the driver sees any.
+            list.error_idx = request == VIDIOC_TRY_EXT_CTRLS ? i : list.count;
+            return EINVAL;
+        }
+        if (control == nullptr)
             return fail(i, EINVAL);
         const uint32_t flags = Flags(indices[i], list.controls, set ? list.count : 0);
         if (get) {
