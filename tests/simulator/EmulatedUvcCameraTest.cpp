@@ -298,9 +298,11 @@ INSTANTIATE_TEST_SUITE_P(Profiles, EmulatedUvcProfile, ::testing::Range(1, 7),
 
 TEST(EmulatedUvcStream, FramesComeOnTheClockAtTheSetRateAndWaitForBuffers) {
     UvcFixture host;
+    pollfd p{host.fd, POLLIN, 0};
+    EXPECT_EQ(host.camera->Poll(&p, 1, 1000), 1);
+    EXPECT_EQ(p.revents, POLLERR) << "nothing to wait for before streaming";
     ASSERT_EQ(host.SetFormat(V4L2_PIX_FMT_YUYV), 0);
     ASSERT_EQ(host.Stream(), 0);
-    pollfd p{host.fd, POLLIN, 0};
     EXPECT_EQ(host.camera->Poll(&p, 1, 1000), 1);
     EXPECT_EQ(host.clock.NowUs(), 33'333) << "the first frame, one interval after STREAMON";
     v4l2_buffer b = UvcFixture::Buffer();
