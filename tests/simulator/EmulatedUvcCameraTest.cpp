@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -520,6 +521,10 @@ struct Motion {
     int32_t value;
     int64_t holdMs;  // speed controls run this long and are set back to 0
     double dx, dy, scale;
+    friend void PrintTo(const Motion& m, std::ostream* os) {
+        *os << "profile " << m.profile << ", control 0x" << std::hex << m.control << std::dec
+            << " = " << m.value;
+    }
 };
 
 class EmulatedUvcMotion : public ::testing::TestWithParam<Motion> {};
