@@ -588,12 +588,10 @@ int EmulatedUvcCamera::Poll(pollfd* fds, nfds_t count, int timeoutMs) {
                 p.revents = POLLNVAL;
             } else if (!m.Current(it->second)) {
                 p.revents = POLLERR | POLLHUP;
-            } else if (!it->second.metadata && p.fd == m.owner) {
-                // Nothing to wait for on a queue that is not streaming.
-                if (!m.streaming)
-                    p.revents = POLLERR;
-                else if (!m.done.empty())
-                    p.revents = static_cast<short>(p.events & (POLLIN | POLLRDNORM));
+            } else if (it->second.metadata || !m.streaming) {
+                p.revents = POLLERR;  // nothing to wait for on a queue that is not streaming
+            } else if (!m.done.empty()) {
+                p.revents = static_cast<short>(p.events & (POLLIN | POLLRDNORM));
             }
             ready += p.revents != 0 ? 1 : 0;
         }

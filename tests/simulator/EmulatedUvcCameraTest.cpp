@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -298,9 +299,11 @@ INSTANTIATE_TEST_SUITE_P(Profiles, EmulatedUvcProfile, ::testing::Range(1, 7),
 
 TEST(EmulatedUvcStream, FramesComeOnTheClockAtTheSetRateAndWaitForBuffers) {
     UvcFixture host;
+    pollfd p{host.fd, POLLIN, 0};
+    EXPECT_EQ(host.camera->Poll(&p, 1, 1000), 1);
+    EXPECT_EQ(p.revents, POLLERR) << "nothing to wait for before streaming";
     ASSERT_EQ(host.SetFormat(V4L2_PIX_FMT_YUYV), 0);
     ASSERT_EQ(host.Stream(), 0);
-    pollfd p{host.fd, POLLIN, 0};
     EXPECT_EQ(host.camera->Poll(&p, 1, 1000), 1);
     EXPECT_EQ(host.clock.NowUs(), 33'333) << "the first frame, one interval after STREAMON";
     v4l2_buffer b = UvcFixture::Buffer();
@@ -518,6 +521,10 @@ struct Motion {
     int32_t value;
     int64_t holdMs;  // speed controls run this long and are set back to 0
     double dx, dy, scale;
+    friend void PrintTo(const Motion& m, std::ostream* os) {
+        *os << "profile " << m.profile << ", control 0x" << std::hex << m.control << std::dec
+            << " = " << m.value;
+    }
 };
 
 class EmulatedUvcMotion : public ::testing::TestWithParam<Motion> {};
