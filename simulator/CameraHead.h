@@ -1,73 +1,72 @@
-// The simulated camera head: the command register and everything it drives.
+// The simulated camera head: the command set over the simulated room's motors and picture.
 //
-// The host writes a command code to register 7 with its arguments already in register 26
-// (argument A) and register 4 (argument B). The head latches the arguments at once, starts or
-// stops its motors, changes its picture settings, and writes any answer back into registers 26
-// and 4 a short while later (kAnswerDelayUs): like the real head, an answer read too early
-// still shows the old register contents.
+// The command set itself (argument latching, answers and their timing, the meaning of each
+// code) is head::CommandInterpreter; this file gives it actuators that are motors on the clock
+// and the picture settings the renderer draws with.
 //
 // Motors are pure functions of the clock: each axis remembers where and when its current
 // motion began, so a position at time t is exact however seldom the head is looked at.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <deque>
+
+#include "head/CommandInterpreter.h"
+#include "head/HeadActuators.h"
+#include "head/RegisterFile.h"
 
 namespace sim {
 
-inline constexpr int kRegisterCount = 512;
-using RegisterFile = std::array<uint16_t, kRegisterCount>;
+using head::kRegisterCount;
+using head::RegisterFile;
 
-inline constexpr uint16_t kRegArgB = 4;
-inline constexpr uint16_t kRegStreaming = 6;
-inline constexpr uint16_t kRegCommand = 7;
-inline constexpr uint16_t kRegCompression = 10;
-inline constexpr uint16_t kRegToneCurve = 13;
-inline constexpr uint16_t kRegQuantTables = 25;
-inline constexpr uint16_t kRegArgA = 26;
-inline constexpr uint16_t kRegAreaWidth = 27;
-inline constexpr uint16_t kRegAreaHeight = 28;
-inline constexpr uint16_t kRegImageWidth = 29;
-inline constexpr uint16_t kRegImageHeight = 30;
-inline constexpr uint16_t kRegSensorWidth = 33;
-inline constexpr uint16_t kRegSensorHeight = 34;
+using head::kRegAreaHeight;
+using head::kRegAreaWidth;
+using head::kRegArgA;
+using head::kRegArgB;
+using head::kRegCommand;
+using head::kRegCompression;
+using head::kRegImageHeight;
+using head::kRegImageWidth;
+using head::kRegQuantTables;
+using head::kRegSensorHeight;
+using head::kRegSensorWidth;
+using head::kRegStreaming;
+using head::kRegToneCurve;
 
-inline constexpr uint16_t kSensorWidth = 640;
-inline constexpr uint16_t kSensorHeight = 480;
-inline constexpr uint16_t kCompressedFrames = 16;  // register 10: JPEG frames; else raw pixels
+using head::kCompressedFrames;
+using head::kSensorHeight;
+using head::kSensorWidth;
 
-// Mechanical limits, in the head's own units (at the widest zoom about one unit per pixel).
-inline constexpr int kPanMin = -1700;
-inline constexpr int kPanMax = 1700;
-inline constexpr int kTiltMin = -500;
-inline constexpr int kTiltMax = 500;
-inline constexpr int kZoomMin = 0;
-inline constexpr int kZoomMax = 15000;
+using head::kPanMax;
+using head::kPanMin;
+using head::kTiltMax;
+using head::kTiltMin;
+using head::kZoomMax;
+using head::kZoomMin;
 
 // Speeds in units (zoom steps) per second: continuous motion at the three tiers, the drive to
 // a commanded position, and the size of one nudge.
-inline constexpr int kPanTiltSlow = 100;
-inline constexpr int kPanTiltMedium = 400;
-inline constexpr int kPanTiltFast = 1200;
+inline constexpr int kPanTiltSlow = head::kPanTiltTierSpeed[0];
+inline constexpr int kPanTiltMedium = head::kPanTiltTierSpeed[1];
+inline constexpr int kPanTiltFast = head::kPanTiltTierSpeed[2];
 inline constexpr int kPanTiltDrive = 1600;
-inline constexpr int kZoomSlow = 1500;
-inline constexpr int kZoomMedium = 3000;
-inline constexpr int kZoomFast = 6000;
+inline constexpr int kZoomSlow = head::kZoomTierSpeed[0];
+inline constexpr int kZoomMedium = head::kZoomTierSpeed[1];
+inline constexpr int kZoomFast = head::kZoomTierSpeed[2];
 inline constexpr int kZoomDrive = 7500;
-inline constexpr int kNudgeUnits = 10;
+using head::kNudgeUnits;
 
-inline constexpr int64_t kAnswerDelayUs = 20'000;
+using head::kAnswerDelayUs;
 
-// White-balance gains are 8-bit with 128 as unity. The automatic gains are the ones that
-// make the room's light neutral; the flash light wants about 210 and 155.
-inline constexpr int kGainUnity = 128;
+// The automatic white-balance gains are the ones that make the room's light neutral; the
+// flash light wants about 210 and 155.
+using head::kGainUnity;
 inline constexpr int kAutoRedGain = 171;
 inline constexpr int kAutoBlueGain = 206;
 
 inline constexpr int kExposureStepMin = -16;
 inline constexpr int kExposureStepMax = 16;
-inline constexpr int kFlashLevelMax = 32;
+using head::kFlashLevelMax;
 
 // One motor between two mechanical stops.
 class Axis {
@@ -101,48 +100,70 @@ struct PictureSettings {
     int flashLevel = 17;   // 0 to 32
 };
 
-class CameraHead {
+// The room's side of the head: three motors and the picture settings.
+class SimulatedActuators : public head::HeadActuators {
   public:
-    CameraHead(uint16_t model, bool silent, RegisterFile& registers);
+    void Run(head::AxisId axis, int direction, head::Tier tier, int64_t us) override;
+    void StopPanTilt(int64_t us) override;
+    void StopZoom(int64_t us) override;
+    void Nudge(head::AxisId axis, int direction, int64_t us) override;
+    void DrivePanTilt(int pan, int tilt, int64_t us) override;
+    void DriveZoom(int zoom, int64_t us) override;
+    void MoveRelative(int pan, int tilt, int64_t us) override;
+    int Position(head::AxisId axis, int64_t us) override;
 
-    // Runs the command just written to register 7, with the arguments now in registers 26, 4.
-    void Command(uint16_t code, int64_t us);
-    // Lands the answers that are due by `us` in the register file.
-    void Settle(int64_t us);
+    void StepExposure(int steps) override;
+    void SetBrightness(int value) override { picture_.brightness = value; }
+    void SetContrast(int value) override { picture_.contrast = value; }
+    void SetSharpness(int level) override { picture_.sharpness = level; }
+    void SetColourLevel(int value) override { picture_.colourLevel = value; }
+    void SetAutoWhiteBalance(bool on) override;
+    void SetRedGain(int gain) override { picture_.redGain = gain; }
+    void SetBlueGain(int gain) override { picture_.blueGain = gain; }
+    int RedGain() override { return picture_.redGain; }
+    int BlueGain() override { return picture_.blueGain; }
+    void SetAutoFocus(bool) override {}  // the room is always in focus
+    void SetFlashLevel(int level) override { picture_.flashLevel = level; }
+    void ArmFlash(int64_t us) override;
+    void DisarmFlash() override { flashArmed_ = false; }
 
-    int Pan(int64_t us) const { return pan_.At(us); }
-    int Tilt(int64_t us) const { return tilt_.At(us); }
-    int Zoom(int64_t us) const { return zoom_.At(us); }
+    int At(head::AxisId axis, int64_t us) const;
     const PictureSettings& Picture() const { return picture_; }
-
-    // The flash fires on the first frame taken at or after the arming; true once for it.
     bool TakeFlash(int64_t frameUs);
 
   private:
-    struct PendingAnswer {
-        int64_t dueUs;
-        uint16_t reg;
-        uint16_t value;
-    };
-    void PostAnswer(uint16_t reg, uint16_t value, int64_t us);
-    bool HasPanTilt() const;
-    bool IsOldestModel() const;
-    bool RunMotion(uint16_t code, int64_t us);
-    bool RunPictureCommand(uint16_t code, uint16_t a, uint16_t b);
+    Axis& Motor(head::AxisId axis);
 
-    uint16_t model_;
-    bool silent_;
-    RegisterFile& regs_;
-    std::deque<PendingAnswer> answers_;
     Axis pan_{kPanMin, kPanMax};
     Axis tilt_{kTiltMin, kTiltMax};
     Axis zoom_{kZoomMin, kZoomMax};
     PictureSettings picture_;
-    bool autoFocus_ = true;
-    bool autoWhite_ = true;
-    bool manualExposure_ = false;
     bool flashArmed_ = false;
     int64_t flashArmedUs_ = 0;
+};
+
+// The simulated head: its command set driving the room.
+class CameraHead {
+  public:
+    CameraHead(uint16_t model, bool silent, RegisterFile& registers)
+        : interpreter_(model, silent, registers, room_) {}
+
+    // Runs the command just written to register 7, with the arguments now in registers 26, 4.
+    void Command(uint16_t code, int64_t us) { interpreter_.Command(code, us); }
+    // Lands the answers that are due by `us` in the register file.
+    void Settle(int64_t us) { interpreter_.Settle(us); }
+
+    int Pan(int64_t us) const { return room_.At(head::AxisId::kPan, us); }
+    int Tilt(int64_t us) const { return room_.At(head::AxisId::kTilt, us); }
+    int Zoom(int64_t us) const { return room_.At(head::AxisId::kZoom, us); }
+    const PictureSettings& Picture() const { return room_.Picture(); }
+
+    // The flash fires on the first frame taken at or after the arming; true once for it.
+    bool TakeFlash(int64_t frameUs) { return room_.TakeFlash(frameUs); }
+
+  private:
+    SimulatedActuators room_;
+    head::CommandInterpreter interpreter_;
 };
 
 }  // namespace sim

@@ -6,14 +6,34 @@
 #include <cstdlib>
 #include <optional>
 
+#include "capture/StationSettings.h"
 #include "device/DriverTransport.h"
 #include "platform/driver/DeviceSetting.h"
 #include "platform/hostlink/HostLinkServer.h"
 #include "platform/hostlink/RuntimeFolder.h"
 #include "platform/hostlink/StationLock.h"
+#include "platform/registry/RegistryKey.h"
 #include "platform/ui/Services.h"
 #include "platform/ui/TerminationSignals.h"
 #include "station/MainDialog.h"
+
+namespace {
+
+// A V4L2 camera's horizontal field of view at its widest zoom, which face centering turns a
+// click into a turn with: what an administrator stored under the station's key as
+// "CameraFieldOfView" (whole degrees, 10 to 170), else 60.
+double CameraFieldOfViewDegrees() {
+    constexpr uint32_t kDefault = 60, kLeast = 10, kMost = 170;
+    const RegistryKey key(kStationSettingsKey);
+    const std::optional<RegistryValue> value = key.QueryValue("CameraFieldOfView");
+    if (!value || value->type != REG_DWORD || value->data.size() != 4)
+        return kDefault;
+    const uint32_t degrees = value->data[0] | value->data[1] << 8 | value->data[2] << 16 |
+                             static_cast<uint32_t>(value->data[3]) << 24;
+    return degrees >= kLeast && degrees <= kMost ? degrees : kDefault;
+}
+
+}  // namespace
 
 CTRIPOD01App::CTRIPOD01App() = default;
 
@@ -34,8 +54,11 @@ int CTRIPOD01App::Run(int argc, char** argv) {
     ui::SetDefaultCaption(kStationCaption);
 
     std::string error;
-    m_Transport = CreateDriverTransport(std::getenv(kDeviceEnvironmentVariable), error);
-    if (m_Transport == nullptr) {
+    DeviceSetting setting;
+    if (ParseDeviceSetting(std::getenv(kDeviceEnvironmentVariable), setting, error)) {
+        setting.fieldOfViewDegrees = CameraFieldOfViewDegrees();
+        m_Transport = CreateDriverTransport(setting);
+    } else {
         // No transport: opening the camera fails and the operator sees why it stopped.
         std::fprintf(stderr, "zelvocam: %s\n", error.c_str());
     }

@@ -4,11 +4,15 @@
 #include <charconv>
 #include <cmath>
 
+#include <cstdio>
+
 #include "platform/driver/DeviceNodeTransport.h"
+#include "platform/driver/V4l2Transports.h"
 
 namespace {
 
 constexpr std::string_view kPrefix = "sim";
+constexpr std::string_view kV4l2Prefix = "v4l2:";
 
 bool ParseUnsigned(std::string_view text, uint64_t max, uint64_t& value) {
     if (text.empty())
@@ -148,6 +152,17 @@ bool ParseDeviceSetting(const char* value, DeviceSetting& setting, std::string& 
     const std::string_view text = value != nullptr ? value : "";
     if (text.empty()) {
         parsed.kind = DeviceSetting::Kind::kFirstNode;
+    } else if (sim::NamesEmulatedUvcCamera(text)) {
+        parsed.kind = DeviceSetting::Kind::kEmulatedV4l2;
+        if (!sim::ParseEmulatedUvcSetting(text, parsed.emulated, error))
+            return false;
+    } else if (text.starts_with(kV4l2Prefix)) {
+        parsed.kind = DeviceSetting::Kind::kV4l2Path;
+        parsed.nodePath = text.substr(kV4l2Prefix.size());
+        if (parsed.nodePath.empty()) {
+            error = "ZELVOCAM_DEVICE='v4l2:' needs the camera's device, such as v4l2:/dev/video0";
+            return false;
+        }
     } else if (NamesSimulatedCamera(text)) {
         parsed.kind = DeviceSetting::Kind::kSimulated;
         if (!ParseSimulatedOptions(text, parsed.simulated, error))
@@ -162,15 +177,26 @@ bool ParseDeviceSetting(const char* value, DeviceSetting& setting, std::string& 
 
 std::unique_ptr<DriverTransport> CreateDriverTransport(const DeviceSetting& setting,
                                                        const std::string& deviceDirectory) {
+    v4l2::V4l2CameraOptions camera;
+    camera.fieldOfViewDegrees = setting.fieldOfViewDegrees;
+    camera.report = [](const std::string& reason) {
+        std::fprintf(stderr, "zelvocam: %s\n", reason.c_str());
+    };
     switch (setting.kind) {
         case DeviceSetting::Kind::kSimulated:
             return std::make_unique<SimulatedCamera>(setting.simulated);
         case DeviceSetting::Kind::kNodePath:
             return std::make_unique<DeviceNodeTransport>(deviceDirectory, setting.nodePath);
+        case DeviceSetting::Kind::kV4l2Path:
+            camera.path = setting.nodePath;
+            return std::make_unique<v4l2::V4l2Camera>(v4l2::SystemV4l2Operations(),
+                                                      std::move(camera));
+        case DeviceSetting::Kind::kEmulatedV4l2:
+            return std::make_unique<EmulatedV4l2Transport>(setting.emulated, std::move(camera));
         case DeviceSetting::Kind::kFirstNode:
             break;
     }
-    return std::make_unique<DeviceNodeTransport>(deviceDirectory);
+    return std::make_unique<FirstCameraTransport>(deviceDirectory, std::move(camera));
 }
 
 std::unique_ptr<DriverTransport> CreateDriverTransport(const char* value, std::string& error) {

@@ -1,15 +1,23 @@
 // The ZELVOCAM_DEVICE setting, which chooses the camera the station talks to, and the one place
 // that turns it into a driver transport.
 //
-//     unset or empty              the first camera node, /dev/zelvocam* in name order
+//     unset or empty              the first camera node, /dev/zelvocam* in name order, else
+//                                 the first V4L2 camera (by /dev/v4l/by-id, then /dev/videoN)
+//                                 that captures 640 x 480 MJPEG or YUYV
 //     sim[:[MODEL][,OPTION]...]   the simulated camera: the model number the head reports,
 //                                 then faults (unplug-after=DURATION, silent-head, corrupt=SHARE,
 //                                 short=SHARE, oversize=SHARE, seed=N)
+//     v4l2:PATH                   the V4L2 camera at PATH (a UVC camera: /dev/video0, or its
+//                                 /dev/v4l/by-id name)
+//     v4l2-sim[:PROFILE][,OPTION]...
+//                                 the emulated UVC camera of profile 1-6 behind the V4L2 camera
+//                                 code; the options of `sim` and replug-after=DURATION
 //     anything else               the path of a camera node ("simulator" is a path too)
 //
-// Anything after `sim:` that is not understood is an error with a one-line reason, never a
-// silent default, because a typo in a reliability run would otherwise test the healthy camera
-// and pass. Only the program reads the environment; everything here takes the value as given.
+// Anything after `sim:` or `v4l2-sim:` that is not understood is an error with a one-line
+// reason, never a silent default, because a typo in a reliability run would otherwise test the
+// healthy camera and pass. Only the program reads the environment; everything here takes the
+// value as given. A V4L2 camera that cannot be opened says why in one line on stderr.
 #pragma once
 
 #include <memory>
@@ -17,15 +25,19 @@
 #include <string_view>
 
 #include "device/DriverTransport.h"
+#include "simulator/EmulatedUvcProfiles.h"
 #include "simulator/SimulatedCamera.h"
 
 inline constexpr const char* kDeviceEnvironmentVariable = "ZELVOCAM_DEVICE";
 
 struct DeviceSetting {
-    enum class Kind { kFirstNode, kNodePath, kSimulated };
+    enum class Kind { kFirstNode, kNodePath, kSimulated, kV4l2Path, kEmulatedV4l2 };
     Kind kind = Kind::kFirstNode;
-    std::string nodePath;              // kNodePath: the node to open
+    std::string nodePath;              // kNodePath, kV4l2Path: the node to open
     SimulatedCameraOptions simulated;  // kSimulated: the camera to build
+    sim::EmulatedUvcOptions emulated;  // kEmulatedV4l2: the camera to emulate
+    // The horizontal field of view of a V4L2 camera at its widest zoom.
+    double fieldOfViewDegrees = 60.0;
 };
 
 // Reads a ZELVOCAM_DEVICE value; nullptr reads as unset. False with a one-line `error` for a

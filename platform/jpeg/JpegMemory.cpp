@@ -40,6 +40,12 @@ void UseErrorJump(jpeg_compress_struct& cinfo, ErrorJump& errors) {
     errors.pub.emit_message = OnMessage;
 }
 
+void UseErrorJump(jpeg_decompress_struct& cinfo, ErrorJump& errors) {
+    cinfo.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = OnError;
+    errors.pub.emit_message = OnMessage;
+}
+
 void UseVectorDestination(jpeg_compress_struct& cinfo, VectorDestination& dest,
                           std::vector<uint8_t>& out) {
     dest.pub.init_destination = InitDestination;

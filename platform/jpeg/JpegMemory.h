@@ -28,8 +28,9 @@ struct ErrorJump {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
 };
-// Before jpeg_create_compress.
+// Before jpeg_create_compress (jpeg_create_decompress).
 void UseErrorJump(jpeg_compress_struct& cinfo, ErrorJump& errors);
+void UseErrorJump(jpeg_decompress_struct& cinfo, ErrorJump& errors);
 
 struct VectorDestination {
     jpeg_destination_mgr pub;

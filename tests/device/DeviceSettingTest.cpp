@@ -4,6 +4,7 @@
 
 #include "platform/driver/DeviceNodeTransport.h"
 #include "platform/driver/DeviceSetting.h"
+#include "platform/driver/V4l2Transports.h"
 
 namespace {
 
@@ -28,10 +29,16 @@ TEST_P(DeviceSettingKind, NamesItsTransport) {
 
     const std::unique_ptr<DriverTransport> transport = CreateDriverTransport(setting);
     ASSERT_NE(transport, nullptr);
-    EXPECT_EQ(dynamic_cast<SimulatedCamera*>(transport.get()) != nullptr,
-              c.kind == Kind::kSimulated);
-    EXPECT_EQ(dynamic_cast<DeviceNodeTransport*>(transport.get()) != nullptr,
-              c.kind != Kind::kSimulated);
+    DriverTransport* t = transport.get();
+    const std::pair<Kind, bool> built[] = {
+        {Kind::kFirstNode, dynamic_cast<FirstCameraTransport*>(t) != nullptr},
+        {Kind::kNodePath, dynamic_cast<DeviceNodeTransport*>(t) != nullptr},
+        {Kind::kSimulated, dynamic_cast<SimulatedCamera*>(t) != nullptr},
+        {Kind::kV4l2Path, dynamic_cast<v4l2::V4l2Camera*>(t) != nullptr},
+        {Kind::kEmulatedV4l2, dynamic_cast<EmulatedV4l2Transport*>(t) != nullptr},
+    };
+    for (const auto& [kind, isIt] : built)
+        EXPECT_EQ(isIt, kind == c.kind) << static_cast<int>(kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -41,7 +48,10 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"NodePath", "/dev/elsewhere", Kind::kNodePath, "/dev/elsewhere"},
                       KindCase{"PathThatStartsLikeSim", "simulator", Kind::kNodePath, "simulator"},
                       KindCase{"Sim", "sim", Kind::kSimulated, ""},
-                      KindCase{"SimWithFaults", "sim:14,unplug-after=20s", Kind::kSimulated, ""}),
+                      KindCase{"SimWithFaults", "sim:14,unplug-after=20s", Kind::kSimulated, ""},
+                      KindCase{"V4l2Node", "v4l2:/dev/video2", Kind::kV4l2Path, "/dev/video2"},
+                      KindCase{"EmulatedV4l2", "v4l2-sim:4,replug-after=2s", Kind::kEmulatedV4l2,
+                               ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The node a setting names is the node the transport opens, whatever the environment says.
@@ -115,7 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadSetting{"UnknownOption", "sim:14,wobble=1"},
                       BadSetting{"FlagWithValue", "sim:14,silent-head=yes"},
                       BadSetting{"ModelNotFirst", "sim:corrupt=0.1,14"},
-                      BadSetting{"Spaces", "sim: 14"}),
+                      BadSetting{"Spaces", "sim: 14"}, BadSetting{"V4l2WithoutPath", "v4l2:"},
+                      BadSetting{"UnknownUvcProfile", "v4l2-sim:7"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceSettingSimulated, OnlyASimValueBuildsTheSimulatedCamera) {
