@@ -330,11 +330,11 @@ TEST_F(CaptureWorkflow, AHandOffFolderRemovedWhileRunningIsMadeAgain) {
 // by turns; the other field sees only the dim room light.
 class FlashOnSimulator : public testing::Test {
   protected:
-    explicit FlashOnSimulator(const char* device = "sim:14") : scope_(clock_) {
+    FlashOnSimulator() : scope_(clock_) {
         setenv("XDG_DATA_HOME", dataDir_.path().toUtf8().constData(), 1);
         setenv("XDG_CONFIG_HOME", dataDir_.path().toUtf8().constData(), 1);
         std::string error;
-        camera_ = CreateSimulatedCamera(device, error);
+        camera_ = CreateSimulatedCamera("sim:14", error);
         InstallDriverTransport(camera_.get());
     }
     ~FlashOnSimulator() override {
@@ -393,30 +393,6 @@ TEST_F(FlashOnSimulator, RepairedPictureShowsNoCombingWhicheverFieldWasLit) {
         QFile::remove(file);
     }
     EXPECT_TRUE(services_.Messages().empty());
-}
-
-// Every frame of this camera arrives cut short somewhere in the picture.
-class ShortFramesOnSimulator : public FlashOnSimulator {
-  protected:
-    ShortFramesOnSimulator() : FlashOnSimulator("sim:14,short=1") {}
-};
-
-TEST_F(ShortFramesOnSimulator, NothingIsEverStoredAndTheHostIsToldEachTime) {
-    ASSERT_TRUE(dlg_->OnInitDialog());
-    dlg_->OnTimer(kPreviewTimer);
-    dlg_->CheckDlgButton(ids::kPreviewNo, true);
-    int stored = 0;
-    Lines failed;
-    dlg_->m_CaptureStoredHook = [&](const std::string&) { ++stored; };
-    dlg_->m_CaptureFailedHook = [&](const std::string& reason) { failed.push_back(reason); };
-    for (const int button : {ids::kFlashOff, ids::kFlashOn}) {
-        dlg_->CheckDlgButton(button, true);
-        dlg_->OnCapture();
-    }
-    EXPECT_EQ(stored, 0);
-    EXPECT_EQ(failed.size(), 2u);
-    EXPECT_FALSE(
-        QFileInfo::exists(QString::fromStdString((HandOffFolder() / kHandOffFileName).string())));
 }
 
 }  // namespace
