@@ -5,7 +5,9 @@
 // (a restart, or noise from the camera) and is dropped without touching the DC predictors.
 // Reading never goes past the frame's length: once the data ends the bits read as 0, so a
 // truncated frame decodes as if it were padded with zero bits. An FF that is the very last
-// byte reads as data, as if the stuffing 00 had been cut off with the rest.
+// byte reads as data, as if the stuffing 00 had been cut off with the rest. The reader keeps
+// count of the padding it added, so the decoder can tell a frame that held all its blocks from
+// one that ran out.
 #pragma once
 
 #include <bit>
@@ -44,9 +46,15 @@ class BitReader {
         // into one word), so a caller keeping it in registers does not have to store it.
         const Refilled refilled = FilledAroundMarkers(data_, length_, position_, buffer_, count_);
         buffer_ = refilled.buffer;
-        position_ = static_cast<size_t>(refilled.positionAndCount >> 7);
+        position_ = static_cast<size_t>(refilled.positionAndCount >> 14);
+        padded_ += static_cast<int>((refilled.positionAndCount >> 7) & 127);
         count_ = static_cast<int>(refilled.positionAndCount & 127);
     }
+
+    // Whether a bit past the end of the data has been read. Padding always sits below the
+    // frame's own bits, and padding more keeps padded_ - count_ as it was, so the reader has
+    // gone past the data exactly when fewer bits are left than were padded.
+    bool RanOut() const { return count_ < padded_; }
 
     // Ensures the next symbol and its extra bits can be read without another fill.
     void FillForSymbol() {
@@ -101,7 +109,7 @@ class BitReader {
   private:
     struct Refilled {
         uint64_t buffer;
-        uint64_t positionAndCount;  // position << 7 | count
+        uint64_t positionAndCount;  // position << 14 | zero bits padded << 7 | count
     };
 
     static uint64_t WordAt(const uint8_t* at) {
@@ -117,11 +125,13 @@ class BitReader {
     [[gnu::noinline]] static Refilled FilledAroundMarkers(const uint8_t* data, size_t length,
                                                           size_t position, uint64_t buffer,
                                                           int count) {
+        uint64_t padded = 0;
         while (count <= 56) {
             if (position + 8 > length) {
                 // Byte by byte to the end of the frame.
                 if (position >= length) {
                     // Past the end: the zeros already shifted into the buffer are the padding.
+                    padded = static_cast<uint64_t>(64 - count);
                     count = 64;
                     break;
                 }
@@ -159,7 +169,8 @@ class BitReader {
             }
             position += 2;
         }
-        return {buffer, (static_cast<uint64_t>(position) << 7) | static_cast<uint64_t>(count)};
+        return {buffer, (static_cast<uint64_t>(position) << 14) | (padded << 7) |
+                            static_cast<uint64_t>(count)};
     }
 
     const uint8_t* data_;
@@ -167,6 +178,7 @@ class BitReader {
     size_t position_;
     uint64_t buffer_ = 0;  // unread bits, left-aligned
     int count_ = 0;        // how many of them are valid
+    int padded_ = 0;       // zero bits added past the end of the data, read or not
 };
 
 }  // namespace decoder

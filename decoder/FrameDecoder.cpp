@@ -181,6 +181,7 @@ int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output) {
     using namespace decoder;
     if (decoder == nullptr)
         return 1;
+    decoder->ranOut = true;
     // The picture must fit the caller's buffer as a whole, or nothing is written.
     if (decoder->outputSize > output.size())
         return 1;
@@ -238,5 +239,10 @@ int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output) {
         }
         decoder->rowWriter(*decoder, row, output);
     }
+    decoder->ranOut = bits.RanOut();
     return 0;
+}
+
+bool LastDecodeRanOut(const FrameDecoder* decoder) {
+    return decoder == nullptr || decoder->ranOut;
 }

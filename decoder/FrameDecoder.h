@@ -40,3 +40,9 @@ int ParseFrame(FrameDecoder* decoder, std::span<const uint8_t> frame, int* width
 // anything when the picture (bits per pixel x width x height / 8 bytes) does not fit
 // `output`; otherwise 0. Truncated entropy data decodes as if padded with zero bits.
 int DecodeFrame(FrameDecoder* decoder, std::span<uint8_t> output);
+
+// Whether the last DecodeFrame ran out of entropy-coded data before its last block (the camera
+// delivered less than the picture needs), or wrote nothing. The picture it wrote is still
+// there, its missing part decoded from zero bits; only a caller that needs the whole picture
+// asks.
+bool LastDecodeRanOut(const FrameDecoder* decoder);

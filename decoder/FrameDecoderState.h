@@ -58,6 +58,8 @@ struct FrameDecoder {
     int componentCount = 0;  // 3 once a frame header has been accepted
     int macroblocksPerRow = 0;
 
+    bool ranOut = true;  // the last decode read past its data, or wrote nothing
+
     std::unique_ptr<uint8_t[]> rowBuffer;  // kMacroblockBytes per macroblock, 32 x width bytes
     size_t rowBufferSize = 0;
 

@@ -47,3 +47,8 @@ int SetCameraPropertyBlock(uint32_t id, std::span<const uint8_t> payload);
 // One frame into `buffer` in the output format of property 13 at the image size of
 // properties 31 and 32. See device/CameraFrames.cpp for the formats.
 int ReadCameraFrame(std::span<uint8_t> buffer, uint32_t* returned);
+// Whether the last ReadCameraFrame that succeeded delivered the whole picture. A frame the
+// camera cut short (the decoder ran out of data before the last row, or fewer pixels came than
+// the picture holds) is still converted, its missing part filled, so the live picture goes on;
+// a caller that keeps the picture asks here and reads again.
+bool LastFrameWasWhole();

@@ -10,6 +10,10 @@
 // Both buffers are allocated by the first read after streaming was switched on, at the sizes
 // computed then, and reused by every later read; switching streaming off frees them.
 //
+// A frame cut short is still converted, so the live picture keeps going (the decoder pads the
+// missing data with zero bits, the camera's own pixels leave the rest of the work buffer as it
+// was); LastFrameWasWhole tells the caller that needs the whole picture.
+//
 // Safety rules of this layer: a frame whose declared size exceeds the image size the buffers
 // were sized for is rejected (1, caller's buffer untouched); a caller's buffer smaller than
 // the picture of the current format is refused with 8 before anything is read; and a height
@@ -97,11 +101,14 @@ bool ReadFromDriver(std::span<uint8_t> into, uint32_t& delivered) {
     return true;
 }
 
-int ReadPassThrough(std::span<uint8_t> into, uint32_t* returned) {
+// `whole`: the bytes the picture needs, 0 when they are not known (the caller's size is only
+// a limit).
+int ReadPassThrough(std::span<uint8_t> into, uint32_t* returned, uint64_t whole) {
     uint32_t delivered = 0;
     if (!ReadFromDriver(into, delivered))
         return kCameraFailed;
     State().lastReadBytes = delivered;
+    State().lastFrameWhole = delivered >= whole;
     if (returned)
         *returned = delivered;
     return kCameraOk;
@@ -121,7 +128,10 @@ int ReadCompressed(CameraState& state, uint32_t& delivered) {
         (width > state.settings.imageWidth || height > state.settings.imageHeight)) {
         return kCameraFailed;
     }
-    return DecodeFrame(state.decoder, state.workBuffer.Span()) == 0 ? kCameraOk : kCameraFailed;
+    if (DecodeFrame(state.decoder, state.workBuffer.Span()) != 0)
+        return kCameraFailed;
+    state.lastFrameWhole = !LastDecodeRanOut(state.decoder);
+    return kCameraOk;
 }
 
 }  // namespace
@@ -159,14 +169,16 @@ int ReadCameraFrame(std::span<uint8_t> buffer, uint32_t* returned) {
         return kCameraFailed;
     CameraState& state = State();
     const CameraSettings& s = state.settings;
+    state.lastFrameWhole = false;
 
     if (s.outputFormat == kFormatRaw || (s.outputFormat == kFormatYuyv && s.hostDecoding == 0)) {
-        return ReadPassThrough(buffer, returned);
+        return ReadPassThrough(buffer, returned, 0);
     }
     if (s.outputFormat == kFormatRawFull) {
         if (buffer.size() < state.readSize)
             return kCameraBufferTooSmall;
-        return ReadPassThrough(buffer.first(static_cast<size_t>(state.readSize)), nullptr);
+        return ReadPassThrough(buffer.first(static_cast<size_t>(state.readSize)), nullptr,
+                               state.readSize);
     }
 
     const uint64_t picture = ConvertedPictureBytes(s, state.outputFrameSize);
@@ -187,6 +199,7 @@ int ReadCameraFrame(std::span<uint8_t> buffer, uint32_t* returned) {
         const size_t want = static_cast<size_t>(std::min<uint64_t>(state.readSize, state.workSize));
         if (!ReadFromDriver(state.workBuffer.Span().first(want), delivered))
             return kCameraFailed;
+        state.lastFrameWhole = delivered >= want;
     }
 
     const std::span<const uint8_t> work = state.workBuffer.Span();
@@ -211,4 +224,8 @@ int ReadCameraFrame(std::span<uint8_t> buffer, uint32_t* returned) {
         *returned = static_cast<uint32_t>(state.outputFrameSize);
     state.lastReadBytes = delivered;
     return kCameraOk;
+}
+
+bool LastFrameWasWhole() {
+    return OpenDevice() != nullptr && State().lastFrameWhole;
 }

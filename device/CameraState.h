@@ -78,6 +78,7 @@ struct CameraState {
     uint64_t workSize = 0;         // width x height x 2
     uint64_t readSize = 0;         // bytes asked of each driver read
     uint32_t lastReadBytes = 0;    // what the last driver read delivered (property 48)
+    bool lastFrameWhole = false;   // the last frame read held the whole picture
     FrameBuffer workBuffer;        // decoded frame, 2 bytes per pixel, Y0 Cb Y1 Cr
     FrameBuffer frameBuffer;       // compressed frame as the driver delivered it
     DeviceInfoReply info{};        // fetched once at open, never refreshed

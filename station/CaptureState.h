@@ -44,4 +44,7 @@ struct CaptureState {
     // Called once after each successful store with the stored file's path ("" for the
     // clipboard). Host messages connect it; nothing is called for a failed or dropped store.
     std::function<void(const std::string& path)> m_CaptureStoredHook;
+    // Called once for each capture that ends without a stored picture for a reason other than
+    // the operator's choice (a store that failed, a capture abandoned), with a one-line reason.
+    std::function<void(const std::string& reason)> m_CaptureFailedHook;
 };

@@ -10,7 +10,9 @@
 //
 // The capture cannot be entered twice: CAPTURE is refused from the moment it is pressed until
 // the picture is stored or dropped. A capture that gets no usable picture is abandoned as a
-// whole: nothing is stored, the host is not told, and the live picture comes back.
+// whole: nothing is stored, the live picture comes back, and the host is told `failed` with
+// the reason. A frame the camera cut short is no usable picture: its missing rows would be
+// stored as grey.
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -39,6 +41,10 @@ constexpr char kNoPicture[] =
     "No picture came from the camera. Nothing was stored; please capture again.";
 constexpr char kEmptyCrop[] =
     "The crop size leaves no picture to store. Nothing was stored; please check the crop size.";
+// What the host is told of an abandoned capture.
+constexpr char kNoPictureReason[] = "no whole picture came from the camera";
+constexpr char kUnprocessedReason[] = "the picture could not be processed";
+constexpr char kEmptyCropReason[] = "the crop size leaves no picture";
 
 // The controls of the live layout, hidden while a picture is reviewed. Each is hidden only if
 // the layout in force shows it, and only those come back.
@@ -111,7 +117,7 @@ void CTRIPOD01Dlg::OnCapture() {
     StopPreview();
     sys::Wait(100);
     if (read != kCameraOk) {
-        AbandonCapture(kNoPicture);
+        AbandonCapture(kNoPicture, kNoPictureReason);
         return;
     }
 
@@ -134,19 +140,19 @@ bool CTRIPOD01Dlg::ProcessCapture() {
     m_CaptureCrop = PlanCaptureCrop(m_RotationAngle, m_CropWidth, m_CropHeight);
     m_RotationAngle = m_CaptureCrop.rotation;
     if (m_CaptureCrop.IsEmpty()) {
-        AbandonCapture(kEmptyCrop);
+        AbandonCapture(kEmptyCrop, kEmptyCropReason);
         return false;
     }
     if (m_pCaptureBits == nullptr ||
         !m_CaptureImage.FromBitmap(m_CaptureBitmapInfo, {m_pCaptureBits, kFrameBytes})) {
-        AbandonCapture(kNoPicture);
+        AbandonCapture(kNoPicture, kUnprocessedReason);
         return false;
     }
     const bool flash = m_FlashCapture == 1;
     const bool processed = flash ? RepairFlashFrame() && SharpenCapture()
                                  : SharpenCapture() && RotateAndCropCapture();
     if (!processed) {
-        AbandonCapture(kNoPicture);
+        AbandonCapture(kNoPicture, kUnprocessedReason);
         return false;
     }
 
@@ -322,7 +328,7 @@ void CTRIPOD01Dlg::OnPreviewCapture() {
     GotoDlgCtrl(ids::kTiltUp);
 }
 
-void CTRIPOD01Dlg::AbandonCapture(const char* reason) {
+void CTRIPOD01Dlg::AbandonCapture(const char* message, const char* hostReason) {
     m_CaptureImage.Free();
     m_CapturePixels.Release();
     // The flash may still be armed, and a better-picture stream is not the preview's.
@@ -332,5 +338,8 @@ void CTRIPOD01Dlg::AbandonCapture(const char* reason) {
     ShowItem(ids::kCapture, true);
     EnableItem(ids::kCapture, true);
     m_CapturePhase = CapturePhase::kLive;
-    ui::MessageBox(this, reason, kCaptureCaption);
+    // The host hears of it at once, not when the operator has read the box.
+    if (m_CaptureFailedHook)
+        m_CaptureFailedHook(hostReason);
+    ui::MessageBox(this, message, kCaptureCaption);
 }

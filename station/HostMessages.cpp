@@ -28,6 +28,7 @@ void HostState::AttachHostLink(hostlink::HostLinkServer* server) {
         OnHostRequest(request, connection);
     };
     Dlg().m_CaptureStoredHook = [this](const std::string& path) { NotifyCaptureStored(path); };
+    Dlg().m_CaptureFailedHook = [this](const std::string& reason) { NotifyCaptureFailed(reason); };
     m_HostRetryTimer = new QTimer(&Dlg());
     m_HostRetryTimer->setSingleShot(true);
     QObject::connect(m_HostRetryTimer, &QTimer::timeout, &Dlg(),
@@ -65,14 +66,19 @@ bool HostState::PictureUnderReview() {
 
 void HostState::NotifyCaptureStored(const std::string& path) {
     if (m_HostLink != nullptr)
-        m_HostLink->Send(m_hHostWnd, path.empty() ? std::string("stored") : "stored " + path);
+        m_HostLink->Send(m_hHostWnd, hostlink::NotificationLine(hostlink::Notice::kStored, path));
+}
+
+void HostState::NotifyCaptureFailed(const std::string& reason) {
+    if (m_HostLink != nullptr)
+        m_HostLink->Send(m_hHostWnd, hostlink::NotificationLine(hostlink::Notice::kFailed, reason));
 }
 
 void HostState::NotifyStationClosed() {
     m_HostClosed = true;
     if (m_HostLink == nullptr)
         return;
-    m_HostLink->Send(m_hHostWnd, "closed");
+    m_HostLink->Send(m_hHostWnd, hostlink::NotificationLine(hostlink::Notice::kClosed));
     for (int connection : m_CloseRequesters)
         m_HostLink->Send(connection, "ok close");
     m_CloseRequesters.clear();

@@ -1,5 +1,5 @@
 // The main dialog's side of the host messages: what a host asks (register, hide, show, close)
-// and what it is told (a picture stored, the station closed).
+// and what it is told (a picture stored, a capture failed, the station closed).
 //
 // CTRIPOD01Dlg inherits HostState as it inherits its settings; the handlers live in
 // HostMessages.cpp. Requests that arrive while a message box or another modal dialog is open,
@@ -31,6 +31,8 @@ class HostState {
     void OnHostShow();
     // A picture has been stored at `path` ("" for the clipboard).
     void NotifyCaptureStored(const std::string& path);
+    // A capture ended without a stored picture, not by the operator's choice.
+    void NotifyCaptureFailed(const std::string& reason);
     // The last step of OnClose: tells the registered host, then answers who asked to close.
     void NotifyStationClosed();
 

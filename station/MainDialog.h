@@ -219,12 +219,15 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // Moves (and where the table says, sizes) each control of a layout and shows it.
     void PlaceControls(const std::vector<ControlPlacement>& placements);
     // Routes the clicks of the capture group's buttons to their handlers.
-    // Ends a capture that produced no picture: nothing stored, nobody told, live again.
-    void AbandonCapture(const char* reason);
+    // Ends a capture that produced no picture: nothing stored, live again; the host is told
+    // `hostReason`, the operator `message`.
+    void AbandonCapture(const char* message, const char* hostReason);
     // Leaves the review for the live picture (after Save and Don't Save).
     void EndReview();
     // Stores the picture and tells the host when it was stored.
     void StoreCapturedImage();
+    // A store that failed: tells the host `reason`, then shows the operator `message`.
+    void ReportStoreFailure(const char* message, const std::string& reason);
     int StoreOnClipboard();
     int StoreJpegFile();
     int StoreBmpFile();

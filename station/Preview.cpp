@@ -94,5 +94,7 @@ int CTRIPOD01Dlg::ReadCaptureFrame() {
     if (m_pCaptureBits == nullptr)
         return kCameraFailed;
     uint32_t returned = 0;
-    return ReadCameraFrame({m_pCaptureBits, kFrameBytes}, &returned);
+    const int read = ReadCameraFrame({m_pCaptureBits, kFrameBytes}, &returned);
+    // A frame cut short is fine for the live picture but not for one that is kept.
+    return read == kCameraOk && !LastFrameWasWhole() ? kCameraFailed : read;
 }

@@ -282,6 +282,31 @@ TEST(FrameDecoderStream, TruncatedDataDecodesAsIfPaddedWithZeroBits) {
     EXPECT_EQ(Decode(exact), Decode(padded));
 }
 
+TEST(FrameDecoderStream, TellsWhetherTheDataHeldEveryBlock) {
+    // Two macroblock rows of one grey macroblock each: 40 bits, exactly five entropy bytes.
+    const Bytes whole = CameraFrame(16, 16, Repeat(kGreyMacroblock, 2));
+    const struct {
+        const char* name;
+        size_t cut;  // bytes taken off the end
+        bool ranOut;
+    } rows[] = {
+        {"whole", 0, false},
+        {"without its end marker", 2, false},
+        {"last entropy byte missing", 3, true},
+        {"only the first row", 4, true},
+        {"no entropy data", 7, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Decoder decoder;
+        const Bytes frame(whole.begin(), whole.end() - static_cast<ptrdiff_t>(row.cut));
+        ASSERT_EQ(decoder.Parse(frame), 0);
+        Bytes out(16 * 16 * 2);
+        ASSERT_EQ(DecodeFrame(decoder.d, out), 0);
+        EXPECT_EQ(LastDecodeRanOut(decoder.d), row.ranOut);
+    }
+}
+
 TEST(FrameDecoderStream, MarkersInsideTheEntropyDataAreDropped) {
     const Bytes frame = EncodedScene(testframes::Scene::kFace, 64, 32);
     // Put a restart marker in the middle of the entropy data, between two whole bytes.

@@ -110,10 +110,12 @@ TEST_F(CameraFramesTest, ShortReadStillDecodesWhatArrived) {
     std::vector<uint8_t> frame = MakeUniformCameraJpeg(kWidth, kHeight, {128, 128, 128});
     driver.frames.push_back(frame);
     ASSERT_EQ(ReadCameraFrame(picture, &returned), kCameraOk);  // fills the work buffer grey
+    EXPECT_TRUE(LastFrameWasWhole());
     frame = TwoToneFrame();
     frame.resize(frame.size() / 8);  // the top of the picture only
     driver.frames.push_back(frame);
     ASSERT_EQ(ReadCameraFrame(picture, &returned), kCameraOk);
+    EXPECT_FALSE(LastFrameWasWhole());
     EXPECT_EQ(returned, kPicture);
     EXPECT_EQ(LastReadBytes(), frame.size());
     EXPECT_TRUE(Near(picture[kPicture - 1], 200)) << "the top rows that arrived are decoded";
@@ -200,13 +202,18 @@ TEST_F(CameraFramesTest, CameraPixelsAreConvertedWithoutDecoding) {
             yuyv[y * kWidth * 2 + x] = x % 2 == 0 ? static_cast<uint8_t>(y) : 128;
         }
     }
+    driver.frames.push_back(std::vector<uint8_t>(yuyv.begin(), yuyv.end() - 2));
+    ASSERT_EQ(ReadCameraFrame(picture, &returned), kCameraOk);
+    EXPECT_FALSE(LastFrameWasWhole()) << "one pixel pair short";
     driver.frames.push_back(yuyv);
     ASSERT_EQ(ReadCameraFrame(picture, &returned), kCameraOk);
+    EXPECT_TRUE(LastFrameWasWhole());
     EXPECT_EQ(returned, static_cast<uint32_t>(kWidth * kHeight));
     EXPECT_EQ(picture[0], static_cast<uint8_t>(kHeight - 1)) << "last camera row first";
     EXPECT_EQ(picture[kWidth * (kHeight - 1)], 0);
     EXPECT_EQ(picture[kWidth * kHeight], 0xAA) << "nothing past the grey picture";
-    EXPECT_THAT(driver.Transcript(), ElementsAre("frame 614400 -> 614400 @ 0 ms"));
+    EXPECT_THAT(driver.Transcript(),
+                ElementsAre("frame 614400 -> 614398 @ 0 ms", "frame 614400 -> 614400 @ 0 ms"));
 }
 
 TEST_F(CameraFramesTest, HostDecodingSwitchedOffWhileStreamingReadsNoMoreThanTheWorkBuffer) {

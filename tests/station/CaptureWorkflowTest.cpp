@@ -7,6 +7,8 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <sys/stat.h>
+#include <filesystem>
+#include <functional>
 
 #include "capture/HandOff.h"
 #include "platform/driver/DeviceSetting.h"
@@ -38,6 +40,7 @@ class CaptureWorkflow : public StationFixture {
         ASSERT_NE(dlg.m_pCaptureBits, nullptr);
         dlg.CheckDlgButton(review ? ids::kPreviewYes : ids::kPreviewNo, true);
         dlg.m_CaptureStoredHook = [this](const std::string& path) { stored_.push_back(path); };
+        dlg.m_CaptureFailedHook = [this](const std::string& reason) { failed_.push_back(reason); };
         driver_.ClearRecord();
     }
 
@@ -59,6 +62,7 @@ class CaptureWorkflow : public StationFixture {
         dlg_.reset();
         CloseCamera();
         stored_.clear();
+        failed_.clear();
     }
 
     // The station is live again and holds no picture.
@@ -77,7 +81,7 @@ class CaptureWorkflow : public StationFixture {
     }
 
     QTemporaryDir dataDir_;
-    Lines stored_;
+    Lines stored_, failed_;
 };
 
 struct SequenceRow {
@@ -109,7 +113,7 @@ TEST_F(CaptureWorkflow, EachCaptureSendsItsWholeSequenceStoresOnceAndResumesTheP
         {"best", 2, false, 17,
          {"write reg 6 = 0 @ 7000 ms",  // the camera's own decoding, 100 ms
           "write reg 10 = 0 @ 7100 ms", "write reg 6 = 1 @ 7100 ms",
-          "frame 614400 -> 6179 @ 7300 ms", "write reg 6 = 0 @ 7300 ms",
+          "frame 614400 -> 614400 @ 7300 ms", "write reg 6 = 0 @ 7300 ms",
           "write reg 6 = 0 @ 7525 ms", "write reg 10 = 0 @ 7525 ms", "write reg 6 = 1 @ 7525 ms",
           "write reg 6 = 0 @ 7525 ms", "block reg 25 [256] @ 7525 ms",
           "write reg 10 = 16 @ 7525 ms", "write reg 6 = 1 @ 7525 ms"}},
@@ -121,7 +125,7 @@ TEST_F(CaptureWorkflow, EachCaptureSendsItsWholeSequenceStoresOnceAndResumesTheP
           "command 146 @ 10525 ms",
           "command 140 @ 10625 ms",  // armed; 300 ms
           "write reg 10 = 0 @ 10925 ms", "write reg 6 = 1 @ 10925 ms",
-          "frame 614400 -> 6179 @ 11125 ms", "write reg 6 = 0 @ 11125 ms",
+          "frame 614400 -> 614400 @ 11125 ms", "write reg 6 = 0 @ 11125 ms",
           "write reg 6 = 0 @ 11350 ms", "write reg 10 = 0 @ 11350 ms", "write reg 6 = 1 @ 11350 ms",
           // the live stream and its colour restored
           "command 137 @ 11350 ms", "command 141 @ 11450 ms", "write reg 6 = 0 @ 11450 ms",
@@ -131,6 +135,9 @@ TEST_F(CaptureWorkflow, EachCaptureSendsItsWholeSequenceStoresOnceAndResumesTheP
     };
     for (const SequenceRow& row : rows) {
         SCOPED_TRACE(row.name);
+        // Without host decoding the camera sends its own pixels, two bytes each.
+        if (row.liveCapture == 2 || row.flash)
+            driver_.frameSource = [] { return std::vector<uint8_t>(640 * 480 * 2, 128); };
         StartLive();
         CTRIPOD01Dlg& dlg = Dialog();
         dlg.m_LiveCapture = row.liveCapture;
@@ -181,6 +188,7 @@ TEST_F(CaptureWorkflow, ReviewDontSaveStoresNothingSaveStoresAndNotifiesOnce) {
 
     dlg.OnDontSave();
     EXPECT_TRUE(stored_.empty());
+    EXPECT_TRUE(failed_.empty()) << "the operator's choice is nobody's failure";
     EXPECT_FALSE(HandOffWritten());
     ExpectLive();
     EXPECT_TRUE(dlg.IsItemVisible(ids::kPanTiltGroup));
@@ -236,26 +244,36 @@ TEST_F(CaptureWorkflow, CaptureWithoutAPictureIsAbandonedAndNothingIsStored) {
     struct Row {
         const char* name;
         bool flash;
-        bool frames;
+        std::function<std::vector<uint8_t>()> frames;
         int cropWidth;
         int frameReads;
         const char* message;
+        const char* hostReason;
     };
+    const auto whole = [] { return zelvo_test::MakeUniformCameraJpeg(640, 480, {}); };
+    // The camera stops sending half-way through the picture.
+    const auto cutShort = [whole] {
+        std::vector<uint8_t> frame = whole();
+        frame.resize(frame.size() / 2);
+        return frame;
+    };
+    const char* noPicture =
+        "Capture: No picture came from the camera. Nothing was stored; please capture again.";
     const Row rows[] = {
-        {"no frame, live: two more tries", false, false, 624, 3,
-         "Capture: No picture came from the camera. Nothing was stored; please capture again."},
-        {"no frame, flash: its one frame", true, false, 624, 1,
-         "Capture: No picture came from the camera. Nothing was stored; please capture again."},
-        {"crop leaves nothing", false, true, 0, 1,
+        {"no frame, live: two more tries", false, nullptr, 624, 3, noPicture,
+         "no whole picture came from the camera"},
+        {"no frame, flash: its one frame", true, nullptr, 624, 1, noPicture,
+         "no whole picture came from the camera"},
+        {"frames cut short, live: two more tries", false, cutShort, 624, 3, noPicture,
+         "no whole picture came from the camera"},
+        {"crop leaves nothing", false, whole, 0, 1,
          "Capture: The crop size leaves no picture to store. Nothing was stored; please check "
-         "the crop size."},
+         "the crop size.",
+         "the crop size leaves no picture"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        if (!row.frames)
-            driver_.frameSource = nullptr;
-        else
-            driver_.frameSource = [] { return zelvo_test::MakeUniformCameraJpeg(640, 480, {}); };
+        driver_.frameSource = row.frames;
         StartLive();
         CTRIPOD01Dlg& dlg = Dialog();
         dlg.CheckDlgButton(row.flash ? ids::kFlashOn : ids::kFlashOff, true);
@@ -274,6 +292,7 @@ TEST_F(CaptureWorkflow, CaptureWithoutAPictureIsAbandonedAndNothingIsStored) {
         ASSERT_EQ(messages.size(), messagesBefore + 1);
         EXPECT_EQ(messages.back(), row.message);
         EXPECT_TRUE(stored_.empty());
+        EXPECT_EQ(failed_, Lines{row.hostReason});
         EXPECT_FALSE(HandOffWritten());
         ExpectLive();
         Restart();
@@ -293,7 +312,18 @@ TEST_F(CaptureWorkflow, WithoutAHandOffFolderNothingIsPublishedAndStoresFail) {
     Dialog().OnCapture();
     EXPECT_EQ(services_.Messages().back(), ": Error in BMP file save");  // no caption of its own
     EXPECT_TRUE(stored_.empty());
+    EXPECT_EQ(failed_, Lines{"no hand-off folder"});
     ExpectLive();
+}
+
+TEST_F(CaptureWorkflow, AHandOffFolderRemovedWhileRunningIsMadeAgain) {
+    StartLive();
+    std::filesystem::remove_all(HandOffFolder());
+    Dialog().OnCapture();
+    EXPECT_EQ(stored_, Lines{HandOffFile()});
+    struct stat folder {};
+    ASSERT_EQ(lstat(HandOffFolder().c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
 }
 
 // The simulated camera fires its flash on one interlaced field, the odd rows and the even rows

@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <csetjmp>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -97,6 +98,7 @@ class PictureOutput : public StationFixture {
         dlg.OnTimer(kPreviewTimer);
         dlg.CheckDlgButton(review ? ids::kPreviewYes : ids::kPreviewNo, true);
         dlg.m_CaptureStoredHook = [this](const std::string& path) { stored_.push_back(path); };
+        dlg.m_CaptureFailedHook = [this](const std::string& reason) { failed_.push_back(reason); };
         dlg.m_CaptureType = captureType;
         dlg.m_SaveFileType = saveFileType;
         dlg.m_JpgFileName = fixedName.empty() ? "" : In(fixedName);
@@ -114,7 +116,7 @@ class PictureOutput : public StationFixture {
     }
 
     QTemporaryDir dataDir_, folder_;
-    Lines stored_;
+    Lines stored_, failed_;
 };
 
 struct FileRow {
@@ -172,6 +174,7 @@ struct TargetRow {
     bool stored;
     Lines messages;
     QStringList listing;
+    const char* failedWith;  // part of the reason the host is told; "" when stored
 };
 
 class AtTheTarget : public PictureOutput, public testing::WithParamInterface<TargetRow> {};
@@ -183,6 +186,10 @@ TEST_P(AtTheTarget, TheFileReplacesTheEntryOrTheStoreFails) {
         row.prepare(folder_);
     dlg.OnCapture();
     EXPECT_EQ(stored_.size(), row.stored ? 1u : 0u);
+    ASSERT_EQ(failed_.size(), row.stored ? 0u : 1u);
+    if (!row.stored) {
+        EXPECT_NE(failed_[0].find(row.failedWith), std::string::npos) << failed_[0];
+    }
     EXPECT_EQ(services_.Messages(), row.messages);
     EXPECT_EQ(Listing(), row.listing);
     EXPECT_FALSE(dlg.m_CaptureImage.IsAllocated());
@@ -200,14 +207,36 @@ INSTANTIATE_TEST_SUITE_P(
                       std::ofstream(dir.filePath("victim").toStdString()) << "keep";
                       QFile::link(dir.filePath("victim"), dir.filePath("face.BMP"));
                   },
-                  true, {}, {"face.BMP", "victim"}},
-        TargetRow{"DirectoryAtTheJpegName", 1, "face.jpg",
-                  [](const QTemporaryDir& dir) { QDir(dir.path()).mkdir("face.jpg"); }, false,
-                  {": Error in JPG file save"}, {"face.jpg"}},
-        TargetRow{"DirectoryAtTheBmpName", 2, "face",
-                  [](const QTemporaryDir& dir) { QDir(dir.path()).mkdir("face.BMP"); }, false,
-                  {": Error in BMP file save"}, {"face.BMP"}},
-        TargetRow{"NoFixedName", 2, "", {}, false, {": Error in BMP file save"}, {}}),
+                  true,
+                  {},
+                  {"face.BMP", "victim"},
+                  ""},
+        TargetRow{"DirectoryAtTheJpegName",
+                  1,
+                  "face.jpg",
+                  [](const QTemporaryDir& dir) { QDir(dir.path()).mkdir("face.jpg"); },
+                  false,
+                  {": Error in JPG file save"},
+                  {"face.jpg"},
+                  "face.jpg"},
+        TargetRow{"DirectoryAtTheBmpName",
+                  2,
+                  "face",
+                  [](const QTemporaryDir& dir) { QDir(dir.path()).mkdir("face.BMP"); },
+                  false,
+                  {": Error in BMP file save"},
+                  {"face.BMP"},
+                  "face.BMP"},
+        TargetRow{"FolderMissing",
+                  1,
+                  "gone/face.jpg",
+                  {},
+                  false,
+                  {": Error in JPG file save"},
+                  {},
+                  "No such file or directory"},
+        TargetRow{
+            "NoFixedName", 2, "", {}, false, {": Error in BMP file save"}, {}, "no file name"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ExistingRow {
@@ -235,6 +264,7 @@ TEST_P(ExistingTypedFile, IsReplacedOnlyAfterYes) {
     EXPECT_EQ(services_.Questions().size(), row.answers.size());
     EXPECT_EQ(Contents(In("Visitor.JPG")) != "another person's picture", row.replaced);
     EXPECT_EQ(stored_, row.replaced ? Lines{In("Visitor.JPG")} : Lines{});
+    EXPECT_TRUE(failed_.empty()) << "a cancelled name is the operator's choice";
     EXPECT_TRUE(services_.Messages().empty());
     EXPECT_EQ(Listing(), QStringList{"Visitor.JPG"});
     EXPECT_EQ(dlg.m_CapturePhase, CapturePhase::kLive);
@@ -247,6 +277,19 @@ INSTANTIATE_TEST_SUITE_P(Rows, ExistingTypedFile,
                                          ExistingRow{"NoThenCancel", {false}, 1, false},
                                          ExistingRow{"CancelAtOnce", {}, 0, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PictureOutput, AnEmptyFolderForTypedNamesStillReportsAnAbsolutePath) {
+    CTRIPOD01Dlg& dlg = StartLive(1, 1, "");
+    dlg.m_Path = "";
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder_.path().toStdString());
+    ModalScript script({ModalScript::Type(kName, "Empty")});
+    dlg.OnCapture();
+    std::filesystem::current_path(before);
+    ASSERT_EQ(stored_.size(), 1u);
+    EXPECT_EQ(stored_[0].front(), '/');
+    EXPECT_TRUE(std::filesystem::equivalent(stored_[0], In("Empty.JPG"))) << stored_[0];
+}
 
 TEST_F(PictureOutput, ClipboardHoldsTheImageWithItsResolutionAlsoAsBmp) {
     CTRIPOD01Dlg& dlg = StartLive(0, 0, "face.jpg");

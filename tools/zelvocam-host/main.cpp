@@ -5,9 +5,10 @@
 // hide, show and close ask once and end when the station has carried the request out.
 // register stays connected as the station's host and prints what it is told, one line each,
 // until the station closes; wait-stored and wait-closed register and end at the first
-// "stored ..." or at "closed". Every line is flushed at once, for a script reading a pipe.
+// "stored ..." (or "failed ...") or at "closed". The path or reason is printed as it is, its
+// escapes undone. Every line is flushed at once, for a script reading a pipe.
 // Exit codes: 0 done, 1 bad command line, 2 no station answered in time, 3 the connection ended
-// first, 4 the station refused.
+// first, 4 the station refused, 5 wait-stored saw the capture fail.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,9 +21,17 @@
 namespace {
 
 using hostlink::HostClient;
+using hostlink::Notice;
 using hostlink::Request;
 
-enum Exit { kDone = 0, kUsage = 1, kNoAnswer = 2, kConnectionEnded = 3, kRefused = 4 };
+enum Exit {
+    kDone = 0,
+    kUsage = 1,
+    kNoAnswer = 2,
+    kConnectionEnded = 3,
+    kRefused = 4,
+    kCaptureFailed = 5,
+};
 
 constexpr int kDefaultTimeoutMs = 10'000;
 
@@ -104,12 +113,24 @@ int main(int argc, char** argv) {
         const HostClient::Read read = client.ReadLine(line, timeoutGiven ? timeoutMs : -1);
         if (read != HostClient::Read::kLine)
             return ForRead(read);
-        const bool stored = line == "stored" || line.rfind("stored ", 0) == 0;
-        const bool closed = line == "closed";
-        if (!stored && !closed)
+        const std::optional<hostlink::Notification> notification =
+            hostlink::ParseNotification(line);
+        if (!notification)
             continue;  // a word of a later version of the station
-        Print(line);
-        if (closed || (stored && command == "wait-stored"))
-            return kDone;
+        switch (notification->notice) {
+            case Notice::kStored:
+                Print(notification->text.empty() ? "stored" : "stored " + notification->text);
+                if (command == "wait-stored")
+                    return kDone;
+                break;
+            case Notice::kFailed:
+                Print("failed " + notification->text);
+                if (command == "wait-stored")
+                    return kCaptureFailed;
+                break;
+            case Notice::kClosed:
+                Print("closed");
+                return kDone;
+        }
     }
 }
