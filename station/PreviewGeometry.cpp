@@ -23,9 +23,8 @@ FrameRect ClipToFrame(const FrameRect& rect, int32_t frameWidth, int32_t frameHe
 namespace {
 
 int32_t Saturate32(int64_t v) {
-    return static_cast<int32_t>(
-        std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                            std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace
