@@ -4,7 +4,8 @@
 //     unset or empty              the first camera node, /dev/zelvocam* in name order
 //     sim[:[MODEL][,OPTION]...]   the simulated camera: the model number the head reports,
 //                                 then faults (unplug-after=DURATION, silent-head, corrupt=SHARE,
-//                                 short=SHARE, oversize=SHARE, seed=N)
+//                                 short=SHARE, oversize=SHARE, seed=N) and `still` (a room
+//                                 without breathing, blinks or sensor noise)
 //     anything else               the path of a camera node ("simulator" is a path too)
 //
 // Anything after `sim:` that is not understood is an error with a one-line reason, never a
