@@ -261,6 +261,9 @@ struct CaptureCropRow {
     const char* name;
     int rotation, w, h;
 };
+void PrintTo(const CaptureCropRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class PreviewShowsTheCapture : public PaintedPreview,
                                public testing::WithParamInterface<CaptureCropRow> {};
