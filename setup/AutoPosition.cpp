@@ -5,14 +5,17 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <utility>
 
 #include "station/MainDialog.h"
 
 namespace {
 
-// Each piece fills whole lines of the instruction box at its width: the trailing spaces are
-// the layout, and the blank pieces are the empty lines between the three sections.
+// The pieces of the instructions, as they are laid out: each starts a line, and the blank ones
+// are the empty lines between the three sections. Their trailing spaces pad them to whole
+// lines of a fixed-pitch box; in any font only a line break starts a line, so the text breaks
+// after each piece and drops the padding.
 constexpr const char* kInstructionPieces[] = {
     "--------- Center Face Feature ---------- ",
     "1. Position cursor on face feature ",
@@ -34,10 +37,14 @@ constexpr const char* kInstructionPieces[] = {
 }  // namespace
 
 QString CAutoPosition::InstructionText() {
-    QString text;
-    for (const char* piece : kInstructionPieces)
-        text += QString::fromLatin1(piece);
-    return text;
+    QStringList lines;
+    for (const char* piece : kInstructionPieces) {
+        QString line = QString::fromLatin1(piece);
+        while (line.endsWith(u' '))
+            line.chop(1);
+        lines.append(line);
+    }
+    return lines.join(u'\n');
 }
 
 CAutoPosition::CAutoPosition()
@@ -66,7 +73,6 @@ CAutoPosition::CAutoPosition()
     instructions->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     AddControl(kInstructions, instructions);
     MoveItem(kInstructions, 250, 6, 262, 228);
-
 
     using Handler = void (CAutoPosition::*)();
     static constexpr std::pair<int, Handler> kCommandMap[] = {

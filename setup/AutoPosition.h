@@ -38,7 +38,7 @@ class CAutoPosition : public ui::PropertyPage {
     // The set-offset step has ended: the boxes show the offsets it set.
     void ShowCenterOffsets();
 
-    // The instructions, one text that the box wraps at its width.
+    // The instructions, a line for each of their pieces.
     static QString InstructionText();
 
     CTRIPOD01Dlg* m_pMainDlg = nullptr;

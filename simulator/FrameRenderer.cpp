@@ -94,6 +94,50 @@ Rgb Sum(const Rgb& a, const Rgb& b) {
     return {a.r + b.r, a.g + b.g, a.b + b.b};
 }
 
+// Sensor noise: a fixed table of small luminance steps (a triangle from -4 to +4, two levels
+// spread, of which the camera's compression keeps about half), read from a different place for
+// each row of each frame; the places come from the frame's time, so the same moment gives the
+// same noise. Each colour's luminance is kept with every step already added and clamped, once
+// per frame, so a noisy pixel costs one byte look-up more than a still one.
+constexpr int kNoiseSteps = 9;            // -4 .. +4
+constexpr int kNoiseStepsPerColour = 16;  // the steps of one colour, padded to a shift
+constexpr size_t kNoiseTableBits = 16;
+constexpr uint32_t kNoiseMask = (1u << kNoiseTableBits) - 1;
+
+uint64_t NextRandom(uint64_t& state) {
+    state += 0x9e3779b97f4a7c15ULL;  // splitmix64
+    uint64_t z = state;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31);
+}
+
+// Step indices, 0 for -4 .. 8 for +4.
+const std::array<uint8_t, size_t{1} << kNoiseTableBits>& NoiseTable() {
+    static const auto table = [] {
+        std::array<uint8_t, size_t{1} << kNoiseTableBits> t{};
+        uint64_t state = 20261208;
+        for (uint8_t& n : t) {
+            const uint64_t bits = NextRandom(state);
+            n = static_cast<uint8_t>(bits % 5 + bits / 5 % 5);  // two dice: triangular
+        }
+        return t;
+    }();
+    return table;
+}
+
+// A colour table's luminance with each noise step added: colour i, step k at
+// i * kNoiseStepsPerColour + k.
+using NoisyLuma = std::array<uint8_t, kSceneColourCount * kNoiseStepsPerColour>;
+void BuildNoisyLuma(const ColourTable& table, NoisyLuma& noisy) {
+    for (int i = 0; i < kSceneColourCount; ++i) {
+        for (int step = 0; step < kNoiseSteps; ++step) {
+            noisy[static_cast<size_t>(i * kNoiseStepsPerColour + step)] =
+                Clamp8(table.y[static_cast<size_t>(i)] + step - kNoiseSteps / 2);
+        }
+    }
+}
+
 bool RowIsLit(FlashField flash, int row) {
     return (flash == FlashField::kOddRows && row % 2 == 1) ||
            (flash == FlashField::kEvenRows && row % 2 == 0);
@@ -145,15 +189,31 @@ void RenderFrame(const FrameRequest& rq, YccPlanes& planes) {
     const size_t w = static_cast<size_t>(rq.width);
     std::vector<uint8_t> colours(w);
     const double left = rq.centreX - rq.width / 2.0 * rq.unitsPerPixelX;
+    const SceneMoment moment =
+        rq.alive ? PersonAt(rq.sceneUs, rq.clockSeconds) : SceneMoment{rq.clockSeconds};
+    const uint8_t* noise = NoiseTable().data();
+    uint64_t noiseState = static_cast<uint64_t>(rq.sceneUs);
+    NoisyLuma noisyUnlit{}, noisyLit{};
+    if (rq.alive) {
+        BuildNoisyLuma(unlit, noisyUnlit);
+        BuildNoisyLuma(lit, noisyLit);
+    }
     for (int r = 0; r < rq.height; ++r) {
         const double worldY = rq.centreY - (r + 0.5 - rq.height / 2.0) * rq.unitsPerPixelY;
-        PaintSceneRow(worldY, left, rq.unitsPerPixelX, rq.clockSeconds, colours);
+        PaintSceneRow(worldY, left, rq.unitsPerPixelX, moment, colours);
         const ColourTable& t = RowIsLit(rq.flash, r) ? lit : unlit;
         uint8_t* y = planes.y.data() + static_cast<size_t>(r) * planes.stride;
         uint8_t* cb = planes.cb.data() + r * chromaStride;
         uint8_t* cr = planes.cr.data() + r * chromaStride;
-        for (size_t c = 0; c < w; ++c)
-            y[c] = t.y[colours[c]];
+        if (rq.alive) {
+            const NoisyLuma& luma = &t == &lit ? noisyLit : noisyUnlit;
+            const auto start = static_cast<uint32_t>(NextRandom(noiseState));
+            for (size_t c = 0; c < w; ++c)
+                y[c] = luma[colours[c] * kNoiseStepsPerColour + noise[(start + c) & kNoiseMask]];
+        } else {
+            for (size_t c = 0; c < w; ++c)
+                y[c] = t.y[colours[c]];
+        }
         // Each pixel pair shares one Cb and one Cr: the mean of the two.
         for (size_t c = 0; c + 1 < w; c += 2) {
             cb[c / 2] = static_cast<uint8_t>((t.cb[colours[c]] + t.cb[colours[c + 1]] + 1) / 2);

@@ -3,7 +3,8 @@
 // The scene (simulator/Scene.h) gives a reflectance per point; the renderer lights it with the
 // room light (and the flash on one interlaced field), applies the head's exposure and
 // white-balance gains, the tone curve the host sent, the colour matrix that the station's
-// converter undoes, and the head's brightness, contrast, colour level and sharpness. The same
+// converter undoes, the sensor's noise, and the head's brightness, contrast, colour level and
+// sharpness. The same
 // planes become a JPEG frame or a raw frame, so both forms show the same picture.
 #pragma once
 
@@ -29,6 +30,11 @@ struct FrameRequest {
     const std::array<uint8_t, 256>* toneCurve = nullptr;  // nullptr: the head's own curve
     FlashField flash = FlashField::kNone;
     int64_t clockSeconds = kTenPastTen;  // the time on the wall clock, seconds past twelve
+    // A live room: the person breathes and blinks (PersonAt) and the sensor adds a little noise
+    // to the luminance, all as they are `sceneUs` into the run. A still room (false) renders
+    // the same picture for the same head and clock at any time.
+    bool alive = false;
+    int64_t sceneUs = 0;
 };
 
 // Planes padded to whole 16 x 8 macroblocks (edges repeated), as the encoder wants them.

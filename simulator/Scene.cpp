@@ -60,6 +60,7 @@ struct Shape {
     SceneColour colour;
     double x0, y0, x1, y1;
     double r = 0;
+    bool breathes = false;  // rises and falls with the shoulders
 };
 
 constexpr double kFloorY = -520;
@@ -111,9 +112,9 @@ constexpr Shape kShapes[] = {
     {Kind::kRect, kCardBlue, kCardX + 2 * kCardPatch, kCardY - kCardPatch, kCardX + 3 * kCardPatch,
      kCardY},
     // The person.
-    {Kind::kRect, kShirt, kFx - 150, -900, kFx + 150, kFy - 165},
-    {Kind::kEllipse, kShirt, kFx, kFy - 165, 150, 55},
-    {Kind::kEllipse, kCollar, kFx, kFy - 114, 34, 12},
+    {Kind::kRect, kShirt, kFx - 150, -900, kFx + 150, kFy - 165, 0, true},
+    {Kind::kEllipse, kShirt, kFx, kFy - 165, 150, 55, 0, true},
+    {Kind::kEllipse, kCollar, kFx, kFy - 114, 34, 12, 0, true},
     {Kind::kRect, kSkinShade, kFx - 24, kFy - 116, kFx + 24, kFy - 50},
     {Kind::kEllipse, kHair, kFx, kFy + 18, 62, 68},
     {Kind::kEllipse, kSkin, kFx - 56, kFy + 2, 9, 15},
@@ -219,6 +220,38 @@ std::array<Shape, 4> ClockHands(int64_t clockSeconds) {
     }
     shapes[3] = {Kind::kEllipse, kClockHand, kClockCentre.x, kClockCentre.y, 5, 5};
     return shapes;
+}
+
+// The eyes: the whites' centres and radii, as the shapes above draw them.
+constexpr ScenePoint kEyeCentres[] = {{kFx - 21, kFy + 12}, {kFx + 21, kFy + 12}};
+constexpr double kEyeHalfWidth = 11;
+constexpr double kEyeHalfHeight = 5.5;
+constexpr double kLashThickness = 1.5;
+
+// The lids of both eyes lowered by `closed` (0 to 1) of the eye's height: skin down to the lid's
+// edge, which is a dark line of lashes. Around the eyes there is only skin, so a lid drawn as a
+// rectangle changes nothing but the eye.
+std::array<Shape, 4> Eyelids(double closed) {
+    std::array<Shape, 4> lids{};
+    for (size_t i = 0; i < 2; ++i) {
+        const ScenePoint& eye = kEyeCentres[i];
+        const double left = eye.x - kEyeHalfWidth;
+        const double right = eye.x + kEyeHalfWidth;
+        const double top = eye.y + kEyeHalfHeight;
+        const double edge = top - closed * 2 * kEyeHalfHeight;
+        lids[2 * i] = {Kind::kRect, kSkin, left - 0.5, edge, right + 0.5, top + 0.5};
+        lids[2 * i + 1] = {Kind::kRect, kHair, left + 1, edge - kLashThickness, right - 1, edge};
+    }
+    return lids;
+}
+
+// A fixed scramble of a whole number, for moments that look irregular but repeat exactly.
+uint64_t Scramble(uint64_t v) {
+    v ^= v >> 33;
+    v *= 0xff51afd7ed558ccdULL;
+    v ^= v >> 33;
+    v *= 0xc4ceb9fe1a85ec53ULL;
+    return v ^ (v >> 33);
 }
 
 // Extent of a shape, for skipping the ones a row or a picture does not cross.
@@ -327,7 +360,31 @@ std::span<const Reflectance> ScenePalette() {
     return kPalette;
 }
 
-void PaintSceneRow(double worldY, double left, double unitsPerPixel, int64_t clockSeconds,
+SceneMoment PersonAt(int64_t sceneUs, int64_t clockSeconds) {
+    SceneMoment moment;
+    moment.clockSeconds = clockSeconds;
+    const int64_t now = std::max<int64_t>(sceneUs, 0);
+    const int64_t intoBreath = now % kBreathPeriodUs;
+    const double phase = 2 * std::numbers::pi * static_cast<double>(intoBreath) / kBreathPeriodUs;
+    moment.shoulderRise = kBreathDepth * (1 - std::cos(phase)) / 2;
+
+    // One blink somewhere in the first part of every spacing, never running into the next: the
+    // lids take a third of it to close, stay shut a third and open in the last.
+    const int64_t spacing = now / kBlinkSpacingUs;
+    const int64_t latestStart = kBlinkSpacingUs - 2 * kBlinkUs;
+    const int64_t start =
+        spacing * kBlinkSpacingUs + static_cast<int64_t>(Scramble(static_cast<uint64_t>(spacing)) %
+                                                         static_cast<uint64_t>(latestStart));
+    const int64_t intoBlink = now - start;
+    if (intoBlink >= 0 && intoBlink < kBlinkUs) {
+        const double third = kBlinkUs / 3.0;
+        const double t = static_cast<double>(intoBlink);
+        moment.eyesClosed = std::min({1.0, t / third, (kBlinkUs - t) / third});
+    }
+    return moment;
+}
+
+void PaintSceneRow(double worldY, double left, double unitsPerPixel, const SceneMoment& moment,
                    std::span<uint8_t> row) {
     PaintBackground(worldY, left, unitsPerPixel, row);
     const double right = left + static_cast<double>(row.size()) * unitsPerPixel;
@@ -335,14 +392,29 @@ void PaintSceneRow(double worldY, double left, double unitsPerPixel, int64_t clo
         return worldY >= e.bottom && worldY <= e.top && e.right >= left && e.left <= right;
     };
     for (const Shape& s : Shapes()) {
-        if (crosses(ExtentOf(s)))
-            PaintShape(s, worldY, left, unitsPerPixel, row);
+        if (!s.breathes || moment.shoulderRise == 0) {
+            if (crosses(ExtentOf(s)))
+                PaintShape(s, worldY, left, unitsPerPixel, row);
+            continue;
+        }
+        Shape raised = s;
+        raised.y0 += moment.shoulderRise;
+        if (raised.kind == Kind::kRect)
+            raised.y1 += moment.shoulderRise;
+        if (crosses(ExtentOf(raised)))
+            PaintShape(raised, worldY, left, unitsPerPixel, row);
+    }
+    if (moment.eyesClosed > 0) {
+        for (const Shape& s : Eyelids(moment.eyesClosed)) {
+            if (crosses(ExtentOf(s)))
+                PaintShape(s, worldY, left, unitsPerPixel, row);
+        }
     }
     // Nothing else overlaps the clock, so its hands can go last.
     const Extent clock{kClockCentre.x - kClockRadius, kClockCentre.y - kClockRadius,
                        kClockCentre.x + kClockRadius, kClockCentre.y + kClockRadius};
     if (crosses(clock)) {
-        for (const Shape& s : ClockHands(clockSeconds))
+        for (const Shape& s : ClockHands(moment.clockSeconds))
             PaintShape(s, worldY, left, unitsPerPixel, row);
     }
 }

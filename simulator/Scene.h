@@ -6,7 +6,8 @@
 // nose and mouth; a colour card is pinned to the backdrop's upper right. Around it: a wall
 // with panel seams, a door on the left, a clock and a window on the right, skirting, floor
 // tiles and ceiling, so that any motion shows. The clock's hands show the time they are given,
-// its red second hand stepping once a second, so a live picture of it changes every second. The
+// its red second hand stepping once a second, so a live picture of it changes every second; the
+// person breathes (the shoulders rise and fall) and blinks now and then. The
 // scene is flat-coloured: every point has one of a few reflectances (the palette), which lets the
 // renderer light a colour once per frame instead of once per pixel.
 #pragma once
@@ -66,10 +67,25 @@ std::span<const Reflectance> ScenePalette();
 inline constexpr int kClockDialSeconds = 12 * 3600;
 inline constexpr int kTenPastTen = 10 * 3600 + 10 * 60;
 
+// What changes in the room from one moment to the next.
+struct SceneMoment {
+    int64_t clockSeconds = kTenPastTen;  // the wall clock's time, taken modulo the dial
+    double shoulderRise = 0;             // units the shoulders stand above their rest
+    double eyesClosed = 0;               // 0 open to 1 shut
+};
+
+// The person at `sceneUs` microseconds into the run: breathing lifts the shoulders by up to
+// kBreathDepth once every kBreathPeriodUs, and a blink of kBlinkUs comes at an uneven moment of
+// every kBlinkSpacingUs. The same time always gives the same person.
+inline constexpr double kBreathDepth = 5;
+inline constexpr int64_t kBreathPeriodUs = 4'200'000;
+inline constexpr int64_t kBlinkSpacingUs = 4'000'000;
+inline constexpr int64_t kBlinkUs = 240'000;
+SceneMoment PersonAt(int64_t sceneUs, int64_t clockSeconds);
+
 // Paints one picture row: the row's world y, and for column c the world x
-// left + (c + 0.5) * unitsPerPixel; one palette index per column. The wall clock shows
-// `clockSeconds` (taken modulo the dial).
-void PaintSceneRow(double worldY, double left, double unitsPerPixel, int64_t clockSeconds,
+// left + (c + 0.5) * unitsPerPixel; one palette index per column.
+void PaintSceneRow(double worldY, double left, double unitsPerPixel, const SceneMoment& moment,
                    std::span<uint8_t> row);
 
 // Places tests and demonstrations can aim at.

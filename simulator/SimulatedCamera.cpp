@@ -250,6 +250,8 @@ bool SimulatedCamera::Impl::MakeFrame(int64_t frameUs, bool oversize) {
     request.picture = head.Picture();
     request.toneCurve = hostToneCurve ? &toneCurve : nullptr;
     request.clockSeconds = sim::kTenPastTen + (frameUs - firstOpenUs) / 1'000'000;
+    request.alive = !options.stillRoom;
+    request.sceneUs = frameUs - firstOpenUs;
     if (head.TakeFlash(frameUs)) {
         request.flash = nextFlashOdd ? sim::FlashField::kOddRows : sim::FlashField::kEvenRows;
         nextFlashOdd = !nextFlashOdd;

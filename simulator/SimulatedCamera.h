@@ -28,6 +28,8 @@ struct SimulatedCameraOptions {
     double shortRate = 0.0;      // share of frames delivered truncated
     double oversizeRate = 0.0;   // share of frames whose picture is larger than programmed
     uint64_t seed = 1;           // seed of the fault dice, so a run can be repeated exactly
+    bool stillRoom = false;      // no breathing, blinking or sensor noise: the same head position
+                                 // and clock give the same picture
 };
 
 class SimulatedCamera : public DriverTransport {

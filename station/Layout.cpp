@@ -3,7 +3,9 @@
 
 #include <QIcon>
 #include <QPushButton>
+#include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "capture/StationSettings.h"
 #include "station/ControlIds.h"
@@ -64,6 +66,26 @@ constexpr LawRow kLawEnforcementRows[] = {
     {ids::kPreviewYes, W(26), Px(402), Px(512), Px(44), Px(16)},
     {ids::kPreviewNo, W(26), Px(425), Px(535), Px(38), Px(16)},
 };
+
+// Column B's lowest edge: the bottom of its lowest group. The controls that only move lie inside
+// the groups; CAPTURE and Adjust follow the picture, not the column.
+constexpr int TurnedColumnBottom() {
+    int bottom = 0;
+    for (const LawRow& row : kLawEnforcementRows) {
+        const bool sized = row.height.from == From::kZero && row.height.offset >= 0;
+        if (row.yTurned.from == From::kZero && sized)
+            bottom = std::max(bottom, row.yTurned.offset + row.height.offset);
+    }
+    return bottom;
+}
+// Between the column and an "&Adjust" put under it, and below that to the window's edge: the
+// column's own margin at the top.
+constexpr int kColumnMargin = 6;
+constexpr int kAdjustUnderTurnedColumn = TurnedColumnBottom() + kColumnMargin;
+
+bool TurnedPictureShorterThanColumn(int h, int rotation) {
+    return (rotation == 1 || rotation == 2) && int64_t{h} + 1 < kAdjustUnderTurnedColumn;
+}
 
 struct StandardRow {
     int id;
@@ -136,8 +158,21 @@ std::vector<ControlPlacement> LawEnforcementPlacements(int w, int h, int rotatio
     for (const LawRow& row : kLawEnforcementRows) {
         const Coord y = rotation == 0 ? row.yUpright : row.yTurned;
         placements.push_back(Place(row.id, row.x, y, row.width, row.height, w, h));
+        if (row.id == ids::kAdjust && TurnedPictureShorterThanColumn(h, rotation))
+            placements.back().y = kAdjustUnderTurnedColumn;
     }
     return placements;
+}
+
+int LawEnforcementClientHeight(int w, int h, int rotation) {
+    if (!TurnedPictureShorterThanColumn(h, rotation))
+        return 0;
+    int bottom = 0;
+    for (const ControlPlacement& p : LawEnforcementPlacements(w, h, rotation)) {
+        if (p.id == ids::kAdjust)
+            bottom = p.y + p.height;
+    }
+    return bottom + kColumnMargin;
 }
 
 std::vector<ControlPlacement> StandardPlacements(int w, int h) {
@@ -189,7 +224,8 @@ void CTRIPOD01Dlg::FitOuterSize() {
     if (m_OuterSize.isEmpty())
         return;
     const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize client = m_OuterSize - frame;
+    QSize client = m_OuterSize - frame;
+    client.setHeight(std::max(client.height(), m_MinClientHeight));
     if (size() != client || minimumSize() != client || maximumSize() != client)
         setFixedSize(client);
 }
@@ -201,6 +237,7 @@ void CTRIPOD01Dlg::moveEvent(QMoveEvent* event) {
 
 void CTRIPOD01Dlg::ApplyLawEnforcementLayout() {
     CenterCropRect();
+    m_MinClientHeight = LawEnforcementClientHeight(m_CropWidth, m_CropHeight, m_RotationAngle);
     ResizeForPicture();
     for (int id : LawEnforcementHidden())
         ShowItem(id, false);
@@ -215,6 +252,7 @@ void CTRIPOD01Dlg::ApplyStandardLayout() {
     for (int id : StandardHidden())
         ShowItem(id, false);
     CenterCropRect();
+    m_MinClientHeight = 0;
     ResizeForPicture();
     CenterCropRect();
     PlaceControls(StandardPlacements(m_CropWidth, m_CropHeight));

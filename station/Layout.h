@@ -20,8 +20,13 @@ struct ControlPlacement {
 };
 
 // The Law Enforcement column: column A for an upright picture, column B (lower) for a turned
-// one; empty for a rotation other than 0, 1 or 2 (the column stays where it is).
+// one; empty for a rotation other than 0, 1 or 2 (the column stays where it is). Column B
+// reaches further down than some turned pictures do: for a picture shorter than it, "&Adjust"
+// stands under the column instead of on it.
 std::vector<ControlPlacement> LawEnforcementPlacements(int w, int h, int rotation);
+// The client height the Law Enforcement layout needs to hold its whole column: more than the
+// window size rule gives only for a turned picture shorter than column B; 0 for every other.
+int LawEnforcementClientHeight(int w, int h, int rotation);
 std::vector<ControlPlacement> StandardPlacements(int w, int h);
 
 // The controls each layout hides and shows before placing its column.

@@ -32,7 +32,7 @@ constexpr std::array<TierCodes, 6> kMotionCodes{{
     {22, 2, 24},   // zoom out
 }};
 
-// By ArrowKey.
+// By Motion, from kTiltUp: tilt up, tilt down, pan left, pan right.
 constexpr std::array<uint16_t, 4> kNudgeCodes{161, 162, 164, 163};
 
 // By ArrowKey, then rotation 0, 1 (90 degrees), 2 (270 degrees).
@@ -155,8 +155,11 @@ std::optional<uint16_t> MotionCode(Motion motion, SpeedTier tier) {
     return std::nullopt;
 }
 
-uint16_t NudgeCode(ArrowKey key) {
-    return kNudgeCodes[static_cast<size_t>(key)];
+std::optional<uint16_t> NudgeCode(Motion motion) {
+    const auto index = static_cast<size_t>(motion) - 1;
+    if (motion == Motion::kNone || index >= kNudgeCodes.size())
+        return std::nullopt;
+    return kNudgeCodes[index];
 }
 
 Motion Reversed(Motion motion, bool reverse) {
@@ -219,17 +222,20 @@ bool CTRIPOD01Dlg::PreTranslateMessage(const ui::KeyMessage& message) {
 
 void CTRIPOD01Dlg::OnArrowKeyDown(ArrowKey key) {
     const ArrowSlot& slot = SlotOf(key);
+    // Steps and the motion that follows them go the same way: the key turned with the picture
+    // and reversed by its setting.
+    const Motion motion = KeyMotion(key, m_RotationAngle, m_TiltReverse == 1, m_PanReverse == 1);
     // A tap is one small step; a held key makes four (the press and three repeats) before the
     // continuous motion begins. The oldest heads take no steps.
     if (m_NudgeCount < 4 && m_CameraType > 1) {
         ++m_NudgeCount;
-        SendPtzCommand(NudgeCode(key));
+        if (const auto code = NudgeCode(motion))
+            SendPtzCommand(*code);
         this->*slot.active = 0;
         return;
     }
     if (this->*slot.active)
         return;
-    const Motion motion = KeyMotion(key, m_RotationAngle, m_TiltReverse == 1, m_PanReverse == 1);
     SpeedTier tier = SpeedTier::kSlow;
     if (m_ShiftDown) {
         tier = SpeedTier::kSlow;

@@ -23,8 +23,8 @@ SpeedTier ZoomTier(int ptzSpeed);
 
 // The code that starts `motion` at `tier`, or nothing (tier kNone, no direction).
 std::optional<uint16_t> MotionCode(Motion motion, SpeedTier tier);
-// The code of one small step in the key's own direction (never turned nor reversed).
-uint16_t NudgeCode(ArrowKey key);
+// The code of one small step in a pan or tilt direction; nothing for any other motion.
+std::optional<uint16_t> NudgeCode(Motion motion);
 
 // The other direction on the same axis when `reverse` is set.
 Motion Reversed(Motion motion, bool reverse);

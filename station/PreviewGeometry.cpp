@@ -2,6 +2,7 @@
 #include "station/PreviewGeometry.h"
 
 #include <algorithm>
+#include <limits>
 
 FrameRect ClipToFrame(const FrameRect& rect, int32_t frameWidth, int32_t frameHeight) {
     if (rect.IsEmpty() || frameWidth <= 0 || frameHeight <= 0) {
@@ -19,10 +20,27 @@ FrameRect ClipToFrame(const FrameRect& rect, int32_t frameWidth, int32_t frameHe
             static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
 }
 
+namespace {
+
+int32_t Saturate32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
 FrameRect PreviewSourceRect(int32_t rotation, int32_t cropWidth, int32_t cropHeight,
                             int32_t cropOffsetX, int32_t cropOffsetY) {
-    if (rotation == 1 || rotation == 2) {
-        return {cropOffsetY, cropOffsetX, cropHeight, cropWidth};
+    // Turned clockwise, upright (x, y) lands at turned (479 - y, x); anticlockwise at
+    // (y, 639 - x). An edge beyond 32 bits saturates: such a rectangle misses the frame either
+    // way.
+    if (rotation == 1) {
+        return {cropOffsetY, Saturate32(int64_t{480} - cropOffsetX - cropWidth), cropHeight,
+                cropWidth};
+    }
+    if (rotation == 2) {
+        return {Saturate32(int64_t{640} - cropOffsetY - cropHeight), cropOffsetX, cropHeight,
+                cropWidth};
     }
     return {cropOffsetX, cropOffsetY, cropWidth, cropHeight};
 }

@@ -29,7 +29,11 @@ FrameRect ClipToFrame(const FrameRect& rect, int32_t frameWidth, int32_t frameHe
 
 // The rectangle of the upright 640 x 480 frame that the preview shows, before clipping. The
 // crop settings describe the picture as it is shown, so for a turned picture (rotation 1 or 2)
-// they are taken crosswise: x = offset Y, y = offset X, width = crop height, height = crop width.
+// they are taken crosswise (width = crop height, height = crop width), and the offsets count
+// from the turned frame's top-left corner, which is the upright frame's bottom-left corner for
+// rotation 1 (clockwise) and its top-right corner for rotation 2. So the preview shows the very
+// pixels a capture cuts from the turned frame, also when the crop is not exactly centred
+// (an odd margin leaves one pixel more on the far side).
 FrameRect PreviewSourceRect(int32_t rotation, int32_t cropWidth, int32_t cropHeight,
                             int32_t cropOffsetX, int32_t cropOffsetY);
 

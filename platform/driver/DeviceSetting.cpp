@@ -65,6 +65,10 @@ bool ParseOption(std::string_view item, SimulatedCameraOptions& options, std::st
         options.silentHead = true;
         return true;
     }
+    if (name == "still" && !hasValue) {
+        options.stillRoom = true;
+        return true;
+    }
     if (name == "unplug-after" && hasValue) {
         if (ParseDurationUs(value, options.unplugAfterUs))
             return true;
@@ -97,7 +101,7 @@ bool ParseOption(std::string_view item, SimulatedCameraOptions& options, std::st
     }
     error = "unknown option " + Quote(item) +
             " (known: unplug-after=DURATION, silent-head, corrupt=SHARE, short=SHARE, "
-            "oversize=SHARE, seed=N)";
+            "oversize=SHARE, seed=N, still)";
     return false;
 }
 

@@ -6,7 +6,8 @@
 //                                 that captures 640 x 480 MJPEG or YUYV
 //     sim[:[MODEL][,OPTION]...]   the simulated camera: the model number the head reports,
 //                                 then faults (unplug-after=DURATION, silent-head, corrupt=SHARE,
-//                                 short=SHARE, oversize=SHARE, seed=N)
+//                                 short=SHARE, oversize=SHARE, seed=N) and `still` (a room
+//                                 without breathing, blinks or sensor noise)
 //     v4l2:PATH                   the V4L2 camera at PATH (a UVC camera: /dev/video0, or its
 //                                 /dev/v4l/by-id name)
 //     v4l2-sim[:PROFILE][,OPTION]...

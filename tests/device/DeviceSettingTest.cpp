@@ -74,6 +74,7 @@ struct GoodSetting {
     int64_t unplugAfterUs;
     double corrupt;
     bool silent;
+    bool still = false;
 };
 
 class SimulatedCameraSetting : public ::testing::TestWithParam<GoodSetting> {};
@@ -88,6 +89,7 @@ TEST_P(SimulatedCameraSetting, IsUnderstood) {
     EXPECT_EQ(setting.simulated.unplugAfterUs, s.unplugAfterUs);
     EXPECT_DOUBLE_EQ(setting.simulated.corruptRate, s.corrupt);
     EXPECT_EQ(setting.simulated.silentHead, s.silent);
+    EXPECT_EQ(setting.simulated.stillRoom, s.still);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -98,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
         GoodSetting{"AnyModel", "sim:41", 41, -1, 0, false},
         GoodSetting{"Faults", "sim:14,unplug-after=20s,corrupt=0.05", 14, 20'000'000, 0.05, false},
         GoodSetting{"Milliseconds", "sim:8,unplug-after=250ms", 8, 250'000, 0, false},
-        GoodSetting{"OptionsWithoutModel", "sim:silent-head,corrupt=1,seed=7", 14, -1, 1, true}),
+        GoodSetting{"OptionsWithoutModel", "sim:silent-head,corrupt=1,seed=7", 14, -1, 1, true},
+        GoodSetting{"StillRoom", "sim:8,still", 8, -1, 0, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct BadSetting {

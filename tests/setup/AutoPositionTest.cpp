@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <cstdlib>
 
@@ -76,17 +77,21 @@ TEST(AutoPosition, ShowsTheOffsetsSwitchesAndInstructions) {
     EXPECT_TRUE(page->IsDlgButtonChecked(CAutoPosition::kPanReverse));
     EXPECT_FALSE(page->IsDlgButtonChecked(CAutoPosition::kTiltReverse));
 
-    // Fifteen pieces in one text, each filling whole lines of the box: the three sections
-    // start where the blank lines end.
-    const QString text = page->Item<QPlainTextEdit>(CAutoPosition::kInstructions)->toPlainText();
-    EXPECT_EQ(text, CAutoPosition::InstructionText());
-    EXPECT_EQ(text.size(), 602);
-    EXPECT_EQ(text.indexOf("--------- Center Face Feature ---------- 1. Position"), 0);
-    EXPECT_EQ(text.indexOf("--------- Move Face Feature ----------   1."), 203);
-    EXPECT_EQ(text.indexOf("--------- Set X,Y Offsets ---------------- 1. Click SetOffset"), 441);
-    EXPECT_TRUE(text.endsWith("3. Click left mouse button               "));
-    EXPECT_EQ(text.mid(146, 57), QString(57, ' '));
-    EXPECT_FALSE(text.contains('\n'));
+    // Each of the fifteen pieces starts its own line, the blank ones are the empty lines
+    // between the sections, and no line is so long that the box wraps it.
+    auto* box = page->Item<QPlainTextEdit>(CAutoPosition::kInstructions);
+    const QStringList lines = box->toPlainText().split('\n');
+    ASSERT_EQ(lines.size(), 15);
+    EXPECT_EQ(lines[0], "--------- Center Face Feature ----------");
+    EXPECT_EQ(lines[1], "1. Position cursor on face feature");
+    EXPECT_EQ(lines[5], "--------- Move Face Feature ----------");
+    EXPECT_EQ(lines[11], "--------- Set X,Y Offsets ----------------");
+    EXPECT_EQ(lines[14], "3. Click left mouse button");
+    const int room = box->viewport()->width() - 2 * int(box->document()->documentMargin());
+    for (int i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].isEmpty(), i == 4 || i == 10) << i;
+        EXPECT_LE(box->fontMetrics().horizontalAdvance(lines[i]), room) << lines[i].toStdString();
+    }
 
     page->Item<QCheckBox>(CAutoPosition::kPanReverse)->click();
     page->Item<QCheckBox>(CAutoPosition::kTiltReverse)->click();

@@ -18,9 +18,10 @@ using simtest::Picture;
 
 namespace {
 
+// A still room unless a test asks for the live one: most checks compare frames or pixels.
 class CameraOnClock : public ::testing::Test {
   protected:
-    void Start(const char* setting = "sim") {
+    void Start(const char* setting = "sim:still") {
         std::string error;
         camera = CreateSimulatedCamera(setting, error);
         ASSERT_NE(camera, nullptr) << error;
@@ -102,6 +103,56 @@ TEST_F(SimulatedCameraFrames, WallClockTicksAndNothingElseMoves) {
     }
     EXPECT_GT(changed, 20);
     EXPECT_LE(farthest, reach);
+}
+
+// In a live room the picture at the home framing changes on its own, around the shoulders and
+// everywhere by a little noise, and the same moments give the same frames in every run.
+TEST_F(SimulatedCameraFrames, LiveRoomMovesTheSameWayEveryRun) {
+    auto framesOfARun = [this] {
+        Start("sim");
+        clock.AdvanceMs(1000);
+        std::vector<std::vector<uint8_t>> frames{host->Frame()};
+        clock.AdvanceMs(1500);
+        frames.push_back(host->Frame());
+        return frames;
+    };
+    const auto first = framesOfARun();
+    EXPECT_EQ(framesOfARun(), first);
+
+    const Picture before = simtest::DecodeJpeg(first[0]);
+    const Picture after = simtest::DecodeJpeg(first[1]);
+    ASSERT_EQ(before.rgb.size(), after.rgb.size());
+    // The shoulders' top edge, a little wider and higher than at rest, changes clearly; the
+    // backdrop's top row changes by the noise only.
+    const PixelPoint shoulder = Project(sim::kFaceCentre.x, sim::kFaceCentre.y - 110, kRev3Wide);
+    int shoulderPixels = 0;
+    for (int y = int(shoulder.y) - 12; y <= int(shoulder.y) + 4; ++y) {
+        for (int x = int(shoulder.x) - 150; x <= int(shoulder.x) + 150; ++x)
+            shoulderPixels += std::abs(Luma(before.At(x, y)) - Luma(after.At(x, y))) > 20;
+    }
+    double noise = 0;
+    for (int x = 0; x < 640; ++x)
+        noise += std::abs(Luma(before.At(x, 2)) - Luma(after.At(x, 2)));
+    EXPECT_GT(shoulderPixels, 200);
+    EXPECT_GT(noise / 640, 0.2);
+    EXPECT_LT(noise / 640, 3.0);
+}
+
+// Breathing stays within its depth; a short blink comes once in every spacing.
+TEST(SimulatedPerson, BreathesWithinItsDepthAndBlinksOnceInEverySpacing) {
+    constexpr int64_t kStepUs = 5'000, kRunUs = 60'000'000;
+    int blinks = 0, shutSteps = 0;
+    bool wasShut = false;
+    for (int64_t us = 0; us < kRunUs; us += kStepUs) {
+        const sim::SceneMoment m = sim::PersonAt(us, 0);
+        ASSERT_TRUE(m.shoulderRise >= 0 && m.shoulderRise <= sim::kBreathDepth) << us;
+        ASSERT_TRUE(m.eyesClosed >= 0 && m.eyesClosed <= 1) << us;
+        blinks += m.eyesClosed > 0 && !wasShut;
+        shutSteps += m.eyesClosed > 0;
+        wasShut = m.eyesClosed > 0;
+    }
+    EXPECT_EQ(blinks, kRunUs / sim::kBlinkSpacingUs);
+    EXPECT_LE(shutSteps, blinks * sim::kBlinkUs / kStepUs);
 }
 
 TEST_F(SimulatedCameraFrames, ReadsAreRefusedWhileNotStreaming) {
@@ -434,7 +485,7 @@ TEST_F(SimulatedCameraFaults, SilentHeadNeverHandsShakesNorReportsFocus) {
 TEST_F(SimulatedCameraFaults, CorruptShortAndOversizedFrames) {
     const std::vector<uint8_t> clean = host->Frame();
 
-    Start("sim:14,corrupt=1");
+    Start("sim:14,corrupt=1,still");
     const std::vector<uint8_t> corrupt = host->Frame();
     ASSERT_EQ(corrupt.size(), clean.size());
     int flipped = 0;

@@ -5,7 +5,10 @@
 #include "station/DisplayWindow.h"
 #include "station/PreviewGeometry.h"
 
+#include "capture/CaptureProcessing.h"
 #include "capture/StationSettings.h"
+#include "imaging/ImageRecord.h"
+#include "station/Layout.h"
 
 #include <QApplication>
 #include <QImage>
@@ -245,10 +248,54 @@ TEST_F(PaintedPreview, Turned270IsTheMirrorOfTurned90) {
 }
 
 TEST_F(PaintedPreview, TurnedSmallerCropIsStretchedOverTheWindow) {
-    // Frame rectangle 300 x 240 at (150, 100): every frame pixel covers 2 x 2 window pixels.
+    // Frame rectangle 300 x 240 at (150, 480 - 100 - 240): every frame pixel covers 2 x 2
+    // window pixels.
     Show(1, 240, 300, 100, 150);
-    ExpectPixels(Paint(), [](int x, int y) { return Encode(150 + y / 2, 100 + 239 - x / 2); });
+    ExpectPixels(Paint(), [](int x, int y) { return Encode(150 + y / 2, 140 + 239 - x / 2); });
 }
+
+// The live picture against the capture of the same frame: turned and cut as a capture does it,
+// with crops whose margins in the turned frame are odd, so that centring leaves one pixel more
+// on one side.
+struct CaptureCropRow {
+    const char* name;
+    int rotation, w, h;
+};
+void PrintTo(const CaptureCropRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class PreviewShowsTheCapture : public PaintedPreview,
+                               public testing::WithParamInterface<CaptureCropRow> {};
+
+TEST_P(PreviewShowsTheCapture, PixelForPixel) {
+    const CaptureCropRow& row = GetParam();
+    const CropOffsets offsets = CenteredCropOffsets(row.rotation, row.w, row.h);
+    Show(row.rotation, row.w, row.h, offsets.x, offsets.y);
+    const WindowExtent extent = PreviewWindowExtent(row.rotation, row.w, row.h);
+    window->resize(extent.width, extent.height);
+    const QImage shown = Paint();
+
+    ImageRecord capture;
+    ASSERT_TRUE(capture.FromBitmap(window->m_BitmapInfo, {window->m_pBits, kFrameBytes}));
+    const CaptureCrop crop = PlanCaptureCrop(row.rotation, row.w, row.h);
+    ASSERT_TRUE(crop.turn == 0 || capture.Rotate(crop.turn));
+    ASSERT_TRUE(capture.Crop(crop.left, crop.top, crop.width, crop.height));
+    ASSERT_EQ(shown.size(), QSize(capture.Width(), capture.Height()));
+    ExpectPixels(shown, [&capture](int x, int y) {
+        const uint32_t c = capture.GetPixel(y, x);  // 0x00BBGGRR
+        return qRgb(static_cast<int>(c & 0xff), static_cast<int>(c >> 8 & 0xff),
+                    static_cast<int>(c >> 16 & 0xff));
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(OddMargins, PreviewShowsTheCapture,
+                         testing::Values(CaptureCropRow{"Upright", 0, 623, 467},
+                                         CaptureCropRow{"Turned90OddWidth", 1, 467, 600},
+                                         CaptureCropRow{"Turned270OddHeight", 2, 480, 599},
+                                         CaptureCropRow{"Turned90BothOdd", 1, 357, 475},
+                                         CaptureCropRow{"Turned270BothOdd", 2, 357, 475}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PaintedPreview, CropLargerThanFrameShowsTheFrameAndBlackAround) {
     // Centred, as the layout centres a custom crop wider than the frame.

@@ -170,6 +170,45 @@ TEST(Layouts, WindowHeightNeverBelow483) {
     EXPECT_EQ(dlg.frameGeometry().size(), QSize(690, 493));
 }
 
+// A turned picture shorter than column B puts "&Adjust" under the column and makes the window
+// tall enough for both; every other picture keeps "&Adjust" on its bottom edge and the window
+// its size rule.
+TEST(Layouts, LawEnforcementTurnedShortPictureKeepsTheColumnInTheWindow) {
+    struct Case {
+        const char* name;
+        int w, h, rotation;
+        int adjustY;
+        int clientHeight;  // 0: the size rule alone
+    };
+    const Case cases[] = {
+        {"custom 468 x 420 turned 90", 468, 420, 1, 559, 587},
+        {"1/1 turned 270", 468, 468, 2, 559, 587},
+        {"just short of the column", 480, 557, 1, 559, 587},
+        {"just below the column", 480, 558, 1, 559, 0},
+        {"no cropping turned", 480, 600, 1, 601, 0},
+        {"upright", 624, 468, 0, 469, 0},
+        {"unknown rotation", 468, 420, 3, -1, 0},
+    };
+    for (const Case& c : cases) {
+        int adjustY = -1;
+        for (const ControlPlacement& p : LawEnforcementPlacements(c.w, c.h, c.rotation)) {
+            if (p.id == ids::kAdjust)
+                adjustY = p.y;
+        }
+        EXPECT_EQ(adjustY, c.adjustY) << c.name;
+        EXPECT_EQ(LawEnforcementClientHeight(c.w, c.h, c.rotation), c.clientHeight) << c.name;
+    }
+
+    CTRIPOD01Dlg dlg;
+    dlg.m_Interface = 0;
+    dlg.m_RotationAngle = 1;
+    dlg.m_CropWidth = 468;
+    dlg.m_CropHeight = 420;
+    dlg.ApplyLawEnforcementLayout();
+    EXPECT_TRUE(dlg.rect().contains(dlg.ItemRect(ids::kPreviewCaptureGroup)));
+    EXPECT_TRUE(dlg.rect().contains(dlg.ItemRect(ids::kAdjust)));
+}
+
 TEST(Layouts, CropCentredInTheFrameTruncatingTowardZero) {
     struct Case {
         const char* name;

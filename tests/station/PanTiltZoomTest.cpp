@@ -211,8 +211,8 @@ INSTANTIATE_TEST_SUITE_P(
                  14,
                  [](CTRIPOD01Dlg& dlg) { dlg.m_RotationAngle = 1; },
                  {Down(kVkUp, 5), Down(kVkShift), Up(kVkShift), Up(kVkUp)},
-                 {"command 161 @ 0 ms", "command 161 @ 0 ms", "command 161 @ 0 ms",
-                  "command 161 @ 0 ms", "command 63 @ 250 ms", "command 73 @ 250 ms",
+                 {"command 164 @ 0 ms", "command 164 @ 0 ms", "command 164 @ 0 ms",
+                  "command 164 @ 0 ms", "command 63 @ 250 ms", "command 73 @ 250 ms",
                   "command 63 @ 250 ms", "command 65 @ 335 ms"}},
         Scenario{"RetuneKeepsTheReversedButtonDirection",
                  14,
@@ -261,6 +261,43 @@ INSTANTIATE_TEST_SUITE_P(
                  {"A = 3000 @ 0 ms", "command 157 @ 0 ms", "A = 1000 @ 0 ms",
                   "command 157 @ 0 ms", "A = 2000 @ 0 ms", "command 157 @ 0 ms"}}),
     RowName<Scenario>);
+
+// A held arrow's four steps go the way the motion after them goes: turned with the picture and
+// reversed by the key's own setting.
+struct HeldArrowRow {
+    const char* name;
+    int key;
+    int rotation;
+    bool tiltReverse;
+    bool panReverse;
+    int nudge;
+    int slow;
+};
+
+class HeldArrow : public ScriptedStation, public testing::WithParamInterface<HeldArrowRow> {};
+
+TEST_P(HeldArrow, StepsThenMovesOneWay) {
+    const HeldArrowRow& row = GetParam();
+    CTRIPOD01Dlg& dlg = StartOn(8);
+    dlg.m_PTZSpeed = 0;
+    dlg.m_RotationAngle = row.rotation;
+    dlg.m_TiltReverse = row.tiltReverse;
+    dlg.m_PanReverse = row.panReverse;
+    Down(row.key, 5)(dlg);
+    const std::string step = "command " + std::to_string(row.nudge) + " @ 0 ms";
+    EXPECT_EQ(Record(),
+              (Lines{step, step, step, step, "command " + std::to_string(row.slow) + " @ 0 ms"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PanTiltZoom, HeldArrow,
+    testing::Values(HeldArrowRow{"UprightUpTiltReversed", kVkUp, 0, true, false, 162, 70},
+                    HeldArrowRow{"Turned90Up", kVkUp, 1, false, false, 164, 73},
+                    HeldArrowRow{"Turned90UpTiltReversed", kVkUp, 1, true, false, 163, 74},
+                    HeldArrowRow{"Turned90RightPanReversed", kVkRight, 1, false, true, 162, 70},
+                    HeldArrowRow{"Turned270Left", kVkLeft, 2, false, false, 161, 69},
+                    HeldArrowRow{"Turned270DownBothReversed", kVkDown, 2, true, true, 163, 74}),
+    RowName<HeldArrowRow>);
 
 TEST_F(ScriptedStation, SavePTZPositionAsksThenTakesTheSignedPosition) {
     CTRIPOD01Dlg& dlg = StartOn(14);
