@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <string>
 
 #include "capture/StationSettings.h"
@@ -79,7 +80,8 @@ void BM_OpenKeyOfManyValues(benchmark::State& state) {
         std::ofstream out(scratch.KeyFile(), std::ios::binary);
         out << "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n";
         for (int64_t i = 0; i < state.range(0); ++i)
-            out << "\"Value " << i << "\"=dword:" << std::hex << 0x1000 + i << std::dec << "\n";
+            out << "\"Value " << i << "\"=dword:" << std::hex << std::setw(8) << std::setfill('0')
+                << 0x1000 + i << std::dec << "\n";
     }
     for (auto _ : state) {
         RegistryKey key(kStationSettingsKey);

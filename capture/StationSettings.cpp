@@ -436,7 +436,7 @@ std::string DefaultPath() {
     return HomeWithSeparator();
 }
 
-void LoadSettings(StationSettings& settings, RegistryKey& key, ScreenSize screen,
+bool LoadSettings(StationSettings& settings, RegistryKey& key, ScreenSize screen,
                   const LoadSettingsSteps& steps) {
     settings.m_ScreenWidth = screen.width;
     settings.m_ScreenHeight = screen.height;
@@ -455,7 +455,7 @@ void LoadSettings(StationSettings& settings, RegistryKey& key, ScreenSize screen
     } else {
         LoadTurnedCrop(settings, key);
     }
-    key.CommitBatch();
+    return key.CommitBatch();
 }
 
 bool SaveSettings(const StationSettings& settings, RegistryKey& key) {

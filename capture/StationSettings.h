@@ -122,8 +122,9 @@ struct LoadSettingsSteps {
 
 // Loads every setting from `key` (opened on kStationSettingsKey by the caller; a closed key
 // makes every value take its default). Defaults that had to be used are written back, all in
-// one replacement of the key's file at the end.
-void LoadSettings(StationSettings& settings, RegistryKey& key, ScreenSize screen,
+// one replacement of the key's file at the end. False when they could not be stored (the key
+// is closed, or its file cannot be replaced): this run's settings will not be kept either.
+bool LoadSettings(StationSettings& settings, RegistryKey& key, ScreenSize screen,
                   const LoadSettingsSteps& steps = {});
 
 // Writes the full list of saved values in their fixed order, in one replacement of the key's

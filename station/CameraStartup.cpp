@@ -194,7 +194,19 @@ void CTRIPOD01Dlg::SaveStationSettings() {
     m_WindowLeft = frame.left();
     m_WindowTop = frame.top();
     RegistryKey key(kStationSettingsKey);
-    SaveSettings(*this, key);
+    NoteSettingsStored(SaveSettings(*this, key));
+}
+
+void CTRIPOD01Dlg::NoteSettingsStored(bool stored) {
+    // The station goes on as before; only the changes do not outlast it. The reason is on
+    // stderr, from the registry key.
+    static const QString kNotStored =
+        QStringLiteral("Settings cannot be stored: changes last until the station closes");
+    if (!stored) {
+        ShowStatus(kNotStored);
+    } else if (m_StatusText == kNotStored) {
+        ShowStatus({});
+    }
 }
 
 void CTRIPOD01Dlg::OnClose() {

@@ -12,6 +12,7 @@
 #include "imaging/ImageRecord.h"
 #include "station/MainDialog.h"
 #include "station/PreviewGeometry.h"
+#include "station/StatusLine.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -67,6 +68,7 @@ CDisplayWindow::CDisplayWindow(QWidget* parent, PreviewView view)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
+    m_pStatusLine = new CStatusLine(this);
 }
 
 CDisplayWindow::~CDisplayWindow() = default;
@@ -86,6 +88,14 @@ bool CDisplayWindow::CreateDisplayBitmap() {
 void CDisplayWindow::ShowPicture(const ImageRecord* picture) {
     m_pPicture = picture;
     update();
+}
+
+void CDisplayWindow::SetStatusText(const QString& text) {
+    m_pStatusLine->SetText(text);
+}
+
+QString CDisplayWindow::StatusText() const {
+    return m_pStatusLine->Text();
 }
 
 void CDisplayWindow::OnLButtonDblClk(QPoint point) {

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 
+class CStatusLine;
 class ImageRecord;
 struct StationSettings;
 class CTRIPOD01Dlg;
@@ -46,6 +47,10 @@ class CDisplayWindow : public QWidget {
     // Shows `picture` (not owned; nullptr to stop) at the top-left corner, unscaled, while the
     // live preview is stopped: the captured picture under review. Repaints at once.
     void ShowPicture(const ImageRecord* picture);
+
+    // A quiet line of text over the bottom of the picture, shown until set empty (StatusLine.h).
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
 
     // Face centering: the left button's handlers, given the point in window pixels, passed on
     // to the main dialog. Double-clicks reach OnLButtonDblClk (and not a second OnLButtonDown).
@@ -76,6 +81,7 @@ class CDisplayWindow : public QWidget {
     void OnPaint();
 
     PreviewView m_View;
+    CStatusLine* m_pStatusLine = nullptr;  // a child, drawn by itself over the picture
     const ImageRecord* m_pPicture = nullptr;
     DibSection m_Bitmap;
     // The picture as painted (crop, turn and byte order applied), rebuilt from m_pBits on

@@ -85,7 +85,9 @@ void CTRIPOD01Dlg::SetCenterOffsetAt(QPoint point) {
     // Saved at once: the operator set them on purpose, and a crash before the close must not
     // lose them.
     RegistryKey key(kStationSettingsKey);
+    key.BeginBatch();
     key.SetDword("XCenterOffset", static_cast<uint32_t>(m_XCenterOffset));
     key.SetDword("YCenterOffset", static_cast<uint32_t>(m_YCenterOffset));
+    NoteSettingsStored(key.CommitBatch());
     ShowCenterOffsetsOnSheet();
 }

@@ -250,7 +250,8 @@ bool CTRIPOD01Dlg::OnInitDialog() {
         LoadSettingsSteps steps;
         steps.afterFlashCapture = [this] { ShowBrightnessForFlashSetting(); };
         steps.afterRotationAngle = [this] { UpdateData(false); };
-        LoadSettings(*this, key, {screenSize.width(), screenSize.height()}, steps);
+        NoteSettingsStored(
+            LoadSettings(*this, key, {screenSize.width(), screenSize.height()}, steps));
     }
     move(m_WindowLeft, m_WindowTop);
 

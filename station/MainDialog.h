@@ -92,6 +92,8 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void FitPreviewWindow();
     // The rotation 0, 1 or 2 for the settings and the preview window, which is fitted to it.
     void SetVideoRotation(int rotation);
+    // Shows `text` in the status line over the live picture until it is set empty.
+    void ShowStatus(const QString& text);
     int CreateCaptureBitmap();
     int ReadCaptureFrame();
 
@@ -212,6 +214,9 @@ class CTRIPOD01Dlg : public ui::Dialog,
 
     void ShowBrightnessForFlashSetting();
     void SaveStationSettings();
+    // Tells the operator, once and quietly, when the settings cannot be stored; a later store
+    // that succeeds takes the line away.
+    void NoteSettingsStored(bool stored);
     // The outer window size (frame and caption included) for a picture area of W x H; shows
     // the window.
     void ResizeForPicture();

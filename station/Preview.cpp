@@ -59,6 +59,7 @@ bool CTRIPOD01Dlg::CreatePreviewWindow() {
     AddControl(ids::kPreviewWindow, window);
     window->m_Rotation = m_RotationAngle;
     window->m_pDlg = this;
+    window->SetStatusText(m_StatusText);
     // Behind the controls that stand along its edges.
     window->lower();
     m_hPreviewWnd = Item<CDisplayWindow>(ids::kPreviewWindow);
@@ -80,6 +81,12 @@ void CTRIPOD01Dlg::SetVideoRotation(int rotation) {
     if (m_hPreviewWnd != nullptr)
         m_hPreviewWnd->m_Rotation = rotation;
     FitPreviewWindow();
+}
+
+void CTRIPOD01Dlg::ShowStatus(const QString& text) {
+    m_StatusText = text;
+    if (m_hPreviewWnd != nullptr)
+        m_hPreviewWnd->SetStatusText(text);
 }
 
 int CTRIPOD01Dlg::CreateCaptureBitmap() {

@@ -2,6 +2,8 @@
 // bitmap the frames are read into.
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 
 #include "station/DibSection.h"
@@ -16,4 +18,7 @@ struct PreviewState {
     CDisplayWindow* m_hPreviewWnd = nullptr;  // child 76, owned by the dialog
     BitmapInfoHeader m_CaptureBitmapInfo{};
     uint8_t* m_pCaptureBits = nullptr;  // kFrameBytes, nullptr until the first tick
+    // The status line over the live picture (empty: none), kept here so that a preview window
+    // created later shows it too.
+    QString m_StatusText;
 };

@@ -108,7 +108,8 @@ std::optional<uint32_t> ParseHex32(std::string_view s) {
     return v;
 }
 
-// "aa,bb, cc" (possibly empty): bytes of one or two hex digits separated by commas.
+// "aa,bb, cc" (possibly empty): bytes of two hex digits each, separated by commas. A byte of
+// one digit is a line cut short ("hex:01,0"), not a small number.
 std::optional<std::vector<uint8_t>> ParseHexList(std::string_view s) {
     std::vector<uint8_t> bytes;
     s = TrimSpaces(s);
@@ -117,7 +118,7 @@ std::optional<std::vector<uint8_t>> ParseHexList(std::string_view s) {
     while (true) {
         const size_t comma = s.find(',');
         const std::string_view item = TrimSpaces(s.substr(0, comma));
-        if (item.empty() || item.size() > 2)
+        if (item.size() != 2)
             return std::nullopt;
         const auto v = ParseHex32(item);
         if (!v)
@@ -162,8 +163,10 @@ std::optional<RegistryValue> ParseValueLine(std::string_view line) {
     const std::string_view rest = line.substr(colon + 1);
 
     if (lead == "dword") {
-        const auto v = ParseHex32(TrimSpaces(rest));
-        if (!v)
+        // Always all eight digits: "dword:0000" is a line cut short, not the number 0.
+        const std::string_view digits = TrimSpaces(rest);
+        const auto v = ParseHex32(digits);
+        if (!v || digits.size() != 8)
             return std::nullopt;
         value.type = REG_DWORD;
         value.data = {static_cast<uint8_t>(*v), static_cast<uint8_t>(*v >> 8),
@@ -292,7 +295,11 @@ ParsedRegFile ParseRegFile(std::string_view text) {
             break;
         }
         const std::string_view line = logical;
-        if (line.empty() || line.front() == ';' || line == kHeader || line == kHeaderV5)
+        if (!line.empty() && line.front() == ';') {
+            parsed.hasComments = true;
+            continue;
+        }
+        if (line.empty() || line == kHeader || line == kHeaderV5)
             continue;
         if (line.front() == '[' && line.back() == ']')
             continue;  // the key's own line

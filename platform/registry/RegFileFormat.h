@@ -26,6 +26,10 @@
 struct ParsedRegFile {
     std::vector<RegistryValue> values;  // in file order; a repeated name keeps its first place
     std::vector<int> damagedLines;      // 1-based numbers of lines that could not be read
+    bool hasComments = false;           // lines starting with ';', which no rewrite carries over
+
+    // What writing the values back would drop: comments and lines that could not be read.
+    bool LosesLinesOnRewrite() const { return hasComments || !damagedLines.empty(); }
 };
 
 // True when `bytes` can be a key file at all: no zero bytes, and control characters other

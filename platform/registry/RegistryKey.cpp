@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <set>
 #include <utility>
 
@@ -124,6 +125,8 @@ void RegistryKey::Load() {
         contents_.index.emplace(FoldedName(contents_.values[i].name), i);
         contents_.fileBytes += FormattedValueSize(contents_.values[i]);
     }
+    if (parsed.LosesLinesOnRewrite())
+        original_ = std::move(contents);
     damagedLines_ = std::move(parsed.damagedLines);
     // Loading and each save open the key; the operator hears about a damaged file once.
     static std::set<std::filesystem::path> reported;
@@ -146,6 +149,7 @@ RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
         contents_ = std::move(other.contents_);
         damagedLines_ = std::move(other.damagedLines_);
         setAside_ = std::exchange(other.setAside_, false);
+        original_ = std::move(other.original_);
         batching_ = std::exchange(other.batching_, false);
         batchChanged_ = std::exchange(other.batchChanged_, false);
         beforeBatch_ = std::move(other.beforeBatch_);
@@ -161,6 +165,7 @@ void RegistryKey::Close() {
     contents_ = {};
     damagedLines_.clear();
     setAside_ = false;
+    original_.clear();
     batching_ = false;
     batchChanged_ = false;
     beforeBatch_ = {};
@@ -231,6 +236,13 @@ bool RegistryKey::CommitBatch() {
         return false;
     if (!wasBatching || !std::exchange(batchChanged_, false))
         return true;
+    if (!original_.empty()) {
+        if (!KeepFileAsItWas()) {
+            contents_ = std::move(before);
+            return false;
+        }
+        original_.clear();
+    }
     std::string error;
     if (!sys::ReplaceFileAtomically(file_, FormatRegFile(path_, contents_.values),
                                     sys::kPrivateFileMode, error)) {
@@ -238,6 +250,53 @@ bool RegistryKey::CommitBatch() {
         contents_ = std::move(before);
         return false;
     }
+    return true;
+}
+
+bool RegistryKey::KeepFileAsItWas() {
+    const std::filesystem::path folder = file_.parent_path();
+    const std::string prefix = file_.filename().string() + ".before-";
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        std::error_code sizeError;
+        if (!entry.path().filename().string().starts_with(prefix) ||
+            entry.file_size(sizeError) != original_.size() || sizeError) {
+            continue;
+        }
+        std::string kept;
+        std::string error;
+        if (sys::ReadWholeFile(entry.path(), kMaxFileBytes, kept, error) ==
+                sys::ReadResult::kRead &&
+            kept == original_) {
+            return true;
+        }
+    }
+
+    char stamp[32] = "";
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (::localtime_r(&now, &local) != nullptr)
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::filesystem::path copy;
+    // Two different files kept within one second get names of their own.
+    for (int n = 1;; ++n) {
+        copy = folder / (prefix + stamp + (n == 1 ? "" : "-" + std::to_string(n)));
+        std::error_code statError;
+        if (std::filesystem::symlink_status(copy, statError).type() ==
+            std::filesystem::file_type::not_found) {
+            break;
+        }
+    }
+    std::string error;
+    if (!sys::ReplaceFileAtomically(copy, original_, sys::kPrivateFileMode, error)) {
+        Report(file_, "not rewritten, as its comments and unreadable lines cannot be kept in " +
+                          copy.filename().string() + ": " + error);
+        return false;
+    }
+    Report(file_,
+           "its comments and unreadable lines are not carried over; the file as it was "
+           "is kept as " +
+               copy.filename().string());
     return true;
 }
 

@@ -11,6 +11,12 @@
 // "<file>.damaged" and the key starts empty. Both are reported once on stderr and never stop
 // the station. No value is stored that would make the file too large to be read back.
 //
+// A file with comments or lines that cannot be read loses them when it is rewritten, so the
+// first rewrite keeps the file as it was beside it, "<file>.before-YYYYMMDD-HHMMSS" (local
+// time, private like the key file), and says so in one line on stderr. A copy with the same
+// bytes already there is enough: a file that stays as it was (its folder refuses every write)
+// gets one copy, not one per start. When no copy can be made the file is not rewritten.
+//
 // Typed queries follow the registry's rules, which the settings loader relies on: a DWORD query
 // takes the stored bytes whatever their type (fewer than 4 are zero-extended, more than 4 fail),
 // and a text query fails when the text and its terminator do not fit the caller's buffer.
@@ -104,6 +110,9 @@ class RegistryKey {
     };
 
     void Load();
+    // Keeps original_ beside the key file unless an identical copy is there already; false,
+    // reported, when it cannot.
+    bool KeepFileAsItWas();
     // Sets the value in memory only; false, and nothing changed, when it cannot be stored.
     bool Stage(std::string_view name, uint32_t type, std::span<const uint8_t> data);
 
@@ -113,6 +122,8 @@ class RegistryKey {
     Contents contents_;
     std::vector<int> damagedLines_;
     bool setAside_ = false;
+    // The file as read, while its first rewrite would drop comments or unreadable lines.
+    std::string original_;
     bool batching_ = false;
     bool batchChanged_ = false;  // a value was set since BeginBatch
     Contents beforeBatch_;       // what the file holds while a batch is open

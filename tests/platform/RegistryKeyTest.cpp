@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -331,27 +332,33 @@ TEST(RegistryKeyDamage, ABadLineCostsOnlyItsValueAndTheNextWriteKeepsTheRest) {
                               "\"Bad3\"=\"C:\\x\"\r\n"  // unknown escape
                               "\"Bad4\"=hex:0g\r\n"
                               "garbage\r\n"
+                              "\"Cut1\"=dword:0000\r\n"  // cut short, not 0
+                              "\"Cut2\"=hex:01,0\r\n"
                               "\"Blob\"=hex:01,02,\\\r\n"
                               "  03,04\r\n"  // continued hex list
                               "\"Path\"=\"/srv/\"\r\n");
     testing::internal::CaptureStderr();
     RegistryKey key(kKey);
     const std::string report = testing::internal::GetCapturedStderr();
-    EXPECT_NE(report.find("lines 7, 8, 9, 10, 11"), std::string::npos) << report;
+    EXPECT_NE(report.find("lines 7, 8, 9, 10, 11, 12, 13"), std::string::npos) << report;
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;  // said once
     testing::internal::CaptureStderr();
     RegistryKey(kKey).Close();  // the save at close opens it again
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
-    EXPECT_EQ(key.DamagedLines(), (std::vector<int>{7, 8, 9, 10, 11}));
+    EXPECT_EQ(key.DamagedLines(), (std::vector<int>{7, 8, 9, 10, 11, 12, 13}));
     uint32_t dword = 0;
     EXPECT_TRUE(key.QueryDword("Top", dword));
     EXPECT_EQ(dword, 0x7cu);
     EXPECT_FALSE(key.QueryDword("Bad1", dword));
+    EXPECT_FALSE(key.QueryDword("Cut1", dword));
+    EXPECT_FALSE(key.QueryValue("Cut2").has_value());
     ASSERT_TRUE(key.QueryValue("Blob").has_value());
     EXPECT_EQ(key.QueryValue("Blob")->data, (std::vector<uint8_t>{1, 2, 3, 4}));
 
+    testing::internal::CaptureStderr();
     ASSERT_TRUE(key.SetDword("Bad1", 1));
+    testing::internal::GetCapturedStderr();
     EXPECT_EQ(TempConfigHome::ReadFile(home.StationKeyFile()),
               "REGEDIT4\n"
               "[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
@@ -363,6 +370,53 @@ TEST(RegistryKeyDamage, ABadLineCostsOnlyItsValueAndTheNextWriteKeepsTheRest) {
     testing::internal::CaptureStderr();
     RegistryKey again(kKey);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// The files beside the key file that keep it as it was before a rewrite.
+std::vector<std::filesystem::path> KeptCopies(const TempConfigHome& home) {
+    std::vector<std::filesystem::path> copies;
+    for (const auto& e : std::filesystem::directory_iterator(home.StationKeyFile().parent_path())) {
+        if (e.path().filename().string().starts_with("ZelvoCam USB.reg.before-"))
+            copies.push_back(e.path());
+    }
+    return copies;
+}
+
+TEST(RegistryKeyDamage, ARewriteKeepsAFileWithCommentsOrUnreadableLinesOncePerContent) {
+    struct Row {
+        const char* label;
+        const char* lines;
+        bool kept;
+    };
+    for (const Row& row : {Row{"comment", "; set up by IT\n\"Top\"=dword:00000001\n", true},
+                           Row{"cut-short dword", "\"Top\"=dword:0000\n", true},
+                           Row{"string without its quote", "\"Path\"=\"/srv\n", true},
+                           Row{"clean", "\"Top\"=dword:00000001\n", false}}) {
+        SCOPED_TRACE(row.label);
+        TempConfigHome home;
+        const std::string text =
+            std::string("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n") + row.lines;
+        // The same file found at two starts (its folder refused the first rewrite, say).
+        for (const bool first : {true, false}) {
+            TempConfigHome::WriteFile(home.StationKeyFile(), text);
+            testing::internal::CaptureStderr();
+            RegistryKey key(kKey);
+            ASSERT_TRUE(key.SetDword("Left", 2));
+            const std::string report = testing::internal::GetCapturedStderr();
+            EXPECT_EQ(report.find("is kept as ZelvoCam USB.reg.before-") != std::string::npos,
+                      row.kept && first)
+                << report;
+        }
+        const auto copies = KeptCopies(home);
+        ASSERT_EQ(copies.size(), row.kept ? 1u : 0u);
+        if (row.kept) {
+            EXPECT_TRUE(std::regex_match(copies[0].filename().string(),
+                                         std::regex(R"(ZelvoCam USB\.reg\.before-\d{8}-\d{6})")))
+                << copies[0];
+            EXPECT_EQ(TempConfigHome::ReadFile(copies[0]), text);
+            EXPECT_EQ(Mode(copies[0]), 0600);
+        }
+    }
 }
 
 TEST(RegistryKeyDamage, AFileThatIsNotTextIsKeptAsideAndTheKeyStartsEmpty) {

@@ -214,6 +214,30 @@ TEST_F(PaintedPreview, UprightShowsTheCropRectangleUnscaled) {
     ExpectPixels(Paint(), [](int x, int y) { return Encode(100 + x, 50 + y); });
 }
 
+// The status line covers a band along the bottom and nothing else; without its text the
+// picture is whole again.
+TEST_F(PaintedPreview, StatusLineCoversOnlyABandAlongTheBottom) {
+    Show(0, 320, 240, 100, 50);
+    const auto paintWithChildren = [this] {
+        QImage image(window->size(), QImage::Format_RGB32);
+        window->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    };
+    window->SetStatusText(QStringLiteral("Settings cannot be stored"));
+    const QImage image = paintWithChildren();
+    int bandTop = 240;
+    while (bandTop > 0 && image.pixel(0, bandTop - 1) != Encode(100, 50 + bandTop - 1))
+        --bandTop;
+    EXPECT_GE(bandTop, 200);
+    EXPECT_LE(bandTop, 230);
+    ExpectPixels(image.copy(0, 0, 320, bandTop),
+                 [](int x, int y) { return Encode(100 + x, 50 + y); });
+    EXPECT_EQ(image.pixel(319, 239), qRgb(32, 32, 32));
+
+    window->SetStatusText({});
+    ExpectPixels(paintWithChildren(), [](int x, int y) { return Encode(100 + x, 50 + y); });
+}
+
 TEST_F(PaintedPreview, StoppedPreviewPaintsNothing) {
     Show(0, 320, 240, 100, 50);
     running = 0;

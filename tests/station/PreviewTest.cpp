@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "station/ControlIds.h"
 #include "station/DisplayWindow.h"
@@ -151,6 +153,27 @@ TEST_F(Preview, CaptureFrameIsReadIntoTheCaptureBitmap) {
     driver_.frames.push_back(zelvo_test::MakeUniformCameraJpeg(640, 480, {0, 0, 250}));
     EXPECT_EQ(dlg.ReadCaptureFrame(), kCameraOk);
     EXPECT_NEAR(dlg.m_pCaptureBits[kFrameBytes - 3], 250, 6);
+}
+
+// A file stands where the settings folder goes: the station runs on its defaults, says so
+// quietly over the live picture (no box), and a later store that succeeds takes the line away.
+TEST_F(Preview, SettingsThatCannotBeStoredAreToldOnceOverThePicture) {
+    const std::filesystem::path blocker = settingsDir_.path().toStdString() + "/zelvocam";
+    std::ofstream(blocker) << "not a folder";
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(Start());
+    CTRIPOD01Dlg& dlg = Dialog();
+    dlg.OnTimer(kPreviewTimer);
+    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    ASSERT_NE(dlg.m_hPreviewWnd, nullptr);
+    EXPECT_EQ(dlg.m_hPreviewWnd->StatusText(),
+              "Settings cannot be stored: changes last until the station closes");
+    EXPECT_TRUE(services_.Messages().empty());
+
+    std::filesystem::remove(blocker);
+    dlg.OnClose();
+    EXPECT_EQ(dlg.m_hPreviewWnd->StatusText(), "");
+    EXPECT_TRUE(StoredDword("Top").has_value());
 }
 
 }  // namespace
