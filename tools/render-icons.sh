@@ -1,8 +1,8 @@
 #!/bin/sh
 # Renders the application icon (resources/org.zelvocam.Station.svg) into the PNG files kept
-# beside it: resources/icons/NxN.png for the desktop's icon theme, and resources/icon.png and
-# icon@2x.png, the window icon and the About box's picture built into the station. Run it again
-# after changing the drawing and commit the PNG files; it needs rsvg-convert (librsvg2-bin).
+# beside it, resources/icons/NxN.png: the desktop's icon theme installs them, and the station
+# has them built in for its window icon and the About box. Run it again after changing the
+# drawing and commit the PNG files; it needs rsvg-convert (librsvg2-bin).
 set -eu
 cd "$(dirname "$0")/../resources"
 svg=org.zelvocam.Station.svg
@@ -10,5 +10,3 @@ mkdir -p icons
 for size in 16 22 24 32 48 64 128 256 512; do
     rsvg-convert --width "$size" --height "$size" --output "icons/${size}x${size}.png" "$svg"
 done
-cp icons/32x32.png icon.png
-cp icons/64x64.png icon@2x.png
