@@ -1,4 +1,5 @@
-// The two screen layouts of the main dialog, the crop centring and the button pictures.
+// The two screen layouts of the main dialog, the crop centring, the button pictures and the
+// application icon.
 #include "station/Layout.h"
 
 #include <QDirIterator>
