@@ -38,8 +38,9 @@ for program in "$usr"/bin/*; do
 done
 
 desktop-file-validate "$usr/share/applications/$id.desktop" || fail "desktop entry"
-appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml" >/dev/null ||
-    fail "$(appstreamcli validate --no-net "$usr/share/metainfo/$id.metainfo.xml")"
+# The metadata, and that its desktop entry and icon are in the tree beside it.
+appstreamcli validate-tree --no-net "$root" >/dev/null ||
+    fail "$(appstreamcli validate-tree --no-net "$root")"
 for size in 16 22 24 32 48 64 128 256 512; do
     icon=$usr/share/icons/hicolor/${size}x${size}/apps/$id.png
     [ -f "$icon" ] || fail "no $size px icon"
