@@ -9,9 +9,12 @@ BUILD    := build/$(PRESET)
 PACKAGES := cmake ninja-build g++ clang clang-format pkg-config \
             qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
-            fonts-dejavu-core xvfb xauth
+            fonts-dejavu-core xvfb xauth \
+            desktop-file-utils appstream man-db
+# Where `make install` puts the station; DESTDIR is honoured as well.
+PREFIX   ?= /usr/local
 
-.PHONY: all deps configure build test run format format-check clean
+.PHONY: all deps configure build test run format format-check install uninstall package clean
 
 all: build
 
@@ -54,6 +57,26 @@ format: deps
 
 format-check: deps
 	git ls-files -z '*.cpp' '*.h' '*.cc' | xargs -0 clang-format --dry-run --Werror
+
+# Builds first when run by a user; as root (sudo make install) an existing build is only
+# installed, so the build tree does not become root's.
+install:
+	@if [ "$$(id -u)" -ne 0 ] || [ ! -f $(BUILD)/build.ninja ]; then $(MAKE) --no-print-directory build; fi
+	cmake --install $(BUILD) --prefix $(PREFIX)
+	cp $(BUILD)/install_manifest.txt $(BUILD)/installed-files.txt
+
+# Removes what the last `make install` put in place. Its list is copied aside because every
+# cmake --install (the tests' and the package's too) rewrites install_manifest.txt.
+uninstall:
+	@if [ ! -f $(BUILD)/installed-files.txt ]; then echo "Nothing installed from $(BUILD)."; exit 1; fi
+	xargs -d '\n' rm -f -- < $(BUILD)/installed-files.txt
+	rm -f $(BUILD)/installed-files.txt
+
+# The Debian package, build/<preset>/zelvocam_<version>_<arch>.deb, checked by lintian.
+package: PACKAGES += dpkg-dev lintian
+package: build
+	cd $(BUILD) && cpack -G DEB
+	lintian --fail-on error $(BUILD)/zelvocam_*.deb
 
 clean:
 	rm -rf build

@@ -1,9 +1,10 @@
-// Draws the station's button pictures and application icon into PNG files, at 1x and 2x.
+// Draws the station's button pictures into PNG files, at 1x and 2x.
 //
 // The pictures are kept in this folder as the PNG files this program writes; run it again
 // (target zelvo_draw_pictures, argument: this folder) after changing a drawing. Every picture
-// is drawn on a 20 x 20 grid (the icon on 32 x 32) in one ink, with strokes on whole pixels so
-// it stays sharp at 1x, and scaled by the painter for 2x.
+// is drawn on a 20 x 20 grid in one ink, with strokes on whole pixels so it stays sharp at 1x,
+// and scaled by the painter for 2x. The application icon is drawn as org.zelvocam.Station.svg
+// and rendered by tools/render-icons.sh.
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -68,24 +69,6 @@ void Moon(QPainter& p) {
     p.fillPath(disc.subtracted(bite), kInk);
 }
 
-void Icon(QPainter& p) {
-    // A pan-tilt camera head on its base: body, lens, and the base it turns on.
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x37, 0x47, 0x4F));
-    p.drawRoundedRect(QRectF(11, 24, 10, 3), 1, 1);
-    p.drawRect(QRectF(14.5, 20, 3, 4));
-    p.setBrush(QColor(0x1E, 0x88, 0xE5));
-    p.drawRoundedRect(QRectF(3, 6, 26, 15), 4, 4);
-    p.setBrush(QColor(0xEC, 0xEF, 0xF1));
-    p.drawEllipse(QRectF(11, 8, 11, 11));
-    p.setBrush(QColor(0x26, 0x32, 0x38));
-    p.drawEllipse(QRectF(13.5, 10.5, 6, 6));
-    p.setBrush(QColor(0xFF, 0xFF, 0xFF));
-    p.drawEllipse(QRectF(14.5, 11.5, 2, 2));
-    p.setBrush(QColor(0xFF, 0xC1, 0x07));
-    p.drawEllipse(QRectF(5, 8.5, 3, 3));
-}
-
 bool Write(const std::string& folder, const char* name, int side,
            const std::function<void(QPainter&)>& draw) {
     for (int scale : {1, 2}) {
@@ -123,6 +106,5 @@ int main(int argc, char** argv) {
     ok &= Write(folder, "zoom_out", 20, [](QPainter& p) { Magnifier(p, false); });
     ok &= Write(folder, "brighter", 20, Sun);
     ok &= Write(folder, "darker", 20, Moon);
-    ok &= Write(folder, "icon", 32, Icon);
     return ok ? 0 : 1;
 }

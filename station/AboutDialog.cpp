@@ -17,7 +17,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : ui::Dialog(parent) {
     setFont(dialogFont);
 
     auto* icon = new QLabel;
-    icon->setPixmap(LoadPicture(":/station/icon", 32).pixmap(QSize(32, 32), devicePixelRatioF()));
+    icon->setPixmap(LoadApplicationIcon().pixmap(QSize(32, 32), devicePixelRatioF()));
     AddControl(ids::kAboutIcon, icon);
     AddControl(ids::kAboutProduct, new QLabel(QStringLiteral("ZelvoCam USB 3.006")));
     AddControl(ids::kAboutNotice,

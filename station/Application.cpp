@@ -50,7 +50,10 @@ int CTRIPOD01App::Run(int argc, char** argv) {
         return kExitNoDisplay;
     }
     QApplication app(argc, argv);
+    // The window's class is the application name, which the desktop entry names as its
+    // StartupWMClass; Wayland compositors find the entry by its file name instead.
     QApplication::setApplicationName(QStringLiteral("zelvocam"));
+    QApplication::setDesktopFileName(QStringLiteral("org.zelvocam.Station"));
     ui::SetDefaultCaption(kStationCaption);
 
     std::string error;

@@ -1,6 +1,8 @@
-// The two screen layouts of the main dialog, the crop centring and the button pictures.
+// The two screen layouts of the main dialog, the crop centring, the button pictures and the
+// application icon.
 #include "station/Layout.h"
 
+#include <QDirIterator>
 #include <QIcon>
 #include <QPushButton>
 #include <algorithm>
@@ -276,6 +278,14 @@ QIcon LoadPicture(const char* resource, int side) {
     QIcon icon;
     icon.addFile(base + QStringLiteral(".png"), QSize(side, side));
     icon.addFile(base + QStringLiteral("@2x.png"), QSize(2 * side, 2 * side));
+    return icon;
+}
+
+QIcon LoadApplicationIcon() {
+    QIcon icon;
+    QDirIterator sizes(QStringLiteral(":/station/appicon"));
+    while (sizes.hasNext())
+        icon.addFile(sizes.next());
     return icon;
 }
 

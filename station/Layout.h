@@ -53,3 +53,5 @@ CropOffsets CenteredCropOffsets(int rotation, int w, int h);
 
 // A picture of the resources, drawn at `side` logical pixels, with its double-density drawing.
 QIcon LoadPicture(const char* resource, int side);
+// The application icon at every size built in, for the window and the About box.
+QIcon LoadApplicationIcon();

@@ -146,7 +146,7 @@ CTRIPOD01Dlg::CTRIPOD01Dlg(QWidget* parent) : ui::Dialog(parent) {
         "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
         "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
         " left: 6px; padding: 0 2px; }"));
-    m_hIcon = LoadPicture(":/station/icon", 32);
+    m_hIcon = LoadApplicationIcon();
     CreateControls();
     MapCommands();
     for (int id : {ids::kZoomIn, ids::kZoomOut, ids::kTiltUp, ids::kTiltDown, ids::kPanLeft,

@@ -12,11 +12,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <string_view>
 
 #include "platform/hostlink/HostClient.h"
 #include "platform/hostlink/RuntimeFolder.h"
+#include "platform/system/ProgramInfo.h"
 
 namespace {
 
@@ -34,6 +36,22 @@ enum Exit {
 };
 
 constexpr int kDefaultTimeoutMs = 10'000;
+
+constexpr std::string_view kHelp =
+    "usage: zelvocam-host [--timeout S] register|hide|show|close|wait-stored|wait-closed\n"
+    "Sends a host application's request to the running ZelvoCam USB station.\n"
+    "\n"
+    "  hide, show, close  ask once; end when the station has done it\n"
+    "  register           stay connected as the station's host; print \"registered\",\n"
+    "                     then each notification, one a line, until \"closed\"\n"
+    "  wait-stored        the same, ending at the first \"stored ...\"\n"
+    "  wait-closed        the same, ending at \"closed\"\n"
+    "  --timeout S        seconds to wait for the station's answer (default 10)\n"
+    "  --help, --version  print this help or the version\n"
+    "\n"
+    "Exit codes: 0 done, 1 bad command line, 2 no station answered in time,\n"
+    "3 the connection ended first, 4 the station refused the request.\n"
+    "See zelvocam-host(1).\n";
 
 int Fail(int code, const std::string& reason) {
     std::fprintf(stderr, "zelvocam-host: %s\n", reason.c_str());
@@ -72,6 +90,9 @@ int AskStation(HostClient& client, Request request, int timeoutMs) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> answered =
+            AnswerProgramInfo(argc, argv, "zelvocam-host", kHelp, std::cout))
+        return *answered;
     int timeoutMs = kDefaultTimeoutMs;
     bool timeoutGiven = false;
     int at = 1;
