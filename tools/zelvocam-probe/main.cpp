@@ -8,14 +8,36 @@
 #include <charconv>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/system/ProgramInfo.h"
 #include "simulator/EmulatedUvcCamera.h"
 #include "tools/zelvocam-probe/Probe.h"
 #include "v4l2/Discovery.h"
 
+namespace {
+
+constexpr std::string_view kHelp =
+    "usage: zelvocam-probe [--field-of-view=DEGREES] "
+    "[/dev/videoN | v4l2:/dev/videoN | v4l2-sim[:PROFILE]]\n"
+    "Lists the V4L2 cameras the ZelvoCam USB station can use; for one camera, what the\n"
+    "station will do with it: formats, controls, how each head command is carried out and\n"
+    "the model number the station sees. It only reads from the camera.\n"
+    "\n"
+    "  --field-of-view=DEGREES  the camera's horizontal field of view at its widest zoom\n"
+    "                           (default 60), as the station's setting gives it\n"
+    "\n"
+    "Exit codes: 0 done, 1 no camera or the camera cannot be read, 2 bad command line.\n"
+    "See zelvocam-probe(1).\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (const std::optional<int> answered =
+            AnswerProgramInfo(argc, argv, "zelvocam-probe", kHelp, std::cout))
+        return *answered;
     double fieldOfView = 60.0;
     std::string device;
     for (int i = 1; i < argc; ++i) {
@@ -31,9 +53,7 @@ int main(int argc, char** argv) {
                 return 2;
             }
         } else if (arg == "--help" || arg == "-h" || !device.empty()) {
-            std::fprintf(stderr,
-                         "usage: zelvocam-probe [--field-of-view=DEGREES] "
-                         "[/dev/videoN | v4l2:/dev/videoN | v4l2-sim[:PROFILE]]\n");
+            std::cerr << kHelp.substr(0, kHelp.find('\n') + 1);
             return arg == "--help" || arg == "-h" ? 0 : 2;
         } else {
             device = arg;
