@@ -1,7 +1,9 @@
 // The real programs together, each test in its own private runtime folder: zelvocam on the
 // simulated camera and zelvocam-host as a host script would run it. A host registers, hides,
-// shows and closes the station; a newer station closes the older one, which saves first; two
-// started at once end with one; a killed station's lock and socket are taken over at once.
+// shows and closes the station; a newer station closes the older one, which saves first, even
+// past sixteen idle connections and without XDG_RUNTIME_DIR; two started at once end with one;
+// a killed station's lock and socket, and whatever else is left at the lock's path, are taken
+// over at once; a stopped station drops the requests of those who left meanwhile.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -10,6 +12,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -222,6 +225,94 @@ TEST_F(HostRun, AKilledStationsLockAndSocketAreTakenOverAtOnce) {
     const Result ended = Finish(next);
     EXPECT_EQ(ended.status, 0);
     EXPECT_EQ(ended.err.find("without host messages"), std::string::npos) << ended.err;
+}
+
+// What a power cut or a stray command left at the lock's path never holds a start up.
+class LeftoverLock : public HostRun, public testing::WithParamInterface<const char*> {};
+
+TEST_P(LeftoverLock, TheNextStartGoesThroughAtOnce) {
+    fs::create_directories(Folder());
+    fs::permissions(Folder(), fs::perms::owner_all);
+    ASSERT_EQ(std::system(("cd " + Folder().string() + " && " + GetParam()).c_str()), 0);
+    const auto start = std::chrono::steady_clock::now();
+    const Process station = StartStation();
+    WaitUntilUp();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
+    EXPECT_EQ(Host({"close"}).status, 0);
+    const Result ended = Finish(station);
+    EXPECT_EQ(ended.status, 0);
+    EXPECT_EQ(ended.err.find("without host messages"), std::string::npos) << ended.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(HostRun, LeftoverLock,
+                         testing::Values("touch station.lock", "mkdir station.lock",
+                                         "ln -s nowhere station.lock"),
+                         [](const auto& info) {
+                             return std::string(info.index == 0   ? "EmptyFile"
+                                                : info.index == 1 ? "Directory"
+                                                                  : "DanglingSymlink");
+                         });
+
+// While the station is stopped, a newer station asks it to close and gives up, and a host asks
+// it to hide and leaves; once it goes on it acts on neither.
+TEST_F(HostRun, AStoppedStationDropsTheRequestsOfThoseWhoLeft) {
+    const Process station = StartStation();
+    WaitUntilUp();
+    kill(station.pid, SIGSTOP);
+    for (const hostlink::Request request : {hostlink::Request::kClose, hostlink::Request::kHide}) {
+        hostlink::HostClient departed;
+        ASSERT_TRUE(departed.Connect((Folder() / "station.sock").string()));
+        ASSERT_TRUE(departed.Send(hostlink::RequestWord(request)));
+    }
+    kill(station.pid, SIGCONT);
+    EXPECT_EQ(Host({"show"}).status, 0);
+    EXPECT_TRUE(Running(station));
+    EXPECT_FALSE(FullySaved());  // hiding would have saved the settings
+    EXPECT_EQ(Host({"close"}).status, 0);
+    EXPECT_EQ(Finish(station).status, 0);
+}
+
+TEST_F(HostRun, SixteenIdleConnectionsDoNotStopANewerStation) {
+    const Process older = StartStation();
+    WaitUntilUp();
+    std::vector<std::unique_ptr<hostlink::HostClient>> idle;
+    for (int i = 0; i < 16; ++i) {
+        idle.push_back(std::make_unique<hostlink::HostClient>());
+        ASSERT_TRUE(idle.back()->Connect((Folder() / "station.sock").string()));
+    }
+    const Process newer = StartStation();
+    EXPECT_EQ(Finish(older).status, 0);
+    idle.clear();
+    WaitUntilUp();
+    EXPECT_TRUE(Running(newer));
+    EXPECT_EQ(Host({"close"}).status, 0);
+    EXPECT_EQ(Finish(newer).status, 0);
+}
+
+// Without XDG_RUNTIME_DIR the station and its hosts meet in a private folder of their own in
+// TMPDIR, and a newer station still closes the older.
+TEST_F(HostRun, WithoutARuntimeFolderOneStationStillRuns) {
+    unsetenv("XDG_RUNTIME_DIR");
+    const char* tmpDir = std::getenv("TMPDIR");
+    const std::optional<std::string> outerTmpDir =
+        tmpDir ? std::optional<std::string>(tmpDir) : std::nullopt;
+    setenv("TMPDIR", root_.c_str(), 1);
+    const Process older = StartStation();
+    WaitUntilUp();
+    const Process newer = StartStation();
+    EXPECT_EQ(Finish(older).status, 0);
+    WaitUntilUp();
+    EXPECT_EQ(Host({"close"}).status, 0);
+    const Result ended = Finish(newer);
+    EXPECT_EQ(ended.status, 0);
+    EXPECT_EQ(ended.err.find("without host messages"), std::string::npos) << ended.err;
+    EXPECT_EQ(fs::status(root_ / ("zelvocam-" + std::to_string(geteuid()))).permissions(),
+              fs::perms::owner_all);
+    if (outerTmpDir) {
+        setenv("TMPDIR", outerTmpDir->c_str(), 1);
+    } else {
+        unsetenv("TMPDIR");
+    }
 }
 
 }  // namespace
