@@ -30,7 +30,8 @@ bool ModalRunOpenOver(const QWidget* window);
 
 // Closes every open menu and dismisses the runs over `window`, innermost first, as if
 // cancelled: a modal ui::Dialog ends rejected, a message box is answered with its escape
-// button (No for a question) or else its only button (OK), another dialog is rejected. Each run returns once control is back in its event loop.
+// button (No for a question) or else its only button (OK), another dialog is rejected. Each run
+// returns once control is back in its event loop.
 void DismissModalRunsOver(const QWidget* window);
 
 // True while some dialog's close request waits for a running handler to return. Meanwhile the
