@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -75,6 +76,10 @@ class HostRun : public testing::Test {
             setenv("ZELVOCAM_DEVICE", "sim", 1);
             setenv("ZELVOCAM_MESSAGES", "stderr", 1);
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            if (!display_.empty()) {
+                setenv("DISPLAY", display_.c_str(), 1);
+                unsetenv("QT_QPA_PLATFORM");
+            }
             setenv("HOME", root_.c_str(), 1);
             std::vector<char*> argv{const_cast<char*>(binary)};
             for (std::string& a : args)
@@ -145,6 +150,7 @@ class HostRun : public testing::Test {
 
     fs::path root_;
     std::vector<Process> started_;
+    std::string display_;  // an X server the programs run on; offscreen when empty
 };
 
 TEST_F(HostRun, HostRegistersHidesShowsClosesAndSeesClosed) {
@@ -226,6 +232,61 @@ TEST_F(HostRun, AKilledStationsLockAndSocketAreTakenOverAtOnce) {
     EXPECT_EQ(ended.status, 0);
     EXPECT_EQ(ended.err.find("without host messages"), std::string::npos) << ended.err;
 }
+
+// A box or dialog open in the older station, on a real (virtual) screen, when a newer station
+// starts: the older one answers it as cancelled, closes in full, and the newer one starts.
+struct OpenBox {
+    const char* name;
+    const char* settings;  // lines of the older station's key file
+    const char* keys;      // what the operator presses in the main window
+    const char* caption;   // of the window that then waits
+};
+
+class BoxOpenOnScreen : public HostRun, public testing::WithParamInterface<OpenBox> {
+  protected:
+    // Runs `command` in a shell on the test's X server.
+    int X(const std::string& command) const {
+        return std::system(("DISPLAY=" + display_ + " " + command).c_str());
+    }
+};
+
+TEST_P(BoxOpenOnScreen, ANewerStationStillClosesTheOlder) {
+    if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0)
+        GTEST_SKIP() << "needs Xvfb and xdotool (make deps)";
+    const Process screen = Spawn("/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0",
+                                                   "1280x1024x24", "-nolisten", "tcp"});
+    char number[16] = {};
+    ASSERT_GT(read(screen.outFd, number, sizeof number - 1), 0);  // once it accepts clients
+    display_ = ":" + std::to_string(std::atoi(number));
+    fs::create_directories(RegistryKey::RootFolder() / "Software");
+    std::ofstream(RegistryKey::RootFolder() / "Software" / "ZelvoCam USB.reg")
+        << "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
+        << GetParam().settings;
+
+    const Process older = StartStation();
+    WaitUntilUp();
+    ASSERT_EQ(X("sh -c 'w=$(timeout 20 xdotool search --sync --name \"^ZelvoCam USB$\" | head -n 1)"
+                " && xdotool windowfocus --sync $w && xdotool key --window $w " +
+                std::string(GetParam().keys) + "'"),
+              0);
+    ASSERT_EQ(X("timeout 20 xdotool search --sync --name '" + std::string(GetParam().caption) +
+                "' >/dev/null"),
+              0);
+    ASSERT_FALSE(FullySaved());
+
+    const Process newer = StartStation();
+    EXPECT_EQ(Finish(older, 40).status, 0);
+    EXPECT_TRUE(FullySaved());
+    WaitUntilUp();
+    EXPECT_EQ(Host({"close"}).status, 0);
+    EXPECT_EQ(Finish(newer).status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostRun, BoxOpenOnScreen,
+    testing::Values(OpenBox{"AboutBox", "", "F1", "^About ZelvoCam USB"},
+                    OpenBox{"PasswordDialog", "\"PassWord\"=\"secret\"\n", "alt+a", "^Dialog$"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // What a power cut or a stray command left at the lock's path never holds a start up.
 class LeftoverLock : public HostRun, public testing::WithParamInterface<const char*> {};
