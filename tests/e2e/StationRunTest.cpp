@@ -223,7 +223,6 @@ INSTANTIATE_TEST_SUITE_P(StationRun, SignalAtStartUp,
                          testing::Values(EarlySignal{"SigtermBeforeItRuns", SIGTERM, -1},
                                          EarlySignal{"SigintBeforeItRuns", SIGINT, -1},
                                          EarlySignal{"SigtermAtOnce", SIGTERM, 0},
-                                         EarlySignal{"SigtermAfter20ms", SIGTERM, 20},
                                          EarlySignal{"SigintAfter200ms", SIGINT, 200}),
                          [](const auto& info) { return std::string(info.param.name); });
 
