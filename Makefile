@@ -9,7 +9,7 @@ BUILD    := build/$(PRESET)
 PACKAGES := cmake ninja-build g++ clang clang-format pkg-config \
             qt6-base-dev libjpeg62-turbo-dev libturbojpeg0-dev \
             libgtest-dev libgmock-dev libbenchmark-dev \
-            fonts-dejavu-core xvfb xauth \
+            fonts-dejavu-core xvfb xauth xdotool \
             desktop-file-utils appstream man-db
 # Where `make install` puts the station; DESTDIR is honoured as well.
 PREFIX   ?= /usr/local

@@ -84,8 +84,8 @@ bool CTRIPOD01App::CloseEarlierCopy(std::chrono::milliseconds closeLimit) {
         case hostlink::StationLock::Result::kHeld:
             break;
         case hostlink::StationLock::Result::kFailed:
-            std::fprintf(stderr, "zelvocam: running without host messages: cannot lock %s\n",
-                         folder->c_str());
+            std::fprintf(stderr, "zelvocam: running without host messages: %s\n",
+                         m_StationLock->Error().c_str());
             m_StationLock.reset();
             return true;
         case hostlink::StationLock::Result::kHolderDidNotClose:
@@ -106,7 +106,9 @@ bool CTRIPOD01App::CloseEarlierCopy(std::chrono::milliseconds closeLimit) {
 }
 
 bool CTRIPOD01App::InitInstance() {
-    if (!CloseEarlierCopy())
+    // A log-out before the dialog runs ends the program here, with nothing opened or saved
+    // yet; one that comes later is the dialog's close request.
+    if (ui::TerminationRequested() || !CloseEarlierCopy() || ui::TerminationRequested())
         return false;
     m_pszProfileName = "ZelvoCam USB.ini";
     // Qt widgets need no control-container support.

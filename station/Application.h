@@ -38,8 +38,9 @@ class CTRIPOD01App {
     // waited for until it has released its camera, saved its settings and told its host; then
     // this copy listens for host messages. False (the process is ending with
     // kExitEarlierStationRunning, after a message) when the earlier copy did not close within
-    // `closeLimit`. Without a private runtime folder the station runs alone, without host
-    // messages.
+    // `closeLimit`. When the private runtime folder cannot be used (another user's, or a
+    // non-file at the lock's path that cannot be removed) the station says why in one line and
+    // runs alone, without host messages.
     bool CloseEarlierCopy(std::chrono::milliseconds closeLimit = kEarlierStationCloseLimit);
 
     // Kept for the framework's sake; the station keeps no settings in it.

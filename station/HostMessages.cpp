@@ -85,6 +85,12 @@ void HostState::NotifyStationClosed() {
 }
 
 void HostState::OnHostRequest(hostlink::Request request, int connection) {
+    // A close is the dialog's own close request, which answers what waits and runs OnClose
+    // once the running handler has returned; it never waits here behind a box.
+    if (request == hostlink::Request::kClose) {
+        RunHostRequest({request, connection});
+        return;
+    }
     m_WaitingHostRequests.push_back({request, connection});
     RunWaitingHostRequests();
 }

@@ -4,7 +4,9 @@
 // CTRIPOD01Dlg inherits HostState as it inherits its settings; the handlers live in
 // HostMessages.cpp. Requests that arrive while a message box or another modal dialog is open,
 // or while a handler runs, wait until it has closed, so no request ever runs inside a
-// half-finished handler; they then run in the order they came.
+// half-finished handler; they then run in the order they came. A close is the exception: it is
+// the dialog's close request at once (see ui::Dialog), which answers the waiting boxes as
+// cancelled and runs OnClose once the running handler has returned.
 #pragma once
 
 #include <deque>

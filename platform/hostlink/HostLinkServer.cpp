@@ -1,13 +1,27 @@
 // The listener, the peer check, framing and bounded writes.
 #include "platform/hostlink/HostLinkServer.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 namespace hostlink {
+namespace {
+
+// The kernel reports a hang-up once the peer has closed its end for good, though bytes it sent
+// before may still wait to be read. A peer that only stopped writing (shutdown for writing)
+// still reads its answer and has not hung up.
+bool PeerHungUp(const QLocalSocket* socket) {
+    pollfd p{static_cast<int>(socket->socketDescriptor()), 0, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR)) != 0;
+}
+
+}  // namespace
 
 bool PeerIsThisUser(qintptr socket, uid_t& uid) {
     ucred credentials{};
@@ -69,13 +83,25 @@ void HostLinkServer::Accept() {
         const int buffer = kSocketSendBuffer;
         ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_SNDBUF, &buffer,
                      sizeof buffer);
+        const int reserved = static_cast<int>(std::count_if(
+            connections_.begin(), connections_.end(),
+            [](const auto& entry) { return entry.second.reserve; }));
         const int id = nextId_++;
-        connections_[id].socket = socket;
+        Connection& connection = connections_[id];
+        connection.socket = socket;
         connect(socket, &QLocalSocket::readyRead, this, [this, id] { ReadFrom(id); });
         connect(socket, &QLocalSocket::disconnected, this, [this, id] { Drop(id); });
-        if (ConnectionCount() > kMaxConnections) {
-            Refuse(id, "too many connections");
-            continue;
+        if (ConnectionCount() - reserved > kMaxConnections) {
+            if (reserved >= kReserveConnections) {
+                Refuse(id, "too many connections");
+                continue;
+            }
+            connection.reserve = true;
+            QTimer::singleShot(kReserveWaitMs, socket, [this, id] {
+                const auto it = connections_.find(id);
+                if (it != connections_.end() && it->second.reserve)
+                    Refuse(id, "too many connections");
+            });
         }
         ReadFrom(id);  // bytes that came with the connection
     }
@@ -105,9 +131,25 @@ void HostLinkServer::ReadFrom(int id) {
             Refuse(id, "unknown request");
             return;
         }
+        if (it->second.reserve) {
+            if (*request != Request::kClose) {
+                Refuse(id, "too many connections");
+                return;
+            }
+            it->second.reserve = false;  // served: the wait for its request is over
+        }
+        if (PeerHungUp(it->second.socket)) {
+            Drop(id);
+            return;
+        }
         if (onRequest)
             onRequest(*request, id);
     }
+}
+
+bool HostLinkServer::Connected(int id) const {
+    const auto it = connections_.find(id);
+    return it != connections_.end() && !PeerHungUp(it->second.socket);
 }
 
 bool HostLinkServer::Send(int id, std::string_view line) {

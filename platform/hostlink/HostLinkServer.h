@@ -3,6 +3,14 @@
 // Each connection is checked to come from this user before a byte of it is read, at most
 // kMaxConnections are served, and lines are cut by LineReader. Requests go to `onRequest` in
 // the order they arrive; the station answers each with Send once it has carried it out.
+// A request whose sender has hung up before it is handed on is dropped with the connection:
+// nobody waits for it any more (a newer station that gave up, a host that left).
+//
+// Past kMaxConnections a few more connections are kept in reserve for `close`, the one request
+// a newer station makes: however many idle connections the user's programs hold, a newer
+// station gets through. A reserve connection that sends anything else, or nothing for
+// kReserveWaitMs, is refused with "too many connections".
+//
 // Writing never blocks the station: a peer that stops reading is dropped once its unsent
 // output passes a small bound, and a peer that vanished is simply gone.
 #pragma once
@@ -34,6 +42,8 @@ class HostLinkServer : public QObject {
 
   public:
     static constexpr int kMaxConnections = 16;
+    static constexpr int kReserveConnections = 4;
+    static constexpr int kReserveWaitMs = 2000;
     // What the kernel may hold for a peer plus what Qt may queue after it: past both, the
     // peer has stopped reading.
     static constexpr int kSocketSendBuffer = 32 * 1024;
@@ -57,13 +67,16 @@ class HostLinkServer : public QObject {
     // Sends `line` to a connection. False when it has gone, or it is dropped now for not
     // reading.
     bool Send(int connection, std::string_view line);
-    bool Connected(int connection) const { return connections_.count(connection) != 0; }
+    // The connection is open and its peer has not hung up (even if the event loop has not yet
+    // seen it go).
+    bool Connected(int connection) const;
     int ConnectionCount() const { return static_cast<int>(connections_.size()); }
 
   private:
     struct Connection {
         QLocalSocket* socket = nullptr;
         LineReader reader;
+        bool reserve = false;  // taken past kMaxConnections: `close` only
     };
 
     void Accept();

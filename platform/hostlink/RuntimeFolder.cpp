@@ -12,24 +12,29 @@
 namespace hostlink {
 namespace {
 
-constexpr char kFolderName[] = "zelvocam";
+bool Set(const char* value) {
+    return value != nullptr && *value != '\0';
+}
 
-// Without a trailing "/", which would make lstat follow a symlink.
-std::string FolderPath(const char* runtimeDir) {
-    std::string folder = runtimeDir;
-    if (folder.back() != '/')
-        folder += '/';
-    return folder + kFolderName;
+std::string WithoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
 }
 
 }  // namespace
 
-std::optional<std::string> PrepareRuntimeFolder(const char* runtimeDir, std::string& error) {
-    if (runtimeDir == nullptr || *runtimeDir == '\0') {
-        error = "XDG_RUNTIME_DIR is not set";
-        return std::nullopt;
-    }
-    const std::string folder = FolderPath(runtimeDir);
+// Without a trailing "/", which would make lstat follow a symlink.
+std::string StationFolder(const char* runtimeDir, const char* tmpDir) {
+    if (Set(runtimeDir))
+        return WithoutTrailingSlash(runtimeDir) + "/zelvocam";
+    const std::string base = WithoutTrailingSlash(Set(tmpDir) ? tmpDir : "/tmp");
+    return (base == "/" ? "" : base) + "/zelvocam-" + std::to_string(::geteuid());
+}
+
+std::optional<std::string> PrepareRuntimeFolder(const char* runtimeDir, std::string& error,
+                                                const char* tmpDir) {
+    const std::string folder = StationFolder(runtimeDir, tmpDir);
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         error = "cannot create " + folder + ": " + std::strerror(errno);
         return std::nullopt;
@@ -54,12 +59,9 @@ std::optional<std::string> PrepareRuntimeFolder(const char* runtimeDir, std::str
     return folder + "/";
 }
 
-std::optional<std::string> StationSocketPath(const char* runtimeDir, std::string& error) {
-    if (runtimeDir == nullptr || *runtimeDir == '\0') {
-        error = "XDG_RUNTIME_DIR is not set";
-        return std::nullopt;
-    }
-    return FolderPath(runtimeDir) + "/" + kSocketName;
+std::optional<std::string> StationSocketPath(const char* runtimeDir, std::string&,
+                                             const char* tmpDir) {
+    return StationFolder(runtimeDir, tmpDir) + "/" + kSocketName;
 }
 
 }  // namespace hostlink

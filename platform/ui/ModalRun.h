@@ -29,13 +29,15 @@ class ModalRun {
 bool ModalRunOpenOver(const QWidget* window);
 
 // Closes every open menu and dismisses the runs over `window`, innermost first, as if
-// cancelled: a modal ui::Dialog ends rejected, a message box whose only button is OK is answered
-// OK, another dialog is rejected. Each run returns once control is back in its event loop.
+// cancelled: a modal ui::Dialog ends rejected, a message box is answered with its escape
+// button (No for a question) or else its only button (OK), another dialog is rejected. Each run
+// returns once control is back in its event loop.
 void DismissModalRunsOver(const QWidget* window);
 
 // True while some dialog's close request waits for a running handler to return. Meanwhile the
-// program's own message boxes are answered OK at once and its file choosers cancelled without
-// showing, and modal dialogs do not open, so that the handler returns promptly.
+// program's own message boxes are answered OK and its questions No at once, its file choosers
+// cancelled without showing, and modal dialogs do not open, so that the handler returns
+// promptly.
 bool CloseRequestWaiting();
 
 // ui::Dialog's own bookkeeping: its close request starts or stops waiting. While it waits, the

@@ -49,11 +49,14 @@ bool ProgramQuestion(const QuestionRequest& request) {
         std::fflush(stderr);
         return false;
     }
+    if (CloseRequestWaiting())
+        return false;  // answered No without waiting for anybody
     QMessageBox box(QMessageBox::Question, QString::fromStdString(caption),
                     QString::fromStdString(request.text), QMessageBox::Yes | QMessageBox::No,
                     request.owner);
     box.setDefaultButton(QMessageBox::No);
-    box.setEscapeButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);  // also the answer when a close request dismisses it
+    ModalRun run(request.owner, &box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -147,8 +150,10 @@ void MessageBox(QWidget* owner, std::string_view text, std::string_view caption)
 
 bool AskYesNo(QWidget* owner, std::string_view text, std::string_view caption) {
     const QuestionRequest request{owner, std::string(text), std::string(caption)};
-    if (QuestionSlot())
+    if (QuestionSlot()) {
+        ModalRun run(owner, nullptr);  // the handler answers by itself
         return QuestionSlot()(request);
+    }
     return ProgramQuestion(request);
 }
 

@@ -68,7 +68,8 @@ void MessageBox(QWidget* owner, std::string_view text, std::string_view caption 
 int MessageBoxesShown();
 
 // Asks a question and returns once it is answered: true for Yes. Unattended runs
-// (ZELVOCAM_MESSAGES=stderr) print "question: CAPTION: TEXT" and answer No.
+// (ZELVOCAM_MESSAGES=stderr) print "question: CAPTION: TEXT" and answer No; a close request
+// answers the program's question No (ModalRun.h).
 bool AskYesNo(QWidget* owner, std::string_view text, std::string_view caption = {});
 
 // Sounds a tone. Like the desktop's own beep it blocks for its duration (through the clock,

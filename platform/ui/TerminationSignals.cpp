@@ -7,6 +7,7 @@
 // interrupted code left it, since a failed write would otherwise change it under that code.
 #include "platform/ui/TerminationSignals.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <QPointer>
@@ -29,11 +30,35 @@ extern "C" void WakeOnSignal(int) {
 
 }  // namespace
 
-void CloseOnTerminationSignals(QWidget* window) {
+void CatchTerminationSignals() {
     if (g_signalPipe[0] < 0 &&
         ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
         return;
     }
+    struct sigaction action {};
+    action.sa_handler = WakeOnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    sigset_t caught;
+    sigemptyset(&caught);
+    sigaddset(&caught, SIGTERM);
+    sigaddset(&caught, SIGINT);
+    ::sigprocmask(SIG_UNBLOCK, &caught, nullptr);
+}
+
+bool TerminationRequested() {
+    if (g_signalPipe[1] < 0)
+        return false;
+    pollfd readable{g_signalPipe[1], POLLIN, 0};
+    return ::poll(&readable, 1, 0) > 0 && (readable.revents & POLLIN) != 0;
+}
+
+void CloseOnTerminationSignals(QWidget* window) {
+    CatchTerminationSignals();
+    if (g_signalPipe[1] < 0)
+        return;
     auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, window);
     QPointer<QWidget> target(window);
     QObject::connect(notifier, &QSocketNotifier::activated, window, [target] {
@@ -44,12 +69,6 @@ void CloseOnTerminationSignals(QWidget* window) {
         if (target)
             target->close();
     });
-    struct sigaction action {};
-    action.sa_handler = WakeOnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
 }
 
 }  // namespace ui

@@ -1,7 +1,9 @@
 // The real programs together, each test in its own private runtime folder: zelvocam on the
 // simulated camera and zelvocam-host as a host script would run it. A host registers, hides,
-// shows and closes the station; a newer station closes the older one, which saves first; two
-// started at once end with one; a killed station's lock and socket are taken over at once.
+// shows and closes the station; a newer station closes the older one, which saves first, even
+// past sixteen idle connections, without XDG_RUNTIME_DIR and with a box open on the screen; two
+// started at once end with one; a killed station's lock and socket are taken over at once; a
+// stopped station drops the requests of those who left meanwhile.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -10,6 +12,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,6 +76,10 @@ class HostRun : public testing::Test {
             setenv("ZELVOCAM_DEVICE", "sim", 1);
             setenv("ZELVOCAM_MESSAGES", "stderr", 1);
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            if (!display_.empty()) {
+                setenv("DISPLAY", display_.c_str(), 1);
+                unsetenv("QT_QPA_PLATFORM");
+            }
             setenv("HOME", root_.c_str(), 1);
             std::vector<char*> argv{const_cast<char*>(binary)};
             for (std::string& a : args)
@@ -142,6 +150,7 @@ class HostRun : public testing::Test {
 
     fs::path root_;
     std::vector<Process> started_;
+    std::string display_;  // an X server the programs run on; offscreen when empty
 };
 
 TEST_F(HostRun, HostRegistersHidesShowsClosesAndSeesClosed) {
@@ -222,6 +231,123 @@ TEST_F(HostRun, AKilledStationsLockAndSocketAreTakenOverAtOnce) {
     const Result ended = Finish(next);
     EXPECT_EQ(ended.status, 0);
     EXPECT_EQ(ended.err.find("without host messages"), std::string::npos) << ended.err;
+}
+
+// A box or dialog open in the older station, on a real (virtual) screen, when a newer station
+// starts: the older one answers it as cancelled, closes in full, and the newer one starts.
+struct OpenBox {
+    const char* name;
+    const char* settings;  // lines of the older station's key file
+    const char* keys;      // what the operator presses in the main window
+    const char* caption;   // of the window that then waits
+};
+
+class BoxOpenOnScreen : public HostRun, public testing::WithParamInterface<OpenBox> {
+  protected:
+    // Runs `command` in a shell on the test's X server.
+    int X(const std::string& command) const {
+        return std::system(("DISPLAY=" + display_ + " " + command).c_str());
+    }
+};
+
+TEST_P(BoxOpenOnScreen, ANewerStationStillClosesTheOlder) {
+    if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0)
+        GTEST_SKIP() << "needs Xvfb and xdotool (make deps)";
+    const Process screen = Spawn("/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0",
+                                                   "1280x1024x24", "-nolisten", "tcp"});
+    char number[16] = {};
+    ASSERT_GT(read(screen.outFd, number, sizeof number - 1), 0);  // once it accepts clients
+    display_ = ":" + std::to_string(std::atoi(number));
+    fs::create_directories(RegistryKey::RootFolder() / "Software");
+    std::ofstream(RegistryKey::RootFolder() / "Software" / "ZelvoCam USB.reg")
+        << "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
+        << GetParam().settings;
+
+    const Process older = StartStation();
+    WaitUntilUp();
+    ASSERT_EQ(X("sh -c 'w=$(timeout 20 xdotool search --sync --name \"^ZelvoCam USB$\" | head -n 1)"
+                " && xdotool windowfocus --sync $w && xdotool key --window $w " +
+                std::string(GetParam().keys) + "'"),
+              0);
+    ASSERT_EQ(X("timeout 20 xdotool search --sync --name '" + std::string(GetParam().caption) +
+                "' >/dev/null"),
+              0);
+    ASSERT_FALSE(FullySaved());
+
+    const Process newer = StartStation();
+    EXPECT_EQ(Finish(older, 40).status, 0);
+    EXPECT_TRUE(FullySaved());
+    WaitUntilUp();
+    EXPECT_EQ(Host({"close"}).status, 0);
+    EXPECT_EQ(Finish(newer).status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostRun, BoxOpenOnScreen,
+    testing::Values(OpenBox{"AboutBox", "", "F1", "^About ZelvoCam USB"},
+                    OpenBox{"PasswordDialog", "\"PassWord\"=\"secret\"\n", "alt+a", "^Dialog$"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// While the station is stopped, a newer station asks it to close and gives up, and a host asks
+// it to hide and leaves; once it goes on it acts on neither.
+TEST_F(HostRun, AStoppedStationDropsTheRequestsOfThoseWhoLeft) {
+    const Process station = StartStation();
+    WaitUntilUp();
+    kill(station.pid, SIGSTOP);
+    for (const hostlink::Request request : {hostlink::Request::kClose, hostlink::Request::kHide}) {
+        hostlink::HostClient departed;
+        ASSERT_TRUE(departed.Connect((Folder() / "station.sock").string()));
+        ASSERT_TRUE(departed.Send(hostlink::RequestWord(request)));
+    }
+    kill(station.pid, SIGCONT);
+    EXPECT_EQ(Host({"show"}).status, 0);
+    EXPECT_TRUE(Running(station));
+    EXPECT_FALSE(FullySaved());  // hiding would have saved the settings
+    EXPECT_EQ(Host({"close"}).status, 0);
+    EXPECT_EQ(Finish(station).status, 0);
+}
+
+TEST_F(HostRun, SixteenIdleConnectionsDoNotStopANewerStation) {
+    const Process older = StartStation();
+    WaitUntilUp();
+    std::vector<std::unique_ptr<hostlink::HostClient>> idle;
+    for (int i = 0; i < 16; ++i) {
+        idle.push_back(std::make_unique<hostlink::HostClient>());
+        ASSERT_TRUE(idle.back()->Connect((Folder() / "station.sock").string()));
+    }
+    const Process newer = StartStation();
+    EXPECT_EQ(Finish(older).status, 0);
+    idle.clear();
+    WaitUntilUp();
+    EXPECT_TRUE(Running(newer));
+    EXPECT_EQ(Host({"close"}).status, 0);
+    EXPECT_EQ(Finish(newer).status, 0);
+}
+
+// Without XDG_RUNTIME_DIR the station and its hosts meet in a private folder of their own in
+// TMPDIR, and a newer station still closes the older.
+TEST_F(HostRun, WithoutARuntimeFolderOneStationStillRuns) {
+    unsetenv("XDG_RUNTIME_DIR");
+    const char* tmpDir = std::getenv("TMPDIR");
+    const std::optional<std::string> outerTmpDir =
+        tmpDir ? std::optional<std::string>(tmpDir) : std::nullopt;
+    setenv("TMPDIR", root_.c_str(), 1);
+    const Process older = StartStation();
+    WaitUntilUp();
+    const Process newer = StartStation();
+    EXPECT_EQ(Finish(older).status, 0);
+    WaitUntilUp();
+    EXPECT_EQ(Host({"close"}).status, 0);
+    const Result ended = Finish(newer);
+    EXPECT_EQ(ended.status, 0);
+    EXPECT_EQ(ended.err.find("without host messages"), std::string::npos) << ended.err;
+    EXPECT_EQ(fs::status(root_ / ("zelvocam-" + std::to_string(geteuid()))).permissions(),
+              fs::perms::owner_all);
+    if (outerTmpDir) {
+        setenv("TMPDIR", outerTmpDir->c_str(), 1);
+    } else {
+        unsetenv("TMPDIR");
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The real program as an operator or a desktop session runs it: started on the simulated
 // camera it comes up, and a SIGTERM (log-out, Ctrl+C) closes it cleanly with its settings
-// saved; without a camera it stops with its message and exit code.
+// saved, even one that comes in the first moments of start-up; without a camera it stops with
+// its message and exit code.
 //
 // These tests run the program in real time, but never sleep a fixed time: they read the
 // program's stderr while they wait and act on the lines it prints in unattended mode
@@ -16,6 +17,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -123,9 +125,12 @@ class StationRun : public testing::Test {
 
     // Starts zelvocam with the given device setting, unattended (messages and readiness on
     // stderr), offscreen.
-    Child Start(const char* device) {
-        int pipeFds[2];
+    // Returns once the program has been executed. `blocked`: a signal the program starts with
+    // blocked and already pending, as when a starter blocks it while it starts the program.
+    Child Start(const char* device, int blocked = 0) {
+        int pipeFds[2], execFds[2];
         EXPECT_EQ(pipe2(pipeFds, O_CLOEXEC), 0);
+        EXPECT_EQ(pipe2(execFds, O_CLOEXEC), 0);  // ends when the program is executed
         const pid_t pid = fork();
         if (pid == 0) {
             dup2(pipeFds[1], STDERR_FILENO);
@@ -133,10 +138,22 @@ class StationRun : public testing::Test {
             setenv("ZELVOCAM_MESSAGES", "stderr", 1);
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
             setenv("HOME", home_.c_str(), 1);
+            if (blocked != 0) {
+                sigset_t set;
+                sigemptyset(&set);
+                sigaddset(&set, blocked);
+                sigprocmask(SIG_BLOCK, &set, nullptr);
+                raise(blocked);
+            }
             execl(ZELVOCAM_BINARY, ZELVOCAM_BINARY, static_cast<char*>(nullptr));
             _exit(127);
         }
         close(pipeFds[1]);
+        close(execFds[1]);
+        char none;
+        while (read(execFds[0], &none, 1) < 0 && errno == EINTR) {
+        }
+        close(execFds[0]);
         Child child;
         child.pid = pid;
         child.stderrFd = pipeFds[0];
@@ -166,6 +183,48 @@ TEST_F(StationRun, SimulatedCameraRunsAndSigtermClosesWithTheSettingsSaved) {
     ASSERT_TRUE(key.QueryDword("Capture Type", value));
     EXPECT_EQ(value, 5u);  // set at the end of start-up: the station really came up
 }
+
+// Whether `pid` has a handler for `signal` yet, as /proc/PID/status shows it ("SigCgt:" in hex).
+bool Catches(pid_t pid, int signal) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("SigCgt:", 0) == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1) != 0;
+    }
+    return false;
+}
+
+// A log-out (SIGTERM) or Ctrl+C (SIGINT) at start-up closes the station with exit code 0: one
+// sent before the program runs at all (pending while its starter blocks it), and one this long
+// after the program has installed its handler (before its window exists, while it starts up).
+struct EarlySignal {
+    const char* name;
+    int signal;
+    int afterMs;  // -1: sent before the program runs
+};
+
+class SignalAtStartUp : public StationRun, public testing::WithParamInterface<EarlySignal> {};
+
+TEST_P(SignalAtStartUp, ClosesCleanly) {
+    const bool beforeItRuns = GetParam().afterMs < 0;
+    Child run = Start("sim", beforeItRuns ? GetParam().signal : 0);
+    if (!beforeItRuns) {
+        while (!Catches(run.pid, GetParam().signal) && kill(run.pid, 0) == 0)
+            usleep(200);
+        usleep(GetParam().afterMs * 1000);
+    }
+    kill(run.pid, GetParam().signal);
+    EXPECT_EQ(run.Finish(In(std::chrono::seconds(30))), 0) << run.output;
+    EXPECT_EQ(run.MessageLines(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(StationRun, SignalAtStartUp,
+                         testing::Values(EarlySignal{"SigtermBeforeItRuns", SIGTERM, -1},
+                                         EarlySignal{"SigintBeforeItRuns", SIGINT, -1},
+                                         EarlySignal{"SigtermAtOnce", SIGTERM, 0},
+                                         EarlySignal{"SigintAfter200ms", SIGINT, 200}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StationRun, MissingDeviceStopsWithError0AndExit1) {
     Child run = Start("/nonexistent");

@@ -1,5 +1,6 @@
 // The host link on real sockets in a temporary folder: how lines are cut and refused, the
-// peer check, the connection cap, a host that never reads, and the private folder's checks.
+// peer check, the connection cap and its reserve for `close`, a departed sender, a host that
+// never reads, the private folder's checks and what may be left at the lock's path.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -16,6 +17,7 @@
 #include "platform/hostlink/HostClient.h"
 #include "platform/hostlink/HostLinkServer.h"
 #include "platform/hostlink/RuntimeFolder.h"
+#include "platform/hostlink/StationLock.h"
 
 namespace {
 
@@ -126,19 +128,47 @@ TEST_F(HostLink, AnotherUsersConnectionIsClosedUnreadAndTheOthersGoOn) {
     EXPECT_EQ(ReadAll(*friendly), Lines{"ok show"});
 }
 
-TEST_F(HostLink, AtMostSixteenConnectionsAndAFreedPlaceIsTakenAgain) {
+// Sixteen idle connections fill the places; `close` still gets through a reserve place, which
+// serves nothing else and is not held for ever.
+TEST_F(HostLink, SixteenIdleConnectionsLeaveAWayInForClose) {
     std::deque<std::unique_ptr<HostClient>> clients;
     for (int i = 0; i < HostLinkServer::kMaxConnections; ++i)
         clients.push_back(Connect());
-    auto extra = Connect();
-    EXPECT_EQ(ReadAll(*extra), (Lines{"error too many connections", "<closed>"}));
-    EXPECT_EQ(server_.ConnectionCount(), HostLinkServer::kMaxConnections);
+    auto shower = Connect();
+    ASSERT_TRUE(shower->Send("show"));
+    EXPECT_EQ(ReadAll(*shower), (Lines{"error too many connections", "<closed>"}));
 
-    clients.pop_front();  // one host leaves
+    auto closer = Connect();
+    ASSERT_TRUE(closer->Send("close"));
+    EXPECT_EQ(ReadAll(*closer), Lines{"ok close"});
+    closer.reset();
+
+    std::vector<std::unique_ptr<HostClient>> idle;
+    for (int i = 0; i <= HostLinkServer::kReserveConnections; ++i)
+        idle.push_back(Connect());  // the reserve is full before the last
+    EXPECT_EQ(ReadAll(*idle.back()), (Lines{"error too many connections", "<closed>"}));
+    EXPECT_EQ(ReadAll(*idle.front(), HostLinkServer::kReserveWaitMs + 200),
+              (Lines{"error too many connections", "<closed>"}));
+
+    clients.pop_front();  // one host leaves: its place is taken again for any request
     Pump();
     auto next = Connect();
     ASSERT_TRUE(next->Send("show"));
     EXPECT_EQ(ReadAll(*next), Lines{"ok show"});
+}
+
+// A newer station that gave up, or a host that left, before the station read its request:
+// nobody waits for it, so it is not carried out.
+TEST_F(HostLink, ARequestWhoseSenderHasHungUpIsDropped) {
+    {
+        HostClient quitter;
+        ASSERT_TRUE(quitter.Connect(path_));
+        ASSERT_TRUE(quitter.Send("hide"));
+        ASSERT_TRUE(quitter.Send("close"));
+    }
+    Pump();
+    EXPECT_TRUE(requests_.empty());
+    EXPECT_EQ(server_.ConnectionCount(), 0);
 }
 
 TEST_F(HostLink, AHostThatNeverReadsIsDroppedWithoutBlockingTheStation) {
@@ -159,11 +189,13 @@ TEST_F(HostLink, AHostThatNeverReadsIsDroppedWithoutBlockingTheStation) {
 
 // --- the private runtime folder --------------------------------------------------------------
 
-// What is already where the folder should be, and whether the station may use it.
+// What is already where the folder should be, and whether the station may use it. Without
+// XDG_RUNTIME_DIR the folder is zelvocam-UID in TMPDIR, with the same checks.
 struct FolderCase {
     const char* name;
-    const char* existing;  // shell command run in the runtime folder first
+    const char* existing;  // shell command run in the runtime (or temporary) folder first
     bool usable;
+    bool withoutRuntimeDir = false;
 };
 
 class RuntimeFolder : public testing::TestWithParam<FolderCase> {};
@@ -171,12 +203,18 @@ class RuntimeFolder : public testing::TestWithParam<FolderCase> {};
 TEST_P(RuntimeFolder, IsTheUsersOwnOrRefused) {
     QTemporaryDir runtime;
     const std::string dir = runtime.path().toStdString();
-    ASSERT_EQ(std::system(("cd " + dir + " && " + GetParam().existing).c_str()), 0);
+    const std::string uid = std::to_string(::geteuid());
+    ASSERT_EQ(std::system(("cd " + dir + " && U=" + uid + " && " + GetParam().existing).c_str()),
+              0);
     std::string error;
-    const auto folder = hostlink::PrepareRuntimeFolder(dir.c_str(), error);
+    const auto folder = GetParam().withoutRuntimeDir
+                            ? hostlink::PrepareRuntimeFolder(nullptr, error, dir.c_str())
+                            : hostlink::PrepareRuntimeFolder(dir.c_str(), error, "/nonexistent");
     ASSERT_EQ(folder.has_value(), GetParam().usable) << error;
     struct stat info {};
     if (folder) {
+        EXPECT_EQ(*folder, dir + (GetParam().withoutRuntimeDir ? "/zelvocam-" + uid : "/zelvocam") +
+                               "/");
         ASSERT_EQ(::lstat(folder->c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0700u);
     }
@@ -188,7 +226,51 @@ INSTANTIATE_TEST_SUITE_P(
                     FolderCase{"KeptWhenPrivate", "mkdir -m 700 zelvocam", true},
                     FolderCase{"OpenToOthers", "mkdir -m 755 zelvocam", false},
                     FolderCase{"Symlink", "mkdir -m 700 x && ln -s x zelvocam", false},
-                    FolderCase{"PlainFile", "touch zelvocam", false}),
+                    FolderCase{"PlainFile", "touch zelvocam", false},
+                    FolderCase{"FallbackCreatedPrivate", "true", true, true},
+                    FolderCase{"FallbackOpenToOthers", "mkdir -m 1777 zelvocam-$U", false, true},
+                    FolderCase{"FallbackSymlink", "mkdir -m 700 x && ln -s x zelvocam-$U", false,
+                               true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- the single-station lock -------------------------------------------------------------------
+
+// What a power cut, a crash or a stray command left at the lock's path; the next station takes
+// the lock at once whatever it is, and never writes through a symlink.
+struct LeftoverCase {
+    const char* name;
+    const char* left;  // shell command run in the station's folder
+};
+
+class LockLeftover : public testing::TestWithParam<LeftoverCase> {};
+
+TEST_P(LockLeftover, IsTakenOverAtOnce) {
+    QTemporaryDir runtime;
+    std::string error;
+    const auto folder = hostlink::PrepareRuntimeFolder(runtime.path().toUtf8().constData(), error);
+    ASSERT_TRUE(folder) << error;
+    ASSERT_EQ(std::system(("cd " + *folder + " && " + GetParam().left).c_str()), 0);
+
+    hostlink::StationLock lock(*folder);
+    ASSERT_EQ(lock.Acquire(std::chrono::milliseconds(0)), hostlink::StationLock::Result::kHeld)
+        << lock.Error();
+    hostlink::StationLock newer(*folder);  // the lock really is held
+    EXPECT_EQ(newer.Acquire(std::chrono::milliseconds(0)),
+              hostlink::StationLock::Result::kHolderDidNotClose);
+    EXPECT_EQ(std::system(("cd " + *folder + " && test ! -e elsewhere").c_str()), 0);
+    lock.Release();
+    EXPECT_EQ(newer.Acquire(std::chrono::milliseconds(0)), hostlink::StationLock::Result::kHeld);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostLink, LockLeftover,
+    testing::Values(LeftoverCase{"Nothing", "true"},
+                    LeftoverCase{"EmptyFile", "touch station.lock"},
+                    LeftoverCase{"Garbage", "head -c 300 /dev/urandom > station.lock"},
+                    LeftoverCase{"Directory", "mkdir station.lock"},
+                    LeftoverCase{"Symlink", "touch target && ln -s target station.lock"},
+                    LeftoverCase{"DanglingSymlink", "ln -s elsewhere station.lock"},
+                    LeftoverCase{"Fifo", "mkfifo station.lock"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

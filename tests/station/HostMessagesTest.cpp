@@ -1,12 +1,13 @@
 // Host messages on a scripted camera with a real socket: the whole record of hide and show
 // with their waits, the close with "closed" last, register replacing an earlier host, "stored"
-// only to the registered host, show during review, requests waiting for a modal box, and a
-// newer station giving up on one that never closes.
+// only to the registered host, show during review, requests waiting for a modal box while a
+// close answers it, and a newer station giving up on one that never closes.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 
 #include "platform/hostlink/HostClient.h"
@@ -188,17 +189,82 @@ TEST_F(HostMessages, RequestsWaitWhileAModalBoxIsOpen) {
     EXPECT_EQ(Next(*host, 200), "");
     EXPECT_TRUE(dlg.isVisible());  // nothing ran under the box
 
-    auto quitter = Connect();  // asks to close, then gives up and leaves
-    ASSERT_TRUE(quitter->Send("close"));
-    Next(*quitter, 50);
-    quitter.reset();
+    auto leaver = Connect();  // asks to hide, then leaves while the box is open
+    ASSERT_TRUE(leaver->Send("hide"));
+    Next(*leaver, 50);
+    leaver.reset();
     EXPECT_EQ(Next(*host, 100), "");  // the box is still open
 
     box.close();
     EXPECT_EQ(Next(*host), "ok hide");
     EXPECT_EQ(Next(*host), "ok show");
-    EXPECT_TRUE(dlg.isVisible());  // the close of the one who left was dropped
+    EXPECT_TRUE(dlg.isVisible());  // the hide of the one who left was dropped
 }
+
+// What waits over the station, opened from one of its handlers, when a host or a newer station
+// asks it to close; the box ends cancelled (a question answered No) and `answered` says so.
+struct OpenBoxCase {
+    const char* name;
+    void (*open)(CTRIPOD01Dlg& dlg, bool& answered);
+};
+
+class CloseWithABoxOpen : public HostMessages, public testing::WithParamInterface<OpenBoxCase> {};
+
+TEST_P(CloseWithABoxOpen, AnswersTheBoxThenClosesOnceTheHandlerHasReturned) {
+    CTRIPOD01Dlg& dlg = Dialog();
+    auto closer = Connect();
+    bool answered = false;
+    bool cameraOpenWhenBoxEnded = false;
+    bool rescued = false;  // a box left waiting is closed here so that the test ends
+    QTimer watch;
+    int ticks = 0;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && ticks == 0)
+            closer->Send("close");  // the box is open: the close request comes now
+        if (modal != nullptr && ++ticks > 200) {
+            rescued = true;
+            modal->close();
+        }
+    });
+    watch.start(10);
+    dlg.RunAsHandler([&] {
+        GetParam().open(dlg, answered);
+        cameraOpenWhenBoxEnded = driver_.IsOpen();
+    });
+
+    EXPECT_FALSE(rescued);
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(cameraOpenWhenBoxEnded) << "the close waited for the box and its handler";
+    EXPECT_EQ(Next(*closer), "ok close");
+    EXPECT_FALSE(driver_.IsOpen());
+    EXPECT_EQ(StoredDword("Capture Type"), 5u);  // the settings were saved
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostMessages, CloseWithABoxOpen,
+    testing::Values(
+        OpenBoxCase{"AboutBox",
+                    [](CTRIPOD01Dlg& dlg, bool& answered) {
+                        dlg.OnSysCommand(kSysAbout);
+                        answered = true;
+                    }},
+        // The password dialog and every other dialog of the station are ui::Dialogs.
+        OpenBoxCase{"ModalDialog",
+                    [](CTRIPOD01Dlg& dlg, bool& answered) {
+                        ui::Dialog password(&dlg);
+                        answered = password.DoModal() == QDialog::Rejected;
+                    }},
+        OpenBoxCase{"ReplaceQuestion",
+                    [](CTRIPOD01Dlg& dlg, bool& answered) {
+                        ui::SetQuestionHandler({});  // the program's own box, on the screen
+                        unsetenv("ZELVOCAM_MESSAGES");
+                        answered = !ui::AskYesNo(&dlg,
+                                                 "/srv/photos/Smith.JPG already exists.\n"
+                                                 "Do you want to replace it?");
+                        setenv("ZELVOCAM_MESSAGES", "stderr", 1);
+                    }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The capture workflow reports its stores through m_CaptureStoredHook: after CAPTURE a host
 // sees "stored PATH" with the file complete when the line arrives.
