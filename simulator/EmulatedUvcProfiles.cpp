@@ -4,7 +4,8 @@
 #include <linux/videodev2.h>
 
 #include <charconv>
-#include <cmath>
+
+#include "simulator/FaultOptions.h"
 
 namespace sim {
 
@@ -202,92 +203,6 @@ bool ParseUnsigned(std::string_view text, uint64_t max, uint64_t& value) {
     return ec == std::errc() && end == text.data() + text.size() && value <= max;
 }
 
-bool ParseNumber(std::string_view text, double& value) {
-    if (text.empty() || text.front() == '+' || text.front() == '-')
-        return false;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
-}
-
-// "20s", "1.5s", "250ms": a unit is required so that "20" cannot mean two things.
-bool ParseDurationUs(std::string_view text, int64_t& us) {
-    double scale = 0;
-    if (text.ends_with("ms")) {
-        text.remove_suffix(2);
-        scale = 1e3;
-    } else if (text.ends_with("s")) {
-        text.remove_suffix(1);
-        scale = 1e6;
-    } else {
-        return false;
-    }
-    double value = 0;
-    if (!ParseNumber(text, value) || value * scale > 1e15)
-        return false;
-    us = static_cast<int64_t>(std::llround(value * scale));
-    return true;
-}
-
-bool ParseOption(std::string_view item, EmulatedUvcOptions& options, std::string& error) {
-    const size_t eq = item.find('=');
-    const std::string_view name = item.substr(0, eq);
-    const bool hasValue = eq != std::string_view::npos;
-    const std::string_view value = hasValue ? item.substr(eq + 1) : "";
-
-    if (name == "silent-head" && !hasValue) {
-        options.silentHead = true;
-        return true;
-    }
-    struct DurationOption {
-        std::string_view name;
-        int64_t EmulatedUvcOptions::*field;
-    };
-    static constexpr DurationOption kDurations[] = {
-        {"unplug-after", &EmulatedUvcOptions::unplugAfterUs},
-        {"replug-after", &EmulatedUvcOptions::replugAfterUs},
-    };
-    for (const DurationOption& duration : kDurations) {
-        if (name != duration.name || !hasValue)
-            continue;
-        if (ParseDurationUs(value, options.*duration.field))
-            return true;
-        error = std::string(duration.name) + " needs a duration such as 20s or 500ms, not " +
-                Quote(value);
-        return false;
-    }
-    struct RateOption {
-        std::string_view name;
-        double EmulatedUvcOptions::*field;
-    };
-    static constexpr RateOption kRates[] = {
-        {"corrupt", &EmulatedUvcOptions::corruptRate},
-        {"short", &EmulatedUvcOptions::shortRate},
-        {"oversize", &EmulatedUvcOptions::oversizeRate},
-    };
-    for (const RateOption& rate : kRates) {
-        if (name != rate.name || !hasValue)
-            continue;
-        double share = 0;
-        if (ParseNumber(value, share) && share <= 1.0) {
-            options.*rate.field = share;
-            return true;
-        }
-        error =
-            std::string(rate.name) + " needs a share of frames from 0 to 1, not " + Quote(value);
-        return false;
-    }
-    if (name == "seed" && hasValue) {
-        if (ParseUnsigned(value, UINT64_MAX, options.seed))
-            return true;
-        error = "seed needs a whole number, not " + Quote(value);
-        return false;
-    }
-    error = "unknown option " + Quote(item) +
-            " (known: unplug-after=DURATION, replug-after=DURATION, silent-head, corrupt=SHARE, "
-            "short=SHARE, oversize=SHARE, seed=N)";
-    return false;
-}
-
 }  // namespace
 
 const UvcProfile* FindUvcProfile(int number) {
@@ -346,7 +261,7 @@ bool ParseEmulatedUvcSetting(std::string_view value, EmulatedUvcOptions& options
                 return false;
             }
             parsed.profile = static_cast<int>(profile);
-        } else if (!ParseOption(item, parsed, error)) {
+        } else if (!ParseFaultOption(item, parsed, error)) {
             error = whole + error;
             return false;
         }

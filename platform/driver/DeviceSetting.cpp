@@ -2,12 +2,11 @@
 #include "platform/driver/DeviceSetting.h"
 
 #include <charconv>
-#include <cmath>
-
 #include <cstdio>
 
 #include "platform/driver/DeviceNodeTransport.h"
 #include "platform/driver/V4l2Transports.h"
+#include "simulator/FaultOptions.h"
 
 namespace {
 
@@ -21,88 +20,8 @@ bool ParseUnsigned(std::string_view text, uint64_t max, uint64_t& value) {
     return ec == std::errc() && end == text.data() + text.size() && value <= max;
 }
 
-bool ParseNumber(std::string_view text, double& value) {
-    if (text.empty() || text.front() == '+' || text.front() == '-')
-        return false;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
-}
-
-// "20s", "1.5s", "250ms": a unit is required so that "20" cannot mean two things.
-bool ParseDurationUs(std::string_view text, int64_t& us) {
-    double scale = 0;
-    if (text.ends_with("ms")) {
-        text.remove_suffix(2);
-        scale = 1e3;
-    } else if (text.ends_with("s")) {
-        text.remove_suffix(1);
-        scale = 1e6;
-    } else {
-        return false;
-    }
-    double value = 0;
-    if (!ParseNumber(text, value) || value * scale > 1e15)
-        return false;
-    us = static_cast<int64_t>(std::llround(value * scale));
-    return true;
-}
-
-bool ParseRate(std::string_view text, double& rate) {
-    return ParseNumber(text, rate) && rate >= 0.0 && rate <= 1.0;
-}
-
 std::string Quote(std::string_view text) {
     return "'" + std::string(text) + "'";
-}
-
-bool ParseOption(std::string_view item, SimulatedCameraOptions& options, std::string& error) {
-    const size_t eq = item.find('=');
-    const std::string_view name = item.substr(0, eq);
-    const std::string_view value = eq == std::string_view::npos ? "" : item.substr(eq + 1);
-    const bool hasValue = eq != std::string_view::npos;
-
-    if (name == "silent-head" && !hasValue) {
-        options.silentHead = true;
-        return true;
-    }
-    if (name == "still" && !hasValue) {
-        options.stillRoom = true;
-        return true;
-    }
-    if (name == "unplug-after" && hasValue) {
-        if (ParseDurationUs(value, options.unplugAfterUs))
-            return true;
-        error = "unplug-after needs a duration such as 20s or 500ms, not " + Quote(value);
-        return false;
-    }
-    struct RateOption {
-        std::string_view name;
-        double SimulatedCameraOptions::*field;
-    };
-    static constexpr RateOption kRates[] = {
-        {"corrupt", &SimulatedCameraOptions::corruptRate},
-        {"short", &SimulatedCameraOptions::shortRate},
-        {"oversize", &SimulatedCameraOptions::oversizeRate},
-    };
-    for (const RateOption& rate : kRates) {
-        if (name != rate.name || !hasValue)
-            continue;
-        if (ParseRate(value, options.*rate.field))
-            return true;
-        error =
-            std::string(rate.name) + " needs a share of frames from 0 to 1, not " + Quote(value);
-        return false;
-    }
-    if (name == "seed" && hasValue) {
-        if (ParseUnsigned(value, UINT64_MAX, options.seed))
-            return true;
-        error = "seed needs a whole number, not " + Quote(value);
-        return false;
-    }
-    error = "unknown option " + Quote(item) +
-            " (known: unplug-after=DURATION, silent-head, corrupt=SHARE, short=SHARE, "
-            "oversize=SHARE, seed=N, still)";
-    return false;
 }
 
 // `sim` and `sim:...`; "simx" or "simulator" are paths.
@@ -136,7 +55,7 @@ bool ParseSimulatedOptions(std::string_view value, SimulatedCameraOptions& optio
                 return false;
             }
             parsed.model = static_cast<uint16_t>(model);
-        } else if (!ParseOption(item, parsed, error)) {
+        } else if (!sim::ParseFaultOption(item, parsed, error)) {
             error = "ZELVOCAM_DEVICE=" + whole + ": " + error;
             return false;
         }
