@@ -42,8 +42,12 @@ CTRIPOD01App::~CTRIPOD01App() {
 }
 
 int CTRIPOD01App::Run(int argc, char** argv) {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
-        std::getenv("QT_QPA_PLATFORM") == nullptr) {
+    // An empty variable names no display: Qt would abort on it instead of saying so.
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM")) {
         std::fprintf(stderr,
                      "zelvocam: no display. Set DISPLAY, run it under xvfb-run, or set "
                      "QT_QPA_PLATFORM=offscreen for an unattended run.\n");

@@ -127,7 +127,8 @@ class StationRun : public testing::Test {
     // stderr), offscreen.
     // Returns once the program has been executed. `blocked`: a signal the program starts with
     // blocked and already pending, as when a starter blocks it while it starts the program.
-    Child Start(const char* device, int blocked = 0) {
+    // `display` false: every display variable set but empty, as a broken session leaves them.
+    Child Start(const char* device, int blocked = 0, bool display = true) {
         int pipeFds[2], execFds[2];
         EXPECT_EQ(pipe2(pipeFds, O_CLOEXEC), 0);
         EXPECT_EQ(pipe2(execFds, O_CLOEXEC), 0);  // ends when the program is executed
@@ -136,7 +137,11 @@ class StationRun : public testing::Test {
             dup2(pipeFds[1], STDERR_FILENO);
             setenv("ZELVOCAM_DEVICE", device, 1);
             setenv("ZELVOCAM_MESSAGES", "stderr", 1);
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            setenv("QT_QPA_PLATFORM", display ? "offscreen" : "", 1);
+            if (!display) {
+                setenv("DISPLAY", "", 1);
+                setenv("WAYLAND_DISPLAY", "", 1);
+            }
             setenv("HOME", home_.c_str(), 1);
             if (blocked != 0) {
                 sigset_t set;
@@ -231,6 +236,13 @@ TEST_F(StationRun, MissingDeviceStopsWithError0AndExit1) {
     const int status = run.Finish(In(std::chrono::seconds(60)));
     EXPECT_EQ(status, 1) << run.output;
     EXPECT_EQ(run.MessageLines(), "message: Error 0: Failure to start device\n");
+}
+
+TEST_F(StationRun, EmptyDisplayVariablesStopWithTheNoDisplayLineAndExit3) {
+    Child run = Start("sim", 0, /*display=*/false);
+    const int status = run.Finish(In(std::chrono::seconds(60)));
+    EXPECT_EQ(status, 3) << run.output;
+    EXPECT_NE(run.output.find("zelvocam: no display."), std::string::npos) << run.output;
 }
 
 }  // namespace
