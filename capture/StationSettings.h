@@ -19,6 +19,15 @@ class RegistryKey;
 // The key every setting lives in.
 inline constexpr char kStationSettingsKey[] = "Software\\ZelvoCam USB";
 
+// Where a captured picture goes: the values of "Capture Type".
+namespace destination {
+inline constexpr int32_t kClipboard = 0;
+inline constexpr int32_t kJpegFile = 1;
+inline constexpr int32_t kBmpFile = 2;
+// The host's hand-off file: a host's capture request, and a fresh station.
+inline constexpr int32_t kHostHandOff = 5;
+}  // namespace destination
+
 // The record as the main dialog's constructor leaves it: texts empty, the home position and the
 // zoom presets 0, the three radio groups -1 (no button checked). Everything else starts at 0.
 struct StationSettings {
@@ -81,7 +90,7 @@ struct StationSettings {
     int8_t m_RedLiveCorrection = 0;
     int8_t m_BlueLiveCorrection = 0;
     int32_t m_ColorCorrectionLock = 0;
-    int32_t m_CaptureType = 0;  // 0 clipboard, 1 JPEG file, 2 BMP file, 5 host hand-off
+    int32_t m_CaptureType = 0;  // a destination:: value
     int32_t m_CompressionFactor = 0;
     int32_t m_SaveFileType = 0;  // 0 fixed name, 1 operator enters a name
     int32_t m_HorizontalDPI = 0;

@@ -13,8 +13,8 @@
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/UpDown.h"
-#include "station/CameraModels.h"
-#include "station/HeadLink.h"
+#include "control/CameraModels.h"
+#include "control/HeadLink.h"
 #include "station/Layout.h"
 #include "station/MainDialog.h"
 

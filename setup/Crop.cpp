@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "platform/system/Clock.h"
-#include "station/CameraModels.h"
+#include "control/CameraModels.h"
 #include "station/MainDialog.h"
 
 namespace {

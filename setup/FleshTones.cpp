@@ -10,7 +10,7 @@
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/UpDown.h"
-#include "station/HeadLink.h"
+#include "control/HeadLink.h"
 #include "station/IrisColor.h"
 #include "station/MainDialog.h"
 

@@ -10,8 +10,8 @@
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/Services.h"
-#include "station/CameraModels.h"
-#include "station/HeadLink.h"
+#include "control/CameraModels.h"
+#include "control/HeadLink.h"
 #include "station/IrisColor.h"
 #include "station/MainDialog.h"
 

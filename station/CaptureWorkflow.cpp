@@ -25,7 +25,7 @@
 #include "platform/ui/Services.h"
 #include "station/ControlIds.h"
 #include "station/DisplayWindow.h"
-#include "station/HeadLink.h"
+#include "control/HeadLink.h"
 #include "station/MainDialog.h"
 
 namespace {

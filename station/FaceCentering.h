@@ -11,7 +11,7 @@
 // range: a huge amount stays a huge move the same way instead of wrapping round the other way.
 #pragma once
 
-#include "station/HeadLink.h"
+#include "control/HeadLink.h"
 
 #include <array>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include "platform/registry/RegistryKey.h"
 #include "platform/ui/Services.h"
 #include "station/FaceCentering.h"
-#include "station/HeadLink.h"
+#include "control/HeadLink.h"
 #include "station/MainDialog.h"
 
 #include <tuple>

@@ -17,7 +17,7 @@
 #include "platform/system/Clock.h"
 #include "platform/ui/Services.h"
 #include "station/ControlIds.h"
-#include "station/HeadLink.h"
+#include "control/HeadLink.h"
 #include "station/IrisColor.h"
 #include "station/MainDialog.h"
 

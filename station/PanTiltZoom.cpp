@@ -13,7 +13,7 @@
 #include "platform/system/Clock.h"
 #include "platform/ui/Services.h"
 #include "station/ControlIds.h"
-#include "station/HeadLink.h"
+#include "control/HeadLink.h"
 #include "station/MainDialog.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <algorithm>
 
-#include "station/CameraModels.h"
+#include "control/CameraModels.h"
 #include "station/ControlIds.h"
 #include "tests/station/StationFixture.h"
 #include "tests/support/ForwardingDriver.h"

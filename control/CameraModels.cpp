@@ -1,5 +1,5 @@
 // The camera models the station can drive, and the camera head's aperture codes.
-#include "station/CameraModels.h"
+#include "control/CameraModels.h"
 
 #include <array>
 

@@ -4,6 +4,15 @@
 #include <optional>
 #include <string_view>
 
+// The model classes (m_CameraType); class 2 does not exist.
+namespace camera_class {
+inline constexpr int kUnknown = 0;  // not yet read, or a model the station cannot drive
+inline constexpr int kPtzRev1 = 1;
+inline constexpr int kZoomRev2 = 3;
+inline constexpr int kPtzRev2 = 4;
+inline constexpr int kPtzRev3 = 5;
+}  // namespace camera_class
+
 // The model class of a reported model number: 1, 3, 4, 5, or 0 for a model the station cannot
 // drive (64 among them).
 int CameraClassOfModel(int modelNumber);

@@ -1,5 +1,5 @@
 // The camera head's command and argument properties, over the device layer.
-#include "station/HeadLink.h"
+#include "control/HeadLink.h"
 
 #include "device/Camera.h"
 
