@@ -5,28 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/system/AtomicFile.h"
 #include "platform/system/Folders.h"
 
-namespace {
-
-std::filesystem::path AbsoluteFromEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || value[0] != '/')
-        return {};
-    return std::filesystem::path(value);
-}
-
-}  // namespace
-
 std::filesystem::path HandOffFolder() {
-    std::filesystem::path data = AbsoluteFromEnvironment("XDG_DATA_HOME");
-    if (data.empty())
-        data = sys::HomeFolder() / ".local" / "share";
-    return data / "zelvocam";
+    return sys::XdgFolder("XDG_DATA_HOME", ".local/share") / "zelvocam";
 }
 
 bool PrepareHandOffFolder(const std::filesystem::path& folder, std::string& error) {

@@ -366,14 +366,6 @@ std::vector<uint8_t> SimulatedCamera::PeekBlock(uint16_t reg) const {
     return block == impl_->blocks.end() ? std::vector<uint8_t>{} : block->second;
 }
 
-const SimulatedCameraOptions& SimulatedCamera::Options() const {
-    return impl_->options;
-}
-
-void SimulatedCamera::Unplug() {
-    impl_->unplugged = true;
-}
-
 int SimulatedCamera::FlashesFired() const {
     return impl_->flashesFired;
 }

@@ -114,15 +114,10 @@ bool CTRIPOD01App::InitInstance() {
     // yet; one that comes later is the dialog's close request.
     if (ui::TerminationRequested() || !CloseEarlierCopy() || ui::TerminationRequested())
         return false;
-    m_pszProfileName = "ZelvoCam USB.ini";
-    // Qt widgets need no control-container support.
-
     CTRIPOD01Dlg dlg;
-    m_pMainWnd = &dlg;
     ui::CloseOnTerminationSignals(&dlg);
     dlg.AttachHostLink(m_HostLink.get());
     dlg.DoModal();
-    m_pMainWnd = nullptr;
     // What the host was told goes out now; the listener goes before the lock, so a newer
     // station never finds the lock free while this one's socket still answers.
     m_HostLink.reset();

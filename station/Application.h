@@ -43,10 +43,6 @@ class CTRIPOD01App {
     // runs alone, without host messages.
     bool CloseEarlierCopy(std::chrono::milliseconds closeLimit = kEarlierStationCloseLimit);
 
-    // Kept for the framework's sake; the station keeps no settings in it.
-    std::string m_pszProfileName;
-    CTRIPOD01Dlg* m_pMainWnd = nullptr;
-
   private:
     std::unique_ptr<DriverTransport> m_Transport;
     std::unique_ptr<hostlink::StationLock> m_StationLock;

@@ -53,10 +53,6 @@ bool HostLinkServer::Listen(const std::string& path, std::string& error) {
     return true;
 }
 
-bool HostLinkServer::Listening() const {
-    return server_->isListening();
-}
-
 void HostLinkServer::Close() {
     server_->close();
     for (auto& [id, connection] : connections_) {

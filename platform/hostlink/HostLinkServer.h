@@ -57,7 +57,6 @@ class HostLinkServer : public QObject {
     bool Listen(const std::string& path, std::string& error);
     // Flushes what is queued for each connection, drops them all and removes the socket.
     void Close();
-    bool Listening() const;
 
     void SetPeerCheck(PeerCheck check) { peerCheck_ = std::move(check); }
 

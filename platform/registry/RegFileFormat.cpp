@@ -237,16 +237,6 @@ void AppendValueLine(std::string& out, const RegistryValue& v) {
 
 }  // namespace
 
-bool SameValueName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (ToLowerAscii(a[i]) != ToLowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
 bool IsStorableValueName(std::string_view name) {
     for (char c : name) {
         if (c != '\t' && IsControl(static_cast<unsigned char>(c)))

@@ -50,8 +50,6 @@ size_t FormattedValueSize(const RegistryValue& value);
 // default value, written "@".
 bool IsStorableValueName(std::string_view name);
 
-// ASCII case-insensitive equality, as registry value names compare.
-bool SameValueName(std::string_view a, std::string_view b);
 // The name with ASCII letters in lower case: names that are the same value fold alike.
 std::string FoldedName(std::string_view name);
 // Position of each value in a list, by folded name.

@@ -58,13 +58,7 @@ std::string DescribeLines(const std::vector<int>& lines) {
 }  // namespace
 
 std::filesystem::path RegistryKey::RootFolder() {
-    std::filesystem::path config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
-        config = xdg;
-    } else {
-        config = sys::HomeFolder() / ".config";
-    }
-    return config / "zelvocam" / "registry";
+    return sys::XdgFolder("XDG_CONFIG_HOME", ".config") / "zelvocam" / "registry";
 }
 
 bool RegistryKey::Open(std::string_view path) {

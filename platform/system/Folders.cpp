@@ -24,4 +24,10 @@ std::filesystem::path HomeFolder() {
     return "/";
 }
 
+std::filesystem::path XdgFolder(const char* variable, const char* underHome) {
+    if (const char* value = std::getenv(variable); value != nullptr && value[0] == '/')
+        return value;
+    return HomeFolder() / underHome;
+}
+
 }  // namespace sys

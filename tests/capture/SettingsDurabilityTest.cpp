@@ -15,7 +15,7 @@
 #include "capture/StationSettings.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/AtomicFile.h"
-#include "tests/platform/TempConfigHome.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
 

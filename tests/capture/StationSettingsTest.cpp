@@ -13,7 +13,7 @@
 
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/AtomicFile.h"
-#include "tests/platform/TempConfigHome.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
 

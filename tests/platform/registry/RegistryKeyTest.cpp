@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/registry/RegFileFormat.h"
-#include "tests/platform/TempConfigHome.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
 

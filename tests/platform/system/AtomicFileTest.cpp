@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/system/Folders.h"
-#include "tests/platform/TempConfigHome.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
 
