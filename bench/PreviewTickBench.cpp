@@ -382,10 +382,10 @@ int main(int argc, char** argv) {
         static_cast<double>(allocations) / memoryTicks);
     // Where a tick's allocations come from: the camera layer's read, and Qt's repaint
     // bookkeeping (dirty region, backing-store flush, painter) with and without our painting.
-    auto allocationsPer = [](int n, const std::function<void()>& work) {
+    auto allocationsPer = [](int n, const std::function<void()>& action) {
         const uint64_t start = g_Allocations.load();
         for (int i = 0; i < n; ++i) {
-            work();
+            action();
         }
         return static_cast<double>(g_Allocations.load() - start) / n;
     };

@@ -254,10 +254,10 @@ OpenFailure V4l2Device::Open(const std::string& path, int* error) {
         choice_.format == PixelFormat::kMjpeg ? V4L2_PIX_FMT_MJPEG : V4L2_PIX_FMT_YUYV;
     format.fmt.pix.field = V4L2_FIELD_ANY;
     if (Ioctl(VIDIOC_S_FMT, &format) < 0) {
-        const int e = errno;
+        const int formatError = errno;
         if (gone_)
-            return fail(OpenFailure::kNoSuchDevice, e);
-        return fail(e == EBUSY ? OpenFailure::kBusy : OpenFailure::kOther, e);
+            return fail(OpenFailure::kNoSuchDevice, formatError);
+        return fail(formatError == EBUSY ? OpenFailure::kBusy : OpenFailure::kOther, formatError);
     }
     // The driver answers with what it set; anything but what was asked cannot be streamed.
     if (format.fmt.pix.width != kFrameWidth || format.fmt.pix.height != kFrameHeight ||

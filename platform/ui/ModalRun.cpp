@@ -124,9 +124,9 @@ void DismissModalRunsOver(const QWidget* window) {
     std::vector<QPointer<QWidget>> windows;
     for (auto it = over.rbegin(); it != over.rend(); ++it)
         windows.push_back(OpenRuns()[*it].window);
-    for (const QPointer<QWidget>& window : windows) {
-        if (window)
-            Dismiss(window);
+    for (const QPointer<QWidget>& run : windows) {
+        if (run)
+            Dismiss(run);
     }
 }
 

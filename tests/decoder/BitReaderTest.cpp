@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "decoder/BitReader.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -78,6 +79,6 @@ INSTANTIATE_TEST_SUITE_P(
                       StreamCase{"Markers", 30, 50, false},
                       StreamCase{"OnlyMarkers", 60, 100, false},
                       StreamCase{"LastByteFF", 30, 20, true}),
-    [](const ::testing::TestParamInfo<StreamCase>& info) { return std::string(info.param.name); });
+    RowName{});
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "decoder/InverseDct.h"
 #include "decoder/MacroblockWriters.h"
 #include "tests/decoder/TestFrames.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -177,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedFrame{"EndsBeforeScanHeader", Truncated(2 + 134 + 19)},
         RejectedFrame{"EndsInsideSegmentLength", Truncated(2 + 134 + 3)},
         RejectedFrame{"OnlyStartOfImage", Bytes{0xFF, 0xD8}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST(FrameDecoder, FrameHeaderThatFailsItsChecksKeepsThePreviousState) {
     const Bytes good = EncodedScene(testframes::Scene::kFace, 48, 16);

@@ -8,6 +8,7 @@
 
 #include "decoder/BitReader.h"
 #include "decoder/HuffmanTables.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -77,6 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
         NamedTable{"LuminanceAc", &decoder::kLuminanceAcTable, &decoder::kLuminanceAcDefinition},
         NamedTable{"ChrominanceAc", &decoder::kChrominanceAcTable,
                    &decoder::kChrominanceAcDefinition}),
-    [](const ::testing::TestParamInfo<NamedTable>& info) { return std::string(info.param.name); });
+    RowName{});
 
 }  // namespace

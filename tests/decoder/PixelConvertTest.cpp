@@ -6,6 +6,7 @@
 #include <string>
 
 #include "decoder/PixelConvert.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // v = 80: G = (102400 - 57280) >> 10 = 44 and R = (102400 + 111840) >> 10
                       // = 209, where the full-range factors would give 42 and 212.
                       ColourCase{"CamerasOwnFactorsNotFullRange", 100, 128, 208, 100, 44, 209}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST(PixelConvert, FirstInputRowEndsUpInTheLastOutputRow) {
     // Two rows of two pixels: a bright top row over a dark bottom row.

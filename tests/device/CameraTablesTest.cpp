@@ -114,7 +114,7 @@ TEST_P(QuantisationBlockTest, MatchesTheScaledBaseTable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Qualities, QuantisationBlockTest, ::testing::Values(0, 75, 100, 150, 99),
-                         [](const auto& info) { return "Q" + std::to_string(info.param); });
+                         [](const auto& row) { return "Q" + std::to_string(row.param); });
 
 TEST(ToneCurvesTest, PassThroughEverySampleAndNeverFall) {
     for (int n = 0; n < 4; ++n) {
@@ -167,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(KneesAndSelectors, ToneCurveBlockTest,
                                            ToneCase{300, 0}, ToneCase{300, 64}, ToneCase{300, 65},
                                            ToneCase{300, 128}, ToneCase{300, 200},
                                            ToneCase{300, 255}, ToneCase{0, 70}, ToneCase{100, 1}),
-                         [](const auto& info) {
-                             return "P" + std::to_string(info.param.knee) + "_S" +
-                                    std::to_string(info.param.selector);
+                         [](const auto& row) {
+                             return "P" + std::to_string(row.param.knee) + "_S" +
+                                    std::to_string(row.param.selector);
                          });

@@ -20,6 +20,7 @@
 
 #include "platform/hostlink/HostClient.h"
 #include "platform/registry/RegistryKey.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -286,7 +287,7 @@ INSTANTIATE_TEST_SUITE_P(
     HostRun, BoxOpenOnScreen,
     testing::Values(OpenBox{"AboutBox", "", "F1", "^About ZelvoCam USB"},
                     OpenBox{"PasswordDialog", "\"PassWord\"=\"secret\"\n", "alt+a", "^Dialog$"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 // While the station is stopped, a newer station asks it to close and gives up, and a host asks
 // it to hide and leaves; once it goes on it acts on neither.

@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "platform/registry/RegistryKey.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -229,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(StationRun, SignalAtStartUp,
                                          EarlySignal{"SigintBeforeItRuns", SIGINT, -1},
                                          EarlySignal{"SigtermAtOnce", SIGTERM, 0},
                                          EarlySignal{"SigintAfter200ms", SIGINT, 200}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName{});
 
 TEST_F(StationRun, MissingDeviceStopsWithError0AndExit1) {
     Child run = Start("/nonexistent");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "head/CommandInterpreter.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -138,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
             14,
             {{100, 0, 0}, {132, 0, 0}, {133, 0, 0}, {140, 0, 0}, {141, 0, 0}, {10, 0, 0}},
             {"flash level 0", "flash level 32", "arm flash 0", "disarm flash", "auto focus 0"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 // A report: the registers it answers in, before and after the delay.
 struct AnswerRow {
@@ -180,6 +181,6 @@ INSTANTIATE_TEST_SUITE_P(
                     AnswerRow{"PanTiltTwosComplement", 14, false, {}, 156, 0xFB2E, 321},
                     AnswerRow{"RedGain", 14, false, {}, 144, 171, 0xEEEE},
                     AnswerRow{"BlueGain", 14, false, {}, 145, 0xEEEE, 206}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 }  // namespace

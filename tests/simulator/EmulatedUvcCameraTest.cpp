@@ -292,7 +292,7 @@ TEST_P(EmulatedUvcProfile, ControlsEnumerateAndRefuseWithUvcvideoErrors) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Profiles, EmulatedUvcProfile, ::testing::Range(1, 7),
-                         [](const auto& info) { return "Profile" + std::to_string(info.param); });
+                         [](const auto& row) { return "Profile" + std::to_string(row.param); });
 
 // ---------------------------------------------------------------------------------------------
 // Buffers, pacing and ownership.
@@ -572,8 +572,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Motion{3, V4L2_CID_PAN_RELATIVE, 33750, 1000, -100, 0, 1},
                       Motion{3, V4L2_CID_TILT_RELATIVE, -16875, 1000, 0, -50, 1},
                       Motion{3, V4L2_CID_ZOOM_ABSOLUTE, 150, 1000, 0, 0, 1.5}),
-    [](const auto& info) {
-        return "Profile" + std::to_string(info.param.profile) + "_" + std::to_string(info.index);
+    [](const auto& row) {
+        return "Profile" + std::to_string(row.param.profile) + "_" + std::to_string(row.index);
     });
 
 // The absolute controls read where the motors are, during and after a move, whatever moved

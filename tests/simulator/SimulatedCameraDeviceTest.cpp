@@ -12,6 +12,7 @@
 #include "platform/system/Clock.h"
 #include "simulator/SimulatedCamera.h"
 #include "tests/device/DeviceConformance.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -265,6 +266,6 @@ INSTANTIATE_TEST_SUITE_P(
                       FrameFault{"Short", "sim:14,short=1,seed=4", false},
                       FrameFault{"Oversize", "sim:14,oversize=1", true},
                       FrameFault{"Mixed", "sim:14,corrupt=0.3,short=0.3,oversize=0.3", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 }  // namespace

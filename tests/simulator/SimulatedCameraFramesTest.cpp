@@ -12,6 +12,7 @@
 #include "simulator/Scene.h"
 #include "simulator/SimulatedCamera.h"
 #include "tests/simulator/SimulatorHost.h"
+#include "tests/support/RowName.h"
 
 using simtest::Host;
 using simtest::Picture;
@@ -302,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(SimulatedCamera, SimulatedCameraCentring,
                                            CentringCase{"Model13Zoom3800", "sim:13", 3800, 1.0},
                                            CentringCase{"Model14Wide", "sim:14", 0, 0.9756},
                                            CentringCase{"Model14Zoom1500", "sim:14", 1500, 0.8571}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName{});
 
 // Every picture control changes the picture the way a camera's would.
 struct ControlCase {
@@ -384,7 +385,7 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const Picture& p) { return BackdropChannel(p, 2); }, -25},
         ControlCase{"Sharpness", [](Host& h) { h.Command(151, 145); }, ChartLineDepth, -10},
         ControlCase{"Softness", [](Host& h) { h.Command(151, 144); }, ChartLineDepth, 10}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST_F(SimulatedCameraFrames, FlashLightsOneFieldOfTheNextFrameOnly) {
     auto fieldDifference = [](const Picture& p) {  // row 101 minus row 100, on the backdrop

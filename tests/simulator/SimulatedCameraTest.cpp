@@ -8,6 +8,7 @@
 #include "platform/system/Clock.h"
 #include "simulator/SimulatedCamera.h"
 #include "tests/simulator/SimulatorHost.h"
+#include "tests/support/RowName.h"
 
 using simtest::Host;
 using simtest::Picture;
@@ -168,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MotionCase{"NudgeRight", 163, 65, 10, 0, 0},
                       MotionCase{"NudgeDown", 162, 65, 0, -10, 0},
                       MotionCase{"ZoomStopLeavesTiltRunning", 61, 3, 0, 400, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST_F(SimulatedCameraHead, PositionsDriveWithinTheMechanicalLimits) {
     auto position = [&] {

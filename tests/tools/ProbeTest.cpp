@@ -6,6 +6,7 @@
 
 #include "simulator/EmulatedUvcCamera.h"
 #include "tools/zelvocam-probe/Probe.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ TEST_P(ProbeTest, SaysWhatTheStationWillDo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Probe, ProbeTest, ::testing::ValuesIn(kProfiles),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName{});
 
 TEST(Probe, ListsEachCameraOnceAndSkipsTheMetadataNode) {
     sim::EmulatedUvcCamera camera;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "v4l2/ControlActuators.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -153,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
                 true,
                 26},
         PlanRow{"PlainWebcam", {kExposure, kTemperature}, RunBy::kNone, RunBy::kNone, false, 26}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 // ---------------------------------------------------------------------------------------------
 // Commands carried out: the sets each sequence sends, in order.
@@ -183,11 +184,11 @@ INSTANTIATE_TEST_SUITE_P(
         SendRow{"SpeedTiersKeepTheirRatio",
                 {kPanSpeed, kTiltSpeed, kZoomCont},
                 [](v4l2::ControlActuators& a) {
-                    for (Tier t : {Tier::kSlow, Tier::kMedium, Tier::kFast})
-                        a.Run(AxisId::kPan, -1, t, 0);
+                    for (Tier tier : {Tier::kSlow, Tier::kMedium, Tier::kFast})
+                        a.Run(AxisId::kPan, -1, tier, 0);
                     a.StopPanTilt(0);
-                    for (Tier t : {Tier::kSlow, Tier::kMedium, Tier::kFast})
-                        a.Run(AxisId::kZoom, +1, t, 0);
+                    for (Tier tier : {Tier::kSlow, Tier::kMedium, Tier::kFast})
+                        a.Run(AxisId::kZoom, +1, tier, 0);
                 },
                 {{V4L2_CID_PAN_SPEED, -2},
                  {V4L2_CID_PAN_SPEED, -8},
@@ -253,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 {{V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4970},
                  {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4600}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 // ---------------------------------------------------------------------------------------------
 // Positions and the relative move.

@@ -10,6 +10,7 @@
 #include "tests/v4l2/UvcFrames.h"
 #include "v4l2/FrameForm.h"
 #include "v4l2/FrameReencoder.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -92,7 +93,7 @@ TEST_P(FrameFormTest, ReachesTheStationAsThePictureTheCameraSent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(V4l2, FrameFormTest, ::testing::ValuesIn(kForms),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName{});
 
 TEST(FrameReencoder, YuyvFramesKeepTheirPicture) {
     std::vector<uint8_t> yuyv(kPictureBytes);

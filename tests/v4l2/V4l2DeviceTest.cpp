@@ -6,6 +6,7 @@
 #include "platform/system/Clock.h"
 #include "tests/v4l2/FakeV4l2.h"
 #include "v4l2/V4l2Device.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ TEST_P(OpenTest, GivesTheReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(V4l2Device, OpenTest, ::testing::ValuesIn(kOpenCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName{});
 
 // The same reasons from the system itself, for the paths people mistype.
 TEST(V4l2DeviceSystem, PathsThatAreNoCamera) {

@@ -5,6 +5,7 @@
 #include "platform/driver/DeviceNodeTransport.h"
 #include "platform/driver/DeviceSetting.h"
 #include "platform/driver/V4l2Transports.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"V4l2Node", "v4l2:/dev/video2", Kind::kV4l2Path, "/dev/video2"},
                       KindCase{"EmulatedV4l2", "v4l2-sim:4,replug-after=2s", Kind::kEmulatedV4l2,
                                ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 // The node a setting names is the node the transport opens, whatever the environment says.
 TEST(DeviceSettingNode, GivenPathIsTheDeviceFound) {
@@ -102,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
         GoodSetting{"Milliseconds", "sim:8,unplug-after=250ms", 8, 250'000, 0, false},
         GoodSetting{"OptionsWithoutModel", "sim:silent-head,corrupt=1,seed=7", 14, -1, 1, true},
         GoodSetting{"StillRoom", "sim:8,still", 8, -1, 0, false, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 struct BadSetting {
     const char* name;
@@ -130,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadSetting{"ModelNotFirst", "sim:corrupt=0.1,14"},
                       BadSetting{"Spaces", "sim: 14"}, BadSetting{"V4l2WithoutPath", "v4l2:"},
                       BadSetting{"UnknownUvcProfile", "v4l2-sim:7"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST(DeviceSettingSimulated, OnlyASimValueBuildsTheSimulatedCamera) {
     std::string error;

@@ -18,6 +18,7 @@
 #include "platform/hostlink/HostLinkServer.h"
 #include "platform/hostlink/RuntimeFolder.h"
 #include "platform/hostlink/StationLock.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
         FramingCase{"LineOverTheLimit", {kOneTooMany + "\n"}, {"error line too long", "<closed>"}},
         FramingCase{"EndlessLineWithoutNewline", {kOneTooMany, "aaa"},
                     {"error line too long", "<closed>"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST_F(HostLink, AnotherUsersConnectionIsClosedUnreadAndTheOthersGoOn) {
     auto friendly = Connect();
@@ -231,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FolderCase{"FallbackOpenToOthers", "mkdir -m 1777 zelvocam-$U", false, true},
                     FolderCase{"FallbackSymlink", "mkdir -m 700 x && ln -s x zelvocam-$U", false,
                                true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 // --- the single-station lock -------------------------------------------------------------------
 
@@ -271,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LeftoverCase{"Symlink", "touch target && ln -s target station.lock"},
                     LeftoverCase{"DanglingSymlink", "ln -s elsewhere station.lock"},
                     LeftoverCase{"Fifo", "mkfifo station.lock"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 
 #include "fuzz/HostLinePipeline.h"
 #include "platform/hostlink/HostProtocol.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         EscapeRow{"BackslashBeforeN", "/a\\n", "/a\\\\n"},
         EscapeRow{"OtherControlBytes", std::string("/\x01\x1b\x7f\0z", 6),
                   "/\\x01\\x1b\\x7f\\x00z"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST(Notifications, LinesAHostCannotTrustAreNotTakenForNotifications) {
     const std::string refused[] = {

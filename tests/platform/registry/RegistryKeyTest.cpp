@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {1, 0, 0, 0},
                  "\"say \\\"hi\\\"\\\\\"=dword:00000001"},
         LineCase{"DefaultValue", "", REG_SZ, Sz("x"), "@=\"x\""}),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& row) { return std::string(row.param.label); });
 
 // ---- The file ----
 
@@ -300,7 +300,7 @@ INSTANTIATE_TEST_SUITE_P(
         QueryCase{"UnterminatedNeedsRoomForZero", REG_BINARY, Bytes(std::string(255, 'q')), false,
                   0, false, ""},
         QueryCase{"ThreeHundredBytes", REG_SZ, Sz(std::string(299, 't')), false, 0, false, ""}),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& row) { return std::string(row.param.label); });
 
 TEST(RegistryKeyQuery, MissingValuesAndClosedKeysFail) {
     TempConfigHome home;

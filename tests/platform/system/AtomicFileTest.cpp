@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{"PictureUsualUmask", sys::kOrdinaryFileMode, 022, 0644},
                       ModeCase{"PictureSharedGroup", sys::kOrdinaryFileMode, 002, 0664},
                       ModeCase{"PictureStrictUmask", sys::kOrdinaryFileMode, 077, 0600}),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& row) { return std::string(row.param.label); });
 
 TEST(ReplaceFile, ASymbolicLinkAtThePathIsReplacedNotWrittenThrough) {
     TempConfigHome home;

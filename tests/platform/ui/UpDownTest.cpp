@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/ui/Dialog.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                             true, "6", 6},
                     StepRow{"DisabledDoesNotStep", 0, 100, "12", Press::kUpKeyInBuddy, false, "12",
                             -999}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST(UpDown, PositionsSetByCodeAreHeldInTheRangeAndNotifyNothing) {
     SpinDialog dlg;
