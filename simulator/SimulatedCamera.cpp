@@ -83,6 +83,11 @@ class Dice {
 struct SimulatedCamera::Impl {
     explicit Impl(const SimulatedCameraOptions& o)
         : options(o), head(o.model, o.silentHead, registers), dice(o.seed) {
+        PowerOn();
+    }
+
+    // The register file and the stream as the camera starts them when it gets power.
+    void PowerOn() {
         registers.fill(0);
         registers[sim::kRegSensorWidth] = sim::kSensorWidth;
         registers[sim::kRegSensorHeight] = sim::kSensorHeight;
@@ -92,13 +97,26 @@ struct SimulatedCamera::Impl {
         registers[sim::kRegAreaHeight] = sim::kSensorHeight;
         registers[sim::kRegCompression] = sim::kCompressedFrames;
         quantTables = sim::DefaultQuantTables();
+        blocks.clear();
+        hostToneCurve = false;
+        streaming = false;
     }
 
+    // Whether the camera is plugged in now. An unplug happens once, unplug-after the first
+    // open; with replug-after the camera comes back that long after it went, as a new device:
+    // what was open before stays closed, and the camera starts from power-on.
     bool Present() {
-        if (unplugged)
-            return false;
-        if (unplugAtUs >= 0 && sys::NowUs() >= unplugAtUs)
+        const int64_t now = sys::NowUs();
+        if (!unplugged && unplugAtUs >= 0 && now >= unplugAtUs) {
             unplugged = true;
+            unpluggedAtUs = unplugAtUs;
+            unplugAtUs = -1;
+        }
+        if (unplugged && options.replugAfterUs >= 0 && now >= unpluggedAtUs + options.replugAfterUs) {
+            unplugged = false;
+            open = false;
+            PowerOn();
+        }
         return !unplugged;
     }
 
@@ -120,7 +138,8 @@ struct SimulatedCamera::Impl {
     bool open = false;
     bool everOpened = false;
     bool unplugged = false;
-    int64_t unplugAtUs = -1;
+    int64_t unplugAtUs = -1;     // when the pending unplug happens; -1 none
+    int64_t unpluggedAtUs = -1;  // when the camera went
     // The camera's own clock, which the wall clock in the room shows: ten past ten when the
     // camera is first opened, then running with the clock of platform/system, so it is
     // deterministic under a virtual clock.

@@ -23,6 +23,7 @@
 struct SimulatedCameraOptions {
     uint16_t model = 14;         // model number the head reports to command 152
     int64_t unplugAfterUs = -1;  // time after the first open at which the camera vanishes; -1 never
+    int64_t replugAfterUs = -1;  // time after the unplug at which it comes back; -1 never
     bool silentHead = false;     // 137 never answers 175, 170 never answers 2
     double corruptRate = 0.0;    // share of frames delivered with flipped bits
     double shortRate = 0.0;      // share of frames delivered truncated

@@ -5,14 +5,15 @@
 //                                 the first V4L2 camera (by /dev/v4l/by-id, then /dev/videoN)
 //                                 that captures 640 x 480 MJPEG or YUYV
 //     sim[:[MODEL][,OPTION]...]   the simulated camera: the model number the head reports,
-//                                 then faults (unplug-after=DURATION, silent-head, corrupt=SHARE,
-//                                 short=SHARE, oversize=SHARE, seed=N) and `still` (a room
-//                                 without breathing, blinks or sensor noise)
+//                                 then faults (unplug-after=DURATION, replug-after=DURATION,
+//                                 silent-head, corrupt=SHARE, short=SHARE, oversize=SHARE,
+//                                 seed=N) and `still` (a room without breathing, blinks or
+//                                 sensor noise)
 //     v4l2:PATH                   the V4L2 camera at PATH (a UVC camera: /dev/video0, or its
 //                                 /dev/v4l/by-id name)
 //     v4l2-sim[:PROFILE][,OPTION]...
 //                                 the emulated UVC camera of profile 1-6 behind the V4L2 camera
-//                                 code; the options of `sim` and replug-after=DURATION
+//                                 code; the options of `sim`
 //     anything else               the path of a camera node ("simulator" is a path too)
 //
 // Anything after `sim:` or `v4l2-sim:` that is not understood is an error with a one-line

@@ -235,6 +235,24 @@ TEST_F(SimulatedCameraDevice, UnpluggedCameraFailsReadsAndCannotBeReopened) {
     EXPECT_EQ(OpenCamera(), kCameraFailed);
 }
 
+// A replugged camera is a new device, found and opened again.
+TEST_F(SimulatedCameraDevice, RepluggedCameraOpensAgainFromPowerOn) {
+    Start("sim:14,unplug-after=1s,replug-after=2s");
+    ConfigureStream();
+    ASSERT_FALSE(Frame().empty());
+    sys::Wait(1000);
+    std::u16string path;
+    EXPECT_EQ(FindCameraDevice(path), 1);
+    EXPECT_EQ(CloseCamera(), kCameraOk);
+    sys::Wait(1500);
+    EXPECT_EQ(OpenCamera(), kCameraFailed);
+    sys::Wait(500);
+    EXPECT_EQ(FindCameraDevice(path), 0);
+    ASSERT_EQ(OpenCamera(), kCameraOk);
+    ConfigureStream();
+    EXPECT_FALSE(Frame().empty());
+}
+
 struct FrameFault {
     const char* name;
     const char* setting;

@@ -76,6 +76,7 @@ struct GoodSetting {
     double corrupt;
     bool silent;
     bool still = false;
+    int64_t replugAfterUs = -1;
 };
 
 class SimulatedCameraSetting : public ::testing::TestWithParam<GoodSetting> {};
@@ -88,6 +89,7 @@ TEST_P(SimulatedCameraSetting, IsUnderstood) {
     ASSERT_EQ(setting.kind, Kind::kSimulated);
     EXPECT_EQ(setting.simulated.model, s.model);
     EXPECT_EQ(setting.simulated.unplugAfterUs, s.unplugAfterUs);
+    EXPECT_EQ(setting.simulated.replugAfterUs, s.replugAfterUs);
     EXPECT_DOUBLE_EQ(setting.simulated.corruptRate, s.corrupt);
     EXPECT_EQ(setting.simulated.silentHead, s.silent);
     EXPECT_EQ(setting.simulated.stillRoom, s.still);
@@ -102,7 +104,9 @@ INSTANTIATE_TEST_SUITE_P(
         GoodSetting{"Faults", "sim:14,unplug-after=20s,corrupt=0.05", 14, 20'000'000, 0.05, false},
         GoodSetting{"Milliseconds", "sim:8,unplug-after=250ms", 8, 250'000, 0, false},
         GoodSetting{"OptionsWithoutModel", "sim:silent-head,corrupt=1,seed=7", 14, -1, 1, true},
-        GoodSetting{"StillRoom", "sim:8,still", 8, -1, 0, false, true}),
+        GoodSetting{"StillRoom", "sim:8,still", 8, -1, 0, false, true},
+        GoodSetting{"Replug", "sim:14,unplug-after=1s,replug-after=2s", 14, 1'000'000, 0, false,
+                    false, 2'000'000}),
     RowName{});
 
 struct BadSetting {
