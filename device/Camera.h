@@ -52,3 +52,6 @@ int ReadCameraFrame(std::span<uint8_t> buffer, uint32_t* returned);
 // the picture holds) is still converted, its missing part filled, so the live picture goes on;
 // a caller that keeps the picture asks here and reads again.
 bool LastFrameWasWhole();
+// Whether the open camera has vanished (unplugged), rather than failed one request or read:
+// nothing but CloseCamera and a later OpenCamera brings it back. False when no camera is open.
+bool CameraGone();

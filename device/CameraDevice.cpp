@@ -112,6 +112,10 @@ int OpenCamera() {
     return kCameraOk;
 }
 
+bool CameraGone() {
+    return g_device != nullptr && g_device->DeviceGone();
+}
+
 int CloseCamera() {
     if (g_device) {
         camera_internal::SetStreaming(0);

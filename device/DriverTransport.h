@@ -37,6 +37,10 @@ public:
 
     // Closes the device opened by Open. Never fails.
     virtual void Close() = 0;
+    // Whether the open device has vanished (the camera was unplugged): its requests and reads
+    // fail until it is closed and a device is opened again. A failed request of a device that
+    // is still there is not this. A transport that cannot tell answers false.
+    virtual bool DeviceGone() { return false; }
 };
 
 // Installs the transport the device layer uses from now on (not owned; nullptr: none, so that

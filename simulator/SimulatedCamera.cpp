@@ -104,7 +104,7 @@ struct SimulatedCamera::Impl {
 
     // Whether the camera is plugged in now. An unplug happens once, unplug-after the first
     // open; with replug-after the camera comes back that long after it went, as a new device:
-    // what was open before stays closed, and the camera starts from power-on.
+    // what was open before stays gone until it is closed, and the camera starts from power-on.
     bool Present() {
         const int64_t now = sys::NowUs();
         if (!unplugged && unplugAtUs >= 0 && now >= unplugAtUs) {
@@ -114,11 +114,12 @@ struct SimulatedCamera::Impl {
         }
         if (unplugged && options.replugAfterUs >= 0 && now >= unpluggedAtUs + options.replugAfterUs) {
             unplugged = false;
-            open = false;
+            staleHandle = open;
             PowerOn();
         }
         return !unplugged;
     }
+    bool Gone() { return !Present() || staleHandle; }
 
     bool Register(std::span<const uint8_t> in, std::span<uint8_t> out, uint32_t& returned);
     void WriteRegister(uint16_t reg, uint16_t value);
@@ -136,6 +137,7 @@ struct SimulatedCamera::Impl {
     bool hostToneCurve = false;
 
     bool open = false;
+    bool staleHandle = false;  // open since before an unplug: gone even after the replug
     bool everOpened = false;
     bool unplugged = false;
     int64_t unplugAtUs = -1;     // when the pending unplug happens; -1 none
@@ -342,12 +344,13 @@ bool SimulatedCamera::Open(const std::u16string& path) {
         }
     }
     impl_->open = true;
+    impl_->staleHandle = false;
     return true;
 }
 
 bool SimulatedCamera::ControlRequest(uint32_t code, std::span<const uint8_t> in,
                                      std::span<uint8_t> out, uint32_t& returned) {
-    if (!impl_->open || !impl_->Present())
+    if (!impl_->open || impl_->Gone())
         return false;
     if (code == IOCTL_CAMERA_INFO) {
         if (out.size() < kInfoReplyBytes)
@@ -362,13 +365,14 @@ bool SimulatedCamera::ControlRequest(uint32_t code, std::span<const uint8_t> in,
 }
 
 bool SimulatedCamera::ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) {
-    if (!impl_->open || !impl_->Present())
+    if (!impl_->open || impl_->Gone())
         return false;
     return impl_->Frame(buffer, delivered);
 }
 
 void SimulatedCamera::Close() {
     impl_->open = false;
+    impl_->staleHandle = false;
 }
 
 SimulatedCamera::Position SimulatedCamera::HeadPosition() {
@@ -383,6 +387,10 @@ uint16_t SimulatedCamera::PeekRegister(uint16_t reg) const {
 std::vector<uint8_t> SimulatedCamera::PeekBlock(uint16_t reg) const {
     const auto block = impl_->blocks.find(reg);
     return block == impl_->blocks.end() ? std::vector<uint8_t>{} : block->second;
+}
+
+bool SimulatedCamera::DeviceGone() {
+    return impl_->open && impl_->Gone();
 }
 
 int SimulatedCamera::FlashesFired() const {

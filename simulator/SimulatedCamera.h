@@ -56,6 +56,7 @@ class SimulatedCamera : public DriverTransport {
     Position HeadPosition();                             // at the clock's current time
     uint16_t PeekRegister(uint16_t reg) const;           // the register file as the camera holds it
     std::vector<uint8_t> PeekBlock(uint16_t reg) const;  // the last block written to it
+    bool DeviceGone() override;
     int FlashesFired() const;  // frames delivered lit by the flash so far
 
   private:

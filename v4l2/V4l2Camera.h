@@ -51,6 +51,7 @@ class V4l2Camera final : public DriverTransport {
                         uint32_t& returned) override;
     bool ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) override;
     void Close() override;
+    bool DeviceGone() override { return Gone(); }
 
     // For tools and tests.
     bool Gone() const;

@@ -83,8 +83,10 @@ bool DeviceNodeTransport::ControlRequest(uint32_t code, std::span<const uint8_t>
     do {
         rc = ::ioctl(fd_, static_cast<unsigned long>(code), &args);
     } while (rc < 0 && errno == EINTR);
-    if (rc < 0)
+    if (rc < 0) {
+        gone_ = gone_ || errno == ENODEV;
         return false;
+    }
     returned = std::min(args.returned, args.outputLength);
     return true;
 }
@@ -113,8 +115,10 @@ bool DeviceNodeTransport::ReadFrame(std::span<uint8_t> buffer, uint32_t& deliver
     do {
         n = ::read(fd_, buffer.data(), ask);
     } while (n < 0 && errno == EINTR);
-    if (n < 0)
+    if (n < 0) {
+        gone_ = gone_ || errno == ENODEV;
         return false;
+    }
     delivered = static_cast<uint32_t>(n);
     return true;
 }
@@ -123,4 +127,5 @@ void DeviceNodeTransport::Close() {
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
+    gone_ = false;
 }

@@ -44,6 +44,8 @@ class DeviceNodeTransport final : public DriverTransport {
                         uint32_t& returned) override;
     bool ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) override;
     void Close() override;
+    // ENODEV from the node: the camera was unplugged.
+    bool DeviceGone() override { return gone_; }
 
     bool IsOpen() const { return fd_ >= 0; }
 
@@ -51,4 +53,5 @@ class DeviceNodeTransport final : public DriverTransport {
     std::string directory_;
     std::string nodePath_;
     int fd_ = -1;
+    bool gone_ = false;
 };

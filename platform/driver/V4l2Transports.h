@@ -30,6 +30,7 @@ class EmulatedV4l2Transport final : public DriverTransport {
         return camera_.ReadFrame(buffer, delivered);
     }
     void Close() override { camera_.Close(); }
+    bool DeviceGone() override { return camera_.DeviceGone(); }
 
     sim::EmulatedUvcCamera& Emulation() { return emulation_; }
     v4l2::V4l2Camera& Camera() { return camera_; }
@@ -50,6 +51,7 @@ class FirstCameraTransport final : public DriverTransport {
                         uint32_t& returned) override;
     bool ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) override;
     void Close() override;
+    bool DeviceGone() override { return chosen_ != nullptr && chosen_->DeviceGone(); }
 
   private:
     DeviceNodeTransport node_;

@@ -49,6 +49,26 @@ TEST_F(CameraTest, RegisterTransfersReportDriverFailure) {
     EXPECT_EQ(WriteRegister(1, 4), kCameraOk);
 }
 
+// Only a vanished device counts as gone; a failed request of one still there does not, and a
+// replugged camera is opened afresh.
+TEST_F(CameraTest, GoneOnlyWhenTheDeviceVanished) {
+    ASSERT_EQ(OpenCamera(), kCameraOk);
+    uint16_t value = 0;
+    driver.FailNextRequests(1);
+    EXPECT_EQ(ReadRegister(33, &value), kCameraFailed);
+    EXPECT_FALSE(CameraGone());
+    driver.Unplug();
+    EXPECT_EQ(ReadRegister(33, &value), kCameraFailed);
+    EXPECT_TRUE(CameraGone());
+    driver.Replug();
+    EXPECT_TRUE(CameraGone()) << "the handle opened before the unplug stays dead";
+    CloseCamera();
+    EXPECT_FALSE(CameraGone());
+    ASSERT_EQ(OpenCamera(), kCameraOk);
+    EXPECT_EQ(ReadRegister(33, &value), kCameraOk);
+    EXPECT_FALSE(CameraGone());
+}
+
 TEST_F(CameraTest, OpenProgramsTheCameraInOrder) {
     clock.AdvanceMs(50);
     ASSERT_EQ(OpenCamera(), kCameraOk);

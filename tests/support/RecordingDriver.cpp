@@ -143,12 +143,19 @@ bool RecordingDriver::Open(const std::u16string& path) {
     r.path = path;
     r.failed = openFails || !present || path != devicePath;
     open_ = !r.failed;
+    gone_ = false;
     return open_;
 }
 
 void RecordingDriver::Close() {
     Record(RecordedRequest::Kind::Close);
     open_ = false;
+    gone_ = false;
+}
+
+void RecordingDriver::Unplug() {
+    present = false;
+    gone_ = open_;
 }
 
 bool RecordingDriver::ControlRequest(uint32_t code, std::span<const uint8_t> in,
@@ -178,7 +185,7 @@ bool RecordingDriver::ControlRequest(uint32_t code, std::span<const uint8_t> in,
         r.kind = RecordedRequest::Kind::Malformed;
     }
 
-    const bool ok = r.kind != RecordedRequest::Kind::Malformed && open_ &&
+    const bool ok = r.kind != RecordedRequest::Kind::Malformed && open_ && !gone_ &&
                     (!haveHeader || h.index < registers.size()) && !ConsumeFailure();
     r.failed = !ok;
     log_.push_back(r);
@@ -219,7 +226,7 @@ bool RecordingDriver::ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) 
     delivered = 0;
     RecordedRequest& r = Record(RecordedRequest::Kind::Frame);
     r.outputLength = static_cast<uint32_t>(buffer.size());
-    if (!open_ || ConsumeFailure() || (frames.empty() && !frameSource)) {
+    if (!open_ || gone_ || ConsumeFailure() || (frames.empty() && !frameSource)) {
         r.failed = true;
         return false;
     }

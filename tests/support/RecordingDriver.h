@@ -68,6 +68,12 @@ class RecordingDriver : public DriverTransport {
     std::u16string devicePath = u"/dev/zelvocam0";
     void FailNextRequests(int count) { failNext_ = count; }  // control requests and reads
     void FailEveryRequest(bool fail) { failAll_ = fail; }
+    // The cable pulled: the device is gone, every request and read of the open device fails
+    // and nothing is found. Replug makes it findable again; the device opened before stays gone
+    // until it is closed.
+    void Unplug();
+    void Replug() { present = true; }
+    bool DeviceGone() override { return gone_; }
 
     // --- the record ----------------------------------------------------------------------
     const std::vector<RecordedRequest>& Requests() const { return log_; }
@@ -97,6 +103,7 @@ class RecordingDriver : public DriverTransport {
     int failNext_ = 0;
     bool failAll_ = false;
     bool open_ = false;
+    bool gone_ = false;
 };
 
 // Fills `driver` with a sensor of the given maximum size (registers 33 and 34).
