@@ -26,6 +26,10 @@ namespace {
 std::atomic<long> allocations{0};
 }  // namespace
 
+// These replace the global allocation functions, so malloc behind new and free behind delete
+// match; GCC cannot see that across the replacement and warns at some optimisation levels.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size) {
     ++allocations;
     if (void* memory = std::malloc(size == 0 ? 1 : size))
