@@ -147,6 +147,7 @@ void CTRIPOD01Dlg::DetectCameraType() {
     sys::Wait(200);
     const int32_t model = ReadArgument(HeadArgument::A);
 
+    m_CameraModel = model;
     m_CameraType = CameraClassOfModel(model);
     if (model == kEnhancedZoomModel) {
         ui::MessageBox(this, "Enhanced Zoom Camera detected, Install Enhanced Zoom Software",

@@ -267,11 +267,7 @@ bool CTRIPOD01Dlg::OnInitDialog() {
         ui::ExitProcess(1);
         return false;
     }
-    SetCameraProperty(kPropRegister23, 1);
-    sys::Wait(500);
-
-    ConfigureStream();
-    Init_Camera();
+    StartCameraHead();
 
     if (m_Interface == 0) {
         ApplyLawEnforcementLayout();

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "capture/StationSettings.h"
+#include "control/CameraModels.h"
 #include "platform/ui/Dialog.h"
 #include "station/CaptureState.h"
 #include "station/DibSection.h"
@@ -96,6 +97,16 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void ShowStatus(const QString& text);
     int CreateCaptureBitmap();
     int ReadCaptureFrame();
+
+    // --- the camera going and coming back (CameraReconnect.cpp) -------------------------------
+    // Register 23, the stream and the camera head's start-up: the part of initialisation that
+    // runs again when the camera comes back.
+    void StartCameraHead();
+    // The live picture found the camera gone: it is let go, the status line says so, and the
+    // reconnect timer looks for it.
+    void OnCameraGone();
+    // One look for the camera (the reconnect timer): opened and started again when it is back.
+    void LookForCamera();
 
     // --- layouts (Layout.cpp) ----------------------------------------------------------------
     void ApplyLawEnforcementLayout();
@@ -242,9 +253,13 @@ class CTRIPOD01Dlg : public ui::Dialog,
     QSize m_OuterSize;  // the window size the layout asks for, frame included
     int m_MinClientHeight = 0;  // the least client height that holds the layout's column
     QAction* m_AboutAction = nullptr;
+    // The model number the camera reported at start-up; a camera that comes back must report
+    // the same.
+    int32_t m_CameraModel = 0;
 };
 
-// Timer 1 drives the live preview.
+// Timer 1 drives the live preview; timer 2 looks for a camera that went.
 inline constexpr int kPreviewTimer = 1;
+inline constexpr int kReconnectTimer = 2;
 // The main dialog's caption, by which hosts and later copies find the station.
 inline constexpr char kStationCaption[] = "ZelvoCam USB";

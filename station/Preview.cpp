@@ -28,7 +28,11 @@ int CTRIPOD01Dlg::StopPreview() {
     return 1;
 }
 
-void CTRIPOD01Dlg::OnTimer(int) {
+void CTRIPOD01Dlg::OnTimer(int id) {
+    if (id == kReconnectTimer) {
+        LookForCamera();
+        return;
+    }
     KillTimer(kPreviewTimer);
     if (m_CreatePreview == 1) {
         CreatePreviewWindow();
@@ -43,6 +47,10 @@ void CTRIPOD01Dlg::OnTimer(int) {
     if (m_hPreviewWnd != nullptr && m_hPreviewWnd->m_pBits != nullptr) {
         uint32_t returned = 0;
         live = ReadCameraFrame({m_hPreviewWnd->m_pBits, kFrameBytes}, &returned) == kCameraOk;
+        if (!live && CameraGone()) {
+            OnCameraGone();
+            return;
+        }
     }
     m_PreviewRunning = 1;
     if (m_hPreviewWnd != nullptr)

@@ -1,0 +1,60 @@
+// A camera that goes and comes back. When the live picture's frames stop because the camera has
+// vanished (unplugged, not one bad frame), the station lets the camera go, says so over the live
+// picture and looks for it once a second. When it is back, the camera is started as at start-up
+// (stream, hand-shake, focus, colour, picture settings and zoom) and the live picture goes on by
+// itself. Nothing of the settings changes: the zoom stored at the close is the one known before
+// the camera went.
+#include "device/Camera.h"
+#include "device/CameraProperties.h"
+#include "platform/system/Clock.h"
+#include "platform/ui/Services.h"
+#include "station/MainDialog.h"
+
+namespace {
+
+constexpr int kLookAgainMs = 1000;
+constexpr char kCameraDisconnected[] = "Camera disconnected";
+
+}  // namespace
+
+void CTRIPOD01Dlg::StartCameraHead() {
+    SetCameraProperty(kPropRegister23, 1);
+    sys::Wait(500);
+    ConfigureStream();
+    Init_Camera();
+}
+
+void CTRIPOD01Dlg::OnCameraGone() {
+    KillTimer(kPreviewTimer);
+    m_PreviewRunning = 0;
+    CloseCamera();
+    ShowStatus(QString::fromLatin1(kCameraDisconnected));
+    SetTimer(kReconnectTimer, kLookAgainMs);
+}
+
+void CTRIPOD01Dlg::LookForCamera() {
+    KillTimer(kReconnectTimer);
+    if (OpenCamera() != kCameraOk) {
+        SetTimer(kReconnectTimer, kLookAgainMs);
+        return;
+    }
+    const int32_t modelBefore = m_CameraModel;
+    StartCameraHead();
+    DetectCameraType();
+    if (m_CameraType == camera_class::kUnknown)
+        DetectCameraType();
+    if (m_CameraType == camera_class::kUnknown || m_CameraModel != modelBefore) {
+        // Another camera in its place: the station cannot go on with settings made for the
+        // first. What the operator set is kept, and the host hears that the station closed.
+        ui::MessageBox(this, "Camera not found, Close and restart application ");
+        CloseAdjustSheet();
+        CloseCamera();
+        SaveStationSettings();
+        NotifyStationClosed();
+        ui::ExitProcess(2);
+        return;
+    }
+    if (m_StatusText == QLatin1String(kCameraDisconnected))
+        ShowStatus({});
+    StartPreview();
+}

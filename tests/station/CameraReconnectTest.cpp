@@ -1,0 +1,82 @@
+// The camera unplugged while the station runs: the live picture says so, the station looks for
+// the camera once a second, and when it is back starts it as at start-up and goes live again;
+// another camera in its place ends the station as a missing one does at start-up.
+#include "tests/station/StationFixture.h"
+
+namespace station_test {
+namespace {
+
+class CameraReconnect : public StationFixture {
+  protected:
+    void StartLive() {
+        ASSERT_TRUE(Start());
+        Dialog().OnTimer(kPreviewTimer);  // the window and bitmaps
+    }
+    // The station's own register record since the last reopen of the camera.
+    std::vector<std::string> RecordSinceReopen() {
+        std::vector<std::string> record = StationRecord();
+        std::vector<std::string> since;
+        for (const std::string& line : record) {
+            if (line.rfind("write reg 23 = 1 ", 0) == 0)
+                since.clear();
+            since.push_back(line);
+        }
+        return since;
+    }
+    static bool Has(const std::vector<std::string>& lines, const std::string& start) {
+        for (const std::string& line : lines) {
+            if (line.rfind(start, 0) == 0)
+                return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(CameraReconnect, GoneCameraIsShownThenStartedAgainWhenItIsBack) {
+    script_.zoomPosition = 0;
+    StartLive();
+    const int handshakesAtStart = handshakes_;
+    driver_.Unplug();
+    Dialog().OnTimer(kPreviewTimer);
+    EXPECT_FALSE(driver_.IsOpen());
+    EXPECT_EQ(Dialog().m_StatusText, "Camera disconnected");
+
+    Dialog().OnTimer(kReconnectTimer);  // still away: nothing opens
+    EXPECT_FALSE(driver_.IsOpen());
+    EXPECT_EQ(Dialog().m_StatusText, "Camera disconnected");
+
+    driver_.Replug();
+    Dialog().OnTimer(kReconnectTimer);
+    EXPECT_TRUE(driver_.IsOpen());
+    EXPECT_EQ(Dialog().m_StatusText, "");
+    EXPECT_EQ(Dialog().m_PreviewRunning, 1);
+    EXPECT_GT(handshakes_, handshakesAtStart);
+    const std::vector<std::string> again = RecordSinceReopen();
+    for (const char* step : {"command 137 ", "command 170 ", "command 152 "})
+        EXPECT_TRUE(Has(again, step)) << step;
+    EXPECT_TRUE(services_.Events().empty()) << "no box for a camera that came back";
+}
+
+TEST_F(CameraReconnect, AnotherModelInItsPlaceEndsTheStationWithExit2) {
+    StartLive();
+    driver_.Unplug();
+    Dialog().OnTimer(kPreviewTimer);
+    script_.model = 8;
+    driver_.Replug();
+    Dialog().OnTimer(kReconnectTimer);
+    EXPECT_EQ(services_.ExitCode(), 2);
+    EXPECT_FALSE(driver_.IsOpen());
+}
+
+TEST_F(CameraReconnect, CloseWhileAwayKeepsTheZoomKnownBefore) {
+    script_.zoomPosition = 4321;
+    StartLive();
+    Dialog().ReadZoomPosition();
+    driver_.Unplug();
+    Dialog().OnTimer(kPreviewTimer);
+    Dialog().OnClose();
+    EXPECT_EQ(StoredDword("Zoom Position"), 4321u);
+}
+
+}  // namespace
+}  // namespace station_test
