@@ -1,9 +1,10 @@
 // A camera that goes and comes back. When the live picture's frames stop because the camera has
 // vanished (unplugged, not one bad frame), the station lets the camera go, says so over the live
 // picture and looks for it once a second. When it is back, the camera is started as at start-up
-// (stream, hand-shake, focus, colour, picture settings and zoom) and the live picture goes on by
-// itself. Nothing of the settings changes: the zoom stored at the close is the one known before
-// the camera went.
+// and the live picture goes on by itself: the stream first, so the picture is back at once, and
+// once its first frame is on the screen the camera head (hand-shake, focus, colour, picture
+// settings, zoom and the model check). Nothing of the settings changes: the zoom stored at the
+// close is the one known before the camera went.
 #include "device/Camera.h"
 #include "device/CameraProperties.h"
 #include "platform/system/Clock.h"
@@ -17,17 +18,18 @@ constexpr char kCameraDisconnected[] = "Camera disconnected";
 
 }  // namespace
 
-void CTRIPOD01Dlg::StartCameraHead() {
+void CTRIPOD01Dlg::StartStream() {
     SetCameraProperty(kPropRegister23, 1);
     sys::Wait(500);
     ConfigureStream();
-    Init_Camera();
 }
 
 void CTRIPOD01Dlg::OnCameraGone() {
     KillTimer(kPreviewTimer);
     m_PreviewRunning = 0;
+    m_HeadRestart = HeadRestart::kNone;
     CloseCamera();
+    ui::AnnounceReady("camera disconnected");
     ShowStatus(QString::fromLatin1(kCameraDisconnected));
     SetTimer(kReconnectTimer, kLookAgainMs);
 }
@@ -38,8 +40,17 @@ void CTRIPOD01Dlg::LookForCamera() {
         SetTimer(kReconnectTimer, kLookAgainMs);
         return;
     }
+    StartStream();
+    if (m_StatusText == QLatin1String(kCameraDisconnected))
+        ShowStatus({});
+    m_HeadRestart = HeadRestart::kAfterFirstFrame;
+    StartPreview();
+}
+
+void CTRIPOD01Dlg::RestartCameraHead() {
+    m_HeadRestart = HeadRestart::kNone;
     const int32_t modelBefore = m_CameraModel;
-    StartCameraHead();
+    Init_Camera();
     DetectCameraType();
     if (m_CameraType == camera_class::kUnknown)
         DetectCameraType();
@@ -54,7 +65,5 @@ void CTRIPOD01Dlg::LookForCamera() {
         ui::ExitProcess(2);
         return;
     }
-    if (m_StatusText == QLatin1String(kCameraDisconnected))
-        ShowStatus({});
-    StartPreview();
+    ui::AnnounceReady("camera back");
 }

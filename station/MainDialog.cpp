@@ -267,7 +267,8 @@ bool CTRIPOD01Dlg::OnInitDialog() {
         ui::ExitProcess(1);
         return false;
     }
-    StartCameraHead();
+    StartStream();
+    Init_Camera();
 
     if (m_Interface == 0) {
         ApplyLawEnforcementLayout();

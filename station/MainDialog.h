@@ -99,14 +99,16 @@ class CTRIPOD01Dlg : public ui::Dialog,
     int ReadCaptureFrame();
 
     // --- the camera going and coming back (CameraReconnect.cpp) -------------------------------
-    // Register 23, the stream and the camera head's start-up: the part of initialisation that
-    // runs again when the camera comes back.
-    void StartCameraHead();
+    // Register 23 and the stream: the first part of the camera's start-up.
+    void StartStream();
     // The live picture found the camera gone: it is let go, the status line says so, and the
     // reconnect timer looks for it.
     void OnCameraGone();
-    // One look for the camera (the reconnect timer): opened and started again when it is back.
+    // One look for the camera (the reconnect timer): when it is back it is opened, its stream
+    // started and the live picture resumed; the camera head follows (RestartCameraHead).
     void LookForCamera();
+    // The rest of the start-up for a camera that came back; a different model ends the station.
+    void RestartCameraHead();
 
     // --- layouts (Layout.cpp) ----------------------------------------------------------------
     void ApplyLawEnforcementLayout();
@@ -256,6 +258,9 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // The model number the camera reported at start-up; a camera that comes back must report
     // the same.
     int32_t m_CameraModel = 0;
+    // A camera that came back has its head started once its first frame has been shown.
+    enum class HeadRestart { kNone, kAfterFirstFrame, kNow };
+    HeadRestart m_HeadRestart = HeadRestart::kNone;
 };
 
 // Timer 1 drives the live preview; timer 2 looks for a camera that went.

@@ -34,6 +34,8 @@ void CTRIPOD01Dlg::OnTimer(int id) {
         return;
     }
     KillTimer(kPreviewTimer);
+    if (m_HeadRestart == HeadRestart::kNow)
+        RestartCameraHead();
     if (m_CreatePreview == 1) {
         CreatePreviewWindow();
         m_hPreviewWnd->CreateDisplayBitmap();
@@ -55,8 +57,14 @@ void CTRIPOD01Dlg::OnTimer(int id) {
     m_PreviewRunning = 1;
     if (m_hPreviewWnd != nullptr)
         m_hPreviewWnd->update();
-    if (live)
+    if (live) {
         ui::AnnounceReady("live picture");
+        // Painted before the next tick, which starts the head of a camera that came back.
+        if (m_HeadRestart == HeadRestart::kAfterFirstFrame) {
+            ui::AnnounceReady("live picture again");
+            m_HeadRestart = HeadRestart::kNow;
+        }
+    }
     SetTimer(kPreviewTimer, kPreviewIntervalMs);
 }
 

@@ -232,6 +232,46 @@ INSTANTIATE_TEST_SUITE_P(StationRun, SignalAtStartUp,
                                          EarlySignal{"SigintAfter200ms", SIGINT, 200}),
                          RowName{});
 
+// The camera unplugged while the station runs and plugged in again: the live picture comes back
+// by itself within two seconds of the replug, and the close after it keeps the stored zoom.
+struct Replug {
+    const char* name;
+    const char* device;  // unplugged 4 s after it is opened, back 1 s later
+};
+
+class CameraComesBack : public StationRun, public testing::WithParamInterface<Replug> {};
+
+TEST_P(CameraComesBack, LivePictureResumesAndTheZoomIsKept) {
+    {
+        RegistryKey key("Software\\ZelvoCam USB");
+        ASSERT_TRUE(key.SetDword("Zoom Position", 3000));
+    }
+    Child run = Start(GetParam().device);
+    ASSERT_TRUE(run.WaitForLine("ready: live picture", In(std::chrono::seconds(60))))
+        << run.output;
+    ASSERT_TRUE(run.WaitForLine("ready: camera disconnected", In(std::chrono::seconds(30))))
+        << run.output;
+    const auto gone = std::chrono::steady_clock::now();
+    ASSERT_TRUE(run.WaitForLine("ready: live picture again", In(std::chrono::seconds(30))))
+        << run.output;
+    EXPECT_LE(std::chrono::steady_clock::now() - gone, std::chrono::milliseconds(3000))
+        << "more than two seconds after the replug";
+    ASSERT_TRUE(run.WaitForLine("ready: camera back", In(std::chrono::seconds(30)))) << run.output;
+    kill(run.pid, SIGTERM);
+    EXPECT_EQ(run.Finish(In(std::chrono::seconds(60))), 0) << run.output;
+    EXPECT_EQ(run.MessageLines(), "");
+    RegistryKey key("Software\\ZelvoCam USB");
+    uint32_t zoom = 0;
+    ASSERT_TRUE(key.QueryDword("Zoom Position", zoom));
+    EXPECT_NEAR(zoom, 3000, 30);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StationRun, CameraComesBack,
+    testing::Values(Replug{"Simulated", "sim:14,unplug-after=4s,replug-after=1s"},
+                    Replug{"EmulatedUvc", "v4l2-sim:1,unplug-after=4s,replug-after=1s"}),
+    RowName{});
+
 TEST_F(StationRun, MissingDeviceStopsWithError0AndExit1) {
     Child run = Start("/nonexistent");
     const int status = run.Finish(In(std::chrono::seconds(60)));

@@ -2,6 +2,7 @@
 // the camera once a second, and when it is back starts it as at start-up and goes live again;
 // another camera in its place ends the station as a missing one does at start-up.
 #include "tests/station/StationFixture.h"
+#include "tests/support/CameraJpeg.h"
 
 namespace station_test {
 namespace {
@@ -11,6 +12,15 @@ class CameraReconnect : public StationFixture {
     void StartLive() {
         ASSERT_TRUE(Start());
         Dialog().OnTimer(kPreviewTimer);  // the window and bitmaps
+    }
+    // The camera found again: the stream comes first and the live picture goes on at once;
+    // the head is started on the tick after the first frame was shown.
+    void ComeBack() {
+        driver_.Replug();
+        Dialog().OnTimer(kReconnectTimer);
+        driver_.frames.push_back(zelvo_test::MakeUniformCameraJpeg(640, 480, {90, 90, 90}));
+        Dialog().OnTimer(kPreviewTimer);
+        Dialog().OnTimer(kPreviewTimer);
     }
     // The station's own register record since the last reopen of the camera.
     std::vector<std::string> RecordSinceReopen() {
@@ -46,10 +56,16 @@ TEST_F(CameraReconnect, GoneCameraIsShownThenStartedAgainWhenItIsBack) {
     EXPECT_EQ(Dialog().m_StatusText, "Camera disconnected");
 
     driver_.Replug();
+    const int64_t lookedUs = clock_.NowUs();
     Dialog().OnTimer(kReconnectTimer);
     EXPECT_TRUE(driver_.IsOpen());
     EXPECT_EQ(Dialog().m_StatusText, "");
     EXPECT_EQ(Dialog().m_PreviewRunning, 1);
+    EXPECT_LE(clock_.NowUs() - lookedUs, 1'000'000) << "the live picture is back within a second";
+    EXPECT_EQ(handshakes_, handshakesAtStart) << "the head waits for the first frame";
+    driver_.frames.push_back(zelvo_test::MakeUniformCameraJpeg(640, 480, {90, 90, 90}));
+    Dialog().OnTimer(kPreviewTimer);
+    Dialog().OnTimer(kPreviewTimer);
     EXPECT_GT(handshakes_, handshakesAtStart);
     const std::vector<std::string> again = RecordSinceReopen();
     for (const char* step : {"command 137 ", "command 170 ", "command 152 "})
@@ -62,8 +78,7 @@ TEST_F(CameraReconnect, AnotherModelInItsPlaceEndsTheStationWithExit2) {
     driver_.Unplug();
     Dialog().OnTimer(kPreviewTimer);
     script_.model = 8;
-    driver_.Replug();
-    Dialog().OnTimer(kReconnectTimer);
+    ComeBack();
     EXPECT_EQ(services_.ExitCode(), 2);
     EXPECT_FALSE(driver_.IsOpen());
 }
