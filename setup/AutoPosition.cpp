@@ -74,8 +74,8 @@ CAutoPosition::CAutoPosition()
     AddControl(kInstructions, instructions);
     MoveItem(kInstructions, 250, 6, 262, 228);
 
-    using Handler = void (CAutoPosition::*)();
-    static constexpr std::pair<int, Handler> kCommandMap[] = {
+    using Command = void (CAutoPosition::*)();
+    static constexpr std::pair<int, Command> kCommandMap[] = {
         {kPanReverse, &CAutoPosition::OnPanReverse},
         {kTiltReverse, &CAutoPosition::OnTiltReverse},
         {kSetOffset, &CAutoPosition::OnSetOffset},

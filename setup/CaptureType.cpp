@@ -49,8 +49,8 @@ CCaptureType::CCaptureType() : ui::PropertyPage(QStringLiteral("Capture Type"), 
     AddRadioGroup({kFixedFileName, kUserFileName});
 
     // A user's typing in the compression edit is its command, never the page showing members.
-    using Handler = void (CCaptureType::*)();
-    static constexpr std::pair<int, Handler> kCommandMap[] = {
+    using Command = void (CCaptureType::*)();
+    static constexpr std::pair<int, Command> kCommandMap[] = {
         {kClipBoard, &CCaptureType::OnClipBoard},
         {kJpg, &CCaptureType::OnJpgOrBmp},
         {kBmp, &CCaptureType::OnJpgOrBmp},

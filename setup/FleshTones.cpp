@@ -102,10 +102,10 @@ CPropAdjust::CPropAdjust() : ui::PropertyPage(QStringLiteral("Flesh Tones"), QSi
         MapStep(id,
                 [this, handler](const ui::UpDownStep& step) { (this->*handler)(step.position); });
     }
-    using Handler = void (CPropAdjust::*)(int);
+    using ValueCommand = void (CPropAdjust::*)(int);
     static constexpr struct {
         int id;
-        Handler handler;
+        ValueCommand handler;
         int value;
     } kCommandMap[] = {
         {kDefaultCorrection, &CPropAdjust::OnFlashColorCorrection, 0},

@@ -179,8 +179,8 @@ void CTRIPOD01Dlg::CreateControls() {
 }
 
 void CTRIPOD01Dlg::MapCommands() {
-    using Handler = void (CTRIPOD01Dlg::*)();
-    static constexpr std::pair<int, Handler> kCommandMap[] = {
+    using Command = void (CTRIPOD01Dlg::*)();
+    static constexpr std::pair<int, Command> kCommandMap[] = {
         {ids::kHome, &CTRIPOD01Dlg::OnHome},
         {ids::kPreset1, &CTRIPOD01Dlg::OnPreset1},
         {ids::kPreset2, &CTRIPOD01Dlg::OnPreset2},

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "capture/HandOff.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -52,6 +53,6 @@ INSTANTIATE_TEST_SUITE_P(
                         "mkdir -m 777 elsewhere && mkdir data && ln -s ../elsewhere data/zelvocam",
                         false},
                     FolderRow{"PlainFileIsRefused", "mkdir data && touch data/zelvocam", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 }  // namespace

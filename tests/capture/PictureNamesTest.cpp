@@ -1,5 +1,6 @@
 // Picture file names: the fixed name's files, typed names and their refusals, and folders.
 #include "capture/PictureNames.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
         FixedRow{"EmptyNameIsNoFile", 2, "", std::nullopt},
         FixedRow{"EmptyJpegNameIsNoFile", 1, "", std::nullopt},
         FixedRow{"FolderIsNoFile", 1, "/data/", std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 struct TypedRow {
     const char* name;
@@ -72,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         TypedRow{"Dot", "..", 1, "\".\" and \"..\" cannot be used as file names.", ""},
         TypedRow{"DotDot", "...jpg", 1, "\".\" and \"..\" cannot be used as file names.", ""},
         TypedRow{"TooLong", kLongest + "y", 2, "The file name is too long.", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST(PictureFolders, JoinedWithOneSlashAndCutAtTheLastOne) {
     EXPECT_EQ(JoinFolderAndName("/photos/", "Visitor.JPG"), "/photos/Visitor.JPG");

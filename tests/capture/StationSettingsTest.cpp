@@ -287,7 +287,7 @@ INSTANTIATE_TEST_SUITE_P(
         OddCase{"RotationAngle7Kept", "RotationAngle", 7, &S::m_RotationAngle, 7},
         OddCase{"ChromaFromStoredDefault", "DefaultChromaPreviewLevel", 80, &S::m_ChromaLevel, 80},
         OddCase{"SharpnessFromBadDefault", "DefaultSharpness", 9, &S::m_Sharpness, 2}),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& row) { return std::string(row.param.label); });
 
 TEST_F(Settings, ValuesOfTheWrongShapeReadAsTheRegistryReadsThem) {
     RegistryKey key(kStationSettingsKey);
@@ -413,7 +413,7 @@ INSTANTIATE_TEST_SUITE_P(
                  static_cast<uint32_t>(-3000)},
         CropCase{"TurnedTooWide", 1, 1, 500, 700, {480, 640, -77, -77}, 500, 700},
         CropCase{"TurnedTooNarrow", 1, 1, 50, 20, {100, 20, -77, -77}, 50, 20}),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& row) { return std::string(row.param.label); });
 
 // ---- The two dialog steps inside loading ----
 

@@ -17,6 +17,7 @@
 #include "station/ControlIds.h"
 #include "tests/setup/ModalScript.h"
 #include "tests/station/StationFixture.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -94,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Entries{"Secret", std::nullopt}, 2, true, 1},
         PasswordRow{"AskedAgainWrongEntryLocksAgain", "Secret", Entries{"Secret", "x"}, 2, true,
                     0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST(AdjustSheet, OneWindowBesideTheMainDialogWithFreshPagesAtEachOpening) {
     MainWithSheet main;
@@ -167,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SheetPlacement,
                                          PlacementRow{"ExactlyTheSheetsWidth", 0, true, true},
                                          PlacementRow{"OnePixelShort", -1, true, false},
                                          PlacementRow{"AtTheScreenEdge", 0, false, false, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName{});
 
 class AdjustSheetAtClose : public station_test::StationFixture {};
 

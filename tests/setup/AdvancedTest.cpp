@@ -1,6 +1,7 @@
 // The Advanced page on a scripted camera: each control's whole record of head traffic with its
 // waits, the main dialog's member it sets, and the layout the main dialog takes at once.
 #include "setup/Advanced.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -174,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
         ControlRow{"LockColor", A::kLockColor, 0, {}, &S::m_ColorCorrectionLock, 1},
         ControlRow{"Fastest", A::kFastest, 0, {}, &S::m_LiveCapture, 0},
         ControlRow{"Best", A::kBest, 0, {}, &S::m_LiveCapture, 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST_F(AdvancedPage, FineZoomStartsEachPressFromAFreshRead) {
     Open();

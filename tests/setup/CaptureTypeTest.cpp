@@ -1,6 +1,7 @@
 // The Capture Type page on a main dialog's settings, and the choice of a capture's file
 // through "Enter file Name" with its refusals and the replace question.
 #include "setup/CaptureType.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -72,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OpeningRow{"ClipboardDisablesTheFileNames", 0, 1, 2, C::kClipBoard, false,
                                false, 4},
                     OpeningRow{"JpegWithTypedNames", 1, 1, 300, C::kJpg, true, true, 255}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST(CaptureTypePage, RadiosActOnTheMainDialogAtOnce) {
     ui::ServiceRecorder services;
@@ -131,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SelectPathRow{"LongestKept", kDeepFolder.substr(1) + "x.jpg",
                                   kDeepFolder.substr(1), false},
                     SelectPathRow{"TooLongToKeep", kDeepFolder + "x.jpg", "/home/op/", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 // --- the file of a capture ---------------------------------------------------------------------
 

@@ -16,6 +16,7 @@
 #include "station/DisplayWindow.h"
 #include "station/Layout.h"
 #include "tests/station/StationFixture.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceRow{"CustomTallerThanTheFrame", 1, false, Page::kCustom, "320", "600", 320, 480, 160,
                   0, 5},
         ChoiceRow{"CustomTurned", 1, true, Page::kCustom, "500", "700", 480, 640, 0, 0, 5}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST_F(CropPage, TurningAndBackEachPauseOnceAndLeaveTheRatiosTheLayoutAllows) {
     Page& page = Open(1);
@@ -185,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, CropReopened,
                                          ReopenRow{"LawTurned270", 0, 2, "4/5 3/4 2/3 1/1"},
                                          ReopenRow{"StandardTurned", 1, 1, ""},
                                          ReopenRow{"LawUpright", 0, 0, ""}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName{});
 
 TEST_F(CropPage, AfterNinetyThePaintedPictureIsTheWholeTurnedCrop) {
     Page& page = Open(1);

@@ -3,6 +3,7 @@
 // (flash), the white-balance buttons and "Page Defaults" with their waits, and gains held to a
 // byte.
 #include "setup/FleshTones.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
@@ -113,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
         OpeningRow{"Class3AutomaticOffsetsHeldAt0", 26, 0, {"0", "0", "7", "44"},
                    {false, false, true, true}, 0},
         OpeningRow{"Class5Manual", 14, 1, {"4", "-6", "7", "44"}, {true, true, true, true}, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 struct StepRow {
     const char* name;
@@ -168,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
                 50},
         StepRow{"FlashColorStopsAt20", C::kFlashColor, "--", {},
                 &CTRIPOD01Dlg::m_FlashChromaLevel, 20}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 // A white-balance button, then one arrow step that shows where it left the page and when.
 struct ButtonRow {
@@ -233,7 +234,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The member is 72 too, but the next step starts from the default shown.
         ButtonRow{"PageDefaultsShowsTheStoredLevel", 14, 1, C::kPageDefaults, C::kLiveColor, "+",
                   {"command 7 @ 0 ms", "A = 81 @ 300 ms", "command 146 @ 300 ms"}, false, 0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST_F(FleshTones, ChoicesAreOnlyKeptAndPageDefaultsLeavesThem) {
     CPropAdjust& page = Open(14, [](CTRIPOD01Dlg& dlg) {

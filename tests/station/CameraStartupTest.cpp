@@ -10,6 +10,7 @@
 #include "station/ControlIds.h"
 #include "tests/station/StationFixture.h"
 #include "tests/support/ForwardingDriver.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -274,7 +275,7 @@ INSTANTIATE_TEST_SUITE_P(
                         300,
                         -10},
                     ColorCase{"NeitherOnlyResets", 2, {"command 12 @ 2000 ms"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST_F(CameraStartup, ApertureWithoutACodeLeavesTheApertureAlone) {
     ASSERT_TRUE(Start());

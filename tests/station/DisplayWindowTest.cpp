@@ -4,6 +4,7 @@
 #include "station/DibSection.h"
 #include "station/DisplayWindow.h"
 #include "station/PreviewGeometry.h"
+#include "tests/support/RowName.h"
 
 #include "capture/CaptureProcessing.h"
 #include "capture/StationSettings.h"
@@ -56,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ClipCase{"ExtremeValuesDoNotWrap", {INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {}},
                     ClipCase{"HugeSizeFromFarLeft", {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {}},
                     ClipCase{"HugeSizeFromOrigin", {0, 0, INT_MAX, INT_MAX}, {0, 0, 640, 480}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST(PreviewSourceRect, TurnedPicturesTakeTheCropCrosswise) {
     EXPECT_EQ(PreviewSourceRect(0, 400, 300, 120, 90), (FrameRect{120, 90, 400, 300}));
@@ -319,7 +320,7 @@ INSTANTIATE_TEST_SUITE_P(OddMargins, PreviewShowsTheCapture,
                                          CaptureCropRow{"Turned270OddHeight", 2, 480, 599},
                                          CaptureCropRow{"Turned90BothOdd", 1, 357, 475},
                                          CaptureCropRow{"Turned270BothOdd", 2, 357, 475}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName{});
 
 TEST_F(PaintedPreview, CropLargerThanFrameShowsTheFrameAndBlackAround) {
     // Centred, as the layout centres a custom crop wider than the frame.

@@ -24,6 +24,7 @@
 #include "station/FaceCentering.h"
 #include "station/Layout.h"
 #include "station/MainDialog.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -182,6 +183,6 @@ INSTANTIATE_TEST_SUITE_P(
                     LoopRow{"Class5Turned270", "sim:14", 14, 5, 0, 2, -20, 25, false},
                     LoopRow{"DragClass4", "sim:8", 8, 4, 0, 0, 0, 0, true},
                     LoopRow{"DragClass5Turned90", "sim:14", 14, 5, 2000, 1, 0, 0, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "station/DisplayWindow.h"
 #include "tests/station/HeadRecord.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -108,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"B = 65497 @ 100 ms", "A = 65488 @ 100 ms", "command 159 @ 100 ms"}, false},
         Scenario{"DragRotation270NoBeep", 14, 2, Gesture::kDrag,
                  {"B = 39 @ 100 ms", "A = 48 @ 100 ms", "command 159 @ 100 ms"}, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST_F(FaceCenteringMoves, GesturesThatSendNothing) {
     CTRIPOD01Dlg& dlg = StartWith(14, 0);

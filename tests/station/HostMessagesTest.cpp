@@ -19,6 +19,7 @@
 #include "tests/station/StationFixture.h"
 #include "tests/support/ForwardingDriver.h"
 #include "tests/support/CameraJpeg.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -264,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(
                                                  "Do you want to replace it?");
                         setenv("ZELVOCAM_MESSAGES", "stderr", 1);
                     }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 // The capture workflow reports its stores through m_CaptureStoredHook: after CAPTURE a host
 // sees "stored PATH" with the file complete when the line arrives.

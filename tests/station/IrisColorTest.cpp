@@ -7,6 +7,7 @@
 
 #include "station/ControlIds.h"
 #include "tests/station/HeadRecord.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         IrisRow{"FlashStoredLevel57TakenAs32", 14, 1, 57, 0, "D", {}, 31},
         IrisRow{"FlashNegativeLevelTakenAs0", 14, 1, -5, 0, "I", {}, 1},
         IrisRow{"Locked", 14, 0, 17, 1, "DI", {}, 17, 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST_F(ScriptedStation, FlashOnAndOffShowTheirBrightnessAndDistance) {
     CTRIPOD01Dlg& dlg = StartOn(14);

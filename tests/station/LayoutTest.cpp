@@ -13,6 +13,7 @@
 #include "station/ControlIds.h"
 #include "station/Layout.h"
 #include "station/MainDialog.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                                &kZoomPresetSet, -72, 86, 754, 528},
                     LayoutCase{"StandardTurnedPortrait", 1, 1, 468, 624, &kStandardPortrait,
                                &kZoomPresetSet, 6, 8, 598, 684}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST(Layouts, LawEnforcementWithAnUnknownRotationLeavesTheColumnWhereItIs) {
     CTRIPOD01Dlg dlg;

@@ -27,6 +27,7 @@
 #include "tests/setup/ModalScript.h"
 #include "tests/station/StationFixture.h"
 #include "tests/support/CameraJpeg.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -164,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                             "face.old.BMP"},
                     FileRow{"JpegTypedName", 1, 1, "", "Visitor.jpeg", "Visitor.JPG"},
                     FileRow{"BmpTypedName", 2, 1, "", "Visitor", "Visitor.BMP"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 struct TargetRow {
     const char* name;
@@ -237,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "No such file or directory"},
         TargetRow{
             "NoFixedName", 2, "", {}, false, {": Error in BMP file save"}, {}, "no file name"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 struct ExistingRow {
     const char* name;
@@ -276,7 +277,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, ExistingTypedFile,
                                          ExistingRow{"NoThenYes", {false, true}, 2, true},
                                          ExistingRow{"NoThenCancel", {false}, 1, false},
                                          ExistingRow{"CancelAtOnce", {}, 0, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName{});
 
 TEST_F(PictureOutput, AnEmptyFolderForTypedNamesStillReportsAnAbsolutePath) {
     CTRIPOD01Dlg& dlg = StartLive(1, 1, "");

@@ -5,6 +5,7 @@
 #include "station/ControlIds.h"
 #include "station/MainDialog.h"
 #include "station/SubjectDistance.h"
+#include "tests/support/RowName.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LevelCase{"Ptz3Level33KeepsText", 5, 33, nullptr, -1},
                     LevelCase{"UnknownClass", 0, 17, nullptr, -1},
                     LevelCase{"Class2HasNoTable", 2, 17, nullptr, -1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName{});
 
 TEST(FlashStep, StartupStepByClassAndLevel) {
     struct Case {
