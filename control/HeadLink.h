@@ -24,7 +24,7 @@ void WriteArgument(HeadArgument argument, int32_t value);
 // or unplugged). For reads whose failure must not be taken as a reading of 0.
 std::optional<uint16_t> TryReadArgument(HeadArgument argument);
 
-// The answer as the handlers have always taken it: 0 when the read failed.
+// The answer, or 0 when the read failed: for reads where 0 is a safe reading.
 uint16_t ReadArgument(HeadArgument argument);
 // The answer as a signed 16-bit number (pan and tilt positions, relative amounts).
 int16_t ReadSignedArgument(HeadArgument argument);

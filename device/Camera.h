@@ -34,8 +34,8 @@ int WriteRegister(uint16_t value, uint16_t reg);
 int GetCameraProperty(uint32_t id, void* buffer, uint32_t size, uint32_t* returned = nullptr);
 // A live property (the command arguments 29 and 6 among them) read as one register transfer
 // whose failure is reported: 1 when the camera is closed or the transfer failed, 3 when `id` is
-// not a live property. GetCameraProperty answers 0 with a zero value in both cases, as the
-// station's pollers have always expected; this is for the reads whose failure matters.
+// not a live property. GetCameraProperty answers 0 with a zero value in both cases, which the
+// station's pollers expect; this is for the reads whose failure matters.
 int ReadLiveProperty(uint32_t id, uint16_t* value);
 // Ids 1-48 use the low 16 bits of `value`; `length` matters only for raw ids, where a length
 // above 2 needs a payload and so must go through SetCameraPropertyBlock (result 5 here).

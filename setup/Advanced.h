@@ -1,4 +1,4 @@
-// The "Advanced" page of the "Adjust" sheet (template 187): what an administrator rarely
+// The "Advanced" page of the "Adjust" sheet: what an administrator rarely
 // changes. Sharpness before capture (a level the camera applies, sent at each step) and after
 // capture (the strength the capture workflow sharpens with), the locks of the operator's zoom,
 // iris and colour controls, fine zoom steps, storing the current zoom as one of three presets,
@@ -23,7 +23,7 @@ class CPropAdvanced : public ui::PropertyPage {
     Q_OBJECT
 
   public:
-    // Control ids of template 187.
+    // Control ids.
     static constexpr int kAfterCaptureEdit = 1202;  // "After Capture", 0 to 3
     static constexpr int kAfterCaptureSpin = 1204;
     static constexpr int kBeforeCaptureEdit = 1200;  // "Before Capture", 0 to 4

@@ -1,4 +1,4 @@
-// The "Auto Position" page of the "Adjust" sheet (template 201), for the cameras that can be
+// The "Auto Position" page of the "Adjust" sheet, for the cameras that can be
 // positioned with the mouse (classes 4 and 5): how to centre and move a face feature on the
 // live preview, the centre offsets with the "Set Offset" step that sets them, and the two
 // direction-reversal switches of manual pan and tilt.
@@ -17,7 +17,7 @@ class CAutoPosition : public ui::PropertyPage {
     Q_OBJECT
 
   public:
-    // Control ids of template 201.
+    // Control ids.
     static constexpr int kXOffset = 1182;  // read-only
     static constexpr int kYOffset = 1181;  // read-only
     static constexpr int kSetOffset = 1183;

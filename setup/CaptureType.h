@@ -1,4 +1,4 @@
-// The "Capture Type" page of the "Adjust" sheet (template 202): where a captured picture goes
+// The "Capture Type" page of the "Adjust" sheet: where a captured picture goes
 // (clipboard, JPEG or BMP file), the JPEG compression factor, a fixed file name or one typed at
 // each capture, and the folder for typed names.
 //
@@ -17,7 +17,7 @@ class CCaptureType : public ui::PropertyPage {
     Q_OBJECT
 
   public:
-    // Control ids of template 202.
+    // Control ids.
     static constexpr int kClipBoard = 1210;  // radio group: "Clip Board (Twain)", "JPG", "BMP"
     static constexpr int kJpg = 1211;
     static constexpr int kBmp = 1212;

@@ -1,4 +1,4 @@
-// The "Crop" page of the "Adjust" sheet (template 189): which part of the camera picture is
+// The "Crop" page of the "Adjust" sheet: which part of the camera picture is
 // shown and captured (a fixed width-to-height ratio or a custom size), the picture turned for
 // a camera mounted on its side, and the name of the connected camera model.
 //
@@ -18,7 +18,7 @@ class CPropPageCrop : public ui::PropertyPage {
     Q_OBJECT
 
   public:
-    // Control ids of template 189.
+    // Control ids.
     static constexpr int kNoCropping = 1103;  // radio group, choices 0 to 5
     static constexpr int kFourFifths = 1104;
     static constexpr int kThreeQuarters = 1105;

@@ -1,4 +1,4 @@
-// The "Flesh Tones" page of the "Adjust" sheet (template 106): how skin comes out. The red and
+// The "Flesh Tones" page of the "Adjust" sheet: how skin comes out. The red and
 // blue balance and the colour level of the live picture and of flash pictures, the white-balance
 // mode, the flash colour correction and the pan/tilt/zoom speed.
 //
@@ -21,7 +21,7 @@ class CPropAdjust : public ui::PropertyPage {
     Q_OBJECT
 
   public:
-    // Control ids of template 106. Each value is a read-only edit stepped by its up-down.
+    // Control ids. Each value is a read-only edit stepped by its up-down.
     static constexpr int kLiveRedEdit = 1123;
     static constexpr int kLiveRed = 1111;
     static constexpr int kLiveBlueEdit = 1114;

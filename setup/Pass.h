@@ -1,4 +1,4 @@
-// The password dialog (template 198) that guards the "Adjust" sheet: one masked edit and OK.
+// The password dialog that guards the "Adjust" sheet: one masked edit and OK.
 //
 // Only OK judges the entry: it compares the text exactly with the configured password and
 // leaves the verdict in the owner's m_PasswordOK. Escape and the close box end the dialog

@@ -1,4 +1,4 @@
-// The About box (template 100): the application icon, the product line, a notice line and OK.
+// The About box: the application icon, the product line, a notice line and OK.
 #pragma once
 
 #include "platform/ui/Dialog.h"

@@ -95,7 +95,7 @@ void CTRIPOD01Dlg::ApplyColorSettings() {
         WriteArgument(HeadArgument::A, m_ChromaLevel);
         SendPtzCommand(head::kColourLevel);
     } else if (m_AutoWhite == 1) {
-        // Manual white balance; the red gain goes out twice, as the head has always been set.
+        // Manual white balance; the red gain goes out twice, which the head is set up with.
         const int32_t red = GainByte(m_RedPreviewOffset + m_RedLockGain);
         for (int write = 0; write < 2; ++write) {
             WriteArgument(HeadArgument::A, red);
@@ -199,8 +199,8 @@ void CTRIPOD01Dlg::SaveStationSettings() {
 }
 
 void CTRIPOD01Dlg::NoteSettingsStored(bool stored) {
-    // The station goes on as before; only the changes do not outlast it. The reason is on
-    // stderr, from the registry key.
+    // The station goes on; only the changes do not outlast it. The reason is on stderr, from the
+    // registry key.
     static const QString kNotStored =
         QStringLiteral("Settings cannot be stored: changes last until the station closes");
     if (!stored) {

@@ -1,4 +1,4 @@
-// Control ids of the main dialog (template 102) and of the About box (template 100).
+// Control ids of the main dialog and of the About box.
 //
 // The ids are the vocabulary every handler, layout table and test uses; they never change.
 #pragma once

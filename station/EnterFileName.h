@@ -1,4 +1,4 @@
-// The "Enter file Name" dialog (template 203), in which the operator names the file of one
+// The "Enter file Name" dialog, in which the operator names the file of one
 // capture, and the choice of the file a capture is written to.
 //
 // The dialog shows the folder and the file type and takes a plain file name: OK with an empty

@@ -32,7 +32,7 @@ enum class ControlKind {
     kSlider
 };
 
-// One control of dialog 102 as the template creates it: its place here is where it sits before
+// One control of the main dialog as it is created: its place here is where it sits before
 // a layout moves it (the layouts place every control of the live column; the correction set
 // and the review buttons are placed when a captured picture is reviewed).
 struct ControlTemplate {
@@ -140,8 +140,8 @@ CTRIPOD01Dlg::CTRIPOD01Dlg(QWidget* parent) : ui::Dialog(parent) {
     dialogFont.setPixelSize(11);
     dialogFont.setStretch(92);
     setFont(dialogFont);
-    // Group boxes as the station has always drawn them: the caption sits on the frame's top
-    // line, so the layout's offsets leave the same room inside every group.
+    // Group boxes with the caption on the frame's top line, so the layout's offsets leave the
+    // same room inside every group.
     setStyleSheet(QStringLiteral(
         "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
         "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
@@ -301,8 +301,8 @@ bool CTRIPOD01Dlg::OnInitDialog() {
 void CTRIPOD01Dlg::OnOK() {}
 
 void CTRIPOD01Dlg::OnCancel() {
-    // Escape used to end the dialog on the spot, leaving the camera running, the operator's
-    // changes unsaved and a host waiting; it now asks to close like the close box does.
+    // Escape asks to close like the close box does, so the camera is let go, the operator's
+    // changes are stored and a waiting host is told.
     close();
 }
 

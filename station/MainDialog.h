@@ -15,7 +15,7 @@
 //   PictureOutput.cpp   where a stored picture goes, and the host hand-off file
 //   setup/AdjustSheet.cpp the "Adjust" sheet: password, pages, placement
 //   FaceCenteringMoves.cpp double-click and drag on the preview, the set-offset step
-//   HeadLink.cpp        (free functions) head commands and their arguments
+//   CameraReconnect.cpp a camera that goes while the station runs, and comes back
 //   HostMessages.cpp    requests from a host application and what it is told (HostState)
 #pragma once
 
@@ -44,7 +44,7 @@
 class CDisplayWindow;
 class QAction;
 
-// The command that opens the About box (it used to be a system-menu item).
+// The window-menu command that opens the About box.
 inline constexpr int kSysAbout = 16;
 
 // The working state (not the settings) is grouped the same way, one struct per group of
@@ -136,7 +136,7 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void OnIris();
     void OnFlashOff();
     void OnFlashOn();
-    // A user's move of the red (1198) or blue (1199) correction slider.
+    // A user's move of the red or blue correction slider (its control id).
     void OnVScroll(int sliderId);
     void OnDefaultCorrection();
     void ProgramFlashColor();

@@ -256,8 +256,8 @@ void CTRIPOD01Dlg::OnArrowKeyUp(ArrowKey key) {
     const ArrowSlot& slot = SlotOf(key);
     if (key == ArrowKey::kUp)
         GotoDlgCtrl(ids::kTiltUp);
-    // Up and Down clear their flag before the stop, Left and Right after it, as the head has
-    // always been stopped.
+    // Up and Down clear their flag before the stop, Left and Right after it: the order the
+    // head's stops are sent in.
     const bool clearFirst = key == ArrowKey::kUp || key == ArrowKey::kDown;
     if (clearFirst)
         this->*slot.active = 0;
@@ -358,7 +358,7 @@ bool CTRIPOD01Dlg::OnSetCursor(int id, ui::MouseMessage message) {
 
     if (zoomButton && message == ui::MouseMessage::kLeftButtonDown) {
         if (m_LockZoom == 1) {
-            // The two buttons have always worded it differently.
+            // The two buttons word it differently.
             ui::MessageBox(this,
                            id == ids::kZoomIn ? "Zoom is locked, See administrator"
                                               : "Zoom is locked. See administrator.",

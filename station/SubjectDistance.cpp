@@ -1,7 +1,7 @@
 // Subject-distance texts and flash steps, and the main dialog's handlers that show them.
 //
 // Each camera model has its own flash and optics, so each class has its own table of what a
-// flash level reaches. The texts are shown as they have always been, blanks included.
+// flash level reaches. The texts are shown exactly as the tables hold them, blanks included.
 #include "station/SubjectDistance.h"
 
 #include <array>
@@ -59,8 +59,8 @@ struct StepBand {
     int step;
 };
 
-// After a level change. Level 11 of class 3 takes step 1, between the bands of steps 2 and 3;
-// the camera's flash has always been driven that way.
+// After a level change. Level 11 of class 3 takes step 1, between the bands of steps 2 and 3:
+// that is the step its flash is driven with at that level.
 constexpr StepBand kLevelStepsClass3[] = {
     {1, 7, 1},   {8, 10, 2},  {11, 11, 1}, {12, 15, 3}, {16, 18, 4},
     {19, 21, 5}, {22, 27, 6}, {28, 30, 7}, {31, 32, 8},
