@@ -4,7 +4,8 @@
 // and the live picture goes on by itself: the stream first, so the picture is back at once, and
 // once its first frame is on the screen the camera head (hand-shake, focus, colour, picture
 // settings, zoom and the model check). Nothing of the settings changes: the zoom stored at the
-// close is the one known before the camera went.
+// close is the one known before the camera went. A picture under review when the camera goes is
+// abandoned as a capture without a picture is.
 #include "device/Camera.h"
 #include "device/CameraProperties.h"
 #include "platform/system/Clock.h"
@@ -28,18 +29,37 @@ void CTRIPOD01Dlg::OnCameraGone() {
     KillTimer(kPreviewTimer);
     m_PreviewRunning = 0;
     m_HeadRestart = HeadRestart::kNone;
+    m_CameraLost = true;
     CloseCamera();
     ui::AnnounceReady("camera disconnected");
     ShowStatus(QString::fromLatin1(kCameraDisconnected));
     SetTimer(kReconnectTimer, kLookAgainMs);
 }
 
+void CTRIPOD01Dlg::WatchCamera() {
+    SetTimer(kReconnectTimer, kLookAgainMs);
+}
+
 void CTRIPOD01Dlg::LookForCamera() {
     KillTimer(kReconnectTimer);
+    if (!m_CameraLost) {
+        // Watching over a review.
+        if (m_CapturePhase != CapturePhase::kReview)
+            return;
+        if (!CameraGone()) {
+            WatchCamera();
+            return;
+        }
+        AbandonReview();
+        OnCameraGone();
+        TellNoPicture();
+        return;
+    }
     if (OpenCamera() != kCameraOk) {
         SetTimer(kReconnectTimer, kLookAgainMs);
         return;
     }
+    m_CameraLost = false;
     StartStream();
     if (m_StatusText == QLatin1String(kCameraDisconnected))
         ShowStatus({});

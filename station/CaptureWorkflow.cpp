@@ -45,6 +45,7 @@ constexpr char kEmptyCrop[] =
 constexpr char kNoPictureReason[] = "no whole picture came from the camera";
 constexpr char kUnprocessedReason[] = "the picture could not be processed";
 constexpr char kEmptyCropReason[] = "the crop size leaves no picture";
+constexpr char kCameraGoneReason[] = "the camera went while the picture was reviewed";
 
 // The controls of the live layout, hidden while a picture is reviewed. Each is hidden only if
 // the layout in force shows it, and only those come back.
@@ -184,8 +185,10 @@ bool CTRIPOD01Dlg::ProcessCapture() {
         ShowLiveControls(false);
     }
     StopPreview();
-    if (review)
+    if (review) {
         m_CapturePhase = CapturePhase::kReview;
+        WatchCamera();
+    }
     ApplyCaptureCorrection();
 
     if (!review) {
@@ -307,6 +310,16 @@ void CTRIPOD01Dlg::OnDontSave() {
         RestoreLiveStream();
     m_CaptureImage.Free();
     EndReview();
+}
+
+void CTRIPOD01Dlg::AbandonReview() {
+    OnDontSave();
+    if (m_CaptureFailedHook)
+        m_CaptureFailedHook(kCameraGoneReason);
+}
+
+void CTRIPOD01Dlg::TellNoPicture() {
+    ui::MessageBox(this, kNoPicture, kCaptureCaption);
 }
 
 void CTRIPOD01Dlg::EndReview() {

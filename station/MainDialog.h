@@ -109,6 +109,9 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void LookForCamera();
     // The rest of the start-up for a camera that came back; a different model ends the station.
     void RestartCameraHead();
+    // While a picture is reviewed nothing is read from the camera: the reconnect timer asks
+    // once a second whether it is still there, and a review it outlives is abandoned.
+    void WatchCamera();
 
     // --- layouts (Layout.cpp) ----------------------------------------------------------------
     void ApplyLawEnforcementLayout();
@@ -242,6 +245,10 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void AbandonCapture(const char* message, const char* hostReason);
     // Leaves the review for the live picture (after Save and Don't Save).
     void EndReview();
+    // The camera went during the review: nothing is stored, the live layout is back and the
+    // host is told; TellNoPicture then tells the operator as for a capture without a picture.
+    void AbandonReview();
+    void TellNoPicture();
     // Stores the picture and tells the host when it was stored.
     void StoreCapturedImage();
     // A store that failed: tells the host `reason`, then shows the operator `message`.
@@ -261,6 +268,7 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // A camera that came back has its head started once its first frame has been shown.
     enum class HeadRestart { kNone, kAfterFirstFrame, kNow };
     HeadRestart m_HeadRestart = HeadRestart::kNone;
+    bool m_CameraLost = false;  // between the loss of the camera and its return
 };
 
 // Timer 1 drives the live preview; timer 2 looks for a camera that went.

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <linux/videodev2.h>
+
 #include "device/ControlRequest.h"
 #include "device/TextConvert.h"
 #include "platform/system/Clock.h"
@@ -98,6 +100,14 @@ void V4l2Camera::Close() {
     actuators_.reset();
     device_.Close();
     registers_[head::kRegStreaming] = 0;
+}
+
+bool V4l2Camera::DeviceGone() {
+    if (!Gone() && device_.IsOpen()) {
+        v4l2_capability capability{};
+        device_.Ioctl(VIDIOC_QUERYCAP, &capability);  // an unplug marks the device gone
+    }
+    return device_.IsOpen() && Gone();
 }
 
 bool V4l2Camera::Gone() const {

@@ -51,7 +51,9 @@ class V4l2Camera final : public DriverTransport {
                         uint32_t& returned) override;
     bool ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) override;
     void Close() override;
-    bool DeviceGone() override { return Gone(); }
+    // Asks the driver (one VIDIOC_QUERYCAP) when nothing has failed yet, so a camera unplugged
+    // while nothing streams is noticed too.
+    bool DeviceGone() override;
 
     // For tools and tests.
     bool Gone() const;

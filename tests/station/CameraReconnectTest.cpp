@@ -2,6 +2,7 @@
 // the camera once a second, and when it is back starts it as at start-up and goes live again;
 // another camera in its place ends the station as a missing one does at start-up.
 #include "tests/station/StationFixture.h"
+#include "station/ControlIds.h"
 #include "tests/support/CameraJpeg.h"
 
 namespace station_test {
@@ -81,6 +82,29 @@ TEST_F(CameraReconnect, AnotherModelInItsPlaceEndsTheStationWithExit2) {
     ComeBack();
     EXPECT_EQ(services_.ExitCode(), 2);
     EXPECT_FALSE(driver_.IsOpen());
+}
+
+TEST_F(CameraReconnect, ReviewThatTheCameraOutlivesIsAbandonedAsAFailedCapture) {
+    StartLive();
+    CTRIPOD01Dlg& dlg = Dialog();
+    std::vector<std::string> failed;
+    dlg.m_CaptureFailedHook = [&](const std::string& reason) { failed.push_back(reason); };
+    dlg.CheckDlgButton(ids::kPreviewYes, true);
+    driver_.frameSource = [] { return zelvo_test::MakeUniformCameraJpeg(640, 480, {200, 120, 60}); };
+    dlg.OnCapture();
+    ASSERT_EQ(dlg.m_CapturePhase, CapturePhase::kReview);
+    dlg.OnTimer(kReconnectTimer);  // still there: the review goes on
+    EXPECT_EQ(dlg.m_CapturePhase, CapturePhase::kReview);
+    EXPECT_TRUE(dlg.IsTimerRunning(kReconnectTimer));
+
+    driver_.Unplug();
+    dlg.OnTimer(kReconnectTimer);
+    EXPECT_EQ(dlg.m_CapturePhase, CapturePhase::kLive);
+    EXPECT_TRUE(dlg.IsItemVisible(ids::kCapture));
+    EXPECT_EQ(failed, std::vector<std::string>{"the camera went while the picture was reviewed"});
+    EXPECT_EQ(dlg.m_StatusText, "Camera disconnected");
+    EXPECT_FALSE(dlg.IsTimerRunning(kPreviewTimer));
+    EXPECT_EQ(services_.Events().size(), 1u) << "one box, as for a capture without a picture";
 }
 
 TEST_F(CameraReconnect, CloseWhileAwayKeepsTheZoomKnownBefore) {

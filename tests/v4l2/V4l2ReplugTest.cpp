@@ -55,4 +55,22 @@ TEST(V4l2Replug, GoneAtOnceThenFoundAndStreamingAgain) {
     EXPECT_FALSE(camera.Camera().Gone());
 }
 
+// A camera unplugged while nothing is read from it (a picture under review) is noticed when the
+// device layer asks, and only then.
+TEST(V4l2Replug, GoneIsNoticedWhenAskedWithoutARead) {
+    sys::VirtualClock clock;
+    sys::ScopedClock scoped(clock);
+    sim::EmulatedUvcOptions options;
+    options.unplugAfterUs = 1'000'000;
+    EmulatedV4l2Transport camera(options);
+    std::u16string path;
+    ASSERT_TRUE(camera.EnumerateFirstDevice(path));
+    ASSERT_TRUE(camera.Open(path));
+    EXPECT_FALSE(camera.DeviceGone());
+    clock.AdvanceMs(1500);
+    EXPECT_TRUE(camera.DeviceGone());
+    camera.Close();
+    EXPECT_FALSE(camera.DeviceGone()) << "nothing open, nothing gone";
+}
+
 }  // namespace
