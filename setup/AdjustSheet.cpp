@@ -1,7 +1,6 @@
-// The main dialog's "Adjust" sheet: the password gate of "&Adjust", the pages of each opening,
-// the sheet's place beside the main dialog, and the sheet following the station through a
-// review, a host's hide and show, and the close.
-#include <QPushButton>
+// The "Adjust" sheet (see AdjustSheet.h).
+#include "setup/AdjustSheet.h"
+
 #include <initializer_list>
 
 #include "platform/ui/PropertySheet.h"
@@ -11,7 +10,6 @@
 #include "setup/Crop.h"
 #include "setup/FleshTones.h"
 #include "setup/Pass.h"
-#include "station/ControlIds.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -44,79 +42,84 @@ bool PasswordIsSet(const std::string& password) {
     return password != "None" && !password.empty();
 }
 
+class CAdjustSheet final : public SetupSheet {
+  public:
+    explicit CAdjustSheet(CTRIPOD01Dlg& main) : main_(main) {
+        m_PropSheet = new ui::PropertySheet(QStringLiteral("Adjust"), &main, 0);
+        // A window of its own does not take its parent's font by itself; the pages were drawn
+        // for the main dialog's.
+        m_PropSheet->setAttribute(Qt::WA_WindowPropagation);
+        m_PropSheet->setFont(main.font());
+    }
+
+    void Open() override {
+        if (PasswordIsSet(main_.m_PassWord)) {
+            CPass pass(&main_);
+            pass.DoModal();
+            if (main_.m_PasswordOK == 0)
+                return;
+        }
+        if (!m_PropSheet->IsOpen()) {
+            for (const SheetPage& page : kSheetPages) {
+                if (main_.m_CameraType >= page.minCameraType)
+                    m_PropSheet->AddPage(page.make(&main_));
+            }
+            m_PropSheet->Create();
+            PositionPropSheet();
+        }
+        m_PropSheet->raise();
+        m_PropSheet->activateWindow();
+    }
+
+    void Close() override { m_PropSheet->DestroyWindow(); }
+
+    void Enable(bool enable) override { m_PropSheet->setEnabled(enable); }
+
+    void ShowWithStation(bool show) override {
+        if (show) {
+            m_PropSheet->ShowWithOwner();
+        } else {
+            m_PropSheet->HideWithOwner();
+        }
+    }
+
+    void RefreshCenterOffsets() override {
+        if (!m_PropSheet->IsOpen())
+            return;
+        for (int i = 0; i < m_PropSheet->GetPageCount(); ++i) {
+            if (auto* page = qobject_cast<CAutoPosition*>(m_PropSheet->GetPage(i)))
+                page->ShowCenterOffsets();
+        }
+    }
+
+    // A child of the main dialog, which deletes it.
+    ui::PropertySheet* m_PropSheet = nullptr;
+
+  private:
+    // Beside the main dialog, on its left; with no room there the sheet starts at the screen's
+    // edge and the main dialog moves right to make room for it.
+    void PositionPropSheet() {
+        const int width = m_PropSheet->frameGeometry().width();
+        main_.m_MainRect = main_.frameGeometry();
+        const int x = main_.m_MainRect.left() - width;
+        if (x >= 0) {
+            m_PropSheet->move(x, main_.m_MainRect.top());
+            return;
+        }
+        main_.move(width + 2, main_.m_MainRect.top());
+        m_PropSheet->move(2, main_.m_MainRect.top());
+    }
+
+    CTRIPOD01Dlg& main_;
+};
+
 }  // namespace
 
-void CTRIPOD01Dlg::CreateAdjustSheet() {
-    if (m_PropSheet != nullptr)
-        return;
-    m_PropSheet = new ui::PropertySheet(QStringLiteral("Adjust"), this, 0);
-    // A window of its own does not take its parent's font by itself; the pages were drawn for
-    // the main dialog's.
-    m_PropSheet->setAttribute(Qt::WA_WindowPropagation);
-    m_PropSheet->setFont(font());
-    MapCommand(ids::kAdjust, [this] { OnAdjust(); });
+std::unique_ptr<SetupSheet> MakeAdjustSheet(CTRIPOD01Dlg& station) {
+    return std::make_unique<CAdjustSheet>(station);
 }
 
-void CTRIPOD01Dlg::OnAdjust() {
-    if (PasswordIsSet(m_PassWord)) {
-        CPass pass(this);
-        pass.DoModal();
-        if (m_PasswordOK == 0)
-            return;
-    }
-    if (m_PropSheet == nullptr)
-        return;
-    if (!m_PropSheet->IsOpen()) {
-        for (const SheetPage& page : kSheetPages) {
-            if (m_CameraType >= page.minCameraType)
-                m_PropSheet->AddPage(page.make(this));
-        }
-        m_PropSheet->Create();
-        PositionPropSheet();
-    }
-    m_PropSheet->raise();
-    m_PropSheet->activateWindow();
-}
-
-void CTRIPOD01Dlg::PositionPropSheet() {
-    const int width = m_PropSheet->frameGeometry().width();
-    m_MainRect = frameGeometry();
-    const int x = m_MainRect.left() - width;
-    if (x >= 0) {
-        m_PropSheet->move(x, m_MainRect.top());
-        return;
-    }
-    // No room on the left: the sheet starts at the screen's edge and the main dialog moves
-    // right to make room for it.
-    move(width + 2, m_MainRect.top());
-    m_PropSheet->move(2, m_MainRect.top());
-}
-
-void CTRIPOD01Dlg::CloseAdjustSheet() {
-    if (m_PropSheet != nullptr)
-        m_PropSheet->DestroyWindow();
-}
-
-void CTRIPOD01Dlg::ShowCenterOffsetsOnSheet() {
-    if (m_PropSheet == nullptr || !m_PropSheet->IsOpen())
-        return;
-    for (int i = 0; i < m_PropSheet->GetPageCount(); ++i) {
-        if (auto* page = qobject_cast<CAutoPosition*>(m_PropSheet->GetPage(i)))
-            page->ShowCenterOffsets();
-    }
-}
-
-void CTRIPOD01Dlg::EnableAdjustSheet(bool enable) {
-    if (m_PropSheet != nullptr)
-        m_PropSheet->setEnabled(enable);
-}
-
-void CTRIPOD01Dlg::ShowAdjustSheetWithStation(bool show) {
-    if (m_PropSheet == nullptr)
-        return;
-    if (show) {
-        m_PropSheet->ShowWithOwner();
-    } else {
-        m_PropSheet->HideWithOwner();
-    }
+ui::PropertySheet* PropSheetOf(const CTRIPOD01Dlg& station) {
+    auto* sheet = dynamic_cast<CAdjustSheet*>(station.m_SetupSheet.get());
+    return sheet != nullptr ? sheet->m_PropSheet : nullptr;
 }

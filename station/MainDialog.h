@@ -175,11 +175,12 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void OnPreviewDoubleClick(QPoint point);
     void OnPreviewRelease(QPoint press, QPoint point);
 
-    // --- the "Adjust" sheet (setup/AdjustSheet.cpp) ------------------------------------------
+    // --- the "Adjust" sheet (SetupSheet.h; built by setup/) ----------------------------------
+    // The maker of every main dialog's sheet from now on; the program's main sets it.
+    static void SetSetupSheetMaker(SetupSheetMaker maker);
     // Makes the sheet object (no window yet) and connects "&Adjust"; part of initialisation.
     void CreateAdjustSheet();
     void OnAdjust();
-    void PositionPropSheet();
     // Closes an open sheet: its pages' destroy handlers run (the close does this before the
     // settings are saved).
     void CloseAdjustSheet();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/ui/PropertySheet.h"
+#include "setup/AdjustSheet.h"
 #include "setup/CaptureType.h"
 #include "setup/Pass.h"
 #include "station/ControlIds.h"
@@ -36,7 +37,7 @@ QStringList Captions(const ui::PropertySheet& sheet) {
 struct MainWithSheet {
     MainWithSheet() { dlg.CreateAdjustSheet(); }
     void PressAdjust() { dlg.Item<QPushButton>(ids::kAdjust)->click(); }
-    ui::PropertySheet& Sheet() { return *dlg.m_PropSheet; }
+    ui::PropertySheet& Sheet() { return *PropSheetOf(dlg); }
     sys::VirtualClock clock;
     sys::ScopedClock scope{clock};
     ui::ServiceRecorder services;
@@ -118,7 +119,7 @@ TEST(AdjustSheet, OneWindowBesideTheMainDialogWithFreshPagesAtEachOpening) {
     sheet.close();
     EXPECT_TRUE(first.isNull());
     main.PressAdjust();
-    EXPECT_EQ(main.dlg.m_PropSheet, &sheet);
+    EXPECT_EQ(PropSheetOf(main.dlg), &sheet);
     ASSERT_EQ(Captions(sheet), kCaptions);
     EXPECT_TRUE(sheet.GetPage(0)->IsInitialized());
 }
@@ -176,7 +177,7 @@ TEST_F(AdjustSheetAtClose, FollowsAHostsHideAndShowAndClosesBeforeTheSettingsAre
     ASSERT_TRUE(Start());
     CTRIPOD01Dlg& dlg = Dialog();
     dlg.OnAdjust();
-    ui::PropertySheet& sheet = *dlg.m_PropSheet;
+    ui::PropertySheet& sheet = *PropSheetOf(dlg);
     ASSERT_TRUE(sheet.IsOpen());
     ASSERT_TRUE(sheet.SetActivePage(static_cast<int>(kCaptions.indexOf("Capture Type"))));
     auto* edit = sheet.GetActivePage()->Item<QLineEdit>(CCaptureType::kCompressionFactor);

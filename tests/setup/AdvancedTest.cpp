@@ -1,5 +1,6 @@
 // The Advanced page on a scripted camera: each control's whole record of head traffic with its
 // waits, the main dialog's member it sets, and the layout the main dialog takes at once.
+#include "setup/AdjustSheet.h"
 #include "setup/Advanced.h"
 #include "tests/support/RowName.h"
 
@@ -212,13 +213,13 @@ TEST_F(AdvancedPage, PageDefaultsSendTheStartUpCodeOfTheStoredDefault) {
 TEST_F(AdvancedPage, FromAdjustTheLayoutRadiosReLayTheMainDialogAtOnce) {
     CTRIPOD01Dlg& dlg = StartOn(14);  // stored layout: Standard
     QTest::mouseClick(dlg.GetDlgItem(ids::kAdjust), Qt::LeftButton);
-    auto* tabs = dlg.m_PropSheet->findChild<QTabBar*>();
+    auto* tabs = PropSheetOf(dlg)->findChild<QTabBar*>();
     int advanced = 0;
     while (advanced < tabs->count() && tabs->tabText(advanced) != "Advanced")
         ++advanced;
     ASSERT_EQ(tabs->tabText(advanced + 1), "Capture Type");
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(advanced).center());
-    page_ = qobject_cast<A*>(dlg.m_PropSheet->GetActivePage());
+    page_ = qobject_cast<A*>(PropSheetOf(dlg)->GetActivePage());
     ASSERT_NE(page_, nullptr);
 
     const int w = dlg.m_CropWidth;

@@ -13,6 +13,7 @@
 #include "platform/system/Clock.h"
 #include "platform/ui/PropertySheet.h"
 #include "platform/ui/ServiceRecorder.h"
+#include "setup/AdjustSheet.h"
 #include "setup/AutoPosition.h"
 #include "station/ControlIds.h"
 #include "station/MainDialog.h"
@@ -33,7 +34,7 @@ struct MainWithSheet {
     }
     // The page shown, or nullptr when the sheet has none.
     CAutoPosition* ShowPage() {
-        ui::PropertySheet& sheet = *dlg.m_PropSheet;
+        ui::PropertySheet& sheet = *PropSheetOf(dlg);
         for (int i = 0; i < sheet.GetPageCount(); ++i) {
             if (auto* page = qobject_cast<CAutoPosition*>(sheet.GetPage(i))) {
                 EXPECT_TRUE(sheet.SetActivePage(i));
@@ -50,10 +51,10 @@ struct MainWithSheet {
 };
 
 TEST(AutoPosition, OnTheSheetOnlyForClasses4And5AndLast) {
-    const int otherPages = MainWithSheet(0).dlg.m_PropSheet->GetPageCount();
+    const int otherPages = PropSheetOf(MainWithSheet(0).dlg)->GetPageCount();
     for (const int32_t cameraType : {0, 1, 3, 4, 5}) {
         MainWithSheet main(cameraType);
-        const ui::PropertySheet& sheet = *main.dlg.m_PropSheet;
+        const ui::PropertySheet& sheet = *PropSheetOf(main.dlg);
         const bool positioning = cameraType >= 4;
         ASSERT_EQ(sheet.GetPageCount(), otherPages + (positioning ? 1 : 0)) << cameraType;
         const auto* last = qobject_cast<CAutoPosition*>(sheet.GetPage(sheet.GetPageCount() - 1));

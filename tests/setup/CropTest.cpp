@@ -11,6 +11,7 @@
 
 #include "platform/system/Clock.h"
 #include "platform/ui/PropertySheet.h"
+#include "setup/AdjustSheet.h"
 #include "setup/Crop.h"
 #include "station/ControlIds.h"
 #include "station/DisplayWindow.h"
@@ -34,7 +35,7 @@ class CropPage : public station_test::StationFixture {
         dlg.OnTimer(kPreviewTimer);  // the first tick makes the preview window
         dlg.OnTimer(kPreviewTimer);  // and the second shows a frame
         dlg.OnAdjust();
-        ui::PropertySheet& sheet = *dlg.m_PropSheet;
+        ui::PropertySheet& sheet = *PropSheetOf(dlg);
         for (int i = 0; i < sheet.GetPageCount(); ++i) {
             if (auto* page = qobject_cast<Page*>(sheet.GetPage(i))) {
                 EXPECT_TRUE(sheet.SetActivePage(i));

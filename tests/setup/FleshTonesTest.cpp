@@ -2,6 +2,7 @@
 // for each camera class and white balance, what each arrow step sends (live) or only keeps
 // (flash), the white-balance buttons and "Page Defaults" with their waits, and gains held to a
 // byte.
+#include "setup/AdjustSheet.h"
 #include "setup/FleshTones.h"
 #include "tests/support/RowName.h"
 
@@ -33,7 +34,7 @@ class FleshTones : public station_test::ScriptedStation {
         CTRIPOD01Dlg& dlg = StartOn(model);
         prepare(dlg);
         dlg.Item<QPushButton>(ids::kAdjust)->click();
-        ui::PropertySheet& sheet = *dlg.m_PropSheet;
+        ui::PropertySheet& sheet = *PropSheetOf(dlg);
         EXPECT_TRUE(sheet.IsOpen());
         auto* page = qobject_cast<CPropAdjust*>(sheet.GetPage(0));
         EXPECT_NE(page, nullptr);

@@ -309,13 +309,24 @@ TEST_F(PictureOutput, ClipboardHoldsTheImageWithItsResolutionAlsoAsBmp) {
 }
 
 TEST_F(PictureOutput, TheSheetIsDisabledWhileAPictureIsUnderReview) {
+    struct RecordingSheet final : SetupSheet {
+        explicit RecordingSheet(std::vector<bool>& enabled) : enabled_(enabled) {}
+        void Open() override {}
+        void Close() override {}
+        void Enable(bool enable) override { enabled_.push_back(enable); }
+        void ShowWithStation(bool) override {}
+        void RefreshCenterOffsets() override {}
+        std::vector<bool>& enabled_;
+    };
+    std::vector<bool> enabled;
+    CTRIPOD01Dlg::SetSetupSheetMaker(
+        [&](CTRIPOD01Dlg&) { return std::make_unique<RecordingSheet>(enabled); });
     CTRIPOD01Dlg& dlg = StartLive(0, 0, "", true);
-    dlg.OnAdjust();
-    ASSERT_NE(dlg.m_PropSheet, nullptr);
+    CTRIPOD01Dlg::SetSetupSheetMaker({});
+    enabled.clear();
     dlg.OnCapture();
-    EXPECT_FALSE(dlg.m_PropSheet->isEnabled());
     dlg.OnDontSave();
-    EXPECT_TRUE(dlg.m_PropSheet->isEnabled());
+    EXPECT_EQ(enabled, (std::vector<bool>{false, true}));
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include "platform/system/ProgramInfo.h"
 #include "platform/ui/TerminationSignals.h"
+#include "setup/AdjustSheet.h"
 #include "station/Application.h"
+#include "station/MainDialog.h"
 
 namespace {
 
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
     if (const std::optional<int> answered =
             AnswerProgramInfo(argc, argv, "zelvocam", kHelp, std::cout))
         return *answered;
+    CTRIPOD01Dlg::SetSetupSheetMaker(&MakeAdjustSheet);
     CTRIPOD01App app;
     return app.Run(argc, argv);
 }
