@@ -15,6 +15,7 @@
 #include "platform/ui/UpDown.h"
 #include "control/CameraModels.h"
 #include "control/HeadLink.h"
+#include "control/StartupSequences.h"
 #include "station/Layout.h"
 #include "station/MainDialog.h"
 
@@ -186,12 +187,9 @@ bool CPropAdvanced::OnInitDialog() {
 }
 
 void CPropAdvanced::ReadZoomPosition() {
-    WriteArgument(HeadArgument::A, 0);
-    sys::Wait(100);
-    SendPtzCommand(head::kReportZoom);
-    sys::Wait(250);
-    // Without an answer the page keeps the position it read last.
-    if (const auto zoom = TryReadArgument(HeadArgument::A))
+    // The page gives the head longer than the station does. Without an answer the page keeps
+    // the position it read last.
+    if (const auto zoom = camera_seq::ReadZoom(100, 250))
         m_ZoomPosition = *zoom;
 }
 

@@ -11,7 +11,7 @@
 #include "platform/system/Clock.h"
 #include "platform/ui/UpDown.h"
 #include "control/HeadLink.h"
-#include "station/IrisColor.h"
+#include "control/ColourSequences.h"
 #include "station/MainDialog.h"
 
 namespace {

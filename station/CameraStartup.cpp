@@ -1,84 +1,31 @@
 // Bringing the camera up and down: the stream, the hand-shake with the camera head, restoring
 // the operator's colour, picture and zoom settings, the model check, and the close.
 //
-// Every step is a camera property write followed by the wait the camera head needs before its
-// next command or before its answer can be read; the order and the waits are the camera's
-// contract, not ours to tidy. Writing v to the command property sends command v to the head;
-// properties 29 (argument A) and 6 (argument B) carry arguments and answers.
+// The camera's own sequences are in control/StartupSequences; here the dialog tells the
+// operator what they found and keeps what they read.
 #include "device/Camera.h"
-#include "device/HeadCommands.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/Services.h"
 #include "control/CameraModels.h"
-#include "control/HeadLink.h"
-#include "station/IrisColor.h"
+#include "control/StartupSequences.h"
 #include "station/MainDialog.h"
 
-namespace {
-
-// How often the head is asked before start-up goes on without its answer.
-constexpr int kHandshakeRepeats = 9;
-constexpr int kFocusRepeats = 10;
-
-}  // namespace
-
 void CTRIPOD01Dlg::ConfigureStream() {
-    SetCameraProperty(kPropImageWidth, 640);
-    SetCameraProperty(kPropImageHeight, 480);
-    SetCameraProperty(kPropAreaWidth, 640);
-    SetCameraProperty(kPropAreaHeight, 480);
-    SetCameraProperty(kPropRegister31, 0);
-    SetCameraProperty(kPropRegister32, 0);
-    SetCameraProperty(kPropOutputFormat, kFormatBgr24);
-    SetCameraProperty(kPropHostDecoding, 1);
-    SetCameraProperty(kPropQuality, 75);
-    SetCameraProperty(kPropStreaming, 1);
+    camera_seq::ConfigureStream();
 }
 
 void CTRIPOD01Dlg::Init_Camera() {
-    sys::Wait(50);
-
-    // The head answers 175 once it is ready for commands.
-    SendPtzCommand(head::kHandshake);
-    sys::Wait(100);
-    int32_t answer = ReadArgument(HeadArgument::B);
-    for (int repeat = 1; answer != head::kHandshakeAnswer; ++repeat) {
-        SendPtzCommand(head::kHandshake);
-        sys::Wait(100);
-        answer = ReadArgument(HeadArgument::B);
-        if (repeat == kHandshakeRepeats) {
-            // Only a head that still has not answered is reported; one that answers on the
-            // last try is ready like any other.
-            if (answer != head::kHandshakeAnswer) {
-                ui::Beep(200, 500);
-                ui::MessageBox(this, "Error 101 in Init_Camera", "Error 101");
-            }
-            break;
-        }
+    // Only a head that still has not answered on the last try is reported; one that answers
+    // then is ready like any other.
+    if (!camera_seq::Handshake()) {
+        ui::Beep(200, 500);
+        ui::MessageBox(this, "Error 101 in Init_Camera", "Error 101");
     }
-
-    // Focus mode 2 is auto focus; ask for it until the head reports it.
-    SendPtzCommand(head::kReportFocusMode);
-    sys::Wait(100);
-    int32_t focus = ReadArgument(HeadArgument::A);
-    sys::Wait(100);
-    for (int repeat = 1; focus != head::kAutoFocusAnswer; ++repeat) {
-        SendPtzCommand(head::kAutoFocusOn);
-        sys::Wait(100);
-        SendPtzCommand(head::kReportFocusMode);
-        sys::Wait(100);
-        focus = ReadArgument(HeadArgument::A);
-        sys::Wait(5);
-        if (repeat == kFocusRepeats) {
-            if (focus != head::kAutoFocusAnswer) {
-                ui::MessageBox(this, "Auto Focus Off", "OFF");
-                ui::Beep(200, 500);
-            }
-            break;
-        }
+    if (!camera_seq::EnsureAutoFocus()) {
+        ui::MessageBox(this, "Auto Focus Off", "OFF");
+        ui::Beep(200, 500);
     }
-
     ApplyColorSettings();
     ApplyImageSettings();
     m_RedFlashBase = 210;
@@ -87,66 +34,19 @@ void CTRIPOD01Dlg::Init_Camera() {
 }
 
 void CTRIPOD01Dlg::ApplyColorSettings() {
-    SendPtzCommand(head::kManualColour);
-    sys::Wait(200);
-    if (m_AutoWhite == 0) {
-        SendPtzCommand(head::kAutoWhiteBalance);
-        sys::Wait(150);
-        WriteArgument(HeadArgument::A, m_ChromaLevel);
-        SendPtzCommand(head::kColourLevel);
-    } else if (m_AutoWhite == 1) {
-        // Manual white balance; the red gain goes out twice, which the head is set up with.
-        const int32_t red = GainByte(m_RedPreviewOffset + m_RedLockGain);
-        for (int write = 0; write < 2; ++write) {
-            WriteArgument(HeadArgument::A, red);
-            sys::Wait(100);
-            SendPtzCommand(head::kRedGain);
-            sys::Wait(50);
-        }
-        WriteArgument(HeadArgument::B, GainByte(m_BluePreviewOffset + m_BlueLockGain));
-        sys::Wait(100);
-        SendPtzCommand(head::kBlueGain);
-        sys::Wait(50);
-        WriteArgument(HeadArgument::A, m_ChromaLevel);
-        sys::Wait(50);
-        SendPtzCommand(head::kColourLevel);
-        sys::Wait(100);
-    }
+    camera_seq::ApplyColorSettings(*this);
 }
 
 void CTRIPOD01Dlg::ApplyImageSettings() {
-    WriteArgument(HeadArgument::A, m_Brightness);
-    sys::Wait(50);
-    SendPtzCommand(head::kBrightness);
-    WriteArgument(HeadArgument::A, m_Contrast);
-    sys::Wait(50);
-    SendPtzCommand(head::kContrast);
-    // An aperture setting without a code (a value a page stored out of range) leaves the
-    // camera's aperture as it is.
-    if (const auto code = ApertureCode(m_Aperature)) {
-        WriteArgument(HeadArgument::A, *code);
-        sys::Wait(50);
-        SendPtzCommand(head::kSharpness);
-    }
+    camera_seq::ApplyImageSettings(*this);
 }
 
 void CTRIPOD01Dlg::RestoreZoomPosition() {
-    WriteArgument(HeadArgument::A, m_ZoomPosition);
-    sys::Wait(100);
-    SendPtzCommand(head::kDriveZoom);
-    sys::Wait(100);
+    camera_seq::RestoreZoom(m_ZoomPosition);
 }
 
 void CTRIPOD01Dlg::DetectCameraType() {
-    // The first answer may still be stale; the second is the model number.
-    SendPtzCommand(head::kReportModel);
-    sys::Wait(200);
-    ReadArgument(HeadArgument::A);
-    sys::Wait(50);
-    SendPtzCommand(head::kReportModel);
-    sys::Wait(200);
-    const int32_t model = ReadArgument(HeadArgument::A);
-
+    const int32_t model = camera_seq::ReadModel();
     m_CameraModel = model;
     m_CameraType = CameraClassOfModel(model);
     if (model == kEnhancedZoomModel) {
@@ -163,28 +63,13 @@ void CTRIPOD01Dlg::DetectCameraType() {
 }
 
 void CTRIPOD01Dlg::RestoreLiveStream() {
-    if (m_FlashCapture == 1) {
-        SendPtzCommand(head::kHandshake);
-        sys::Wait(100);
-        SendPtzCommand(head::kFlashDisarm);
-    }
-    SetCameraProperty(kPropStreaming, 0);
-    SetCameraProperty(kPropHostDecoding, 1);
-    SetCameraProperty(kPropQuality, 75);
-    SetCameraProperty(kPropStreaming, 1);
-    if (m_FlashCapture == 1) {
-        sys::Wait(100);
-        ApplyColorSettings();
-    }
+    camera_seq::RestoreLiveStream(*this, m_FlashCapture == 1);
 }
 
 void CTRIPOD01Dlg::ReadZoomPosition() {
-    WriteArgument(HeadArgument::A, 0);
-    SendPtzCommand(head::kReportZoom);
-    sys::Wait(100);
     // An unplugged camera answers nothing: the position known before stays, so the close does
     // not store 0 over the operator's zoom.
-    if (const auto zoom = TryReadArgument(HeadArgument::A)) {
+    if (const auto zoom = camera_seq::ReadZoom(0, 100)) {
         m_ZoomPosition = *zoom;
         m_ZoomAutoPosition = *zoom;
     }
