@@ -6,11 +6,9 @@
 #include <QTest>
 #include <algorithm>
 
-#include "control/CameraModels.h"
 #include "station/ControlIds.h"
 #include "tests/station/StationFixture.h"
 #include "tests/support/ForwardingDriver.h"
-#include "tests/support/RowName.h"
 
 namespace {
 
@@ -222,122 +220,6 @@ TEST_F(CameraStartup, EscapeClosesLikeTheCloseBoxAndEnterDoesNothing) {
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_FALSE(driver_.IsOpen());
     EXPECT_EQ(StoredDword("FlashIrisLevel"), 23u);
-}
-
-// The restore steps on their own, after a normal start.
-struct ColorCase {
-    const char* name;
-    int autoWhite;
-    Lines expected;  // from the moment the step starts at 2000 ms
-    int redLockGain = 100;
-    int blueLockGain = 90;
-};
-
-class ColorSettings : public StationFixture, public testing::WithParamInterface<ColorCase> {};
-
-TEST_P(ColorSettings, SendsTheWhiteBalanceOfTheSetting) {
-    ASSERT_TRUE(Start());
-    CTRIPOD01Dlg& dlg = Dialog();
-    dlg.m_AutoWhite = GetParam().autoWhite;
-    dlg.m_ChromaLevel = 80;
-    dlg.m_RedPreviewOffset = 3;
-    dlg.m_RedLockGain = GetParam().redLockGain;
-    dlg.m_BluePreviewOffset = -2;
-    dlg.m_BlueLockGain = GetParam().blueLockGain;
-    driver_.ClearRecord();
-    dlg.ApplyColorSettings();
-    EXPECT_EQ(StationRecord().size(), 0u);  // no property 25 write in this record
-    Lines record;
-    for (const auto& line : driver_.RegisterTranscript())
-        record.push_back(InStationWords(line));
-    EXPECT_EQ(record, GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    CameraStartup, ColorSettings,
-    testing::Values(ColorCase{"Automatic",
-                              0,
-                              {"command 12 @ 2000 ms", "command 7 @ 2200 ms", "A = 80 @ 2350 ms",
-                               "command 146 @ 2350 ms"}},
-                    ColorCase{
-                        "Manual",
-                        1,
-                        {"command 12 @ 2000 ms", "A = 103 @ 2200 ms", "command 142 @ 2300 ms",
-                         "A = 103 @ 2350 ms", "command 142 @ 2450 ms", "B = 88 @ 2500 ms",
-                         "command 143 @ 2600 ms", "A = 80 @ 2650 ms", "command 146 @ 2700 ms"}},
-                    // A negative sum would otherwise reach the head as its low byte, full gain.
-                    ColorCase{
-                        "ManualGainsHeldToAByte",
-                        1,
-                        {"command 12 @ 2000 ms", "A = 255 @ 2200 ms", "command 142 @ 2300 ms",
-                         "A = 255 @ 2350 ms", "command 142 @ 2450 ms", "B = 0 @ 2500 ms",
-                         "command 143 @ 2600 ms", "A = 80 @ 2650 ms", "command 146 @ 2700 ms"},
-                        300,
-                        -10},
-                    ColorCase{"NeitherOnlyResets", 2, {"command 12 @ 2000 ms"}}),
-    RowName{});
-
-TEST_F(CameraStartup, ApertureWithoutACodeLeavesTheApertureAlone) {
-    ASSERT_TRUE(Start());
-    CTRIPOD01Dlg& dlg = Dialog();
-    for (const auto& [aperature, code] : {std::pair{0, 144}, {5, 145}, {6, -1}, {-1, -1}}) {
-        dlg.m_Aperature = aperature;
-        driver_.ClearRecord();
-        dlg.ApplyImageSettings();
-        const Lines record = driver_.RegisterTranscript();
-        if (code < 0) {
-            EXPECT_EQ(record.size(), 4u) << aperature;  // brightness and contrast only
-        } else {
-            ASSERT_EQ(record.size(), 6u) << aperature;
-            EXPECT_EQ(InStationWords(record[4]).rfind("A = " + std::to_string(code) + " @", 0), 0u)
-                << record[4];
-            EXPECT_EQ(InStationWords(record[5]).rfind("command 151 @", 0), 0u) << record[5];
-        }
-    }
-}
-
-TEST_F(CameraStartup, LiveStreamRestartsWithTheFlashColourOnlyAfterAFlash) {
-    ASSERT_TRUE(Start());
-    CTRIPOD01Dlg& dlg = Dialog();
-    dlg.m_FlashCapture = 0;
-    driver_.ClearRecord();
-    dlg.RestoreLiveStream();
-    const Lines plain = driver_.RegisterTranscript();
-    EXPECT_EQ(std::count_if(plain.begin(), plain.end(),
-                            [](const auto& l) { return l.rfind("write reg 7 ", 0) == 0; }),
-              0);
-    EXPECT_EQ(sys::NowMs(), 2000);  // no waits without the flash
-
-    dlg.m_FlashCapture = 1;
-    driver_.ClearRecord();
-    dlg.RestoreLiveStream();
-    Lines flash;
-    for (const auto& line : driver_.RegisterTranscript())
-        flash.push_back(InStationWords(line));
-    ASSERT_GE(flash.size(), 4u);
-    EXPECT_EQ(flash[0], "command 137 @ 2000 ms");
-    EXPECT_EQ(flash[1], "command 141 @ 2100 ms");
-    EXPECT_NE(std::find(flash.begin(), flash.end(), "command 12 @ 2200 ms"), flash.end());
-}
-
-TEST(CameraModels, ClassAndNameOfEachReportedModel) {
-    struct Case {
-        int model, cameraType;
-        const char* name;
-    };
-    for (const Case& c : {Case{2, 1, "PTZ Rev1"},
-                          {26, 3, "Zoom Rev 2"},
-                          {27, 3, "Zoom Rev 2"},
-                          {62, 3, "Zoom Rev 2"},
-                          {8, 4, "PTZ Rev 2"},
-                          {13, 4, "PTZ Rev 2"},
-                          {14, 5, "PTZ Rev 3"},
-                          {64, 0, "Other"},
-                          {1, 0, "Other"},
-                          {65535, 0, "Other"}}) {
-        EXPECT_EQ(CameraClassOfModel(c.model), c.cameraType) << c.model;
-        EXPECT_EQ(CameraClassName(CameraClassOfModel(c.model)), c.name) << c.model;
-    }
 }
 
 }  // namespace

@@ -30,20 +30,7 @@ class ScriptedStation : public StationFixture {
         startUs_ = sys::NowUs();
     }
 
-    Lines Record() const {
-        Lines lines;
-        const auto& requests = driver_.Requests();
-        for (size_t i = firstRequest_; i < requests.size(); ++i) {
-            const auto& request = requests[i];
-            using Kind = zelvo_test::RecordedRequest::Kind;
-            if (request.kind != Kind::Read && request.kind != Kind::Write)
-                continue;
-            const std::string text = InStationWords(request.ToString());
-            lines.push_back(text.substr(0, text.rfind(" @ ")) + " @ " +
-                            std::to_string((request.timeUs - startUs_) / 1000) + " ms");
-        }
-        return lines;
-    }
+    Lines Record() const { return zelvo_test::HeadLinesSince(driver_, firstRequest_, startUs_); }
 
     // The head answers the pan/tilt report 156 with these readings.
     void AnswerPanTilt(uint16_t pan, uint16_t tilt) {

@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -21,14 +20,14 @@
 #include "platform/system/Clock.h"
 #include "platform/ui/ServiceRecorder.h"
 #include "station/MainDialog.h"
+#include "tests/support/HeadWords.h"
 #include "tests/support/RecordingDriver.h"
 
 namespace station_test {
 
-// The registers behind the properties the station drives.
-inline constexpr uint16_t kCommandRegister = 7;  // property 11
-inline constexpr uint16_t kArgARegister = 26;    // property 29
-inline constexpr uint16_t kArgBRegister = 4;     // property 6
+using zelvo_test::kArgARegister;
+using zelvo_test::kArgBRegister;
+using zelvo_test::kCommandRegister;
 
 struct CameraHeadScript {
     int handshakeAnswerAfter = 1;  // the n-th command 137 is the first answered with 175; 0 never
@@ -101,16 +100,7 @@ class StationFixture : public testing::Test {
     }
 
     static std::string InStationWords(const std::string& line) {
-        static const std::regex command("^write reg 7 = ");
-        static const std::regex writeA("^write reg 26 = ");
-        static const std::regex readA("^read reg 26 ");
-        static const std::regex writeB("^write reg 4 = ");
-        static const std::regex readB("^read reg 4 ");
-        std::string out = std::regex_replace(line, command, "command ");
-        out = std::regex_replace(out, writeA, "A = ");
-        out = std::regex_replace(out, readA, "read A ");
-        out = std::regex_replace(out, writeB, "B = ");
-        return std::regex_replace(out, readB, "read B ");
+        return zelvo_test::InHeadWords(line);
     }
 
   public:
