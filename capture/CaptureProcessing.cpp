@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <array>
 
+#include "device/FrameGeometry.h"
+
 namespace {
 
-constexpr int kFrameWidth = 640;
-constexpr int kFrameHeight = 480;
 
 int Brightness(uint32_t colour) {
     return static_cast<int>((colour & 0xFF) + ((colour >> 8) & 0xFF) + ((colour >> 16) & 0xFF));
@@ -38,11 +38,11 @@ int SharpenStrength(int32_t sharpness) {
 
 CaptureCrop PlanCaptureCrop(int32_t rotationAngle, int32_t cropWidth, int32_t cropHeight) {
     CaptureCrop crop;
-    crop.rotation = rotationAngle == 1 || rotationAngle == 2 ? rotationAngle : 0;
+    crop.rotation = frame::QuarterTurn(rotationAngle) ? rotationAngle : 0;
     crop.turn = crop.rotation == 1 ? 9000 : crop.rotation == 2 ? -9000 : 0;
-    const bool turned = crop.rotation != 0;
-    CentreAndClip(turned ? kFrameHeight : kFrameWidth, cropWidth, crop.left, crop.width);
-    CentreAndClip(turned ? kFrameWidth : kFrameHeight, cropHeight, crop.top, crop.height);
+    const frame::Size shown = frame::Shown(crop.rotation);
+    CentreAndClip(shown.width, cropWidth, crop.left, crop.width);
+    CentreAndClip(shown.height, cropHeight, crop.top, crop.height);
     if (crop.IsEmpty()) {
         crop.width = 0;
         crop.height = 0;

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "capture/StationSettings.h"
+
 namespace {
 
 // Where the file name (the last path component) starts.
@@ -20,9 +22,9 @@ bool IsControlCharacter(char c) {
 
 std::string_view PictureExtension(int captureType) {
     switch (captureType) {
-        case 1:
+        case destination::kJpegFile:
             return ".JPG";
-        case 2:
+        case destination::kBmpFile:
             return ".BMP";
         default:
             return "";
@@ -42,7 +44,7 @@ std::string BmpNameForFixedName(std::string_view fixedName) {
 std::optional<std::string> FixedPictureFile(int captureType, std::string_view fixedName) {
     if (fixedName.empty() || fixedName.back() == '/')
         return std::nullopt;
-    if (captureType == 1)
+    if (captureType == destination::kJpegFile)
         return std::string(fixedName);
     return BmpNameForFixedName(fixedName);
 }

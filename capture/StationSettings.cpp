@@ -10,6 +10,7 @@
 #include <span>
 #include <string_view>
 
+#include "device/FrameGeometry.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/Folders.h"
 
@@ -18,8 +19,6 @@ namespace {
 using S = StationSettings;
 
 // The frame the crop rectangle lives in.
-constexpr int32_t kFrameWidth = 640;
-constexpr int32_t kFrameHeight = 480;
 constexpr int32_t kMinCropWidth = 100;
 // The upright picture's default size: the frame less a margin of 8 and 6 pixels each side.
 constexpr int32_t kUprightWidth = 624;
@@ -348,21 +347,21 @@ bool LoadCropValue(RegistryKey& key, std::string_view name, int32_t fallback, in
 // Upright picture: at most 640 by 480, centred in the frame.
 void LoadUprightCrop(S& s, RegistryKey& key) {
     if (LoadCropValue(key, "CropWidth", kUprightWidth, s.m_CropWidth)) {
-        s.m_CropOffsetX = CentredCropOffset(kFrameWidth, s.m_CropWidth);
+        s.m_CropOffsetX = CentredCropOffset(frame::kWidth, s.m_CropWidth);
     } else {
         s.m_CropOffsetX = 8;
     }
     if (LoadCropValue(key, "CropHeight", kUprightHeight, s.m_CropHeight)) {
-        s.m_CropOffsetY = CentredCropOffset(kFrameHeight, s.m_CropHeight);
+        s.m_CropOffsetY = CentredCropOffset(frame::kHeight, s.m_CropHeight);
     } else {
         s.m_CropOffsetY = 6;
     }
-    if (s.m_CropWidth > kFrameWidth) {
-        s.m_CropWidth = kFrameWidth;
+    if (s.m_CropWidth > frame::kWidth) {
+        s.m_CropWidth = frame::kWidth;
         s.m_CropOffsetX = 0;
     }
-    if (s.m_CropHeight > kFrameHeight) {
-        s.m_CropHeight = kFrameHeight;
+    if (s.m_CropHeight > frame::kHeight) {
+        s.m_CropHeight = frame::kHeight;
         s.m_CropOffsetY = 0;
     }
     // The offset stays as computed from the stored width.
@@ -383,12 +382,12 @@ void LoadTurnedCrop(S& s, RegistryKey& key) {
     const int32_t defaultHeight = lawEnforcement ? 624 : 600;
     LoadCropValue(key, "CropWidth", lawEnforcement ? 468 : 480, s.m_CropWidth);
     LoadCropValue(key, "CropHeight", defaultHeight, s.m_CropHeight);
-    if (s.m_CropWidth > kFrameHeight)
-        s.m_CropWidth = kFrameHeight;
+    if (s.m_CropWidth > frame::kHeight)
+        s.m_CropWidth = frame::kHeight;
     if (s.m_CropWidth < kMinCropWidth)
         s.m_CropWidth = kMinCropWidth;
-    if (s.m_CropHeight > kFrameWidth)
-        s.m_CropHeight = kFrameWidth;
+    if (s.m_CropHeight > frame::kWidth)
+        s.m_CropHeight = frame::kWidth;
     if (s.m_CropHeight < 1)
         s.m_CropHeight = defaultHeight;
 }
@@ -419,9 +418,8 @@ bool SaveValue(const SaveEntry& e, const S& s, RegistryKey& key) {
 }  // namespace
 
 CropSizeLimits CropLimitsFor(int32_t rotation) {
-    const bool turned = rotation == 1 || rotation == 2;
-    return {kMinCropWidth, turned ? kFrameHeight : kFrameWidth, 1,
-            turned ? kFrameWidth : kFrameHeight};
+    const frame::Size shown = frame::Shown(rotation);
+    return {kMinCropWidth, shown.width, 1, shown.height};
 }
 
 int32_t CentredCropOffset(int32_t frame, int32_t size) {

@@ -29,7 +29,3 @@ std::optional<uint16_t> TryReadArgument(HeadArgument argument) {
 uint16_t ReadArgument(HeadArgument argument) {
     return TryReadArgument(argument).value_or(0);
 }
-
-int16_t ReadSignedArgument(HeadArgument argument) {
-    return static_cast<int16_t>(ReadArgument(argument));
-}

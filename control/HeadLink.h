@@ -26,5 +26,3 @@ std::optional<uint16_t> TryReadArgument(HeadArgument argument);
 
 // The answer, or 0 when the read failed: for reads where 0 is a safe reading.
 uint16_t ReadArgument(HeadArgument argument);
-// The answer as a signed 16-bit number (pan and tilt positions, relative amounts).
-int16_t ReadSignedArgument(HeadArgument argument);

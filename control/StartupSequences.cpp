@@ -1,7 +1,7 @@
 // The camera's start-up sequences (see StartupSequences.h).
 #include "control/StartupSequences.h"
 
-#include "capture/FrameGeometry.h"
+#include "device/FrameGeometry.h"
 #include "capture/StationSettings.h"
 #include "control/CameraModels.h"
 #include "control/ColourSequences.h"

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <span>
 
+#include "device/FrameGeometry.h"
+
 // The header of a device-independent bitmap, field for field as it is stored in a bitmap file
 // after the file header (40 bytes, little-endian). Write it out with WriteBitmapInfoHeader, never
 // by copying the struct.
@@ -26,10 +28,10 @@ struct BitmapInfoHeader {
     uint32_t biClrImportant = 0;
 };
 
-inline constexpr int32_t kFrameWidth = 640;
-inline constexpr int32_t kFrameHeight = 480;
-inline constexpr size_t kFrameStride = 1920;  // 640 pixels of 3 bytes, already a multiple of 4
-inline constexpr size_t kFrameBytes = 921600;
+inline constexpr int32_t kFrameWidth = frame::kWidth;
+inline constexpr int32_t kFrameHeight = frame::kHeight;
+inline constexpr size_t kFrameStride = size_t{kFrameWidth} * 3;  // already a multiple of 4
+inline constexpr size_t kFrameBytes = kFrameStride * kFrameHeight;
 inline constexpr size_t kBitmapInfoHeaderBytes = 40;
 inline constexpr size_t kBitmapFileHeaderBytes = 14;
 

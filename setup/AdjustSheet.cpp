@@ -34,7 +34,7 @@ constexpr SheetPage kSheetPages[] = {
     {&MakePage<CPropAdvanced>, 0},
     {&MakePage<CCaptureType>, 0},
     {&MakePage<CPropPageCrop>, 0},
-    {&MakePage<CAutoPosition>, 4},
+    {&MakePage<CAutoPosition>, camera_class::kPtzRev2},
 };
 
 // "None" and the empty text both mean that no password is set; the comparison is exact.

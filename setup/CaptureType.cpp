@@ -95,9 +95,9 @@ bool CCaptureType::OnInitDialog() {
     EnableItem(kSelectPath, main.m_SaveFileType != 0);
     m_SaveFileType = main.m_SaveFileType;
     m_FixedFileName = main.m_JpgFileName;
-    if (main.m_CaptureType == 0)
+    if (main.m_CaptureType == destination::kClipboard)
         EnableFileNameControls(false);
-    UpdateData(false);  // a host hand-off (5) checks no capture-type radio
+    UpdateData(false);  // a host hand-off checks no capture-type radio
     return true;
 }
 
@@ -134,9 +134,9 @@ void CCaptureType::OnSelectPath() {
     UpdateData(true);
     CTRIPOD01Dlg& main = *m_pMainDlg;
     std::string suggested;
-    if (m_CaptureType == 1) {
+    if (m_CaptureType == destination::kJpegFile) {
         suggested = "Zelvo Default.JPG";
-    } else if (m_CaptureType == 2) {
+    } else if (m_CaptureType == destination::kBmpFile) {
         suggested = "Zelvo Default.BMP";
     }
     // Only the folder of the chosen file is kept; the name is never used.

@@ -151,7 +151,7 @@ bool CPropAdjust::OnInitDialog() {
     UpdateData(false);
     // Below class 3 the red and blue arrows start disabled and their edits show 0; under manual
     // white balance the live pair is shown and enabled again below.
-    if (main.m_CameraType < 3) {
+    if (!camera_class::HasColourGains(main.m_CameraType)) {
         for (const int id : {kFlashRed, kFlashBlue, kLiveRed, kLiveBlue})
             EnableItem(id, false);
     } else {

@@ -9,6 +9,7 @@
 #include "station/DisplayWindow.h"
 
 #include "capture/StationSettings.h"
+#include "device/FrameGeometry.h"
 #include "imaging/ImageRecord.h"
 #include "station/MainDialog.h"
 #include "station/PreviewGeometry.h"
@@ -181,7 +182,7 @@ void CDisplayWindow::OnPaint() {
                                    static_cast<int>(std::min<int64_t>(
                                        int64_t{layout.source.y} - cropOffsetY, 1 << 20)));
             m_Shown = QImage(layout.source.width, layout.source.height, QImage::Format_RGB32);
-        } else if (m_Rotation == 1 || m_Rotation == 2) {
+        } else if (frame::QuarterTurn(m_Rotation)) {
             const auto corners = QuarterTurnCorners(m_Rotation, width(), height());
             if (BuildQuarterTurnMap(corners, layout.source, layout.turn)) {
                 layout.target = QPoint(layout.turn.windowLeft, layout.turn.windowTop);

@@ -7,6 +7,7 @@
 // with the press-to-release distance.
 #include "station/FaceCentering.h"
 
+#include "device/FrameGeometry.h"
 #include "station/PreviewGeometry.h"
 
 #include <algorithm>
@@ -114,7 +115,7 @@ int32_t AmountOfDistance(int64_t distance, float factor) {
 
 PicturePoint WindowToPicture(int32_t rotation, int32_t cropWidth, int32_t cropHeight, int32_t x,
                              int32_t y) {
-    const bool turned = rotation == 1 || rotation == 2;
+    const bool turned = frame::QuarterTurn(rotation);
     const WindowExtent window = PreviewWindowExtent(rotation, cropWidth, cropHeight);
     if (!turned || cropWidth <= 0 || cropHeight <= 0 || window.width <= 0 ||
         window.height <= 0 || (cropWidth == window.width && cropHeight == window.height)) {

@@ -11,12 +11,6 @@
 
 #include <tuple>
 
-namespace {
-
-// Only the two newer pan/tilt classes can be positioned this way.
-constexpr int32_t kFirstPositioningClass = 4;
-
-}  // namespace
 
 face::CenteringFrame CTRIPOD01Dlg::CenteringFrame() const {
     return {m_CropWidth, m_CropHeight, m_XCenterOffset, m_YCenterOffset, m_RotationAngle};
@@ -53,7 +47,8 @@ void CTRIPOD01Dlg::OnPreviewPress(QPoint point) {
 void CTRIPOD01Dlg::OnPreviewDoubleClick(QPoint point) {
     m_PressX = point.x();
     m_PressY = point.y();
-    if (m_CameraType < kFirstPositioningClass) {
+    // Only the newer heads can be positioned this way.
+    if (!camera_class::IsNewerHead(m_CameraType)) {
         return;
     }
     SendFaceMove([&](float factor) {
@@ -68,7 +63,7 @@ void CTRIPOD01Dlg::OnPreviewRelease(QPoint press, QPoint point) {
         return;
     }
     if (face::IsClick(press.x(), press.y(), point.x(), point.y()) ||
-        m_CameraType < kFirstPositioningClass) {
+        !camera_class::IsNewerHead(m_CameraType)) {
         return;
     }
     SendFaceMove([&](float factor) {

@@ -37,12 +37,12 @@ void HostState::AttachHostLink(hostlink::HostLinkServer* server) {
 
 void HostState::OnHostRegister(int host) {
     m_hHostWnd = host;
-    Dlg().m_CaptureType = 5;
+    Dlg().m_CaptureType = destination::kHostHandOff;
 }
 
 void HostState::OnHostHide() {
     CTRIPOD01Dlg& dlg = Dlg();
-    dlg.m_CaptureType = 5;
+    dlg.m_CaptureType = destination::kHostHandOff;
     dlg.StopPreview();
     dlg.HideKeepingModalRun();
     dlg.ShowAdjustSheetWithStation(false);
@@ -52,7 +52,7 @@ void HostState::OnHostHide() {
 
 void HostState::OnHostShow() {
     CTRIPOD01Dlg& dlg = Dlg();
-    dlg.m_CaptureType = 5;
+    dlg.m_CaptureType = destination::kHostHandOff;
     // The live picture would paint over the picture the operator is still to save or drop.
     if (!PictureUnderReview())
         dlg.StartPreview();

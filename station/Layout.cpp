@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "capture/StationSettings.h"
+#include "device/FrameGeometry.h"
 #include "station/ControlIds.h"
 #include "station/MainDialog.h"
 
@@ -86,7 +87,7 @@ constexpr int kColumnMargin = 6;
 constexpr int kAdjustUnderTurnedColumn = TurnedColumnBottom() + kColumnMargin;
 
 bool TurnedPictureShorterThanColumn(int h, int rotation) {
-    return (rotation == 1 || rotation == 2) && int64_t{h} + 1 < kAdjustUnderTurnedColumn;
+    return frame::QuarterTurn(rotation) && int64_t{h} + 1 < kAdjustUnderTurnedColumn;
 }
 
 struct StandardRow {
@@ -158,7 +159,7 @@ std::vector<ControlPlacement> LawEnforcementPlacements(int w, int h, int rotatio
     if (rotation < 0 || rotation > 2)
         return placements;
     for (const LawRow& row : kLawEnforcementRows) {
-        const Coord y = rotation == 0 ? row.yUpright : row.yTurned;
+        const Coord y = frame::QuarterTurn(rotation) ? row.yTurned : row.yUpright;
         placements.push_back(Place(row.id, row.x, y, row.width, row.height, w, h));
         if (row.id == ids::kAdjust && TurnedPictureShorterThanColumn(h, rotation))
             placements.back().y = kAdjustUnderTurnedColumn;
@@ -201,9 +202,8 @@ WindowSize DialogOuterSize(int w, int h) {
 }
 
 CropOffsets CenteredCropOffsets(int rotation, int w, int h) {
-    const int frameWidth = rotation == 0 ? 640 : 480;
-    const int frameHeight = rotation == 0 ? 480 : 640;
-    return {CentredCropOffset(frameWidth, w), CentredCropOffset(frameHeight, h)};
+    const frame::Size turned = frame::Oriented(frame::CropTurned(rotation));
+    return {CentredCropOffset(turned.width, w), CentredCropOffset(turned.height, h)};
 }
 
 void CTRIPOD01Dlg::CenterCropRect() {

@@ -260,7 +260,7 @@ bool CTRIPOD01Dlg::OnInitDialog() {
     LoadButtonPictures();
     MoveItem(ids::kCapture, 0, 482, 640, 25);
 
-    m_CameraType = 0;
+    m_CameraType = camera_class::kUnknown;
     m_CreatePreview = 1;
     if (OpenCamera() != kCameraOk) {
         ui::MessageBox(this, "Failure to start device", "Error 0");
@@ -277,9 +277,9 @@ bool CTRIPOD01Dlg::OnInitDialog() {
     }
 
     DetectCameraType();
-    if (m_CameraType == 0)
+    if (m_CameraType == camera_class::kUnknown)
         DetectCameraType();
-    if (m_CameraType == 0) {
+    if (m_CameraType == camera_class::kUnknown) {
         ui::MessageBox(this, "Camera not found, Close and restart application ");
         // The process ends here without a close request: the camera is let go first, so it is
         // not left streaming.
@@ -294,7 +294,7 @@ bool CTRIPOD01Dlg::OnInitDialog() {
 
     PrepareHostHandOff();
 
-    m_CaptureType = 5;  // a fresh station hands its pictures to the host
+    m_CaptureType = destination::kHostHandOff;  // a fresh station hands its pictures to the host
     return true;
 }
 

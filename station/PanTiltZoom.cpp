@@ -119,10 +119,10 @@ void SendMotion(Motion motion, SpeedTier tier) {
 SpeedTier PanTiltTier(int ptzSpeed, int cameraType) {
     if (ptzSpeed == 0)
         return SpeedTier::kSlow;
-    if (cameraType == 3)
+    if (!camera_class::HasPanAndTilt(cameraType))
         return SpeedTier::kNone;
     const bool fast = ptzSpeed == 2;
-    if (cameraType < 3)
+    if (cameraType < camera_class::kZoomRev2)
         return fast ? SpeedTier::kMedium : SpeedTier::kSlow;
     return fast ? SpeedTier::kFast : SpeedTier::kMedium;
 }
@@ -227,7 +227,7 @@ void CTRIPOD01Dlg::OnArrowKeyDown(ArrowKey key) {
     const Motion motion = KeyMotion(key, m_RotationAngle, m_TiltReverse == 1, m_PanReverse == 1);
     // A tap is one small step; a held key makes four (the press and three repeats) before the
     // continuous motion begins. The oldest heads take no steps.
-    if (m_NudgeCount < 4 && m_CameraType > 1) {
+    if (m_NudgeCount < 4 && camera_class::TakesNudges(m_CameraType)) {
         ++m_NudgeCount;
         if (const auto code = NudgeCode(motion))
             SendPtzCommand(*code);
@@ -244,7 +244,7 @@ void CTRIPOD01Dlg::OnArrowKeyDown(ArrowKey key) {
     } else {
         tier = PanTiltTier(m_PTZSpeed, m_CameraType);
         // The newer heads need a moment after the last step before a medium tilt up.
-        if (key == ArrowKey::kUp && m_PTZSpeed == 1 && m_CameraType >= 4)
+        if (key == ArrowKey::kUp && m_PTZSpeed == 1 && camera_class::IsNewerHead(m_CameraType))
             sys::Wait(250);
     }
     SendMotion(motion, tier);

@@ -38,16 +38,16 @@ int CTRIPOD01Dlg::SaveCapturedImage() {
     m_StoredPath.clear();
     int result = 0;
     switch (m_CaptureType) {
-        case 1:
+        case destination::kJpegFile:
             result = StoreJpegFile();
             break;
-        case 2:
+        case destination::kBmpFile:
             result = StoreBmpFile();
             break;
-        case 5:
+        case destination::kHostHandOff:
             result = StoreHandOffFile();
             break;
-        default:  // 0, and the values no page offers, go to the clipboard
+        default:  // the clipboard, and the values no page offers
             result = StoreOnClipboard();
             break;
     }

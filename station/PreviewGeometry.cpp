@@ -1,5 +1,6 @@
 // Crop clipping and quarter-turn sampling for the preview (see PreviewGeometry.h).
 #include "station/PreviewGeometry.h"
+#include "device/FrameGeometry.h"
 
 #include <algorithm>
 #include <limits>
@@ -35,21 +36,19 @@ FrameRect PreviewSourceRect(int32_t rotation, int32_t cropWidth, int32_t cropHei
     // (y, 639 - x). An edge beyond 32 bits saturates: such a rectangle misses the frame either
     // way.
     if (rotation == 1) {
-        return {cropOffsetY, Saturate32(int64_t{480} - cropOffsetX - cropWidth), cropHeight,
-                cropWidth};
+        return {cropOffsetY, Saturate32(int64_t{frame::kHeight} - cropOffsetX - cropWidth),
+                cropHeight, cropWidth};
     }
     if (rotation == 2) {
-        return {Saturate32(int64_t{640} - cropOffsetY - cropHeight), cropOffsetX, cropHeight,
-                cropWidth};
+        return {Saturate32(int64_t{frame::kWidth} - cropOffsetY - cropHeight), cropOffsetX,
+                cropHeight, cropWidth};
     }
     return {cropOffsetX, cropOffsetY, cropWidth, cropHeight};
 }
 
 WindowExtent PreviewWindowExtent(int32_t rotation, int32_t cropWidth, int32_t cropHeight) {
-    const bool turned = rotation == 1 || rotation == 2;
-    const int32_t shownWidth = turned ? 480 : 640;
-    const int32_t shownHeight = turned ? 640 : 480;
-    return {std::clamp(cropWidth, 0, shownWidth), std::clamp(cropHeight, 0, shownHeight)};
+    const frame::Size shown = frame::Shown(rotation);
+    return {std::clamp(cropWidth, 0, shown.width), std::clamp(cropHeight, 0, shown.height)};
 }
 
 std::array<PlanePoint, 3> QuarterTurnCorners(int32_t rotation, int32_t windowWidth,

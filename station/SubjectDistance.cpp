@@ -7,6 +7,7 @@
 #include <array>
 #include <span>
 
+#include "control/CameraModels.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -113,17 +114,17 @@ std::optional<std::string_view> SubjectDistanceText(int cameraType, int flashIri
 }
 
 std::optional<int> FlashStepForLevel(int cameraType, int flashIrisLevel) {
-    if (cameraType == 3)
+    if (cameraType == camera_class::kZoomRev2)
         return StepInBands(kLevelStepsClass3, flashIrisLevel);
-    if (cameraType == 5)
+    if (cameraType == camera_class::kPtzRev3)
         return StepInBands(kLevelStepsClass5, flashIrisLevel);
     return std::nullopt;
 }
 
 std::optional<int> StartupFlashStep(int cameraType, int flashIrisLevel) {
-    if (cameraType == 3)
+    if (cameraType == camera_class::kZoomRev2)
         return StepInBands(kStartupStepsClass3, flashIrisLevel);
-    if (cameraType == 4 || cameraType == 5)
+    if (cameraType == camera_class::kPtzRev2 || cameraType == camera_class::kPtzRev3)
         return StepInBands(kStartupStepsClass45, flashIrisLevel);
     return std::nullopt;
 }

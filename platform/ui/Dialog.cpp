@@ -195,14 +195,6 @@ QWidget* Dialog::GetDlgItem(int id) const {
     return it == controls_.end() ? nullptr : it->second;
 }
 
-int Dialog::ControlId(const QObject* control) const {
-    for (const auto& [id, widget] : controls_) {
-        if (widget == control)
-            return id;
-    }
-    return 0;
-}
-
 void Dialog::ShowItem(int id, bool show) {
     if (QWidget* w = GetDlgItem(id))
         w->setVisible(show);

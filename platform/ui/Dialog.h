@@ -112,8 +112,6 @@ class Dialog : public QDialog {
     T* Item(int id) const {
         return qobject_cast<T*>(GetDlgItem(id));
     }
-    // The id a control was registered under, or 0.
-    int ControlId(const QObject* control) const;
 
     void ShowItem(int id, bool show);
     void EnableItem(int id, bool enable);
@@ -173,8 +171,6 @@ class Dialog : public QDialog {
         HandlerScope scope(*this);
         return std::forward<F>(handler)();
     }
-    // A close request is queued until the running handler returns.
-    bool CloseRequestQueued() const { return closeQueued_; }
     // Runs a queued close request unless the dialog is still busy; the framework calls it
     // whenever a handler or a modal run ends.
     void ServeWaitingClose();

@@ -36,9 +36,6 @@ class HeldButtons : public QObject {
     // The control `id` offers its right press to the dialog.
     void TakeRightPress(int id);
 
-    // The button held down now, 0 when none.
-    int Held() const { return held_; }
-
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

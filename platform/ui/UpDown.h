@@ -29,8 +29,6 @@ class UpDown : public QWidget {
 
     // The position stays within lower..upper (either may be the larger).
     void SetRange(int lower, int upper);
-    int Lower() const { return lower_; }
-    int Upper() const { return upper_; }
 
     // The edit that shows the position; its Up and Down keys step the control.
     void SetBuddy(QLineEdit* buddy);
