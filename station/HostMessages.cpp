@@ -6,7 +6,6 @@
 #include <QTimer>
 
 #include "platform/hostlink/HostLinkServer.h"
-#include "station/ControlIds.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -16,10 +15,6 @@ constexpr int kModalRetryMs = 25;
 
 }  // namespace
 
-CTRIPOD01Dlg& HostState::Dlg() {
-    return static_cast<CTRIPOD01Dlg&>(*this);
-}
-
 void HostState::AttachHostLink(hostlink::HostLinkServer* server) {
     m_HostLink = server;
     if (server == nullptr)
@@ -27,41 +22,25 @@ void HostState::AttachHostLink(hostlink::HostLinkServer* server) {
     server->onRequest = [this](hostlink::Request request, int connection) {
         OnHostRequest(request, connection);
     };
-    Dlg().m_CaptureStoredHook = [this](const std::string& path) { NotifyCaptureStored(path); };
-    Dlg().m_CaptureFailedHook = [this](const std::string& reason) { NotifyCaptureFailed(reason); };
-    m_HostRetryTimer = new QTimer(&Dlg());
+    m_HostRetryTimer = new QTimer(&m_Station.HostWindow());
     m_HostRetryTimer->setSingleShot(true);
-    QObject::connect(m_HostRetryTimer, &QTimer::timeout, &Dlg(),
+    QObject::connect(m_HostRetryTimer, &QTimer::timeout, &m_Station.HostWindow(),
                      [this] { RunWaitingHostRequests(); });
 }
 
 void HostState::OnHostRegister(int host) {
     m_hHostWnd = host;
-    Dlg().m_CaptureType = destination::kHostHandOff;
+    m_Station.CaptureToHost();
 }
 
 void HostState::OnHostHide() {
-    CTRIPOD01Dlg& dlg = Dlg();
-    dlg.m_CaptureType = destination::kHostHandOff;
-    dlg.StopPreview();
-    dlg.HideKeepingModalRun();
-    dlg.ShowAdjustSheetWithStation(false);
-    dlg.ReadZoomPosition();
-    dlg.SaveStationSettings();
+    m_Station.CaptureToHost();
+    m_Station.HostHide();
 }
 
 void HostState::OnHostShow() {
-    CTRIPOD01Dlg& dlg = Dlg();
-    dlg.m_CaptureType = destination::kHostHandOff;
-    // The live picture would paint over the picture the operator is still to save or drop.
-    if (!PictureUnderReview())
-        dlg.StartPreview();
-    dlg.ShowKeepingModalRun();
-    dlg.ShowAdjustSheetWithStation(true);
-}
-
-bool HostState::PictureUnderReview() {
-    return Dlg().IsItemVisible(ids::kSave);
+    m_Station.CaptureToHost();
+    m_Station.HostShow();
 }
 
 void HostState::NotifyCaptureStored(const std::string& path) {
@@ -97,7 +76,7 @@ void HostState::OnHostRequest(hostlink::Request request, int connection) {
 
 bool HostState::HostRequestsMustWait() {
     const QWidget* modal = QApplication::activeModalWidget();
-    return m_HostHandlerDepth > 0 || (modal != nullptr && modal != &Dlg());
+    return m_HostHandlerDepth > 0 || (modal != nullptr && modal != &m_Station.HostWindow());
 }
 
 void HostState::RunWaitingHostRequests() {
@@ -137,9 +116,51 @@ void HostState::RunHostRequest(const WaitingRequest& waiting) {
         case Request::kClose:
             // Answered by NotifyStationClosed once the close has run in full.
             m_CloseRequesters.push_back(waiting.connection);
-            Dlg().close();
+            m_Station.HostClose();
             return;
     }
     m_HostLink->Send(waiting.connection,
                      "ok " + std::string(hostlink::RequestWord(waiting.request)));
+}
+
+// --- the station's side -----------------------------------------------------------------------
+
+void CTRIPOD01Dlg::AttachHostLink(hostlink::HostLinkServer* server) {
+    HostState::AttachHostLink(server);
+    if (server == nullptr)
+        return;
+    m_CaptureStoredHook = [this](const std::string& path) { NotifyCaptureStored(path); };
+    m_CaptureFailedHook = [this](const std::string& reason) { NotifyCaptureFailed(reason); };
+}
+
+void CTRIPOD01Dlg::HostHide() {
+    StopPreview();
+    HideKeepingModalRun();
+    ShowAdjustSheetWithStation(false);
+    ReadZoomPosition();
+    SaveStationSettings();
+}
+
+void CTRIPOD01Dlg::HostShow() {
+    // The live picture would paint over the picture the operator is still to save or drop.
+    if (!PictureUnderReview())
+        StartPreview();
+    ShowKeepingModalRun();
+    ShowAdjustSheetWithStation(true);
+}
+
+void CTRIPOD01Dlg::HostClose() {
+    close();
+}
+
+void CTRIPOD01Dlg::CaptureToHost() {
+    m_CaptureType = destination::kHostHandOff;
+}
+
+bool CTRIPOD01Dlg::PictureUnderReview() const {
+    return m_CapturePhase == CapturePhase::kReview;
+}
+
+QWidget& CTRIPOD01Dlg::HostWindow() {
+    return *this;
 }

@@ -1,8 +1,8 @@
 // The main dialog's side of the host messages: what a host asks (register, hide, show, close)
 // and what it is told (a picture stored, a capture failed, the station closed).
 //
-// CTRIPOD01Dlg inherits HostState as it inherits its settings; the handlers live in
-// HostMessages.cpp. Requests that arrive while a message box or another modal dialog is open,
+// CTRIPOD01Dlg inherits HostState as it inherits its settings; HostState reaches the station
+// only through HostStation. Requests that arrive while a message box or another modal dialog is open,
 // or while a handler runs, wait until it has closed, so no request ever runs inside a
 // half-finished handler; they then run in the order they came. A close is the exception: it is
 // the dialog's close request at once (see ui::Dialog), which answers the waiting boxes as
@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "platform/hostlink/HostProtocol.h"
+#include "station/HostStation.h"
 
-class CTRIPOD01Dlg;
 class QTimer;
 
 namespace hostlink {
@@ -43,6 +43,7 @@ class HostState {
     int m_hHostWnd = 0;
 
   protected:
+    explicit HostState(HostStation& station) : m_Station(station) {}
     ~HostState() = default;
 
   private:
@@ -51,15 +52,12 @@ class HostState {
         int connection;
     };
 
-    CTRIPOD01Dlg& Dlg();
     void OnHostRequest(hostlink::Request request, int connection);
     bool HostRequestsMustWait();
     void RunWaitingHostRequests();
     void RunHostRequest(const WaitingRequest& waiting);
-    // The picture under review, with "Save" and "Don't Save" shown, is on the screen instead
-    // of the live picture.
-    bool PictureUnderReview();
 
+    HostStation& m_Station;
     hostlink::HostLinkServer* m_HostLink = nullptr;  // not owned
     std::deque<WaitingRequest> m_WaitingHostRequests;
     std::vector<int> m_CloseRequesters;  // answered once the close has run in full

@@ -129,7 +129,8 @@ QWidget* MakeControl(const ControlTemplate& t) {
 
 }  // namespace
 
-CTRIPOD01Dlg::CTRIPOD01Dlg(QWidget* parent) : ui::Dialog(parent) {
+CTRIPOD01Dlg::CTRIPOD01Dlg(QWidget* parent)
+    : ui::Dialog(parent), HostState(static_cast<HostStation&>(*this)) {
     setWindowTitle(QString::fromUtf8(kStationCaption));
     // A fixed-size window with a caption, a system menu and a minimise box, above the others.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -55,11 +55,11 @@ class CTRIPOD01Dlg : public ui::Dialog,
                      public PreviewState,
                      public ExposureState,
                      public CaptureState,
+                     public HostStation,
                      public HostState,
                      public SetupSheetState,
                      public FaceCenteringState {
     Q_OBJECT
-    friend class HostState;
 
   public:
     explicit CTRIPOD01Dlg(QWidget* parent = nullptr);
@@ -167,6 +167,17 @@ class CTRIPOD01Dlg : public ui::Dialog,
     int SaveCapturedImage();
     // Makes the hand-off folder and publishes the hand-off file's path for the host. Returns 1.
     int PrepareHostHandOff();
+
+    // --- host messages (HostMessages.cpp) ------------------------------------------------------
+    // Requests from `server` reach the host handlers, and each store of the capture workflow
+    // is reported to the registered host. nullptr: this run has no host messages.
+    void AttachHostLink(hostlink::HostLinkServer* server);
+    void HostHide() override;
+    void HostShow() override;
+    void HostClose() override;
+    void CaptureToHost() override;
+    bool PictureUnderReview() const override;
+    QWidget& HostWindow() override;
 
     // --- face centering (FaceCenteringMoves.cpp) ----------------------------------------------
     // The preview window's left-button press, double-click and release (its points in window

@@ -125,8 +125,7 @@ TEST_F(HostMessages, ShowDuringReviewKeepsThePictureUnderReview) {
     CTRIPOD01Dlg& dlg = Dialog();
     auto host = Connect();
     ASSERT_EQ(Ask(*host, "hide"), "ok hide");
-    dlg.ShowItem(ids::kSave, true);  // a captured picture waits for "Save" or "Don't Save"
-    dlg.ShowItem(ids::kDontSave, true);
+    dlg.m_CapturePhase = CapturePhase::kReview;  // a captured picture waits for Save or Don't Save
     driver_.ClearRecord();
 
     EXPECT_EQ(Ask(*host, "show"), "ok show");
