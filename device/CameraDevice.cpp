@@ -141,7 +141,7 @@ int ReadRegister(uint16_t reg, uint16_t* value) {
     if (!g_device->ControlRequest(IOCTL_CAMERA_REGISTER, header, answer, returned)) {
         return kCameraFailed;
     }
-    *value = GetU16(answer, 0);
+    *value = GetLe16(answer, 0);
     return kCameraOk;
 }
 

@@ -350,7 +350,7 @@ int GetProperty(uint32_t id, uint8_t* out, uint32_t size, uint32_t& returned) {
         case Get::Property25:
             return PutWord(out, size, state.property25);
         case Get::InfoWord:
-            return PutWord(out, size, GetU16(state.info, row->getArg));
+            return PutWord(out, size, GetLe16(state.info, row->getArg));
         case Get::InfoNarrow:
             return GetNarrowText(InfoText(state.info, row->getArg), out, size, returned);
         case Get::InfoWide:
@@ -358,7 +358,7 @@ int GetProperty(uint32_t id, uint8_t* out, uint32_t size, uint32_t& returned) {
         case Get::LastRead:
             if (size < 4)
                 return kCameraBufferTooSmall;
-            PutU32(std::span<uint8_t>(out, size), 0, state.lastReadBytes);
+            PutLe32(std::span<uint8_t>(out, size), 0, state.lastReadBytes);
             return kCameraOk;
     }
     return kCameraUnknownProperty;

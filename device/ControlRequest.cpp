@@ -5,17 +5,17 @@
 
 std::array<uint8_t, kControlRequestSize> ControlRequest::Encode() const {
     std::array<uint8_t, kControlRequestSize> bytes{};
-    PutU16(bytes, 0, direction);
-    PutU16(bytes, 2, request);
-    PutU16(bytes, 4, value);
-    PutU16(bytes, 6, index);
+    PutLe16(bytes, 0, direction);
+    PutLe16(bytes, 2, request);
+    PutLe16(bytes, 4, value);
+    PutLe16(bytes, 6, index);
     return bytes;
 }
 
 bool ControlRequest::Decode(std::span<const uint8_t> bytes, ControlRequest& out) {
     if (bytes.size() < kControlRequestSize)
         return false;
-    out = {GetU16(bytes, 0), GetU16(bytes, 2), GetU16(bytes, 4), GetU16(bytes, 6)};
+    out = {GetLe16(bytes, 0), GetLe16(bytes, 2), GetLe16(bytes, 4), GetLe16(bytes, 6)};
     return true;
 }
 
@@ -31,7 +31,7 @@ std::u16string InfoText(const DeviceInfoReply& reply, size_t offset) {
     std::u16string text;
     const std::span<const uint8_t> field(reply.data() + offset, kInfoTextBytes);
     for (size_t i = 0; i < kInfoTextUnits; ++i) {
-        const char16_t unit = static_cast<char16_t>(GetU16(field, 2 * i));
+        const char16_t unit = static_cast<char16_t>(GetLe16(field, 2 * i));
         if (unit == 0)
             break;
         text.push_back(unit);
@@ -44,5 +44,5 @@ void PutInfoText(DeviceInfoReply& reply, size_t offset, std::u16string_view text
     std::fill(field.begin(), field.end(), 0);
     const size_t units = std::min(text.size(), kInfoTextUnits - 1);
     for (size_t i = 0; i < units; ++i)
-        PutU16(field, 2 * i, static_cast<uint16_t>(text[i]));
+        PutLe16(field, 2 * i, static_cast<uint16_t>(text[i]));
 }

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/system/LittleEndian.h"
+
 inline constexpr uint16_t kDirectionCameraToHost = 0;
 inline constexpr uint16_t kDirectionHostToCamera = 1;
 inline constexpr uint16_t kRequestRead = 0x61;
@@ -48,17 +50,6 @@ struct ControlRequest {
 // Header followed by payload, as the driver expects a block write.
 std::vector<uint8_t> EncodeBlockWrite(uint16_t reg, std::span<const uint8_t> payload);
 
-inline void PutU16(std::span<uint8_t> out, size_t at, uint16_t v) {
-    out[at] = static_cast<uint8_t>(v & 0xFF);
-    out[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-inline uint16_t GetU16(std::span<const uint8_t> in, size_t at) {
-    return static_cast<uint16_t>(in[at] | (in[at + 1] << 8));
-}
-inline void PutU32(std::span<uint8_t> out, size_t at, uint32_t v) {
-    for (size_t i = 0; i < 4; ++i)
-        out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 // DeviceInfoReply: three information words and three zero-terminated UTF-16 texts of 512
 // bytes each. The station gives them no meaning; it hands them out as properties.

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/system/LittleEndian.h"
+
 BitmapInfoHeader FrameBitmapInfo(int32_t xPelsPerMeter, int32_t yPelsPerMeter) {
     BitmapInfoHeader info;
     info.biWidth = kFrameWidth;
@@ -34,16 +36,15 @@ size_t DibStride(int32_t width) {
 
 void WriteBitmapInfoHeader(const BitmapInfoHeader& info,
                            std::span<uint8_t, kBitmapInfoHeaderBytes> out) {
-    uint8_t* p = out.data();
-    PutLe32(p + 0, info.biSize);
-    PutLe32(p + 4, static_cast<uint32_t>(info.biWidth));
-    PutLe32(p + 8, static_cast<uint32_t>(info.biHeight));
-    PutLe16(p + 12, info.biPlanes);
-    PutLe16(p + 14, info.biBitCount);
-    PutLe32(p + 16, info.biCompression);
-    PutLe32(p + 20, info.biSizeImage);
-    PutLe32(p + 24, static_cast<uint32_t>(info.biXPelsPerMeter));
-    PutLe32(p + 28, static_cast<uint32_t>(info.biYPelsPerMeter));
-    PutLe32(p + 32, info.biClrUsed);
-    PutLe32(p + 36, info.biClrImportant);
+    PutLe32(out, 0, info.biSize);
+    PutLe32(out, 4, static_cast<uint32_t>(info.biWidth));
+    PutLe32(out, 8, static_cast<uint32_t>(info.biHeight));
+    PutLe16(out, 12, info.biPlanes);
+    PutLe16(out, 14, info.biBitCount);
+    PutLe32(out, 16, info.biCompression);
+    PutLe32(out, 20, info.biSizeImage);
+    PutLe32(out, 24, static_cast<uint32_t>(info.biXPelsPerMeter));
+    PutLe32(out, 28, static_cast<uint32_t>(info.biYPelsPerMeter));
+    PutLe32(out, 32, info.biClrUsed);
+    PutLe32(out, 36, info.biClrImportant);
 }

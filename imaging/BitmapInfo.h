@@ -50,12 +50,3 @@ size_t DibStride(int32_t width);
 void WriteBitmapInfoHeader(const BitmapInfoHeader& info,
                            std::span<uint8_t, kBitmapInfoHeaderBytes> out);
 
-// Little-endian stores, for the headers of bitmap files.
-inline void PutLe16(uint8_t* out, uint16_t value) {
-    out[0] = static_cast<uint8_t>(value);
-    out[1] = static_cast<uint8_t>(value >> 8);
-}
-inline void PutLe32(uint8_t* out, uint32_t value) {
-    PutLe16(out, static_cast<uint16_t>(value));
-    PutLe16(out + 2, static_cast<uint16_t>(value >> 16));
-}

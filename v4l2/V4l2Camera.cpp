@@ -116,11 +116,11 @@ bool V4l2Camera::Gone() const {
 
 void V4l2Camera::FillInfo(std::span<uint8_t> out) const {
     DeviceInfoReply reply{};
-    PutU16(reply, kInfoWord1Offset, 1);  // interface revision
-    PutU16(reply, kInfoWord2Offset, model_);
+    PutLe16(reply, kInfoWord1Offset, 1);  // interface revision
+    PutLe16(reply, kInfoWord2Offset, model_);
     const DeviceIdentity& id = device_.Identity();
     // The driver's version as major.minor in one word (0x0610 for 6.16).
-    PutU16(reply, kInfoWord3Offset,
+    PutLe16(reply, kInfoWord3Offset,
            static_cast<uint16_t>(((id.version >> 16) & 0xFF) << 8 | ((id.version >> 8) & 0xFF)));
     PutInfoText(reply, kInfoText1Offset, Wide(id.card));
     PutInfoText(reply, kInfoText2Offset, Wide(id.bus));
@@ -155,7 +155,7 @@ void V4l2Camera::KeepBlock(uint16_t reg, std::span<const uint8_t> payload) {
     if (reg == head::kRegQuantTables && payload.size() >= 2 * kQuantEntries) {
         std::array<uint16_t, kQuantEntries> tables{};
         for (size_t i = 0; i < kQuantEntries; ++i)
-            tables[i] = GetU16(payload, 2 * i);
+            tables[i] = GetLe16(payload, 2 * i);
         reencoder_.SetQuantTables(tables);
     }
 }
@@ -186,7 +186,7 @@ bool V4l2Camera::ControlRequest(uint32_t code, std::span<const uint8_t> in, std:
             std::copy_n(block->second.begin(), n, out.begin());
             returned = static_cast<uint32_t>(n);
         } else {
-            PutU16(out, 0, registers_[request.index]);
+            PutLe16(out, 0, registers_[request.index]);
             returned = 2;
         }
         return !Gone();

@@ -388,7 +388,7 @@ TEST_F(CameraPropertyTest, TextWithoutTerminatorStopsAtItsField) {
     CloseCamera();
     driver.SetInfo(0, 0, 0, u"", u"", u"");
     for (size_t i = 0; i < kInfoTextUnits; ++i)
-        PutU16(driver.info, kInfoText1Offset + 2 * i, 'A');
+        PutLe16(driver.info, kInfoText1Offset + 2 * i, 'A');
     ASSERT_EQ(OpenCamera(), kCameraOk);
     uint32_t returned = 0;
     EXPECT_EQ(GetCameraProperty(kPropInfoText1Wide, nullptr, 0, &returned), kCameraOk);

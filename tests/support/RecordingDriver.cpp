@@ -88,9 +88,9 @@ void RecordingDriver::SetInfo(uint16_t word1, uint16_t word2, uint16_t word3,
                               std::u16string_view text1, std::u16string_view text2,
                               std::u16string_view text3) {
     info.fill(0);
-    PutU16(info, kInfoWord1Offset, word1);
-    PutU16(info, kInfoWord2Offset, word2);
-    PutU16(info, kInfoWord3Offset, word3);
+    PutLe16(info, kInfoWord1Offset, word1);
+    PutLe16(info, kInfoWord2Offset, word2);
+    PutLe16(info, kInfoWord3Offset, word3);
     PutInfoText(info, kInfoText1Offset, text1);
     PutInfoText(info, kInfoText2Offset, text2);
     PutInfoText(info, kInfoText3Offset, text3);

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <new>
 
+#include "platform/jpeg/BmpFile.h"
 #include "decoder/FrameDecoder.h"
 #include "decoder/PixelConvert.h"
 
@@ -33,11 +34,6 @@ bool WriteFile(const std::string& path, std::span<const uint8_t> bytes) {
     file.write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(file.flush());
-}
-
-void PutLittleEndian(Bytes& out, size_t at, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 // One frame file through the decoder, with buffers kept for repeated runs.
@@ -104,25 +100,10 @@ bool ParseCount(const std::string& text, long& count) {
 
 std::vector<uint8_t> EncodeBmp24(std::span<const uint8_t> bottomUpBgr, int width, int height) {
     const size_t rowBytes = static_cast<size_t>(width) * 3;
-    const size_t paddedRow = (rowBytes + 3) & ~size_t{3};
-    const size_t imageBytes = paddedRow * static_cast<size_t>(height);
-    constexpr size_t kHeaderBytes = 14 + 40;
-    Bytes file(kHeaderBytes + imageBytes, 0);
-    file[0] = 'B', file[1] = 'M';
-    PutLittleEndian(file, 2, static_cast<uint32_t>(file.size()), 4);
-    PutLittleEndian(file, 10, kHeaderBytes, 4);
-    PutLittleEndian(file, 14, 40, 4);  // information header size
-    PutLittleEndian(file, 18, static_cast<uint32_t>(width), 4);
-    PutLittleEndian(file, 22, static_cast<uint32_t>(height), 4);  // positive: bottom row first
-    PutLittleEndian(file, 26, 1, 2);                              // planes
-    PutLittleEndian(file, 28, 24, 2);                             // bits per pixel
-    PutLittleEndian(file, 34, static_cast<uint32_t>(imageBytes), 4);
-    PutLittleEndian(file, 38, 2835, 4);  // 72 dots per inch, in dots per metre
-    PutLittleEndian(file, 42, 2835, 4);
-    for (int row = 0; row < height; ++row) {
-        const auto source = bottomUpBgr.subspan(row * rowBytes, rowBytes);
-        std::copy(source.begin(), source.end(), file.begin() + kHeaderBytes + row * paddedRow);
-    }
+    Bytes file(Bmp24FileBytes(width, height));
+    constexpr int32_t k72Dpi = 2835;  // in dots per metre
+    WriteBmp24(file, width, height, k72Dpi, k72Dpi,
+               [&](int row) { return bottomUpBgr.subspan(row * rowBytes, rowBytes); });
     return file;
 }
 
