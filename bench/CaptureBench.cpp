@@ -30,8 +30,8 @@ std::vector<uint8_t> TestFrame() {
 
 bool Process(const std::vector<uint8_t>& frame, bool flash, int rotation, int sharpness,
              ImageRecord& image, std::vector<uint32_t>& kept) {
-    const CaptureCrop crop = PlanCaptureCrop(rotation, rotation == 0 ? 640 : 480,
-                                             rotation == 0 ? 480 : 640);
+    const CaptureCrop crop =
+        PlanCaptureCrop(rotation, rotation == 0 ? 640 : 480, rotation == 0 ? 480 : 640);
     if (!image.FromBitmap(FrameBitmapInfo(3782, 3782), frame))
         return false;
     const auto rotateAndCrop = [&] {

@@ -89,9 +89,10 @@ class TurboPath : public Path {
     TurboPath() : handle_(tjInitDecompress()) {}
     ~TurboPath() override { tjDestroy(handle_); }
     bool Decode(const std::vector<uint8_t>& frame) override {
-        const int result = tjDecompress2(
-            handle_, frame.data(), static_cast<unsigned long>(frame.size()), picture_.data(),
-            kWidth, 0, kHeight, TJPF_BGR, TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT | TJFLAG_FASTUPSAMPLE);
+        const int result =
+            tjDecompress2(handle_, frame.data(), static_cast<unsigned long>(frame.size()),
+                          picture_.data(), kWidth, 0, kHeight, TJPF_BGR,
+                          TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT | TJFLAG_FASTUPSAMPLE);
         benchmark::DoNotOptimize(picture_.data());
         return result == 0;
     }

@@ -8,7 +8,6 @@
 
 namespace {
 
-
 int Brightness(uint32_t colour) {
     return static_cast<int>((colour & 0xFF) + ((colour >> 8) & 0xFF) + ((colour >> 16) & 0xFF));
 }
@@ -59,7 +58,7 @@ int FlashRepairSourceRow(LitField field, int row) {
     if (row < 0 || row >= kRepairedFieldRows)
         return -1;
     if (field == LitField::kOddRows)
-        return 2 * row + 1;  // rows 1, 3, ... 477
+        return 2 * row + 1;          // rows 1, 3, ... 477
     return row == 0 ? -1 : 2 * row;  // rows 2, 4, ... 476; row 0 stays
 }
 

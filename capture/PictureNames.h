@@ -22,7 +22,8 @@ std::string_view PictureExtension(int captureType);
 // The fixed name with its extension replaced by ".BMP": the last "." of the file name and
 // everything after it give way to ".BMP"; a file name without "." keeps all of it. A "." in a
 // folder name is not an extension, nor is the leading "." of a hidden file's name.
-//   "/pics/face.old.jpg" -> "/pics/face.old.BMP"    "/data/my.pics/face" -> "/data/my.pics/face.BMP"
+//   "/pics/face.old.jpg" -> "/pics/face.old.BMP"
+//   "/data/my.pics/face" -> "/data/my.pics/face.BMP"
 std::string BmpNameForFixedName(std::string_view fixedName);
 
 // The file a capture with the fixed name writes: the JPEG file is the fixed name as it stands,

@@ -1,13 +1,13 @@
 // The camera's start-up sequences (see StartupSequences.h).
 #include "control/StartupSequences.h"
 
-#include "device/FrameGeometry.h"
 #include "capture/StationSettings.h"
 #include "control/CameraModels.h"
 #include "control/ColourSequences.h"
 #include "control/HeadLink.h"
 #include "device/Camera.h"
 #include "device/CameraProperties.h"
+#include "device/FrameGeometry.h"
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
 

@@ -411,11 +411,12 @@ template <bool kSparse>
     __m128i x[8];
 #pragma GCC unroll 8
     for (int row = 0; row < 8; ++row) {
-        x[row] = kSparse && row >= 4
-                     ? _mm_setzero_si128()
-                     : _mm_mullo_epi16(
-                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + 8 * row)),
-                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantisation + 8 * row)));
+        x[row] =
+            kSparse && row >= 4
+                ? _mm_setzero_si128()
+                : _mm_mullo_epi16(
+                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + 8 * row)),
+                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(quantisation + 8 * row)));
     }
     const auto pass1 = [](Wide value) { return DescaleLanes(value, kPass1Shift); };
     if constexpr (kSparse) {

@@ -50,7 +50,6 @@ struct ControlRequest {
 // Header followed by payload, as the driver expects a block write.
 std::vector<uint8_t> EncodeBlockWrite(uint16_t reg, std::span<const uint8_t> payload);
 
-
 // DeviceInfoReply: three information words and three zero-terminated UTF-16 texts of 512
 // bytes each. The station gives them no meaning; it hands them out as properties.
 inline constexpr size_t kDeviceInfoReplySize = 1542;

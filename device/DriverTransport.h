@@ -16,7 +16,7 @@ inline constexpr uint32_t IOCTL_CAMERA_REGISTER = 0x22E000;  // register transfe
 inline constexpr uint32_t IOCTL_CAMERA_INFO = 0x22E004;      // 1542-byte information reply
 
 class DriverTransport {
-public:
+  public:
     virtual ~DriverTransport() = default;
 
     // The device path of the first present camera interface (UTF-16, at most 511 characters),
@@ -29,8 +29,8 @@ public:
 
     // One control request: `in` is the request's input block, `out` the caller's output area.
     // On success `returned` holds the number of bytes written to `out`.
-    virtual bool ControlRequest(uint32_t code, std::span<const uint8_t> in,
-                                std::span<uint8_t> out, uint32_t& returned) = 0;
+    virtual bool ControlRequest(uint32_t code, std::span<const uint8_t> in, std::span<uint8_t> out,
+                                uint32_t& returned) = 0;
 
     // One read delivers at most one frame; `delivered` is its byte count.
     virtual bool ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) = 0;

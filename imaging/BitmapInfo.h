@@ -49,4 +49,3 @@ size_t DibStride(int32_t width);
 // The 40 header bytes, little-endian, as a bitmap file stores them.
 void WriteBitmapInfoHeader(const BitmapInfoHeader& info,
                            std::span<uint8_t, kBitmapInfoHeaderBytes> out);
-

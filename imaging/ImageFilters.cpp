@@ -96,7 +96,8 @@ bool ImageRecord::Resize(int width, int height) {
     const int64_t last = int64_t{sourceHeight - 1} * 256;
     for (int row = 0; row < height; ++row) {
         // s * 256 = ((2y + 1) * H_in * 256) / (2 * H_out) - 128, truncated; then clamped.
-        int64_t position = (int64_t{2 * row + 1} * sourceHeight * 256) / (int64_t{2} * height) - 128;
+        int64_t position =
+            (int64_t{2 * row + 1} * sourceHeight * 256) / (int64_t{2} * height) - 128;
         position = std::clamp<int64_t>(position, 0, last);
         const int upper = static_cast<int>(position >> 8);
         const int weight = static_cast<int>(position & 255);  // share of the lower row

@@ -103,7 +103,8 @@ bool ImageRecord::Rotate(int hundredthsOfDegree) {
         const int column = clockwise ? height - 1 - row : row;
         for (int x = 0; x < width; ++x, in += kBytesPerPixel) {
             const int turnedRow = clockwise ? x : width - 1 - x;
-            uint8_t* out = turned.scanLine(turnedRow) + static_cast<size_t>(column) * kBytesPerPixel;
+            uint8_t* out =
+                turned.scanLine(turnedRow) + static_cast<size_t>(column) * kBytesPerPixel;
             out[0] = in[0];
             out[1] = in[1];
             out[2] = in[2];

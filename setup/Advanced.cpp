@@ -10,12 +10,12 @@
 #include <tuple>
 #include <utility>
 
-#include "device/HeadCommands.h"
-#include "platform/system/Clock.h"
-#include "platform/ui/UpDown.h"
 #include "control/CameraModels.h"
 #include "control/HeadLink.h"
 #include "control/StartupSequences.h"
+#include "device/HeadCommands.h"
+#include "platform/system/Clock.h"
+#include "platform/ui/UpDown.h"
 #include "station/Layout.h"
 #include "station/MainDialog.h"
 

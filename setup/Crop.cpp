@@ -8,8 +8,8 @@
 #include <climits>
 #include <string_view>
 
-#include "platform/system/Clock.h"
 #include "control/CameraModels.h"
+#include "platform/system/Clock.h"
 #include "station/MainDialog.h"
 
 namespace {

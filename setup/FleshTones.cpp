@@ -7,11 +7,11 @@
 #include <QRadioButton>
 #include <utility>
 
+#include "control/ColourSequences.h"
+#include "control/HeadLink.h"
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/UpDown.h"
-#include "control/HeadLink.h"
-#include "control/ColourSequences.h"
 #include "station/MainDialog.h"
 
 namespace {

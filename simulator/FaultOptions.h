@@ -63,8 +63,8 @@ bool ParseFaultOption(std::string_view item, Options& options, std::string& erro
         if (duration != nullptr) {
             if (ParseDurationUs(value, *duration))
                 return true;
-            error = std::string(name) + " needs a duration such as 20s or 500ms, not " +
-                    quote(value);
+            error =
+                std::string(name) + " needs a duration such as 20s or 500ms, not " + quote(value);
             return false;
         }
         double* share = name == "corrupt"    ? &options.corruptRate

@@ -112,7 +112,8 @@ struct SimulatedCamera::Impl {
             unpluggedAtUs = unplugAtUs;
             unplugAtUs = -1;
         }
-        if (unplugged && options.replugAfterUs >= 0 && now >= unpluggedAtUs + options.replugAfterUs) {
+        if (unplugged && options.replugAfterUs >= 0 &&
+            now >= unpluggedAtUs + options.replugAfterUs) {
             unplugged = false;
             staleHandle = open;
             PowerOn();

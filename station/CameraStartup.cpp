@@ -3,12 +3,12 @@
 //
 // The camera's own sequences are in control/StartupSequences; here the dialog tells the
 // operator what they found and keeps what they read.
+#include "control/CameraModels.h"
+#include "control/StartupSequences.h"
 #include "device/Camera.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/Services.h"
-#include "control/CameraModels.h"
-#include "control/StartupSequences.h"
 #include "station/MainDialog.h"
 
 void CTRIPOD01Dlg::ConfigureStream() {

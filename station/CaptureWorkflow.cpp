@@ -19,13 +19,13 @@
 #include <QSlider>
 #include <algorithm>
 
+#include "control/HeadLink.h"
 #include "device/Camera.h"
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/Services.h"
 #include "station/ControlIds.h"
 #include "station/DisplayWindow.h"
-#include "control/HeadLink.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -50,13 +50,33 @@ constexpr char kCameraGoneReason[] = "the camera went while the picture was revi
 // The controls of the live layout, hidden while a picture is reviewed. Each is hidden only if
 // the layout in force shows it, and only those come back.
 constexpr int kLiveControls[] = {
-    ids::kHome,         ids::kZoomControlGroup, ids::kPreset1,        ids::kPreset2,
-    ids::kPreset3,      ids::kManualZoom,       ids::kZoomIn,         ids::kZoomOut,
-    ids::kPanTiltGroup, ids::kTiltUp,           ids::kTiltDown,       ids::kPanLeft,
-    ids::kPanRight,     ids::kZoomGroup,        ids::kBrightnessGroup, ids::kIris,
-    ids::kDarker,       ids::kSubjectDistanceLabel, ids::kSubjectDistance, ids::kCapture,
-    ids::kUseFlashGroup, ids::kFlashOff,        ids::kFlashOn,        ids::kAdjust,
-    ids::kPreviewCaptureGroup, ids::kPreviewNo, ids::kPreviewYes,
+    ids::kHome,
+    ids::kZoomControlGroup,
+    ids::kPreset1,
+    ids::kPreset2,
+    ids::kPreset3,
+    ids::kManualZoom,
+    ids::kZoomIn,
+    ids::kZoomOut,
+    ids::kPanTiltGroup,
+    ids::kTiltUp,
+    ids::kTiltDown,
+    ids::kPanLeft,
+    ids::kPanRight,
+    ids::kZoomGroup,
+    ids::kBrightnessGroup,
+    ids::kIris,
+    ids::kDarker,
+    ids::kSubjectDistanceLabel,
+    ids::kSubjectDistance,
+    ids::kCapture,
+    ids::kUseFlashGroup,
+    ids::kFlashOff,
+    ids::kFlashOn,
+    ids::kAdjust,
+    ids::kPreviewCaptureGroup,
+    ids::kPreviewNo,
+    ids::kPreviewYes,
 };
 
 // The correction controls right of the reviewed picture, w pixels wide.
@@ -66,10 +86,14 @@ struct CorrectionPlace {
     int y;
 };
 constexpr CorrectionPlace kCorrectionPlaces[] = {
-    {ids::kColorCorrectionGroup, 22, 10}, {ids::kRedLabel, 47, 36},
-    {ids::kRedSlider, 45, 50},            {ids::kRedValue, 40, 180},
-    {ids::kBlueLabel, 47, 242},           {ids::kBlueSlider, 45, 256},
-    {ids::kBlueValue, 40, 386},           {ids::kDefaultCorrection, 30, 440},
+    {ids::kColorCorrectionGroup, 22, 10},
+    {ids::kRedLabel, 47, 36},
+    {ids::kRedSlider, 45, 50},
+    {ids::kRedValue, 40, 180},
+    {ids::kBlueLabel, 47, 242},
+    {ids::kBlueSlider, 45, 256},
+    {ids::kBlueValue, 40, 386},
+    {ids::kDefaultCorrection, 30, 440},
 };
 
 }  // namespace
@@ -150,8 +174,8 @@ bool CTRIPOD01Dlg::ProcessCapture() {
         return false;
     }
     const bool flash = m_FlashCapture == 1;
-    const bool processed = flash ? RepairFlashFrame() && SharpenCapture()
-                                 : SharpenCapture() && RotateAndCropCapture();
+    const bool processed =
+        flash ? RepairFlashFrame() && SharpenCapture() : SharpenCapture() && RotateAndCropCapture();
     if (!processed) {
         AbandonCapture(kNoPicture, kUnprocessedReason);
         return false;
@@ -165,8 +189,8 @@ bool CTRIPOD01Dlg::ProcessCapture() {
     m_CapturePixels.height = height;
     for (int row = 0; row < height; ++row) {
         KeepRow(m_CaptureImage.RowBytes(row),
-                std::span(m_CapturePixels.colours).subspan(static_cast<size_t>(row) * width,
-                                                           static_cast<size_t>(width)));
+                std::span(m_CapturePixels.colours)
+                    .subspan(static_cast<size_t>(row) * width, static_cast<size_t>(width)));
     }
 
     const bool review = m_PreviewCapture != 0;

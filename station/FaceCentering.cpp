@@ -66,14 +66,14 @@ std::optional<RelativeMove> MoveFor(int32_t rotation, float factor, int64_t dx, 
     };
     switch (rotation) {
         case 0:
-            return RelativeMove{false, {{{HeadArgument::A, amount(dx)},
-                                         {HeadArgument::B, amount(dy)}}}};
+            return RelativeMove{false,
+                                {{{HeadArgument::A, amount(dx)}, {HeadArgument::B, amount(dy)}}}};
         case 1:
-            return RelativeMove{false, {{{HeadArgument::B, amount(dx)},
-                                         {HeadArgument::A, negated(dy)}}}};
+            return RelativeMove{false,
+                                {{{HeadArgument::B, amount(dx)}, {HeadArgument::A, negated(dy)}}}};
         case 2:
-            return RelativeMove{beepWhenTurnedBack, {{{HeadArgument::B, negated(dx)},
-                                                      {HeadArgument::A, amount(dy)}}}};
+            return RelativeMove{beepWhenTurnedBack,
+                                {{{HeadArgument::B, negated(dx)}, {HeadArgument::A, amount(dy)}}}};
         default:
             return std::nullopt;
     }
@@ -108,17 +108,16 @@ int32_t AmountOfDistance(int64_t distance, float factor) {
     if (std::isnan(amount)) {
         return 0;
     }
-    return static_cast<int32_t>(
-        std::clamp<long double>(amount, std::numeric_limits<int16_t>::min(),
-                                std::numeric_limits<int16_t>::max()));
+    return static_cast<int32_t>(std::clamp<long double>(amount, std::numeric_limits<int16_t>::min(),
+                                                        std::numeric_limits<int16_t>::max()));
 }
 
 PicturePoint WindowToPicture(int32_t rotation, int32_t cropWidth, int32_t cropHeight, int32_t x,
                              int32_t y) {
     const bool turned = frame::QuarterTurn(rotation);
     const WindowExtent window = PreviewWindowExtent(rotation, cropWidth, cropHeight);
-    if (!turned || cropWidth <= 0 || cropHeight <= 0 || window.width <= 0 ||
-        window.height <= 0 || (cropWidth == window.width && cropHeight == window.height)) {
+    if (!turned || cropWidth <= 0 || cropHeight <= 0 || window.width <= 0 || window.height <= 0 ||
+        (cropWidth == window.width && cropHeight == window.height)) {
         return {x, y};
     }
     // A window pixel covers picture pixels [x W / w, (x + 1) W / w): take the first.
@@ -154,7 +153,8 @@ std::optional<RelativeMove> DragMove(const CenteringFrame& frame, float factor, 
                                      int32_t pressY, int32_t x, int32_t y) {
     const PicturePoint from =
         WindowToPicture(frame.rotation, frame.cropWidth, frame.cropHeight, pressX, pressY);
-    const PicturePoint to = WindowToPicture(frame.rotation, frame.cropWidth, frame.cropHeight, x, y);
+    const PicturePoint to =
+        WindowToPicture(frame.rotation, frame.cropWidth, frame.cropHeight, x, y);
     return MoveFor(frame.rotation, factor, from.x - to.x, to.y - from.y, false);
 }
 

@@ -2,15 +2,14 @@
 // handlers. A double-click brings the feature under it to the target point, a drag moves the
 // picture by the drag, each with one relative pan/tilt move scaled for the current zoom; the
 // release that ends "Set Offset" makes its point the target instead.
+#include "control/HeadLink.h"
 #include "device/HeadCommands.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/ui/Services.h"
 #include "station/FaceCentering.h"
-#include "control/HeadLink.h"
 #include "station/MainDialog.h"
 
 #include <tuple>
-
 
 face::CenteringFrame CTRIPOD01Dlg::CenteringFrame() const {
     return {m_CropWidth, m_CropHeight, m_XCenterOffset, m_YCenterOffset, m_RotationAngle};
@@ -67,8 +66,7 @@ void CTRIPOD01Dlg::OnPreviewRelease(QPoint press, QPoint point) {
         return;
     }
     SendFaceMove([&](float factor) {
-        return face::DragMove(CenteringFrame(), factor, press.x(), press.y(), point.x(),
-                              point.y());
+        return face::DragMove(CenteringFrame(), factor, press.x(), press.y(), point.x(), point.y());
     });
 }
 

@@ -2,8 +2,8 @@
 // and what it is told (a picture stored, a capture failed, the station closed).
 //
 // CTRIPOD01Dlg inherits HostState as it inherits its settings; HostState reaches the station
-// only through HostStation. Requests that arrive while a message box or another modal dialog is open,
-// or while a handler runs, wait until it has closed, so no request ever runs inside a
+// only through HostStation. Requests that arrive while a message box or another modal dialog is
+// open, or while a handler runs, wait until it has closed, so no request ever runs inside a
 // half-finished handler; they then run in the order they came. A close is the exception: it is
 // the dialog's close request at once (see ui::Dialog), which answers the waiting boxes as
 // cancelled and runs OnClose once the running handler has returned.

@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <array>
 
+#include "control/HeadLink.h"
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/Services.h"
 #include "station/ControlIds.h"
-#include "control/HeadLink.h"
 #include "station/IrisColor.h"
 #include "station/MainDialog.h"
 

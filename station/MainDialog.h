@@ -271,7 +271,7 @@ class CTRIPOD01Dlg : public ui::Dialog,
     int StoreHandOffFile();
 
     DibSection m_CaptureBitmap;
-    QSize m_OuterSize;  // the window size the layout asks for, frame included
+    QSize m_OuterSize;          // the window size the layout asks for, frame included
     int m_MinClientHeight = 0;  // the least client height that holds the layout's column
     QAction* m_AboutAction = nullptr;
     // The model number the camera reported at start-up; a camera that comes back must report

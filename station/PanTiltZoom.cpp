@@ -9,11 +9,11 @@
 
 #include <array>
 
+#include "control/HeadLink.h"
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/Services.h"
 #include "station/ControlIds.h"
-#include "control/HeadLink.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -327,8 +327,8 @@ void CTRIPOD01Dlg::RetuneRunningMotion(SpeedTier tier, bool rightBeforeLeft) {
 }
 
 void CTRIPOD01Dlg::StopAllMotion() {
-    const bool panTilt = m_UpActive || m_DownActive || m_LeftActive || m_RightActive ||
-                         m_MouseMoving;
+    const bool panTilt =
+        m_UpActive || m_DownActive || m_LeftActive || m_RightActive || m_MouseMoving;
     const bool zoom = m_ZoomInKeyDown || m_ZoomOutKeyDown || m_MouseMoving;
     if (zoom)
         SendPtzCommand(head::kStopZoom);

@@ -54,7 +54,8 @@ WindowExtent PreviewWindowExtent(int32_t rotation, int32_t cropWidth, int32_t cr
 std::array<PlanePoint, 3> QuarterTurnCorners(int32_t rotation, int32_t windowWidth,
                                              int32_t windowHeight) {
     if (rotation == 2)
-        return {PlanePoint{0, windowHeight}, PlanePoint{0, 0}, PlanePoint{windowWidth, windowHeight}};
+        return {PlanePoint{0, windowHeight}, PlanePoint{0, 0},
+                PlanePoint{windowWidth, windowHeight}};
     return {PlanePoint{windowWidth, 0}, PlanePoint{windowWidth, windowHeight}, PlanePoint{0, 0}};
 }
 

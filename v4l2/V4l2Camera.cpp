@@ -121,7 +121,7 @@ void V4l2Camera::FillInfo(std::span<uint8_t> out) const {
     const DeviceIdentity& id = device_.Identity();
     // The driver's version as major.minor in one word (0x0610 for 6.16).
     PutLe16(reply, kInfoWord3Offset,
-           static_cast<uint16_t>(((id.version >> 16) & 0xFF) << 8 | ((id.version >> 8) & 0xFF)));
+            static_cast<uint16_t>(((id.version >> 16) & 0xFF) << 8 | ((id.version >> 8) & 0xFF)));
     PutInfoText(reply, kInfoText1Offset, Wide(id.card));
     PutInfoText(reply, kInfoText2Offset, Wide(id.bus));
     PutInfoText(reply, kInfoText3Offset, Wide(id.driver));

@@ -17,7 +17,7 @@
 namespace v4l2 {
 
 class V4l2Operations {
-public:
+  public:
     virtual ~V4l2Operations() = default;
 
     // open(2): flags as for the system call (the camera code passes O_RDWR | O_NONBLOCK |

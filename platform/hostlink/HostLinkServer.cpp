@@ -32,8 +32,7 @@ bool PeerIsThisUser(qintptr socket, uid_t& uid) {
     return credentials.uid == ::geteuid();
 }
 
-HostLinkServer::HostLinkServer(QObject* parent)
-    : QObject(parent), server_(new QLocalServer(this)) {
+HostLinkServer::HostLinkServer(QObject* parent) : QObject(parent), server_(new QLocalServer(this)) {
     // No socket options: with them Qt would quietly replace a live listener's socket; the
     // folder's own permissions and the peer check keep strangers out.
     connect(server_, &QLocalServer::newConnection, this, &HostLinkServer::Accept);
@@ -79,9 +78,9 @@ void HostLinkServer::Accept() {
         const int buffer = kSocketSendBuffer;
         ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_SNDBUF, &buffer,
                      sizeof buffer);
-        const int reserved = static_cast<int>(std::count_if(
-            connections_.begin(), connections_.end(),
-            [](const auto& entry) { return entry.second.reserve; }));
+        const int reserved =
+            static_cast<int>(std::count_if(connections_.begin(), connections_.end(),
+                                           [](const auto& entry) { return entry.second.reserve; }));
         const int id = nextId_++;
         Connection& connection = connections_[id];
         connection.socket = socket;

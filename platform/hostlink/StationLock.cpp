@@ -63,9 +63,8 @@ StationLock::Try StationLock::TryLock() {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         // O_NOFOLLOW: a symlink, dangling or not, is never followed to a file elsewhere.
         // O_NONBLOCK: a FIFO planted at the path cannot hold the open up.
-        const int fd =
-            ::open(lockPath_.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                   0600);
+        const int fd = ::open(lockPath_.c_str(),
+                              O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == ELOOP || errno == EISDIR || errno == ENXIO || errno == EWOULDBLOCK) {
                 if (!RemoveNonFile())

@@ -12,7 +12,8 @@ int64_t RealClock::NowUs() {
 }
 
 void RealClock::SleepUs(int64_t us) {
-    if (us > 0) std::this_thread::sleep_for(std::chrono::microseconds(us));
+    if (us > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(us));
 }
 
 namespace {
@@ -20,8 +21,12 @@ RealClock g_realClock;
 Clock* g_clock = &g_realClock;
 }  // namespace
 
-void InstallClock(Clock* clock) { g_clock = clock ? clock : &g_realClock; }
+void InstallClock(Clock* clock) {
+    g_clock = clock ? clock : &g_realClock;
+}
 
-Clock& CurrentClock() { return *g_clock; }
+Clock& CurrentClock() {
+    return *g_clock;
+}
 
 }  // namespace sys

@@ -12,7 +12,7 @@
 namespace sys {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Microseconds since an arbitrary start; never goes backwards.
     virtual int64_t NowUs() = 0;
@@ -22,22 +22,23 @@ public:
 
 // The monotonic clock of the machine.
 class RealClock final : public Clock {
-public:
+  public:
     int64_t NowUs() override;
     void SleepUs(int64_t us) override;
 };
 
 // Time that moves only when somebody waits or the test says so. Starts at 0.
 class VirtualClock final : public Clock {
-public:
+  public:
     int64_t NowUs() override { return now_us_; }
     void SleepUs(int64_t us) override { Advance(us); }
     void Advance(int64_t us) {
-        if (us > 0) now_us_ += us;
+        if (us > 0)
+            now_us_ += us;
     }
     void AdvanceMs(int64_t ms) { Advance(ms * 1000); }
 
-private:
+  private:
     int64_t now_us_ = 0;
 };
 
@@ -45,14 +46,20 @@ private:
 void InstallClock(Clock* clock);
 Clock& CurrentClock();
 
-inline int64_t NowUs() { return CurrentClock().NowUs(); }
-inline int64_t NowMs() { return CurrentClock().NowUs() / 1000; }
+inline int64_t NowUs() {
+    return CurrentClock().NowUs();
+}
+inline int64_t NowMs() {
+    return CurrentClock().NowUs() / 1000;
+}
 // The blocking wait between camera commands.
-inline void Wait(int64_t ms) { CurrentClock().SleepUs(ms * 1000); }
+inline void Wait(int64_t ms) {
+    CurrentClock().SleepUs(ms * 1000);
+}
 
 // Installs a clock for the lifetime of a scope (tests).
 class ScopedClock {
-public:
+  public:
     explicit ScopedClock(Clock& clock) { InstallClock(&clock); }
     ~ScopedClock() { InstallClock(nullptr); }
     ScopedClock(const ScopedClock&) = delete;

@@ -1,10 +1,10 @@
 // Key pre-translation for a dialog: the keys the dialog steers with reach its
 // PreTranslateMessage before any control sees them, in the station's own key codes.
 //
-// One filter per dialog (Dialog::FilterKeys), installed on the application. It looks only at key events sent to the
-// dialog's own window, so message boxes, property sheets and other dialogs keep their keys. A
-// key the filter maps (see VirtualKeyOf) goes to Dialog::PreTranslateMessage; when that
-// consumes it, no control ever sees it. Auto-repeat presses are key-downs like the first one.
+// One filter per dialog (Dialog::FilterKeys), installed on the application. It looks only at key
+// events sent to the dialog's own window, so message boxes, property sheets and other dialogs keep
+// their keys. A key the filter maps (see VirtualKeyOf) goes to Dialog::PreTranslateMessage; when
+// that consumes it, no control ever sees it. Auto-repeat presses are key-downs like the first one.
 //
 // X11 announces an auto-repeat as a release followed by a press with the same timestamp, and
 // the toolkit does not always recognise the pair. So a release is held back for a moment: a

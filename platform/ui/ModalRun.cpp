@@ -137,11 +137,10 @@ bool CloseRequestWaiting() {
 
 void NoteCloseWaiting(Dialog* dialog, bool waiting) {
     std::vector<QPointer<Dialog>>& dialogs = WaitingDialogs();
-    dialogs.erase(std::remove_if(dialogs.begin(), dialogs.end(),
-                                 [dialog](const QPointer<Dialog>& d) {
-                                     return d.isNull() || d == dialog;
-                                 }),
-                  dialogs.end());
+    dialogs.erase(
+        std::remove_if(dialogs.begin(), dialogs.end(),
+                       [dialog](const QPointer<Dialog>& d) { return d.isNull() || d == dialog; }),
+        dialogs.end());
     if (waiting)
         dialogs.push_back(dialog);
 }

@@ -32,7 +32,7 @@ class ServiceRecorder {
     const std::vector<Event>& Events() const { return events_; }
     std::vector<std::string> Messages() const;   // "CAPTION: TEXT" lines, in order
     std::vector<std::string> Questions() const;  // the same, for questions
-    std::optional<int> ExitCode() const;        // the first exit requested, if any
+    std::optional<int> ExitCode() const;         // the first exit requested, if any
     // The answer the next file-chooser requests get (nothing: cancelled).
     void AnswerFileChooser(std::optional<std::string> path) { fileAnswer_ = std::move(path); }
 

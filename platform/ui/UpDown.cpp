@@ -61,8 +61,8 @@ void UpDown::Step(int delta) {
         shown = position_;
     // Never past the range, and no overflow at the ends of int.
     const int64_t next = int64_t{shown} + (lower_ <= upper_ ? delta : -delta);
-    SetPos(static_cast<int>(std::clamp<int64_t>(next, std::min(lower_, upper_),
-                                                std::max(lower_, upper_))));
+    SetPos(static_cast<int>(
+        std::clamp<int64_t>(next, std::min(lower_, upper_), std::max(lower_, upper_))));
     last_ = {position_, delta};
     emit stepped();
 }

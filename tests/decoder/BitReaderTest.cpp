@@ -71,14 +71,13 @@ TEST_P(BitReaderStreams, ReadsWhatAByteByByteReadingGives) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Streams, BitReaderStreams,
-    ::testing::Values(StreamCase{"PlainBytes", 0, 0, false},
-                      StreamCase{"StuffedBytes", 30, 0, false},
-                      StreamCase{"MostlyStuffed", 80, 0, false},
-                      StreamCase{"Markers", 30, 50, false},
-                      StreamCase{"OnlyMarkers", 60, 100, false},
-                      StreamCase{"LastByteFF", 30, 20, true}),
-    RowName{});
+INSTANTIATE_TEST_SUITE_P(Streams, BitReaderStreams,
+                         ::testing::Values(StreamCase{"PlainBytes", 0, 0, false},
+                                           StreamCase{"StuffedBytes", 30, 0, false},
+                                           StreamCase{"MostlyStuffed", 80, 0, false},
+                                           StreamCase{"Markers", 30, 50, false},
+                                           StreamCase{"OnlyMarkers", 60, 100, false},
+                                           StreamCase{"LastByteFF", 30, 20, true}),
+                         RowName{});
 
 }  // namespace

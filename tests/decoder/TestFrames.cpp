@@ -117,10 +117,10 @@ Colour Granite(int x, int y, uint32_t seed) {
             }
         }
     }
-    const Colour colour = mineral < 0.40   ? Colour{205, 203, 196}   // quartz
-                          : mineral < 0.72 ? Colour{196, 142, 126}   // pink feldspar
-                          : mineral < 0.88 ? Colour{132, 128, 124}   // grey feldspar
-                                           : Colour{42, 40, 44};     // mica
+    const Colour colour = mineral < 0.40   ? Colour{205, 203, 196}  // quartz
+                          : mineral < 0.72 ? Colour{196, 142, 126}  // pink feldspar
+                          : mineral < 0.88 ? Colour{132, 128, 124}  // grey feldspar
+                                           : Colour{42, 40, 44};    // mica
     const double mottle = (Lattice(x, y, seed + 3) - 0.5) * 36;
     const double cloud = 0.85 + 0.3 * Fractal(x / 90.0, y / 90.0, 3, 0.5, seed + 4);
     return {colour.r * cloud + mottle, colour.g * cloud + mottle, colour.b * cloud + mottle};
@@ -147,7 +147,7 @@ Colour Photograph(int x, int y, int width, int height, uint32_t seed) {
             Colour colour = Mix({55, 58, 72}, {165, 160, 155}, 0.6 * rock + 0.4 * gullies);
             if (fy < ridge + 0.08 * rock && fy < 0.32)
                 colour = Mix({235, 238, 245}, {150, 158, 178}, gullies);  // snow on the peaks
-            return Mix(colour, {170, 185, 210}, 0.25);                   // haze
+            return Mix(colour, {170, 185, 210}, 0.25);                    // haze
         }
         if (fy < hills + 0.1) {
             const double crowns = Fractal(px / 5.0, py / 4.0, 5, 0.6, seed + 80);
@@ -155,7 +155,8 @@ Colour Photograph(int x, int y, int width, int height, uint32_t seed) {
         }
         const double patch = Fractal(px / 80.0, py / 40.0, 3, 0.5, seed + 90);
         const double blades = Fractal(px / 1.5, py / 7.0, 4, 0.6, seed + 100);
-        Colour colour = Mix(Mix({45, 95, 30}, {150, 160, 70}, patch), {20, 40, 15}, 0.7 * (1 - blades));
+        Colour colour =
+            Mix(Mix({45, 95, 30}, {150, 160, 70}, patch), {20, 40, 15}, 0.7 * (1 - blades));
         const double flower = Lattice(px / 2, py / 2, seed + 110);
         if (flower > 0.992)
             colour = flower > 0.996 ? Colour{240, 230, 90} : Colour{235, 240, 245};
@@ -173,8 +174,9 @@ Colour Photograph(int x, int y, int width, int height, uint32_t seed) {
     } else {
         colour = land(x, y);
     }
-    const double grain = (Lattice(x, y, seed + 120) + Lattice(x, y, seed + 121) +
-                          Lattice(x, y, seed + 122) - 1.5) * 10;
+    const double grain =
+        (Lattice(x, y, seed + 120) + Lattice(x, y, seed + 121) + Lattice(x, y, seed + 122) - 1.5) *
+        10;
     return {colour.r + grain, colour.g + grain, colour.b + grain};
 }
 
@@ -248,9 +250,10 @@ std::vector<uint8_t> RenderScene(Scene scene, int width, int height, uint32_t se
                 case Scene::kPlasma:
                 case Scene::kGranite:
                 case Scene::kPhotograph: {
-                    const Colour c = scene == Scene::kPlasma    ? Plasma(x, y, seed)
-                                     : scene == Scene::kGranite ? Granite(x, y, seed)
-                                                                : Photograph(x, y, width, height, seed);
+                    const Colour c = scene == Scene::kPlasma ? Plasma(x, y, seed)
+                                     : scene == Scene::kGranite
+                                         ? Granite(x, y, seed)
+                                         : Photograph(x, y, width, height, seed);
                     p[0] = ClampByte(c.r), p[1] = ClampByte(c.g), p[2] = ClampByte(c.b);
                     break;
                 }

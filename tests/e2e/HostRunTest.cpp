@@ -28,8 +28,8 @@ namespace fs = std::filesystem;
 
 struct Process {
     pid_t pid = -1;
-    int outFd = -1;  // stdout
-    int errFd = -1;  // stderr
+    int outFd = -1;                         // stdout
+    int errFd = -1;                         // stderr
     mutable std::optional<int> exitStatus;  // once reaped
 };
 
@@ -254,8 +254,8 @@ class BoxOpenOnScreen : public HostRun, public testing::WithParamInterface<OpenB
 TEST_P(BoxOpenOnScreen, ANewerStationStillClosesTheOlder) {
     if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0)
         GTEST_SKIP() << "needs Xvfb and xdotool (make deps)";
-    const Process screen = Spawn("/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0",
-                                                   "1280x1024x24", "-nolisten", "tcp"});
+    const Process screen = Spawn(
+        "/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
     char number[16] = {};
     ASSERT_GT(read(screen.outFd, number, sizeof number - 1), 0);  // once it accepts clients
     display_ = ":" + std::to_string(std::atoi(number));
@@ -283,11 +283,11 @@ TEST_P(BoxOpenOnScreen, ANewerStationStillClosesTheOlder) {
     EXPECT_EQ(Finish(newer).status, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HostRun, BoxOpenOnScreen,
-    testing::Values(OpenBox{"AboutBox", "", "F1", "^About ZelvoCam USB"},
-                    OpenBox{"PasswordDialog", "\"PassWord\"=\"secret\"\n", "alt+a", "^Dialog$"}),
-    RowName{});
+INSTANTIATE_TEST_SUITE_P(HostRun, BoxOpenOnScreen,
+                         testing::Values(OpenBox{"AboutBox", "", "F1", "^About ZelvoCam USB"},
+                                         OpenBox{"PasswordDialog", "\"PassWord\"=\"secret\"\n",
+                                                 "alt+a", "^Dialog$"}),
+                         RowName{});
 
 // While the station is stopped, a newer station asks it to close and gives up, and a host asks
 // it to hide and leaves; once it goes on it acts on neither.

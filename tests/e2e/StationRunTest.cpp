@@ -175,8 +175,7 @@ class StationRun : public testing::Test {
 
 TEST_F(StationRun, SimulatedCameraRunsAndSigtermClosesWithTheSettingsSaved) {
     Child run = Start("sim");
-    ASSERT_TRUE(run.WaitForLine("ready: live picture", In(std::chrono::seconds(60))))
-        << run.output;
+    ASSERT_TRUE(run.WaitForLine("ready: live picture", In(std::chrono::seconds(60)))) << run.output;
     kill(run.pid, SIGTERM);
     const int status = run.Finish(In(std::chrono::seconds(60)));
     EXPECT_EQ(status, 0) << run.output;
@@ -247,8 +246,7 @@ TEST_P(CameraComesBack, LivePictureResumesAndTheZoomIsKept) {
         ASSERT_TRUE(key.SetDword("Zoom Position", 3000));
     }
     Child run = Start(GetParam().device);
-    ASSERT_TRUE(run.WaitForLine("ready: live picture", In(std::chrono::seconds(60))))
-        << run.output;
+    ASSERT_TRUE(run.WaitForLine("ready: live picture", In(std::chrono::seconds(60)))) << run.output;
     ASSERT_TRUE(run.WaitForLine("ready: camera disconnected", In(std::chrono::seconds(30))))
         << run.output;
     const auto gone = std::chrono::steady_clock::now();

@@ -3,10 +3,10 @@
 // their formulas; the BMP file byte for byte and through Qt's own BMP reader.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QImage>
 #include <QTemporaryDir>
 #include <functional>
-#include <sys/stat.h>
 #include <vector>
 
 #include "imaging/ImageFile.h"
@@ -52,9 +52,15 @@ struct TurnRow {
 TEST(ImageRecord, QuarterTurnsMoveEveryPixelWhereTheTurnSays) {
     const TurnRow rows[] = {
         // Clockwise: the top row becomes the right column, read top to bottom.
-        {"clockwise", 9000, [](int r, int c, int, int h) { return std::pair{h - 1 - c, r}; }},
+        {"clockwise", 9000,
+         [](int r, int c, int, int h) {
+             return std::pair{h - 1 - c, r};
+         }},
         // Anticlockwise: the top row becomes the left column, read bottom to top.
-        {"anticlockwise", -9000, [](int r, int c, int w, int) { return std::pair{c, w - 1 - r}; }},
+        {"anticlockwise", -9000,
+         [](int r, int c, int w, int) {
+             return std::pair{c, w - 1 - r};
+         }},
     };
     for (const TurnRow& t : rows) {
         SCOPED_TRACE(t.name);
@@ -140,8 +146,8 @@ TEST(ImageRecord, SharpenFollowsTheUnsharpMaskAtEachStrength) {
         int centre;     // a 200 dot on a 100 ground: 200 + 800 * s / 9000
         int neighbour;  // a ground pixel beside it: 100 - 100 * s / 9000
     };
-    const Row rows[] = {{"200", 200, 218, 98}, {"250", 250, 222, 97},
-                        {"600", 600, 253, 93}, {"900", 900, 255, 90}};
+    const Row rows[] = {
+        {"200", 200, 218, 98}, {"250", 250, 222, 97}, {"600", 600, 253, 93}, {"900", 900, 255, 90}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ImageRecord image;
@@ -171,16 +177,16 @@ TEST(ImageFile, BmpOfAnOddWidthIsExactAndReadsBackThroughAnotherReader) {
                uint32_t{byte(i + 3)} << 24;
     };
     EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(le32(2), 102u);    // file size
-    EXPECT_EQ(le32(6), 0u);      // reserved
-    EXPECT_EQ(le32(10), 54u);    // pixels start after both headers
-    EXPECT_EQ(le32(14), 40u);    // header size
-    EXPECT_EQ(le32(18), 5u);     // width
-    EXPECT_EQ(le32(22), 3u);     // height, positive: bottom row first
+    EXPECT_EQ(le32(2), 102u);             // file size
+    EXPECT_EQ(le32(6), 0u);               // reserved
+    EXPECT_EQ(le32(10), 54u);             // pixels start after both headers
+    EXPECT_EQ(le32(14), 40u);             // header size
+    EXPECT_EQ(le32(18), 5u);              // width
+    EXPECT_EQ(le32(22), 3u);              // height, positive: bottom row first
     EXPECT_EQ(le32(26), 1u | 24u << 16);  // one plane, 24 bits
-    EXPECT_EQ(le32(30), 0u);     // uncompressed
-    EXPECT_EQ(le32(34), 48u);    // pixel bytes
-    EXPECT_EQ(le32(38), 3782u);  // pixels per metre
+    EXPECT_EQ(le32(30), 0u);              // uncompressed
+    EXPECT_EQ(le32(34), 48u);             // pixel bytes
+    EXPECT_EQ(le32(38), 3782u);           // pixels per metre
     EXPECT_EQ(le32(42), 19700u);
     // The first stored row is the picture's bottom row, B G R, then one zero byte of padding.
     EXPECT_EQ(byte(54), BlueOf(CoordinateColour(2, 0)));

@@ -110,7 +110,7 @@ TEST(JpegWriter, ReadBackAsBaselineColourWithTheDpiAndTheRowsUpright) {
         }
     }
     EXPECT_LT(error / (kWidth * kHeight * 3), 12.0);
-    EXPECT_GT(d.rgb[(5 * kWidth + 5) * 3 + 0], 150);  // red at the top
+    EXPECT_GT(d.rgb[(5 * kWidth + 5) * 3 + 0], 150);              // red at the top
     EXPECT_GT(d.rgb[((kHeight - 5) * kWidth + 5) * 3 + 2], 150);  // blue at the bottom
 }
 

@@ -84,18 +84,17 @@ TEST_P(PasswordGate, OpensOnlyAfterAnExactEntry) {
 using Entries = std::vector<std::optional<std::string>>;
 INSTANTIATE_TEST_SUITE_P(
     Rows, PasswordGate,
-    testing::Values(
-        PasswordRow{"NoneMeansNoPassword", "None", {}, 0, true, 0},
-        PasswordRow{"EmptyMeansNoPassword", "", {}, 0, true, 0},
-        PasswordRow{"LowerCaseNoneIsAPassword", "none", Entries{"none"}, 1, true, 1},
-        PasswordRow{"ExactMatch", "Se cret", Entries{"Se cret"}, 1, true, 1},
-        PasswordRow{"WrongCase", "Secret", Entries{"secret"}, 1, false, 0},
-        PasswordRow{"TrailingBlank", "Secret", Entries{"Secret "}, 1, false, 0},
-        PasswordRow{"Escape", "Secret", Entries{std::nullopt}, 1, false, 0},
-        PasswordRow{"AskedAgainEscapeKeepsTheEarlierEntry", "Secret",
-                    Entries{"Secret", std::nullopt}, 2, true, 1},
-        PasswordRow{"AskedAgainWrongEntryLocksAgain", "Secret", Entries{"Secret", "x"}, 2, true,
-                    0}),
+    testing::Values(PasswordRow{"NoneMeansNoPassword", "None", {}, 0, true, 0},
+                    PasswordRow{"EmptyMeansNoPassword", "", {}, 0, true, 0},
+                    PasswordRow{"LowerCaseNoneIsAPassword", "none", Entries{"none"}, 1, true, 1},
+                    PasswordRow{"ExactMatch", "Se cret", Entries{"Se cret"}, 1, true, 1},
+                    PasswordRow{"WrongCase", "Secret", Entries{"secret"}, 1, false, 0},
+                    PasswordRow{"TrailingBlank", "Secret", Entries{"Secret "}, 1, false, 0},
+                    PasswordRow{"Escape", "Secret", Entries{std::nullopt}, 1, false, 0},
+                    PasswordRow{"AskedAgainEscapeKeepsTheEarlierEntry", "Secret",
+                                Entries{"Secret", std::nullopt}, 2, true, 1},
+                    PasswordRow{"AskedAgainWrongEntryLocksAgain", "Secret", Entries{"Secret", "x"},
+                                2, true, 0}),
     RowName{});
 
 TEST(AdjustSheet, OneWindowBesideTheMainDialogWithFreshPagesAtEachOpening) {
@@ -126,7 +125,7 @@ TEST(AdjustSheet, OneWindowBesideTheMainDialogWithFreshPagesAtEachOpening) {
 
 struct PlacementRow {
     const char* name;
-    int mainLeft;          // screen pixels, or added to the sheet's width
+    int mainLeft;  // screen pixels, or added to the sheet's width
     bool fromSheetWidth;
     bool roomOnTheLeft;
     // Nearer the edge than the first page is wide: the page moves the main dialog to its width

@@ -176,9 +176,9 @@ TEST_F(CaptureFileChoice, TypedNameLosesItsExtensionAndTakesTheDestinations) {
 }
 
 TEST_F(CaptureFileChoice, RefusedNamesKeepTheDialogOpenUntilCancel) {
-    const PictureFileChoice choice = Choose({Script::Type(kName, ""),
-                                             Script::Type(kName, "../../etc/x"),
-                                             Script::Type(kName, ".jpg"), Script::Escape()});
+    const PictureFileChoice choice =
+        Choose({Script::Type(kName, ""), Script::Type(kName, "../../etc/x"),
+                Script::Type(kName, ".jpg"), Script::Escape()});
     EXPECT_EQ(shown, 4u);
     EXPECT_EQ(choice.outcome, Outcome::kCancelled);
     EXPECT_EQ(services.Messages(),
@@ -197,8 +197,8 @@ TEST_F(CaptureFileChoice, AnExistingFileIsReplacedOnlyAfterYes) {
                     QTest::keyClick(dlg.Item<QLineEdit>(kName), Qt::Key_Return);
                 }});
     EXPECT_EQ(services.Questions(),
-              std::vector<std::string>(2, ": " + In("Visitor.JPG") +
-                                              " already exists.\nDo you want to replace it?"));
+              std::vector<std::string>(
+                  2, ": " + In("Visitor.JPG") + " already exists.\nDo you want to replace it?"));
     EXPECT_EQ(choice.outcome, Outcome::kWrite);
     EXPECT_EQ(choice.path, In("Visitor.JPG"));
 }

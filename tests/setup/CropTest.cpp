@@ -59,7 +59,7 @@ class CropPage : public station_test::StationFixture {
     static std::string Disabled(const Page& page) {
         std::string off;
         for (const char* name : {"4/5", "3/4", "2/3", "1/1"}) {
-            const int id = name[0] == '4' ? Page::kFourFifths
+            const int id = name[0] == '4'   ? Page::kFourFifths
                            : name[0] == '3' ? Page::kThreeQuarters
                            : name[0] == '2' ? Page::kTwoThirds
                                             : Page::kSquare;
@@ -123,8 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceRow{"Square", 1, false, Page::kSquare, "", "", 468, 468, 86, 6, 4},
         ChoiceRow{"TurnedNoCropping", 1, true, Page::kNoCropping, "", "", 480, 600, 0, 20, 0},
         ChoiceRow{"TurnedSquare", 0, true, Page::kSquare, "", "", 468, 468, 6, 86, 4},
-        ChoiceRow{"CustomWiderThanTheFrame", 1, false, Page::kCustom, "700", "300", 640, 300, 0,
-                  90, 5},
+        ChoiceRow{"CustomWiderThanTheFrame", 1, false, Page::kCustom, "700", "300", 640, 300, 0, 90,
+                  5},
         ChoiceRow{"CustomLettersAndNegative", 0, false, Page::kCustom, "abc", " -5", 100, 1, 270,
                   239, 5},
         ChoiceRow{"CustomOverflowAndTrailingText", 1, false, Page::kCustom, "99999999999999",

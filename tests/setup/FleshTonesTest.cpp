@@ -108,12 +108,24 @@ TEST_P(FleshTonesOpening, ShowsAndEnablesByClassAndWhiteBalance) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, FleshTonesOpening,
     testing::Values(
-        OpeningRow{"Class1AutomaticOnlyTheColourLevels", 2, 0, {"0", "0", "0", "0"},
-                   {false, false, false, false}, 0},
-        OpeningRow{"Class1ManualTheLiveOffsetsToo", 2, 1, {"4", "-6", "0", "0"},
-                   {true, true, false, false}, 4},
-        OpeningRow{"Class3AutomaticOffsetsHeldAt0", 26, 0, {"0", "0", "7", "44"},
-                   {false, false, true, true}, 0},
+        OpeningRow{"Class1AutomaticOnlyTheColourLevels",
+                   2,
+                   0,
+                   {"0", "0", "0", "0"},
+                   {false, false, false, false},
+                   0},
+        OpeningRow{"Class1ManualTheLiveOffsetsToo",
+                   2,
+                   1,
+                   {"4", "-6", "0", "0"},
+                   {true, true, false, false},
+                   4},
+        OpeningRow{"Class3AutomaticOffsetsHeldAt0",
+                   26,
+                   0,
+                   {"0", "0", "7", "44"},
+                   {false, false, true, true},
+                   0},
         OpeningRow{"Class5Manual", 14, 1, {"4", "-6", "7", "44"}, {true, true, true, true}, 4}),
     RowName{});
 
@@ -152,24 +164,48 @@ TEST_P(FleshTonesStep, LiveStepsSendFlashStepsOnlyKeep) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, FleshTonesStep,
     testing::Values(
-        StepRow{"LiveRedUpFromTheBase", C::kLiveRed, "+",
-                {"A = 121 @ 0 ms", "command 142 @ 0 ms"}, &CTRIPOD01Dlg::m_RedPreviewOffset, 6},
-        StepRow{"LiveBlueAtItsEndResends", C::kLiveBlue, "--",
+        StepRow{"LiveRedUpFromTheBase",
+                C::kLiveRed,
+                "+",
+                {"A = 121 @ 0 ms", "command 142 @ 0 ms"},
+                &CTRIPOD01Dlg::m_RedPreviewOffset,
+                6},
+        StepRow{"LiveBlueAtItsEndResends",
+                C::kLiveBlue,
+                "--",
                 {"B = 68 @ 0 ms", "command 143 @ 0 ms", "B = 68 @ 0 ms", "command 143 @ 0 ms"},
-                &CTRIPOD01Dlg::m_BluePreviewOffset, -25},
-        StepRow{"LiveColorStopsAt100", C::kLiveColor, "++",
+                &CTRIPOD01Dlg::m_BluePreviewOffset,
+                -25},
+        StepRow{"LiveColorStopsAt100",
+                C::kLiveColor,
+                "++",
                 {"A = 100 @ 0 ms", "command 146 @ 0 ms", "A = 100 @ 0 ms", "command 146 @ 0 ms"},
-                &CTRIPOD01Dlg::m_ChromaLevel, 100},
-        StepRow{"LiveRedGainBelow0SentAs0", C::kLiveRed, "-",
-                {"A = 0 @ 0 ms", "command 142 @ 0 ms"}, &CTRIPOD01Dlg::m_RedPreviewOffset, 4, -10},
-        StepRow{"LiveBlueGainAbove255SentAs255", C::kLiveBlue, "+",
-                {"B = 255 @ 0 ms", "command 143 @ 0 ms"}, &CTRIPOD01Dlg::m_BluePreviewOffset, -23,
-                115, 300},
+                &CTRIPOD01Dlg::m_ChromaLevel,
+                100},
+        StepRow{"LiveRedGainBelow0SentAs0",
+                C::kLiveRed,
+                "-",
+                {"A = 0 @ 0 ms", "command 142 @ 0 ms"},
+                &CTRIPOD01Dlg::m_RedPreviewOffset,
+                4,
+                -10},
+        StepRow{"LiveBlueGainAbove255SentAs255",
+                C::kLiveBlue,
+                "+",
+                {"B = 255 @ 0 ms", "command 143 @ 0 ms"},
+                &CTRIPOD01Dlg::m_BluePreviewOffset,
+                -23,
+                115,
+                300},
         StepRow{"FlashRedStopsAt25", C::kFlashRed, "++", {}, &CTRIPOD01Dlg::m_RedFlashOffset, 25},
-        StepRow{"FlashBlueStopsAt50", C::kFlashBlue, "++", {}, &CTRIPOD01Dlg::m_BlueFlashOffset,
-                50},
-        StepRow{"FlashColorStopsAt20", C::kFlashColor, "--", {},
-                &CTRIPOD01Dlg::m_FlashChromaLevel, 20}),
+        StepRow{
+            "FlashBlueStopsAt50", C::kFlashBlue, "++", {}, &CTRIPOD01Dlg::m_BlueFlashOffset, 50},
+        StepRow{"FlashColorStopsAt20",
+                C::kFlashColor,
+                "--",
+                {},
+                &CTRIPOD01Dlg::m_FlashChromaLevel,
+                20}),
     RowName{});
 
 // A white-balance button, then one arrow step that shows where it left the page and when.
@@ -212,9 +248,9 @@ TEST_P(FleshTonesButton, WhiteBalanceWithItsWaits) {
     }
 }
 
-const Lines kGainReads = {"command 144 @ 0 ms",  "read A @ 30 ms",  "command 144 @ 60 ms",
-                          "read A @ 360 ms",     "command 145 @ 390 ms", "read B @ 420 ms",
-                          "command 145 @ 450 ms", "read B @ 600 ms", "command 12 @ 630 ms"};
+const Lines kGainReads = {"command 144 @ 0 ms",   "read A @ 30 ms",       "command 144 @ 60 ms",
+                          "read A @ 360 ms",      "command 145 @ 390 ms", "read B @ 420 ms",
+                          "command 145 @ 450 ms", "read B @ 600 ms",      "command 12 @ 630 ms"};
 
 Lines Then(Lines lines, std::initializer_list<std::string> more) {
     lines.insert(lines.end(), more);
@@ -230,11 +266,27 @@ INSTANTIATE_TEST_SUITE_P(
         ButtonRow{"ManualFromAutomaticOnClass1", 2, 0, C::kManual, C::kLiveBlue, "-",
                   Then(kGainReads, {"B = 89 @ 680 ms", "command 143 @ 680 ms"}), true, 120, 90},
         // 72 is only kept: the camera hears of it at the next step.
-        ButtonRow{"AutoWhiteLevel72", 14, 1, C::kAutoWhite, C::kLiveColor, "+",
-                  {"command 7 @ 0 ms", "A = 73 @ 200 ms", "command 146 @ 200 ms"}, false, 0, 0},
+        ButtonRow{"AutoWhiteLevel72",
+                  14,
+                  1,
+                  C::kAutoWhite,
+                  C::kLiveColor,
+                  "+",
+                  {"command 7 @ 0 ms", "A = 73 @ 200 ms", "command 146 @ 200 ms"},
+                  false,
+                  0,
+                  0},
         // The member is 72 too, but the next step starts from the default shown.
-        ButtonRow{"PageDefaultsShowsTheStoredLevel", 14, 1, C::kPageDefaults, C::kLiveColor, "+",
-                  {"command 7 @ 0 ms", "A = 81 @ 300 ms", "command 146 @ 300 ms"}, false, 0, 0}),
+        ButtonRow{"PageDefaultsShowsTheStoredLevel",
+                  14,
+                  1,
+                  C::kPageDefaults,
+                  C::kLiveColor,
+                  "+",
+                  {"command 7 @ 0 ms", "A = 81 @ 300 ms", "command 146 @ 300 ms"},
+                  false,
+                  0,
+                  0}),
     RowName{});
 
 TEST_F(FleshTones, ChoicesAreOnlyKeptAndPageDefaultsLeavesThem) {
@@ -250,7 +302,8 @@ TEST_F(FleshTones, ChoicesAreOnlyKeptAndPageDefaultsLeavesThem) {
     for (const auto& [button, member, value] :
          {std::tuple{C::kFluorescent, &CTRIPOD01Dlg::m_FlashColorCorrection, 1},
           {C::kDefaultCorrection, &CTRIPOD01Dlg::m_FlashColorCorrection, 0},
-          {C::kFast, &CTRIPOD01Dlg::m_PTZSpeed, 2}, {C::kMed, &CTRIPOD01Dlg::m_PTZSpeed, 1},
+          {C::kFast, &CTRIPOD01Dlg::m_PTZSpeed, 2},
+          {C::kMed, &CTRIPOD01Dlg::m_PTZSpeed, 1},
           {C::kSlow, &CTRIPOD01Dlg::m_PTZSpeed, 0},
           {C::kFluorescent, &CTRIPOD01Dlg::m_FlashColorCorrection, 1}}) {
         page.Item<QRadioButton>(button)->click();
@@ -260,9 +313,10 @@ TEST_F(FleshTones, ChoicesAreOnlyKeptAndPageDefaultsLeavesThem) {
 
     page.Item<QPushButton>(C::kPageDefaults)->click();
     EXPECT_EQ(main.m_FlashDelay, 500);
-    for (const auto& [edit, member, value] : {std::tuple{C::kFlashRedEdit, main.m_RedFlashOffset, -2},
-                                              {C::kFlashBlueEdit, main.m_BlueFlashOffset, 12},
-                                              {C::kFlashColorEdit, main.m_FlashChromaLevel, 74}}) {
+    for (const auto& [edit, member, value] :
+         {std::tuple{C::kFlashRedEdit, main.m_RedFlashOffset, -2},
+          {C::kFlashBlueEdit, main.m_BlueFlashOffset, 12},
+          {C::kFlashColorEdit, main.m_FlashChromaLevel, 74}}) {
         EXPECT_EQ(member, value);
         EXPECT_EQ(page.GetDlgItemText(edit), QString::number(value));
     }

@@ -1,8 +1,8 @@
 // The camera unplugged while the station runs: the live picture says so, the station looks for
 // the camera once a second, and when it is back starts it as at start-up and goes live again;
 // another camera in its place ends the station as a missing one does at start-up.
-#include "tests/station/StationFixture.h"
 #include "station/ControlIds.h"
+#include "tests/station/StationFixture.h"
 #include "tests/support/CameraJpeg.h"
 
 namespace station_test {
@@ -90,7 +90,9 @@ TEST_F(CameraReconnect, ReviewThatTheCameraOutlivesIsAbandonedAsAFailedCapture) 
     std::vector<std::string> failed;
     dlg.m_CaptureFailedHook = [&](const std::string& reason) { failed.push_back(reason); };
     dlg.CheckDlgButton(ids::kPreviewYes, true);
-    driver_.frameSource = [] { return zelvo_test::MakeUniformCameraJpeg(640, 480, {200, 120, 60}); };
+    driver_.frameSource = [] {
+        return zelvo_test::MakeUniformCameraJpeg(640, 480, {200, 120, 60});
+    };
     dlg.OnCapture();
     ASSERT_EQ(dlg.m_CapturePhase, CapturePhase::kReview);
     dlg.OnTimer(kReconnectTimer);  // still there: the review goes on

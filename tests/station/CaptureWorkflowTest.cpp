@@ -3,10 +3,10 @@
 // abandoned captures, and the host hand-off file.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QImage>
 #include <QSlider>
 #include <QTemporaryDir>
-#include <sys/stat.h>
 #include <filesystem>
 #include <functional>
 
@@ -52,9 +52,7 @@ class CaptureWorkflow : public StationFixture {
         return lines;
     }
 
-    std::string HandOffFile() const {
-        return (HandOffFolder() / kHandOffFileName).string();
-    }
+    std::string HandOffFile() const { return (HandOffFolder() / kHandOffFileName).string(); }
     bool HandOffWritten() const { return QFileInfo::exists(QString::fromStdString(HandOffFile())); }
 
     // A fresh dialog on a closed camera, for the next row of a table.
@@ -96,13 +94,19 @@ TEST_F(CaptureWorkflow, EachCaptureSendsItsWholeSequenceStoresOnceAndResumesTheP
     // Property 8 (streaming) is register 6; property 9 (host decoding) goes out with streaming
     // on as register 10; property 10 (quality) is the table block of register 25.
     const SequenceRow rows[] = {
-        {"fastest", 0, false, 17,
-         {"write reg 6 = 0 @ 2000 ms",  // preview stopped
+        {"fastest",
+         0,
+         false,
+         17,
+         {"write reg 6 = 0 @ 2000 ms",                                 // preview stopped
           "write reg 10 = 16 @ 2000 ms", "write reg 6 = 1 @ 2000 ms",  // streaming for one frame
           "frame 921600 -> 6179 @ 2200 ms", "write reg 6 = 0 @ 2200 ms",
           // 100 + 125 ms later: stopped again, stored, the preview back
           "write reg 6 = 0 @ 2425 ms", "write reg 10 = 16 @ 2425 ms", "write reg 6 = 1 @ 2425 ms"}},
-        {"medium", 1, false, 17,
+        {"medium",
+         1,
+         false,
+         17,
          {"write reg 6 = 0 @ 4425 ms", "block reg 25 [256] @ 4425 ms",  // quality 100, 150 ms
           "write reg 10 = 16 @ 4575 ms", "write reg 6 = 1 @ 4575 ms",
           "frame 921600 -> 6179 @ 4775 ms", "write reg 6 = 0 @ 4775 ms",
@@ -110,16 +114,22 @@ TEST_F(CaptureWorkflow, EachCaptureSendsItsWholeSequenceStoresOnceAndResumesTheP
           // the live stream restored: quality 75 again
           "write reg 6 = 0 @ 5000 ms", "block reg 25 [256] @ 5000 ms",
           "write reg 10 = 16 @ 5000 ms", "write reg 6 = 1 @ 5000 ms"}},
-        {"best", 2, false, 17,
+        {"best",
+         2,
+         false,
+         17,
          {"write reg 6 = 0 @ 7000 ms",  // the camera's own decoding, 100 ms
           "write reg 10 = 0 @ 7100 ms", "write reg 6 = 1 @ 7100 ms",
           "frame 614400 -> 614400 @ 7300 ms", "write reg 6 = 0 @ 7300 ms",
           "write reg 6 = 0 @ 7525 ms", "write reg 10 = 0 @ 7525 ms", "write reg 6 = 1 @ 7525 ms",
           "write reg 6 = 0 @ 7525 ms", "block reg 25 [256] @ 7525 ms",
           "write reg 10 = 16 @ 7525 ms", "write reg 6 = 1 @ 7525 ms"}},
-        {"flash", 0, true, 45,
+        {"flash",
+         0,
+         true,
+         45,
          {"write reg 6 = 0 @ 9525 ms", "command 132 @ 9525 ms",  // level 45 taken as 32; 600 ms
-          // the flash colour
+                                                                 // the flash colour
           "command 12 @ 10125 ms", "A = 208 @ 10175 ms", "command 142 @ 10225 ms",
           "B = 162 @ 10325 ms", "command 143 @ 10375 ms", "A = 74 @ 10475 ms",
           "command 146 @ 10525 ms",
@@ -150,7 +160,8 @@ TEST_F(CaptureWorkflow, EachCaptureSendsItsWholeSequenceStoresOnceAndResumesTheP
         std::string published;
         EXPECT_TRUE(RegistryKey(kHandOffKey).QueryText(kHandOffValue, published));
         EXPECT_EQ(published, HandOffFile());
-        struct stat folder {}, file {};
+        struct stat folder {
+        }, file{};
         ASSERT_EQ(stat(HandOffFolder().c_str(), &folder), 0);
         ASSERT_EQ(stat(HandOffFile().c_str(), &file), 0);
         EXPECT_EQ(folder.st_mode & 0777, 0700u);

@@ -52,10 +52,10 @@ TEST_F(StationClose, RaisedFromInsideTheError101BoxIsServedOnceStartUpHasFinishe
     EXPECT_EQ(boxes, Lines{"Error 101 in Init_Camera"});
     EXPECT_EQ(ZoomReadBacks(), 1);
     // Start-up went on to its end (model detection, preview timer, capture type), then closed.
-    EXPECT_EQ(Tail(8), (Lines{"command 152 @ 3200 ms", "read A @ 3400 ms", "A = 0 @ 3400 ms",
-                              "command 155 @ 3400 ms", "read A @ 3500 ms",
-                              "write reg 6 = 0 @ 3500 ms", "write reg 23 = 0 @ 3500 ms",
-                              "close @ 3500 ms"}));
+    EXPECT_EQ(Tail(8),
+              (Lines{"command 152 @ 3200 ms", "read A @ 3400 ms", "A = 0 @ 3400 ms",
+                     "command 155 @ 3400 ms", "read A @ 3500 ms", "write reg 6 = 0 @ 3500 ms",
+                     "write reg 23 = 0 @ 3500 ms", "close @ 3500 ms"}));
     EXPECT_FALSE(driver_.IsOpen());
     EXPECT_EQ(StoredDword("Capture Type"), 5u);
     EXPECT_FALSE(dlg.IsTimerRunning(kPreviewTimer));

@@ -19,11 +19,11 @@
 #include "simulator/Optics.h"
 #include "simulator/Scene.h"
 #include "simulator/SimulatedCamera.h"
-#include "station/PreviewGeometry.h"
 #include "station/DisplayWindow.h"
 #include "station/FaceCentering.h"
 #include "station/Layout.h"
 #include "station/MainDialog.h"
+#include "station/PreviewGeometry.h"
 #include "tests/support/RowName.h"
 
 namespace {
@@ -54,9 +54,9 @@ Spot PredictedPupil(const SimulatedCamera::Position& head, double unitsPerPixel,
                     const CTRIPOD01Dlg& dlg) {
     const double fx = 320 + (sim::kLeftPupil.x - head.pan) / unitsPerPixel - 0.5;
     const double fy = 240 - (sim::kLeftPupil.y - head.tilt) / unitsPerPixel - 0.5;
-    const FrameRect source = PreviewSourceRect(dlg.m_RotationAngle, dlg.m_CropWidth,
-                                               dlg.m_CropHeight, dlg.m_CropOffsetX,
-                                               dlg.m_CropOffsetY);
+    const FrameRect source =
+        PreviewSourceRect(dlg.m_RotationAngle, dlg.m_CropWidth, dlg.m_CropHeight, dlg.m_CropOffsetX,
+                          dlg.m_CropOffsetY);
     switch (dlg.m_RotationAngle) {
         case 1:
             return {480 - (fy - source.y) - 1, fx - source.x};
@@ -68,7 +68,8 @@ Spot PredictedPupil(const SimulatedCamera::Position& head, double unitsPerPixel,
 }
 
 void Send(QWidget* window, QEvent::Type type, QPoint at) {
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, QPointF(at), window->mapToGlobal(QPointF(at)), Qt::LeftButton, held,
                       Qt::NoModifier);
     QApplication::sendEvent(window, &event);

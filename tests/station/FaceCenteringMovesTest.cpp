@@ -18,7 +18,8 @@ using station_test::Lines;
 using station_test::ScriptedStation;
 
 void Send(QWidget* window, QEvent::Type type, QPoint at) {
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, QPointF(at), window->mapToGlobal(QPointF(at)), Qt::LeftButton, held,
                       Qt::NoModifier);
     QApplication::sendEvent(window, &event);
@@ -96,19 +97,42 @@ TEST_P(FaceCenteringMoves, OneRelativeMoveAfterTheZoomRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     FaceCentering, FaceCenteringMoves,
-    testing::Values(
-        Scenario{"DoubleClickRotation0", 14, 0, Gesture::kDoubleClick,
-                 {"A = 97 @ 100 ms", "B = 97 @ 100 ms", "command 159 @ 100 ms"}, false},
-        Scenario{"DoubleClickRotation90", 14, 1, Gesture::kDoubleClick,
-                 {"B = 167 @ 100 ms", "A = 65375 @ 100 ms", "command 159 @ 100 ms"}, false},
-        Scenario{"DoubleClickRotation270Beeps", 14, 2, Gesture::kDoubleClick,
-                 {"B = 65369 @ 140 ms", "A = 161 @ 140 ms", "command 159 @ 140 ms"}, true},
-        Scenario{"DragRotation0Class4", 8, 0, Gesture::kDrag,
-                 {"A = 65479 @ 100 ms", "B = 71 @ 100 ms", "command 159 @ 100 ms"}, false},
-        Scenario{"DragRotation90", 14, 1, Gesture::kDrag,
-                 {"B = 65497 @ 100 ms", "A = 65488 @ 100 ms", "command 159 @ 100 ms"}, false},
-        Scenario{"DragRotation270NoBeep", 14, 2, Gesture::kDrag,
-                 {"B = 39 @ 100 ms", "A = 48 @ 100 ms", "command 159 @ 100 ms"}, false}),
+    testing::Values(Scenario{"DoubleClickRotation0",
+                             14,
+                             0,
+                             Gesture::kDoubleClick,
+                             {"A = 97 @ 100 ms", "B = 97 @ 100 ms", "command 159 @ 100 ms"},
+                             false},
+                    Scenario{"DoubleClickRotation90",
+                             14,
+                             1,
+                             Gesture::kDoubleClick,
+                             {"B = 167 @ 100 ms", "A = 65375 @ 100 ms", "command 159 @ 100 ms"},
+                             false},
+                    Scenario{"DoubleClickRotation270Beeps",
+                             14,
+                             2,
+                             Gesture::kDoubleClick,
+                             {"B = 65369 @ 140 ms", "A = 161 @ 140 ms", "command 159 @ 140 ms"},
+                             true},
+                    Scenario{"DragRotation0Class4",
+                             8,
+                             0,
+                             Gesture::kDrag,
+                             {"A = 65479 @ 100 ms", "B = 71 @ 100 ms", "command 159 @ 100 ms"},
+                             false},
+                    Scenario{"DragRotation90",
+                             14,
+                             1,
+                             Gesture::kDrag,
+                             {"B = 65497 @ 100 ms", "A = 65488 @ 100 ms", "command 159 @ 100 ms"},
+                             false},
+                    Scenario{"DragRotation270NoBeep",
+                             14,
+                             2,
+                             Gesture::kDrag,
+                             {"B = 39 @ 100 ms", "A = 48 @ 100 ms", "command 159 @ 100 ms"},
+                             false}),
     RowName{});
 
 TEST_F(FaceCenteringMoves, GesturesThatSendNothing) {

@@ -17,8 +17,8 @@
 #include "station/Application.h"
 #include "station/ControlIds.h"
 #include "tests/station/StationFixture.h"
-#include "tests/support/ForwardingDriver.h"
 #include "tests/support/CameraJpeg.h"
+#include "tests/support/ForwardingDriver.h"
 #include "tests/support/RowName.h"
 
 namespace {
@@ -243,27 +243,27 @@ TEST_P(CloseWithABoxOpen, AnswersTheBoxThenClosesOnceTheHandlerHasReturned) {
 
 INSTANTIATE_TEST_SUITE_P(
     HostMessages, CloseWithABoxOpen,
-    testing::Values(
-        OpenBoxCase{"AboutBox",
-                    [](CTRIPOD01Dlg& dlg, bool& answered) {
-                        dlg.OnSysCommand(kSysAbout);
-                        answered = true;
-                    }},
-        // The password dialog and every other dialog of the station are ui::Dialogs.
-        OpenBoxCase{"ModalDialog",
-                    [](CTRIPOD01Dlg& dlg, bool& answered) {
-                        ui::Dialog password(&dlg);
-                        answered = password.DoModal() == QDialog::Rejected;
-                    }},
-        OpenBoxCase{"ReplaceQuestion",
-                    [](CTRIPOD01Dlg& dlg, bool& answered) {
-                        ui::SetQuestionHandler({});  // the program's own box, on the screen
-                        unsetenv("ZELVOCAM_MESSAGES");
-                        answered = !ui::AskYesNo(&dlg,
-                                                 "/srv/photos/Smith.JPG already exists.\n"
-                                                 "Do you want to replace it?");
-                        setenv("ZELVOCAM_MESSAGES", "stderr", 1);
-                    }}),
+    testing::Values(OpenBoxCase{"AboutBox",
+                                [](CTRIPOD01Dlg& dlg, bool& answered) {
+                                    dlg.OnSysCommand(kSysAbout);
+                                    answered = true;
+                                }},
+                    // The password dialog and every other dialog of the station are ui::Dialogs.
+                    OpenBoxCase{"ModalDialog",
+                                [](CTRIPOD01Dlg& dlg, bool& answered) {
+                                    ui::Dialog password(&dlg);
+                                    answered = password.DoModal() == QDialog::Rejected;
+                                }},
+                    OpenBoxCase{
+                        "ReplaceQuestion",
+                        [](CTRIPOD01Dlg& dlg, bool& answered) {
+                            ui::SetQuestionHandler({});  // the program's own box, on the screen
+                            unsetenv("ZELVOCAM_MESSAGES");
+                            answered = !ui::AskYesNo(&dlg,
+                                                     "/srv/photos/Smith.JPG already exists.\n"
+                                                     "Do you want to replace it?");
+                            setenv("ZELVOCAM_MESSAGES", "stderr", 1);
+                        }}),
     RowName{});
 
 // The capture workflow reports its stores through m_CaptureStoredHook: after CAPTURE a host

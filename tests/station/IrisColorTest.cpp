@@ -47,11 +47,21 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         IrisRow{"LiveClass5", 14, 0, 17, 0, "DI", {"command 5 @ 0 ms", "command 6 @ 0 ms"}, 17},
         IrisRow{"LiveClass1IrisLeavesAutoExposureOnce",
-                2, 0, 17, 0, "II",
-                {"command 29 @ 0 ms", "command 27 @ 75 ms", "command 27 @ 75 ms"}, 17},
+                2,
+                0,
+                17,
+                0,
+                "II",
+                {"command 29 @ 0 ms", "command 27 @ 75 ms", "command 27 @ 75 ms"},
+                17},
         IrisRow{"LiveClass1DarkerLeavesAutoExposureOnceThenSteps",
-                2, 0, 17, 0, "DD",
-                {"command 29 @ 0 ms", "command 5 @ 75 ms", "command 5 @ 75 ms"}, 17},
+                2,
+                0,
+                17,
+                0,
+                "DD",
+                {"command 29 @ 0 ms", "command 5 @ 75 ms", "command 5 @ 75 ms"},
+                17},
         IrisRow{"FlashDarkerStopsAt0", 14, 1, 1, 0, "DD", {}, 0},
         IrisRow{"FlashIrisStopsAt32", 14, 1, 31, 0, "II", {}, 32},
         IrisRow{"FlashStoredLevel57TakenAs32", 14, 1, 57, 0, "D", {}, 31},
@@ -102,10 +112,10 @@ TEST_F(ScriptedStation, ProgramFlashColorPerClassAndStep) {
         Mark();
         dlg.ProgramFlashColor();
         const std::string red = std::to_string(row.red), blue = std::to_string(row.blue);
-        EXPECT_EQ(Record(), (Lines{"command 12 @ 0 ms", "A = " + red + " @ 50 ms",
-                                   "command 142 @ 100 ms", "B = " + blue + " @ 200 ms",
-                                   "command 143 @ 250 ms", "A = 80 @ 350 ms",
-                                   "command 146 @ 400 ms"}));
+        EXPECT_EQ(Record(),
+                  (Lines{"command 12 @ 0 ms", "A = " + red + " @ 50 ms", "command 142 @ 100 ms",
+                         "B = " + blue + " @ 200 ms", "command 143 @ 250 ms", "A = 80 @ 350 ms",
+                         "command 146 @ 400 ms"}));
     }
 }
 

@@ -4,6 +4,7 @@
 // pictures really stored.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -17,13 +18,12 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
-#include <sys/stat.h>
 
 #include <jpeglib.h>
 
 #include "platform/ui/PropertySheet.h"
-#include "station/EnterFileName.h"
 #include "station/ControlIds.h"
+#include "station/EnterFileName.h"
 #include "tests/setup/ModalScript.h"
 #include "tests/station/StationFixture.h"
 #include "tests/support/CameraJpeg.h"
@@ -65,8 +65,13 @@ JpegHeader ReadJpegHeader(const std::string& file) {
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     jpeg_read_header(&cinfo, TRUE);
-    h = {true, static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
-         cinfo.num_components, cinfo.density_unit, cinfo.X_density, cinfo.Y_density};
+    h = {true,
+         static_cast<int>(cinfo.image_width),
+         static_cast<int>(cinfo.image_height),
+         cinfo.num_components,
+         cinfo.density_unit,
+         cinfo.X_density,
+         cinfo.Y_density};
     jpeg_destroy_decompress(&cinfo);
     return h;
 }
@@ -112,8 +117,8 @@ class PictureOutput : public StationFixture {
     }
     // Everything in the pictures' folder: no temporary file may be left there.
     QStringList Listing() const {
-        return QDir(folder_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                              QDir::NoDotAndDotDot);
+        return QDir(folder_.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
     QTemporaryDir dataDir_, folder_;
@@ -140,7 +145,7 @@ TEST_P(EachFile, IsWrittenWholeWithItsSizeAndResolution) {
     EXPECT_TRUE(services_.Messages().empty());
     EXPECT_EQ(Listing(), QStringList{QString::fromStdString(row.expected)});
     EXPECT_EQ(dlg.m_UserFileName, row.saveFileType == 1 ? row.expected : "");
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(lstat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0644u);  // 0666 less the umask
     if (row.captureType == 1) {
@@ -203,7 +208,9 @@ TEST_P(AtTheTarget, TheFileReplacesTheEntryOrTheStoreFails) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, AtTheTarget,
     testing::Values(
-        TargetRow{"SymbolicLinkReplacedNotFollowed", 2, "face.jpg",
+        TargetRow{"SymbolicLinkReplacedNotFollowed",
+                  2,
+                  "face.jpg",
                   [](const QTemporaryDir& dir) {
                       std::ofstream(dir.filePath("victim").toStdString()) << "keep";
                       QFile::link(dir.filePath("victim"), dir.filePath("face.BMP"));
@@ -247,8 +254,7 @@ struct ExistingRow {
     bool replaced;
 };
 
-class ExistingTypedFile : public PictureOutput,
-                          public testing::WithParamInterface<ExistingRow> {};
+class ExistingTypedFile : public PictureOutput, public testing::WithParamInterface<ExistingRow> {};
 
 TEST_P(ExistingTypedFile, IsReplacedOnlyAfterYes) {
     const ExistingRow& row = GetParam();

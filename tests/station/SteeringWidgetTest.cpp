@@ -20,8 +20,8 @@ class SteeringWidgets : public station_test::ScriptedStation {
   protected:
     void Mouse(int id, QEvent::Type type, QPoint at = {12, 12}) {
         QWidget* button = Dialog().GetDlgItem(id);
-        const Qt::MouseButton pressed = type == QEvent::MouseButtonRelease ? Qt::NoButton
-                                                                           : Qt::LeftButton;
+        const Qt::MouseButton pressed =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
         QMouseEvent event(type, QPointF(at), button->mapToGlobal(QPointF(at)), Qt::LeftButton,
                           pressed, Qt::NoModifier);
         QCoreApplication::sendEvent(button, &event);
@@ -54,10 +54,10 @@ TEST_F(SteeringWidgets, HeldButtonPressReleaseInsideOutsideAndDoubleClick) {
     EXPECT_TRUE(IsDown(ids::kTiltUp));
     Mouse(ids::kTiltUp, QEvent::MouseButtonRelease);
 
-    EXPECT_EQ(Record(), (Lines{"command 64 @ 0 ms", "command 65 @ 75 ms", "command 64 @ 75 ms",
-                               "command 3 @ 75 ms", "command 65 @ 175 ms", "command 61 @ 175 ms",
-                               "command 65 @ 250 ms", "command 61 @ 250 ms",
-                               "command 65 @ 325 ms"}));
+    EXPECT_EQ(Record(),
+              (Lines{"command 64 @ 0 ms", "command 65 @ 75 ms", "command 64 @ 75 ms",
+                     "command 3 @ 75 ms", "command 65 @ 175 ms", "command 61 @ 175 ms",
+                     "command 65 @ 250 ms", "command 61 @ 250 ms", "command 65 @ 325 ms"}));
 }
 
 TEST_F(SteeringWidgets, LockedZoomPressIsSwallowedAndRightPressOnHomeSaves) {

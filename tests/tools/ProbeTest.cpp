@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "simulator/EmulatedUvcCamera.h"
-#include "tools/zelvocam-probe/Probe.h"
 #include "tests/support/RowName.h"
+#include "tools/zelvocam-probe/Probe.h"
 
 namespace {
 
@@ -38,8 +38,7 @@ TEST_P(ProbeTest, SaysWhatTheStationWillDo) {
     EXPECT_NE(out.str().find(GetParam().telling), std::string::npos) << out.str();
 }
 
-INSTANTIATE_TEST_SUITE_P(Probe, ProbeTest, ::testing::ValuesIn(kProfiles),
-                         RowName{});
+INSTANTIATE_TEST_SUITE_P(Probe, ProbeTest, ::testing::ValuesIn(kProfiles), RowName{});
 
 TEST(Probe, ListsEachCameraOnceAndSkipsTheMetadataNode) {
     sim::EmulatedUvcCamera camera;

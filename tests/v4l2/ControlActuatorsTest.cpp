@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "v4l2/ControlActuators.h"
 #include "tests/support/RowName.h"
+#include "v4l2/ControlActuators.h"
 
 namespace {
 

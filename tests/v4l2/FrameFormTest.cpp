@@ -7,10 +7,10 @@
 
 #include "decoder/FrameDecoder.h"
 #include "tests/decoder/TestFrames.h"
+#include "tests/support/RowName.h"
 #include "tests/v4l2/UvcFrames.h"
 #include "v4l2/FrameForm.h"
 #include "v4l2/FrameReencoder.h"
-#include "tests/support/RowName.h"
 
 namespace {
 
@@ -92,8 +92,7 @@ TEST_P(FrameFormTest, ReachesTheStationAsThePictureTheCameraSent) {
         EXPECT_LE(channel, limit);
 }
 
-INSTANTIATE_TEST_SUITE_P(V4l2, FrameFormTest, ::testing::ValuesIn(kForms),
-                         RowName{});
+INSTANTIATE_TEST_SUITE_P(V4l2, FrameFormTest, ::testing::ValuesIn(kForms), RowName{});
 
 TEST(FrameReencoder, YuyvFramesKeepTheirPicture) {
     std::vector<uint8_t> yuyv(kPictureBytes);

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/system/Clock.h"
+#include "tests/support/RowName.h"
 #include "tests/v4l2/FakeV4l2.h"
 #include "v4l2/V4l2Device.h"
-#include "tests/support/RowName.h"
 
 namespace {
 
@@ -56,8 +56,7 @@ TEST_P(OpenTest, GivesTheReason) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(V4l2Device, OpenTest, ::testing::ValuesIn(kOpenCases),
-                         RowName{});
+INSTANTIATE_TEST_SUITE_P(V4l2Device, OpenTest, ::testing::ValuesIn(kOpenCases), RowName{});
 
 // The same reasons from the system itself, for the paths people mistype.
 TEST(V4l2DeviceSystem, PathsThatAreNoCamera) {

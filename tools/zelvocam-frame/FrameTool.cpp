@@ -8,9 +8,9 @@
 #include <iterator>
 #include <new>
 
-#include "platform/jpeg/BmpFile.h"
 #include "decoder/FrameDecoder.h"
 #include "decoder/PixelConvert.h"
+#include "platform/jpeg/BmpFile.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <chrono>
-#include <deque>
 #include <cstdlib>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -107,10 +107,11 @@ INSTANTIATE_TEST_SUITE_P(
         FramingCase{"CarriageReturnBeforeTheNewline", {"close\r\n"}, {"ok close"}},
         FramingCase{"EmptyLinesAreSkipped", {"\n\nshow\n"}, {"ok show"}},
         FramingCase{"UnknownWord", {"capture\nshow\n"}, {"error unknown request", "<closed>"}},
-        FramingCase{"LongestLineIsReadWhole", {kLongest + "\n"},
-                    {"error unknown request", "<closed>"}},
+        FramingCase{
+            "LongestLineIsReadWhole", {kLongest + "\n"}, {"error unknown request", "<closed>"}},
         FramingCase{"LineOverTheLimit", {kOneTooMany + "\n"}, {"error line too long", "<closed>"}},
-        FramingCase{"EndlessLineWithoutNewline", {kOneTooMany, "aaa"},
+        FramingCase{"EndlessLineWithoutNewline",
+                    {kOneTooMany, "aaa"},
                     {"error line too long", "<closed>"}}),
     RowName{});
 
@@ -214,8 +215,8 @@ TEST_P(RuntimeFolder, IsTheUsersOwnOrRefused) {
     ASSERT_EQ(folder.has_value(), GetParam().usable) << error;
     struct stat info {};
     if (folder) {
-        EXPECT_EQ(*folder, dir + (GetParam().withoutRuntimeDir ? "/zelvocam-" + uid : "/zelvocam") +
-                               "/");
+        EXPECT_EQ(*folder,
+                  dir + (GetParam().withoutRuntimeDir ? "/zelvocam-" + uid : "/zelvocam") + "/");
         ASSERT_EQ(::lstat(folder->c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0700u);
     }

@@ -76,7 +76,8 @@ TEST_F(PropertySheetTest, AFailedExchangeKeepsThePageShown) {
     first->SetDlgItemText(5, "12");
     EXPECT_FALSE(sheet.SetActivePage(1));
     EXPECT_EQ(sheet.GetActivePage(), first);
-    EXPECT_EQ(services.Messages(), std::vector<std::string>{": Please enter an integer between 0 and 9."});
+    EXPECT_EQ(services.Messages(),
+              std::vector<std::string>{": Please enter an integer between 0 and 9."});
     EXPECT_EQ(journal, std::vector<std::string>{"first init"});  // the second never shown
 
     first->SetDlgItemText(5, "7");

@@ -30,13 +30,15 @@ std::set<int> OpenSockets() {
 void FillAndDrain(int fd, bool fill) {
     char block[4096] = {};
     for (const size_t size : {sizeof block, size_t{1}}) {
-        while ((fill ? ::send(fd, block, size, MSG_DONTWAIT) : ::recv(fd, block, size, MSG_DONTWAIT)) > 0) {
+        while ((fill ? ::send(fd, block, size, MSG_DONTWAIT)
+                     : ::recv(fd, block, size, MSG_DONTWAIT)) > 0) {
         }
     }
 }
 
 TEST(TerminationSignals, WakeUpPairIsNonBlockingCloseOnExecAndKeepsErrno) {
-    struct sigaction oldTerm {}, oldInt {};
+    struct sigaction oldTerm {
+    }, oldInt{};
     sigaction(SIGTERM, nullptr, &oldTerm);
     sigaction(SIGINT, nullptr, &oldInt);
     const std::set<int> before = OpenSockets();

@@ -85,20 +85,17 @@ TEST_P(UpDownSteps, FromTheBuddysNumberWithinTheRange) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, UpDownSteps,
-    testing::Values(StepRow{"UpFromTheShownNumber", -25, 50, "12", Press::kUpArrow, true, "13", 13},
-                    StepRow{"DownFromTheShownNumber", -25, 25, "-3", Press::kDownArrow, true, "-4",
-                            -4},
-                    StepRow{"AtTheTopStillNotifies", -25, 50, "50", Press::kUpArrow, true, "50", 50},
-                    StepRow{"AtTheBottomStillNotifies", 0, 3, "0", Press::kDownKeyOnControl, true,
-                            "0", 0},
-                    StepRow{"ShownOutsideTheRangeStepsFromItsEnd", 20, 100, "250",
-                            Press::kDownArrow, true, "99", 99},
-                    StepRow{"NoNumberShownStepsFromTheLastPosition", 0, 10, "ab",
-                            Press::kUpKeyInBuddy, true, "8", 8},
-                    StepRow{"ReversedRangeUpGoesTowardItsUpperEnd", 10, 0, "7", Press::kUpArrow,
-                            true, "6", 6},
-                    StepRow{"DisabledDoesNotStep", 0, 100, "12", Press::kUpKeyInBuddy, false, "12",
-                            -999}),
+    testing::Values(
+        StepRow{"UpFromTheShownNumber", -25, 50, "12", Press::kUpArrow, true, "13", 13},
+        StepRow{"DownFromTheShownNumber", -25, 25, "-3", Press::kDownArrow, true, "-4", -4},
+        StepRow{"AtTheTopStillNotifies", -25, 50, "50", Press::kUpArrow, true, "50", 50},
+        StepRow{"AtTheBottomStillNotifies", 0, 3, "0", Press::kDownKeyOnControl, true, "0", 0},
+        StepRow{"ShownOutsideTheRangeStepsFromItsEnd", 20, 100, "250", Press::kDownArrow, true,
+                "99", 99},
+        StepRow{"NoNumberShownStepsFromTheLastPosition", 0, 10, "ab", Press::kUpKeyInBuddy, true,
+                "8", 8},
+        StepRow{"ReversedRangeUpGoesTowardItsUpperEnd", 10, 0, "7", Press::kUpArrow, true, "6", 6},
+        StepRow{"DisabledDoesNotStep", 0, 100, "12", Press::kUpKeyInBuddy, false, "12", -999}),
     RowName{});
 
 TEST(UpDown, PositionsSetByCodeAreHeldInTheRangeAndNotifyNothing) {
