@@ -236,17 +236,12 @@ void CTRIPOD01Dlg::OnArrowKeyDown(ArrowKey key) {
     }
     if (this->*slot.active)
         return;
-    SpeedTier tier = SpeedTier::kSlow;
-    if (m_ShiftDown) {
-        tier = SpeedTier::kSlow;
-    } else if (m_ControlDown) {
-        tier = SpeedTier::kFast;
-    } else {
-        tier = PanTiltTier(m_PTZSpeed, m_CameraType);
-        // The newer heads need a moment after the last step before a medium tilt up.
-        if (key == ArrowKey::kUp && m_PTZSpeed == 1 && camera_class::IsNewerHead(m_CameraType))
-            sys::Wait(250);
-    }
+    const SpeedTier tier = HeldTier(PanTiltTier(m_PTZSpeed, m_CameraType), m_ShiftDown,
+                                    m_ControlDown, FirstModifier::kShift);
+    // The newer heads need a moment after the last step before a medium tilt up.
+    if (!m_ShiftDown && !m_ControlDown && key == ArrowKey::kUp && m_PTZSpeed == 1 &&
+        camera_class::IsNewerHead(m_CameraType))
+        sys::Wait(250);
     SendMotion(motion, tier);
     this->*slot.active = 1;
     this->*slot.motion = motion;
@@ -276,13 +271,8 @@ void CTRIPOD01Dlg::OnZoomKeyDown(bool zoomIn) {
     if (flag)
         return;
     const Motion motion = zoomIn ? Motion::kZoomIn : Motion::kZoomOut;
-    SpeedTier tier = ZoomTier(m_PTZSpeed);
-    if (m_ShiftDown) {
-        tier = SpeedTier::kSlow;
-    } else if (m_ControlDown) {
-        tier = SpeedTier::kFast;
-    }
-    SendMotion(motion, tier);
+    SendMotion(motion,
+               HeldTier(ZoomTier(m_PTZSpeed), m_ShiftDown, m_ControlDown, FirstModifier::kShift));
     flag = 1;
 }
 
@@ -367,13 +357,8 @@ bool CTRIPOD01Dlg::OnSetCursor(int id, ui::MouseMessage message) {
         }
         if (m_MouseMoving)
             return true;
-        SpeedTier tier = ZoomTier(m_PTZSpeed);
-        if (m_ControlDown) {
-            tier = SpeedTier::kFast;
-        } else if (m_ShiftDown) {
-            tier = SpeedTier::kSlow;
-        }
-        SendMotion(ButtonMotion(id), tier);
+        SendMotion(ButtonMotion(id), HeldTier(ZoomTier(m_PTZSpeed), m_ShiftDown, m_ControlDown,
+                                              FirstModifier::kControl));
         m_MouseMoving = 1;
         m_MouseButton = id;
         return true;
@@ -395,13 +380,9 @@ bool CTRIPOD01Dlg::OnSetCursor(int id, ui::MouseMessage message) {
         const Motion motion =
             Reversed(ButtonMotion(id), upDown ? m_TiltReverse == 1 : m_PanReverse == 1);
         this->*arrow->motion = motion;
-        SpeedTier tier = PanTiltTier(m_PTZSpeed, m_CameraType);
-        if (m_ControlDown) {
-            tier = SpeedTier::kFast;
-        } else if (m_ShiftDown || m_PTZSpeed == 0) {
-            tier = SpeedTier::kSlow;
-        }
-        SendMotion(motion, tier);
+        // Speed 0 is slow in the tier table already.
+        SendMotion(motion, HeldTier(PanTiltTier(m_PTZSpeed, m_CameraType), m_ShiftDown,
+                                    m_ControlDown, FirstModifier::kControl));
         m_MouseMoving = 1;
         m_MouseButton = id;
         return true;

@@ -21,6 +21,18 @@ SpeedTier PanTiltTier(int ptzSpeed, int cameraType);
 // The tier of a zoom motion started without Shift or Control, whatever the class.
 SpeedTier ZoomTier(int ptzSpeed);
 
+// Which modifier decides when both are held: the keys look at Shift first, the picture buttons
+// at Control first.
+enum class FirstModifier : uint8_t { kShift, kControl };
+// The tier a motion starts at: slow with Shift, fast with Control, else `unmodified`.
+constexpr SpeedTier HeldTier(SpeedTier unmodified, bool shift, bool control, FirstModifier first) {
+    if (shift && (!control || first == FirstModifier::kShift))
+        return SpeedTier::kSlow;
+    if (control)
+        return SpeedTier::kFast;
+    return unmodified;
+}
+
 // The code that starts `motion` at `tier`, or nothing (tier kNone, no direction).
 std::optional<uint16_t> MotionCode(Motion motion, SpeedTier tier);
 // The code of one small step in a pan or tilt direction; nothing for any other motion.

@@ -319,3 +319,22 @@ TEST_F(ScriptedStation, SavePTZPositionAsksThenTakesTheSignedPosition) {
 }
 
 }  // namespace
+
+// The keys look at Shift first, the picture buttons at Control first.
+TEST(HeldTier, ShiftSlowControlFastAndTheFirstLookedAtDecidesWhenBothAreHeld) {
+    using F = FirstModifier;
+    using T = SpeedTier;
+    struct Row {
+        bool shift, control;
+        F first;
+        T tier;
+    };
+    for (const Row& r : {Row{false, false, F::kShift, T::kMedium},
+                         {true, false, F::kControl, T::kSlow},
+                         {false, true, F::kShift, T::kFast},
+                         {true, true, F::kShift, T::kSlow},
+                         {true, true, F::kControl, T::kFast}}) {
+        EXPECT_EQ(HeldTier(T::kMedium, r.shift, r.control, r.first), r.tier)
+            << r.shift << r.control << static_cast<int>(r.first);
+    }
+}
