@@ -28,6 +28,7 @@
 
 #include "capture/StationSettings.h"
 #include "control/CameraModels.h"
+#include "control/Steering.h"
 #include "platform/ui/Dialog.h"
 #include "station/CaptureState.h"
 #include "station/DibSection.h"
@@ -36,8 +37,6 @@
 #include "station/FaceCenteringState.h"
 #include "station/HostMessages.h"
 #include "station/Layout.h"
-#include "station/MotionState.h"
-#include "station/PanTiltZoom.h"
 #include "station/PreviewState.h"
 #include "station/SetupSheetState.h"
 
@@ -223,18 +222,11 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // The message map: which handler each control's command reaches.
     void MapCommands();
 
-    // Pan, tilt and zoom steps (PanTiltZoom.cpp).
-    void OnArrowKeyDown(ArrowKey key);
-    void OnArrowKeyUp(ArrowKey key);
-    void OnZoomKeyDown(bool zoomIn);
-    void OnZoomKeyUp(bool zoomIn);
-    void OnModifierDown(bool shift);
-    void OnModifierUp(bool shift);
-    // Sends the code of the first running motion at `tier`: up, down, left, right (right
-    // before left when asked), then the keypad zoom.
-    void RetuneRunningMotion(SpeedTier tier, bool rightBeforeLeft);
-    // Stops every running motion and forgets the held keys and buttons.
-    void StopAllMotion();
+    // Pan, tilt and zoom (PanTiltZoom.cpp): the steering machine over this dialog's motion
+    // state with the settings in force, and what the operator sees of an action it asks for
+    // (`id`: the control the pointer is over, 0 for a key).
+    Steering Steer();
+    void ShowSteeringAction(SteeringAction action, int id);
 
     // Iris steps (IrisColor.cpp).
     bool IrisLocked();  // shows the lock box when locked

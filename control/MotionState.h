@@ -1,5 +1,5 @@
-// The main dialog's hold-to-move state, shared by the keyboard filter and the picture buttons
-// (PanTiltZoom.cpp). All 0 once the dialog has initialised; flags are 0 or 1.
+// The hold-to-move state the arrow keys, keypad plus and minus, Shift, Control and the picture
+// buttons share (control/Steering.h). All 0 once the station has initialised; flags are 0 or 1.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,18 @@
 // A direction of motion as the camera head knows it; kNone where a key has no direction (an
 // unknown picture rotation).
 enum class Motion : uint8_t { kNone, kTiltUp, kTiltDown, kPanLeft, kPanRight, kZoomIn, kZoomOut };
+
+// The picture buttons that steer, and Home, as the steering knows them.
+enum class SteeringButton : uint8_t {
+    kNone,
+    kTiltUp,
+    kTiltDown,
+    kPanLeft,
+    kPanRight,
+    kZoomIn,
+    kZoomOut,
+    kHome
+};
 
 struct MotionState {
     // A motion started by the Up / Down / Left / Right arrow key or by the matching picture
@@ -27,8 +39,8 @@ struct MotionState {
     int32_t m_ZoomOutKeyDown = 0;
     // A motion started by a picture button is running.
     int32_t m_MouseMoving = 0;
-    // The picture button whose motion runs while m_MouseMoving is set, 0 when none.
-    int32_t m_MouseButton = 0;
+    // The picture button whose motion runs while m_MouseMoving is set.
+    SteeringButton m_MouseButton = SteeringButton::kNone;
     // Nudge steps sent since the last arrow or keypad release (0 to 4).
     int32_t m_NudgeCount = 0;
     int32_t m_ShiftDown = 0;
