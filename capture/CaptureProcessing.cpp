@@ -3,10 +3,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <utility>
 
 #include "device/FrameGeometry.h"
 
 namespace {
+
+// The camera frame's rows: B G R, no padding (640 x 3 is a multiple of 4).
+constexpr ptrdiff_t kFrameRowBytes = ptrdiff_t{frame::kWidth} * picture::kBytesPerPixel;
 
 int Brightness(uint32_t colour) {
     return static_cast<int>((colour & 0xFF) + ((colour >> 8) & 0xFF) + ((colour >> 16) & 0xFF));
@@ -60,6 +65,93 @@ int FlashRepairSourceRow(LitField field, int row) {
     if (field == LitField::kOddRows)
         return 2 * row + 1;          // rows 1, 3, ... 477
     return row == 0 ? -1 : 2 * row;  // rows 2, 4, ... 476; row 0 stays
+}
+
+namespace {
+
+// The frame's rows top-down.
+picture::Picture UprightFrame(std::span<const uint8_t> frame) {
+    picture::Picture upright(frame::kWidth, frame::kHeight);
+    const picture::ConstView bottomUp{frame.data() + (frame::kHeight - 1) * kFrameRowBytes,
+                                      frame::kWidth, frame::kHeight, -kFrameRowBytes};
+    picture::Copy(bottomUp, upright.Pixels());
+    return upright;
+}
+
+uint32_t ColourAt(const picture::Picture& p, int row, int column) {
+    const uint8_t* bgr = p.Pixels().Row(row) + ptrdiff_t{column} * picture::kBytesPerPixel;
+    return uint32_t{bgr[2]} | uint32_t{bgr[1]} << 8 | uint32_t{bgr[0]} << 16;
+}
+
+// The lit field of a flash frame, stretched back to the frame's height so that the picture
+// shows no dark lines.
+picture::Picture RepairedFlashFrame(picture::Picture frame) {
+    const LitField field = LitFieldOf(ColourAt(frame, 100, 320), ColourAt(frame, 101, 320));
+    const picture::View pixels = frame.Pixels();
+    for (int target = 0; target < kRepairedFieldRows; ++target) {
+        const int source = FlashRepairSourceRow(field, target);
+        if (source >= 0)
+            std::memcpy(pixels.Row(target), pixels.Row(source), pixels.RowBytes());
+    }
+    picture::Picture stretched(frame::kWidth, frame::kHeight);
+    picture::Stretch(picture::Cut(frame.Pixels(), 0, 0, frame::kWidth, kRepairedFieldRows),
+                     stretched.Pixels());
+    return stretched;
+}
+
+picture::Picture Sharpened(picture::Picture in, int32_t sharpness) {
+    const int strength = SharpenStrength(sharpness);
+    if (strength == 0)
+        return in;
+    picture::Picture out(in.Width(), in.Height());
+    picture::Sharpen(in.Pixels(), out.Pixels(), strength);
+    return out;
+}
+
+std::optional<picture::Picture> TurnedAndCut(const picture::Picture& in, const CaptureCrop& crop) {
+    picture::Picture turned;
+    if (crop.turn != 0) {
+        turned = picture::Picture(in.Height(), in.Width());
+        picture::TurnQuarter(in.Pixels(), turned.Pixels(), crop.turn > 0);
+    }
+    const picture::Picture& whole = crop.turn != 0 ? turned : in;
+    if (crop.IsEmpty() || crop.left < 0 || crop.top < 0 || crop.left + crop.width > whole.Width() ||
+        crop.top + crop.height > whole.Height())
+        return std::nullopt;
+    picture::Picture cut(crop.width, crop.height);
+    picture::Copy(picture::Cut(whole.Pixels(), crop.left, crop.top, crop.width, crop.height),
+                  cut.Pixels());
+    return cut;
+}
+
+}  // namespace
+
+bool HasLitField(picture::ConstView frame) {
+    uint64_t fields[2] = {0, 0};
+    for (int row = 0; row < frame.height; ++row) {
+        const uint8_t* bytes = frame.Row(row);
+        uint64_t sum = 0;
+        for (size_t i = 0; i < frame.RowBytes(); ++i)
+            sum += bytes[i];
+        fields[row % 2] += sum;
+    }
+    const uint64_t brighter = std::max(fields[0], fields[1]);
+    const uint64_t dimmer = std::min(fields[0], fields[1]);
+    return brighter * 10 > dimmer * 11;
+}
+
+std::optional<picture::Picture> ProcessCaptureFrame(std::span<const uint8_t> frame,
+                                                    const CaptureRecipe& recipe) {
+    if (frame.size() < size_t{kFrameRowBytes} * frame::kHeight)
+        return std::nullopt;
+    picture::Picture upright = UprightFrame(frame);
+    if (recipe.flash && HasLitField(upright.Pixels())) {
+        auto cut = TurnedAndCut(RepairedFlashFrame(std::move(upright)), recipe.crop);
+        if (!cut)
+            return std::nullopt;
+        return Sharpened(std::move(*cut), recipe.sharpness);
+    }
+    return TurnedAndCut(Sharpened(std::move(upright), recipe.sharpness), recipe.crop);
 }
 
 uint32_t CorrectedColour(uint32_t colour, int red, int blue) {

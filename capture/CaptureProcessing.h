@@ -1,13 +1,16 @@
-// The arithmetic of the capture chain, free of any window or picture type: the sharpening
-// strength, the crop rectangle in the turned frame, which field a flash lit, and the operator's
-// red and blue corrections.
+// The capture chain from the camera frame to the picture that is kept, free of any window or
+// toolkit type: the sharpening strength, the crop rectangle in the turned frame, the repair of
+// a flash frame, the pipeline that runs them, and the operator's red and blue corrections.
 //
 // Colours are 0x00BBGGRR (red in the low byte); picture rows are B G R byte triples.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
+
+#include "picture/BgrPicture.h"
 
 // The sharpening strength for the Sharpness setting 0 to 3 (200, 250, 600, 900); 0 for any
 // other setting, which leaves the picture unsharpened.
@@ -41,6 +44,25 @@ inline constexpr int kRepairedFieldRows = 239;
 // The frame row that repaired row `row` (0 to 238) is copied from, or -1 when the row keeps its
 // content (row 0 of the even field, which is already in place).
 int FlashRepairSourceRow(LitField field, int row);
+
+// How one captured frame becomes the picture kept.
+struct CaptureRecipe {
+    bool flash = false;     // the frame was lit by the flash in one field
+    int32_t sharpness = 0;  // the Sharpness setting
+    CaptureCrop crop;       // where the picture is cut (not empty)
+};
+
+// Whether one field of the frame (its even or its odd rows) is lit: its pixels add up to more
+// than 1.1 times the other field's. A camera without a flash sends both fields alike.
+bool HasLitField(picture::ConstView frame);
+
+// The picture cut from a frame::kWidth x frame::kHeight camera frame (B G R, bottom-up rows of
+// width x 3 bytes). A flash frame with a lit field keeps that field stretched back to the full
+// height, then is turned and cut, then sharpened; any other frame (a flash frame whose fields
+// are alike included) is sharpened, then turned and cut.
+// Nothing when `frame` is too short or the crop does not lie in the turned frame.
+std::optional<picture::Picture> ProcessCaptureFrame(std::span<const uint8_t> frame,
+                                                    const CaptureRecipe& recipe);
 
 // A kept colour with the corrections added to red and blue, each clamped to 0..255.
 uint32_t CorrectedColour(uint32_t colour, int red, int blue);

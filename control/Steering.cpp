@@ -361,9 +361,10 @@ SteeringAction Steering::PressButton(SteeringButton button) {
                    HeldTier(ZoomTier(context_.ptzSpeed), shift, control, FirstModifier::kControl));
     } else {
         state_.*arrow->active = 1;
-        const bool upDown = button == SteeringButton::kTiltUp || button == SteeringButton::kTiltDown;
-        const Motion motion = Reversed(ButtonMotion(button),
-                                       upDown ? context_.tiltReverse : context_.panReverse);
+        const bool upDown =
+            button == SteeringButton::kTiltUp || button == SteeringButton::kTiltDown;
+        const Motion motion =
+            Reversed(ButtonMotion(button), upDown ? context_.tiltReverse : context_.panReverse);
         state_.*arrow->motion = motion;
         // Speed 0 is slow in the tier table already.
         SendMotion(motion, HeldTier(PanTiltTier(context_.ptzSpeed, context_.cameraType), shift,

@@ -1,5 +1,6 @@
-// The image record (see ImageRecord.h): making it from a bitmap, pixels and rows, crop, turn,
-// painting and the clipboard. Sharpening and stretching are in ImageFilters.cpp.
+// The image record (see ImageRecord.h): making it from a bitmap or a picture, pixels and rows,
+// crop, turn, stretch and sharpen (the arithmetic is picture/BgrPicture's, over the QImage's
+// rows), painting and the clipboard.
 #include "imaging/ImageRecord.h"
 
 #include <QClipboard>
@@ -11,11 +12,19 @@
 #include <string>
 
 #include "imaging/ImageFile.h"
+#include "picture/BgrPicture.h"
 
 namespace {
 
 // Larger pictures are refused, which also keeps every size below in 32 bits.
 constexpr int32_t kMaxSide = 16384;
+
+picture::ConstView ReadView(const QImage& image) {
+    return {image.constBits(), image.width(), image.height(), image.bytesPerLine()};
+}
+picture::View WriteView(QImage& image) {
+    return {image.bits(), image.width(), image.height(), image.bytesPerLine()};
+}
 
 }  // namespace
 
@@ -76,12 +85,7 @@ bool ImageRecord::Crop(int left, int top, int width, int height) {
     QImage cut(width, height, QImage::Format_BGR888);
     if (cut.isNull())
         return false;
-    const size_t rowBytes = static_cast<size_t>(width) * kBytesPerPixel;
-    for (int row = 0; row < height; ++row) {
-        std::memcpy(cut.scanLine(row),
-                    m_Image.constScanLine(top + row) + static_cast<size_t>(left) * kBytesPerPixel,
-                    rowBytes);
-    }
+    picture::Copy(picture::Cut(ReadView(m_Image), left, top, width, height), WriteView(cut));
     m_Image = std::move(cut);
     return true;
 }
@@ -89,27 +93,10 @@ bool ImageRecord::Crop(int left, int top, int width, int height) {
 bool ImageRecord::Rotate(int hundredthsOfDegree) {
     if (!IsAllocated() || (hundredthsOfDegree != 9000 && hundredthsOfDegree != -9000))
         return false;
-    const int width = Width();
-    const int height = Height();
-    QImage turned(height, width, QImage::Format_BGR888);
+    QImage turned(Height(), Width(), QImage::Format_BGR888);
     if (turned.isNull())
         return false;
-    const bool clockwise = hundredthsOfDegree > 0;
-    // Clockwise, picture row r becomes turned column (height - 1 - r), read top to bottom;
-    // anticlockwise, it becomes turned column r, read bottom to top. Walking the source row by
-    // row reads memory in order and writes one byte triple per turned row.
-    for (int row = 0; row < height; ++row) {
-        const uint8_t* in = m_Image.constScanLine(row);
-        const int column = clockwise ? height - 1 - row : row;
-        for (int x = 0; x < width; ++x, in += kBytesPerPixel) {
-            const int turnedRow = clockwise ? x : width - 1 - x;
-            uint8_t* out =
-                turned.scanLine(turnedRow) + static_cast<size_t>(column) * kBytesPerPixel;
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
-        }
-    }
+    picture::TurnQuarter(ReadView(m_Image), WriteView(turned), hundredthsOfDegree > 0);
     m_Image = std::move(turned);
     return true;
 }
@@ -191,4 +178,41 @@ bool ImageRecord::CopyToClipboard() const {
 
 bool ClipboardAvailable() {
     return QGuiApplication::instance() != nullptr && QGuiApplication::clipboard() != nullptr;
+}
+
+bool ImageRecord::Resize(int width, int height) {
+    if (!IsAllocated() || width != Width() || height <= 0 || height > kMaxSide)
+        return false;
+    if (height == Height())
+        return true;
+    QImage out(width, height, QImage::Format_BGR888);
+    if (out.isNull())
+        return false;
+    picture::Stretch(ReadView(m_Image), WriteView(out));
+    m_Image = std::move(out);
+    return true;
+}
+
+bool ImageRecord::Sharpen(int strength) {
+    if (!IsAllocated() || !picture::IsSharpenStrength(strength))
+        return false;
+    QImage out(Width(), Height(), QImage::Format_BGR888);
+    if (out.isNull())
+        return false;
+    picture::Sharpen(ReadView(m_Image), WriteView(out), strength);
+    m_Image = std::move(out);
+    return true;
+}
+
+bool ImageRecord::FromPicture(picture::ConstView pixels) {
+    Free();
+    if (pixels.width <= 0 || pixels.height <= 0 || pixels.width > kMaxSide ||
+        pixels.height > kMaxSide)
+        return false;
+    QImage image(pixels.width, pixels.height, QImage::Format_BGR888);
+    if (image.isNull())
+        return false;
+    picture::Copy(pixels, WriteView(image));
+    m_Image = std::move(image);
+    return true;
 }

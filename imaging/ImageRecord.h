@@ -19,6 +19,7 @@
 #include <span>
 
 #include "imaging/BitmapInfo.h"
+#include "picture/BgrPicture.h"
 
 class QPainter;
 
@@ -33,6 +34,9 @@ class ImageRecord {
     // holds the rows as the header describes them, each padded to 4 bytes. False (and the
     // record empty) when the header is not a plain 24-bit one or `bits` is too short.
     bool FromBitmap(const BitmapInfoHeader& info, std::span<const uint8_t> bits);
+    // Fills the record with a copy of `pixels`; false (record empty) for an empty or oversized
+    // picture. The resolution is left as it was.
+    bool FromPicture(picture::ConstView pixels);
     // A record of the given size, every pixel black (tests, benchmarks).
     bool Allocate(int width, int height);
     // Releases the pixels; the record is empty afterwards.
@@ -51,10 +55,10 @@ class ImageRecord {
     // Turns by +9000 (clockwise) or -9000 (anticlockwise) hundredths of a degree; 640 x 480
     // becomes 480 x 640. Any other angle is refused (false, record unchanged).
     bool Rotate(int hundredthsOfDegree);
-    // Stretches the picture vertically to `height` rows, keeping its width (ImageFilters.cpp
+    // Stretches the picture vertically to `height` rows, keeping its width (picture/BgrPicture.h
     // gives the formula). False for a width other than the picture's own or a size <= 0.
     bool Resize(int width, int height);
-    // Sharpens at strength 200, 250, 600 or 900 (ImageFilters.cpp gives the formula); false for
+    // Sharpens at strength 200, 250, 600 or 900 (picture/BgrPicture.h gives the formula); false for
     // any other strength.
     bool Sharpen(int strength);
 

@@ -168,18 +168,18 @@ bool CTRIPOD01Dlg::ProcessCapture() {
         AbandonCapture(kEmptyCrop, kEmptyCropReason);
         return false;
     }
-    if (m_pCaptureBits == nullptr ||
-        !m_CaptureImage.FromBitmap(m_CaptureBitmapInfo, {m_pCaptureBits, kFrameBytes})) {
+    const std::optional<picture::Picture> kept =
+        m_pCaptureBits == nullptr
+            ? std::nullopt
+            : ProcessCaptureFrame({m_pCaptureBits, kFrameBytes},
+                                  {m_FlashCapture == 1, m_Sharpness, m_CaptureCrop});
+    if (!kept || !m_CaptureImage.FromPicture(kept->Pixels())) {
         AbandonCapture(kNoPicture, kUnprocessedReason);
         return false;
     }
+    m_CaptureImage.SetResolution(m_CaptureBitmapInfo.biXPelsPerMeter,
+                                 m_CaptureBitmapInfo.biYPelsPerMeter);
     const bool flash = m_FlashCapture == 1;
-    const bool processed =
-        flash ? RepairFlashFrame() && SharpenCapture() : SharpenCapture() && RotateAndCropCapture();
-    if (!processed) {
-        AbandonCapture(kNoPicture, kUnprocessedReason);
-        return false;
-    }
 
     const int width = m_CaptureImage.Width();
     const int height = m_CaptureImage.Height();
@@ -226,36 +226,6 @@ bool CTRIPOD01Dlg::ProcessCapture() {
         m_CapturePhase = CapturePhase::kLive;
     }
     return true;
-}
-
-bool CTRIPOD01Dlg::RepairFlashFrame() {
-    // The flash lights one of the two interlaced fields; the lit one is kept and stretched back
-    // to the full height, so the picture shows no dark lines.
-    const LitField field =
-        LitFieldOf(m_CaptureImage.GetPixel(100, 320), m_CaptureImage.GetPixel(101, 320));
-    std::vector<uint8_t> row(static_cast<size_t>(m_CaptureImage.Width()) *
-                             ImageRecord::kBytesPerPixel);
-    for (int target = 0; target < kRepairedFieldRows; ++target) {
-        const int source = FlashRepairSourceRow(field, target);
-        if (source < 0)
-            continue;
-        if (m_CaptureImage.GetRow(row, source) < 0 || m_CaptureImage.PutRow(row, target) < 0)
-            return false;
-    }
-    return m_CaptureImage.Crop(0, 0, m_CaptureImage.Width(), kRepairedFieldRows) &&
-           m_CaptureImage.Resize(kFrameWidth, kFrameHeight) && RotateAndCropCapture();
-}
-
-bool CTRIPOD01Dlg::SharpenCapture() {
-    const int strength = SharpenStrength(m_Sharpness);
-    return strength == 0 || m_CaptureImage.Sharpen(strength);
-}
-
-bool CTRIPOD01Dlg::RotateAndCropCapture() {
-    const CaptureCrop& crop = m_CaptureCrop;
-    if (crop.turn != 0 && !m_CaptureImage.Rotate(crop.turn))
-        return false;
-    return m_CaptureImage.Crop(crop.left, crop.top, crop.width, crop.height);
 }
 
 void CTRIPOD01Dlg::ApplyCaptureCorrection() {

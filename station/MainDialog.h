@@ -149,9 +149,6 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // The frame read into the capture bitmap, to the corrected picture stored or under review;
     // false when the capture was abandoned.
     bool ProcessCapture();
-    bool RepairFlashFrame();
-    bool SharpenCapture();
-    bool RotateAndCropCapture();
     // Rebuilds the picture under review from the kept pixels with the corrections in force.
     void ApplyCaptureCorrection();
     // true: the live layout; false: the review layout with the correction controls.

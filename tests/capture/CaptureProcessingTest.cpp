@@ -1,11 +1,15 @@
 // The capture chain's arithmetic: the crop fixed in the turned frame, the lit flash field and
-// the rows it is rebuilt from, the corrections, the hand-off folder.
+// the rows it is rebuilt from, the pipeline from frame to picture, the corrections, the
+// hand-off folder. No QApplication.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <vector>
 
 #include "capture/CaptureProcessing.h"
 #include "capture/HandOff.h"
+#include "device/FrameGeometry.h"
 
 namespace {
 
@@ -52,6 +56,84 @@ TEST(FlashRepair, KeepsTheLitFieldRowByRow) {
     EXPECT_EQ(FlashRepairSourceRow(LitField::kEvenRows, 1), 2);
     EXPECT_EQ(FlashRepairSourceRow(LitField::kEvenRows, 238), 476);
     EXPECT_EQ(FlashRepairSourceRow(LitField::kOddRows, 239), -1);
+}
+
+// A camera frame (bottom-up B G R) whose upright pixel (row, column) is `bgr(row, column)`.
+std::vector<uint8_t> Frame(const std::function<std::array<uint8_t, 3>(int, int)>& bgr) {
+    std::vector<uint8_t> frame(size_t{frame::kWidth} * frame::kHeight * 3);
+    for (int row = 0; row < frame::kHeight; ++row) {
+        for (int column = 0; column < frame::kWidth; ++column) {
+            const auto pixel = bgr(row, column);
+            std::copy(pixel.begin(), pixel.end(),
+                      frame.begin() + ((frame::kHeight - 1 - row) * frame::kWidth + column) * 3);
+        }
+    }
+    return frame;
+}
+
+// Each pixel says where it came from.
+std::array<uint8_t, 3> Position(int row, int column) {
+    return {static_cast<uint8_t>(row), static_cast<uint8_t>(column),
+            static_cast<uint8_t>(row >> 8 | (column >> 8) << 4)};
+}
+
+std::array<uint8_t, 3> At(const picture::Picture& p, int row, int column) {
+    const uint8_t* bgr = p.Pixels().Row(row) + column * 3;
+    return {bgr[0], bgr[1], bgr[2]};
+}
+
+TEST(CapturePipeline, CutsTheUprightOrTurnedFrameWherePlanned) {
+    constexpr int H = frame::kHeight, W = frame::kWidth;
+    struct Row {
+        const char* name;
+        int rotation, width, height;
+        std::function<std::array<uint8_t, 3>(int, int)> source;  // of an output pixel
+    };
+    const Row rows[] = {
+        {"upright", 0, 624, 468, [](int r, int c) { return Position(r + 6, c + 8); }},
+        {"clockwise", 1, 480, 600, [](int r, int c) { return Position(H - 1 - c, r + 20); }},
+        {"anticlockwise", 2, 300, 400,
+         [](int r, int c) { return Position(c + 90, W - 1 - (r + 120)); }},
+    };
+    const std::vector<uint8_t> frame = Frame(Position);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        // Sharpness -1 leaves the pixels as they were.
+        const auto kept = ProcessCaptureFrame(
+            frame, {false, -1, PlanCaptureCrop(row.rotation, row.width, row.height)});
+        ASSERT_TRUE(kept);
+        ASSERT_EQ(kept->Width(), row.width);
+        ASSERT_EQ(kept->Height(), row.height);
+        for (int r = 0; r < row.height; r += 7) {
+            for (int c = 0; c < row.width; c += 5)
+                ASSERT_EQ(At(*kept, r, c), row.source(r, c)) << r << "," << c;
+        }
+    }
+    EXPECT_FALSE(ProcessCaptureFrame(std::span(frame).first(frame.size() - 1),
+                                     {false, -1, PlanCaptureCrop(0, 640, 480)}));
+}
+
+// The lit field is stretched over the whole picture, whichever it was; a flash frame whose
+// fields are alike (a camera without a flash) is kept whole, as without the flash.
+TEST(CapturePipeline, FlashFrameKeepsItsLitFieldOrTheWholeFrame) {
+    const CaptureCrop crop = PlanCaptureCrop(0, 624, 468);
+    for (int litParity : {0, 1}) {
+        const auto lit = ProcessCaptureFrame(Frame([litParity](int r, int) {
+                                                 const uint8_t v = r % 2 == litParity ? 200 : 20;
+                                                 return std::array<uint8_t, 3>{v, v, v};
+                                             }),
+                                             {true, 2, crop});
+        ASSERT_TRUE(lit);
+        for (int r = 0; r < lit->Height(); ++r)
+            ASSERT_EQ(At(*lit, r, 300), (std::array<uint8_t, 3>{200, 200, 200})) << r;
+    }
+    const std::vector<uint8_t> alike = Frame(Position);
+    EXPECT_FALSE(HasLitField({alike.data(), frame::kWidth, frame::kHeight, frame::kWidth * 3}));
+    const auto flash = ProcessCaptureFrame(alike, {true, 2, crop});
+    const auto plain = ProcessCaptureFrame(alike, {false, 2, crop});
+    ASSERT_TRUE(flash && plain);
+    EXPECT_TRUE(std::equal(flash->Pixels().data, flash->Pixels().data + 624 * 468 * 3,
+                           plain->Pixels().data));
 }
 
 TEST(ColourCorrectionTest, AddsToRedAndBlueClampedAndLeavesGreen) {
