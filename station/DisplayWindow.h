@@ -11,6 +11,7 @@
 // when turned 270), one to one when the window has the crop's size, as the dialog keeps it.
 #pragma once
 
+#include "device/PreviewRender.h"
 #include "station/DibSection.h"
 
 #include <QImage>
@@ -18,10 +19,11 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <memory>
+#include <vector>
 
 class CStatusLine;
 class ImageRecord;
+class QPainter;
 struct StationSettings;
 class CTRIPOD01Dlg;
 
@@ -79,14 +81,21 @@ class CDisplayWindow : public QWidget {
 
   private:
     void OnPaint();
+    bool PreviewRunning() const;
+    void PaintStoredPicture();
+    void FollowFraming();
+    void PaintFrame();
+    void BlackenAround(QPainter& painter, const QRect& shown);
 
     PreviewView m_View;
     CStatusLine* m_pStatusLine = nullptr;  // a child, drawn by itself over the picture
     const ImageRecord* m_pPicture = nullptr;
     DibSection m_Bitmap;
+    // Where the crop rectangle is shown; rebuilt only when the crop, rotation or window size
+    // changes, and so is the memory of the picture as painted and the image over it.
+    PreviewLayout m_Layout;
     // The picture as painted (crop, turn and byte order applied), rebuilt from m_pBits on
-    // every paint; reallocated only when the crop rectangle, rotation or window size changes.
+    // every paint; m_Shown only wraps this memory.
+    std::vector<uint32_t> m_Pixels;
     QImage m_Shown;
-    struct Layout;
-    std::unique_ptr<Layout> m_Layout;
 };
