@@ -11,7 +11,7 @@
 
 #include "capture/StationSettings.h"
 #include "imaging/ImageRecord.h"
-#include "station/MainDialog.h"
+#include "station/PreviewMouse.h"
 #include "station/StatusLine.h"
 
 #include <QMouseEvent>

@@ -23,9 +23,9 @@
 
 class CStatusLine;
 class ImageRecord;
+class PreviewMouse;
 class QPainter;
 struct StationSettings;
-class CTRIPOD01Dlg;
 
 // What the window reads from the main dialog when it paints; both pointers belong to the
 // dialog and outlive the window.
@@ -55,7 +55,7 @@ class CDisplayWindow : public QWidget {
     QString StatusText() const;
 
     // Face centering: the left button's handlers, given the point in window pixels, passed on
-    // to the main dialog. Double-clicks reach OnLButtonDblClk (and not a second OnLButtonDown).
+    // to m_pDlg. Double-clicks reach OnLButtonDblClk (and not a second OnLButtonDown).
     // A double-click is a press of its own: the release after it is measured from its point,
     // so a hand that trembles a few pixels between the clicks does not add a drag. A release
     // outside the window (Qt gives it to the window that had the press) is ignored.
@@ -69,7 +69,7 @@ class CDisplayWindow : public QWidget {
     BitmapInfoHeader m_BitmapInfo{};
     // 0 upright, 1 turned 90 degrees, 2 turned 270 degrees; anything else shows nothing.
     int32_t m_Rotation = 0;
-    CTRIPOD01Dlg* m_pDlg = nullptr;  // not owned
+    PreviewMouse* m_pDlg = nullptr;  // the main dialog; not owned
     // The last left-button press (or double-click) point, in window pixels.
     QPoint m_PressPoint;
 

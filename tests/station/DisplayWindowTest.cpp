@@ -5,6 +5,7 @@
 #include "device/PreviewGeometry.h"
 #include "station/DibSection.h"
 #include "station/DisplayWindow.h"
+#include "station/PreviewMouse.h"
 #include "tests/support/RowName.h"
 
 #include "capture/CaptureProcessing.h"
@@ -313,6 +314,38 @@ TEST(DisplayWindowMouse, DoubleClickReplacesTheSecondPress) {
     const std::vector<std::string> expected{"down 120,45", "up 120,45", "dblclk 120,45",
                                             "up 120,45"};
     EXPECT_EQ(window.events, expected);
+}
+
+// What the main dialog receives: each release measured from the last press or double-click,
+// and a release outside the window dropped.
+TEST(DisplayWindowMouse, ReleasesAreMeasuredFromTheLastPressOrDoubleClick) {
+    struct RecordingMouse : PreviewMouse {
+        virtual ~RecordingMouse() = default;
+        void OnPreviewPress(QPoint p) override { events.push_back("press " + Where(p)); }
+        void OnPreviewDoubleClick(QPoint p) override { events.push_back("dblclk " + Where(p)); }
+        void OnPreviewRelease(QPoint from, QPoint to) override {
+            events.push_back("release " + Where(from) + " to " + Where(to));
+        }
+        static std::string Where(QPoint p) {
+            return std::to_string(p.x()) + "," + std::to_string(p.y());
+        }
+        std::vector<std::string> events;
+    } mouse;
+    App();
+    int32_t running = 1;
+    StationSettings settings;
+    CDisplayWindow window(nullptr, PreviewView{&running, &settings});
+    window.m_pDlg = &mouse;
+    window.resize(480, 600);
+    window.OnLButtonDown({10, 20});
+    window.OnLButtonUp({30, 40});
+    window.OnLButtonDblClk({12, 22});  // the hand trembled between the clicks
+    window.OnLButtonUp({13, 23});
+    window.OnLButtonDown({100, 100});
+    window.OnLButtonUp({480, 100});  // outside: the press reaches the dialog, the release not
+    const std::vector<std::string> expected{"press 10,20", "release 10,20 to 30,40", "dblclk 12,22",
+                                            "release 12,22 to 13,23", "press 100,100"};
+    EXPECT_EQ(mouse.events, expected);
 }
 
 }  // namespace
