@@ -56,9 +56,9 @@ void RenderTurned(const QuarterTurnMap& turn, const BottomUpFrame& frame, const 
             shown[k] = out.pixels.data() + row * out.stride;
             columnByte[k] = static_cast<size_t>(turn.frameColumnOfRow[row]) * 3;
         }
+        const int32_t* frameRowOfColumn = turn.frameRowOfColumn.data();
         for (int32_t column = 0; column < width; ++column) {
-            const uint8_t* frameRow =
-                FrameRow(frame, turn.frameRowOfColumn[static_cast<size_t>(column)]);
+            const uint8_t* frameRow = FrameRow(frame, frameRowOfColumn[column]);
             for (int32_t k = 0; k < bandRows; ++k) {
                 shown[k][column] = Rgb32FromBgr(frameRow + columnByte[k]);
             }
