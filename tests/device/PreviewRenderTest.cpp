@@ -80,21 +80,17 @@ TEST_P(RenderPreviewTest, EveryShownPixelIsThePictureUnderItsCentre) {
     const size_t outStride = size_t(outW) + 3;  // padding that must stay untouched
     std::vector<uint32_t> out(outStride * size_t(outH), kUntouched);
     ASSERT_TRUE(RenderPreview(layout, {BottomUpTestFrame(), kStride}, {out, outStride}));
-    int mismatches = 0;
-    for (int32_t y = 0; y < outH && mismatches < 5; ++y) {
-        for (int32_t x = 0; x < int32_t(outStride) && mismatches < 5; ++x) {
-            const uint32_t want =
-                x >= outW ? kUntouched
-                          : ShownPicture(f.rotation, left + (2 * x + 1) * w / (2 * outW),
-                                         top + (2 * y + 1) * h / (2 * outH));
-            const uint32_t got = out[size_t(y) * outStride + size_t(x)];
-            if (got != want) {
-                ADD_FAILURE() << "shown (" << x << ", " << y << ") is " << std::hex << got
-                              << ", expected " << want;
-                ++mismatches;
-            }
-        }
+    std::vector<uint32_t> want(out.size(), kUntouched);
+    for (size_t i = 0; i < want.size(); ++i) {
+        const auto x = int32_t(i % outStride), y = int32_t(i / outStride);
+        if (x < outW)  // the pixel under the centre of shown pixel (x, y)
+            want[i] = ShownPicture(f.rotation, left + (2 * x + 1) * w / (2 * outW),
+                                   top + (2 * y + 1) * h / (2 * outH));
     }
+    const size_t wrong =
+        size_t(std::mismatch(out.begin(), out.end(), want.begin()).first - out.begin());
+    EXPECT_EQ(wrong, out.size()) << "first wrong pixel: (" << wrong % outStride << ", "
+                                 << wrong / outStride << ")";
 }
 
 // Crops as the settings hold them: the picture as shown, offsets from its top-left corner.
