@@ -11,6 +11,7 @@
 // when turned 270), one to one when the window has the crop's size, as the dialog keeps it.
 #pragma once
 
+#include "device/PreviewRender.h"
 #include "station/DibSection.h"
 
 #include <QImage>
@@ -18,12 +19,13 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <memory>
+#include <vector>
 
 class CStatusLine;
 class ImageRecord;
+class PreviewMouse;
+class QPainter;
 struct StationSettings;
-class CTRIPOD01Dlg;
 
 // What the window reads from the main dialog when it paints; both pointers belong to the
 // dialog and outlive the window.
@@ -53,7 +55,7 @@ class CDisplayWindow : public QWidget {
     QString StatusText() const;
 
     // Face centering: the left button's handlers, given the point in window pixels, passed on
-    // to the main dialog. Double-clicks reach OnLButtonDblClk (and not a second OnLButtonDown).
+    // to m_pDlg. Double-clicks reach OnLButtonDblClk (and not a second OnLButtonDown).
     // A double-click is a press of its own: the release after it is measured from its point,
     // so a hand that trembles a few pixels between the clicks does not add a drag. A release
     // outside the window (Qt gives it to the window that had the press) is ignored.
@@ -67,7 +69,7 @@ class CDisplayWindow : public QWidget {
     BitmapInfoHeader m_BitmapInfo{};
     // 0 upright, 1 turned 90 degrees, 2 turned 270 degrees; anything else shows nothing.
     int32_t m_Rotation = 0;
-    CTRIPOD01Dlg* m_pDlg = nullptr;  // not owned
+    PreviewMouse* m_pDlg = nullptr;  // the main dialog; not owned
     // The last left-button press (or double-click) point, in window pixels.
     QPoint m_PressPoint;
 
@@ -79,14 +81,21 @@ class CDisplayWindow : public QWidget {
 
   private:
     void OnPaint();
+    bool PreviewRunning() const;
+    void PaintStoredPicture();
+    void FollowFraming();
+    void PaintFrame();
+    void BlackenAround(QPainter& painter, const QRect& shown);
 
     PreviewView m_View;
     CStatusLine* m_pStatusLine = nullptr;  // a child, drawn by itself over the picture
     const ImageRecord* m_pPicture = nullptr;
     DibSection m_Bitmap;
+    // Where the crop rectangle is shown; rebuilt only when the crop, rotation or window size
+    // changes, and so is the memory of the picture as painted and the image over it.
+    PreviewLayout m_Layout;
     // The picture as painted (crop, turn and byte order applied), rebuilt from m_pBits on
-    // every paint; reallocated only when the crop rectangle, rotation or window size changes.
+    // every paint; m_Shown only wraps this memory.
+    std::vector<uint32_t> m_Pixels;
     QImage m_Shown;
-    struct Layout;
-    std::unique_ptr<Layout> m_Layout;
 };

@@ -8,7 +8,7 @@
 #include "station/FaceCentering.h"
 
 #include "device/FrameGeometry.h"
-#include "station/PreviewGeometry.h"
+#include "device/PreviewGeometry.h"
 
 #include <algorithm>
 #include <cmath>

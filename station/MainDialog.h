@@ -37,6 +37,7 @@
 #include "station/FaceCenteringState.h"
 #include "station/HostMessages.h"
 #include "station/Layout.h"
+#include "station/PreviewMouse.h"
 #include "station/PreviewState.h"
 #include "station/SetupSheetState.h"
 
@@ -55,6 +56,7 @@ class CTRIPOD01Dlg : public ui::Dialog,
                      public ExposureState,
                      public CaptureState,
                      public HostStation,
+                     public PreviewMouse,
                      public HostState,
                      public SetupSheetState,
                      public FaceCenteringState {
@@ -178,9 +180,9 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // --- face centering (FaceCenteringMoves.cpp) ----------------------------------------------
     // The preview window's left-button press, double-click and release (its points in window
     // pixels; `press` is the point the release is measured from).
-    void OnPreviewPress(QPoint point);
-    void OnPreviewDoubleClick(QPoint point);
-    void OnPreviewRelease(QPoint press, QPoint point);
+    void OnPreviewPress(QPoint point) override;
+    void OnPreviewDoubleClick(QPoint point) override;
+    void OnPreviewRelease(QPoint press, QPoint point) override;
 
     // --- the "Adjust" sheet (SetupSheet.h; built by setup/) ----------------------------------
     // The maker of every main dialog's sheet from now on; the program's main sets it.

@@ -4,11 +4,11 @@
 // never pile up behind a slow frame read: the period stretches instead. The first tick after
 // start-up only creates the window and the two bitmaps.
 #include "device/Camera.h"
+#include "device/PreviewGeometry.h"
 #include "platform/ui/Services.h"
 #include "station/ControlIds.h"
 #include "station/DisplayWindow.h"
 #include "station/MainDialog.h"
-#include "station/PreviewGeometry.h"
 
 namespace {
 constexpr int kPreviewIntervalMs = 25;

@@ -1,9 +1,11 @@
-// The preview window and its geometry: crop clipping, the quarter-turn sampling, the frame
-// bitmap, and real pixels painted by the window offscreen from a frame whose pixels encode
-// their own coordinates.
+// The preview window: the frame bitmap, and real pixels painted by the window offscreen from a
+// frame whose pixels encode their own coordinates (what is shown where, the black around it,
+// the picture against the capture, the status line); the pixel mapping alone is tested in
+// tests/device/PreviewRenderTest.cpp.
+#include "device/PreviewGeometry.h"
 #include "station/DibSection.h"
 #include "station/DisplayWindow.h"
-#include "station/PreviewGeometry.h"
+#include "station/PreviewMouse.h"
 #include "tests/support/RowName.h"
 
 #include "capture/CaptureProcessing.h"
@@ -24,55 +26,6 @@
 #include <vector>
 
 namespace {
-
-// ---- crop clipping --------------------------------------------------------------------------
-
-struct ClipCase {
-    const char* name;
-    FrameRect rect;
-    FrameRect clipped;
-};
-
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const ClipCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class ClipToFrameTest : public testing::TestWithParam<ClipCase> {};
-
-TEST_P(ClipToFrameTest, KeepsTheRectangleInsideTheFrame) {
-    EXPECT_EQ(ClipToFrame(GetParam().rect, 640, 480), GetParam().clipped);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Crops, ClipToFrameTest,
-    testing::Values(ClipCase{"Inside", {100, 50, 320, 240}, {100, 50, 320, 240}},
-                    ClipCase{"WholeFrame", {0, 0, 640, 480}, {0, 0, 640, 480}},
-                    ClipCase{"LargerThanFrameCentred", {-30, -10, 700, 500}, {0, 0, 640, 480}},
-                    ClipCase{"RunsOffRightAndBottom", {600, 400, 100, 100}, {600, 400, 40, 80}},
-                    ClipCase{"EntirelyRightOfFrame", {640, 0, 10, 10}, {}},
-                    ClipCase{"EntirelyAboveFrame", {0, -20, 10, 20}, {}},
-                    ClipCase{"ZeroWidth", {10, 10, 0, 10}, {}},
-                    ClipCase{"NegativeHeight", {10, 10, 10, -5}, {}},
-                    ClipCase{"ExtremeValuesDoNotWrap", {INT_MAX, INT_MAX, INT_MAX, INT_MAX}, {}},
-                    ClipCase{"HugeSizeFromFarLeft", {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {}},
-                    ClipCase{"HugeSizeFromOrigin", {0, 0, INT_MAX, INT_MAX}, {0, 0, 640, 480}}),
-    RowName{});
-
-TEST(PreviewSourceRect, TurnedPicturesTakeTheCropCrosswise) {
-    EXPECT_EQ(PreviewSourceRect(0, 400, 300, 120, 90), (FrameRect{120, 90, 400, 300}));
-    EXPECT_EQ(PreviewSourceRect(1, 480, 600, 0, 20), (FrameRect{20, 0, 600, 480}));
-    EXPECT_EQ(PreviewSourceRect(2, 480, 600, 0, 20), (FrameRect{20, 0, 600, 480}));
-}
-
-TEST(QuarterTurnMap, RefusesCornersThatAreNotAQuarterTurn) {
-    QuarterTurnMap map;
-    const std::array<PlanePoint, 3> upright{{{0, 0}, {640, 0}, {0, 480}}};
-    EXPECT_FALSE(BuildQuarterTurnMap(upright, {0, 0, 640, 480}, map));
-    const std::array<PlanePoint, 3> turned{{{480, 0}, {480, 600}, {0, 0}}};
-    EXPECT_FALSE(BuildQuarterTurnMap(turned, {}, map));
-    EXPECT_TRUE(map.frameRowOfColumn.empty());
-}
 
 // ---- frame bitmap ---------------------------------------------------------------------------
 
@@ -210,11 +163,6 @@ class PaintedPreview : public testing::Test {
     std::unique_ptr<CDisplayWindow> window;
 };
 
-TEST_F(PaintedPreview, UprightShowsTheCropRectangleUnscaled) {
-    Show(0, 320, 240, 100, 50);
-    ExpectPixels(Paint(), [](int x, int y) { return Encode(100 + x, 50 + y); });
-}
-
 // The status line covers a band along the bottom and nothing else; without its text the
 // picture is whole again.
 TEST_F(PaintedPreview, StatusLineCoversOnlyABandAlongTheBottom) {
@@ -250,33 +198,6 @@ TEST_F(PaintedPreview, StoppedPreviewPaintsNothing) {
 TEST_F(PaintedPreview, UnknownRotationPaintsNothing) {
     Show(3, 480, 600, 0, 20);
     ExpectPixels(Paint(), [](int, int) { return kUntouched; });
-}
-
-TEST_F(PaintedPreview, Turned90TopRowOfCropBecomesRightmostColumnReadDownwards) {
-    // The turned crop 480 x 600 at (0, 20) is the frame's 600 x 480 rectangle at (20, 0),
-    // shown one to one.
-    Show(1, 480, 600, 0, 20);
-    const QImage image = Paint();
-    for (int y = 0; y < 600; ++y) {
-        ASSERT_EQ(image.pixel(479, y), Encode(20 + y, 0)) << "row " << y;
-    }
-    ExpectPixels(image, [](int x, int y) { return Encode(20 + y, 479 - x); });
-}
-
-TEST_F(PaintedPreview, Turned270IsTheMirrorOfTurned90) {
-    Show(2, 480, 600, 0, 20);
-    const QImage image = Paint();
-    for (int y = 0; y < 600; ++y) {
-        ASSERT_EQ(image.pixel(0, y), Encode(20 + 599 - y, 0)) << "row " << y;
-    }
-    ExpectPixels(image, [](int x, int y) { return Encode(20 + 599 - y, x); });
-}
-
-TEST_F(PaintedPreview, TurnedSmallerCropIsStretchedOverTheWindow) {
-    // Frame rectangle 300 x 240 at (150, 480 - 100 - 240): every frame pixel covers 2 x 2
-    // window pixels.
-    Show(1, 240, 300, 100, 150);
-    ExpectPixels(Paint(), [](int x, int y) { return Encode(150 + y / 2, 140 + 239 - x / 2); });
 }
 
 // The live picture against the capture of the same frame: turned and cut as a capture does it,
@@ -329,13 +250,6 @@ TEST_F(PaintedPreview, CropLargerThanFrameShowsTheFrameAndBlackAround) {
         const bool inFrame = x >= 30 && x < 670 && y >= 10 && y < 490;
         return inFrame ? Encode(x - 30, y - 10) : kBlack;
     });
-    // Turned, the frame part of it fills the window: the whole frame stretched onto 480 x 600.
-    Show(1, 500, 700, -10, -30);
-    const QImage turned = Paint();
-    EXPECT_EQ(turned.pixel(479, 0), Encode(0, 0));
-    EXPECT_EQ(turned.pixel(0, 0), Encode(0, 479));
-    EXPECT_EQ(turned.pixel(479, 599), Encode(639, 0));
-    EXPECT_EQ(turned.pixel(0, 599), Encode(639, 479));
 }
 
 TEST_F(PaintedPreview, CropOutsideTheFrameShowsBlack) {
@@ -400,6 +314,38 @@ TEST(DisplayWindowMouse, DoubleClickReplacesTheSecondPress) {
     const std::vector<std::string> expected{"down 120,45", "up 120,45", "dblclk 120,45",
                                             "up 120,45"};
     EXPECT_EQ(window.events, expected);
+}
+
+// What the main dialog receives: each release measured from the last press or double-click,
+// and a release outside the window dropped.
+TEST(DisplayWindowMouse, ReleasesAreMeasuredFromTheLastPressOrDoubleClick) {
+    struct RecordingMouse : PreviewMouse {
+        virtual ~RecordingMouse() = default;
+        void OnPreviewPress(QPoint p) override { events.push_back("press " + Where(p)); }
+        void OnPreviewDoubleClick(QPoint p) override { events.push_back("dblclk " + Where(p)); }
+        void OnPreviewRelease(QPoint from, QPoint to) override {
+            events.push_back("release " + Where(from) + " to " + Where(to));
+        }
+        static std::string Where(QPoint p) {
+            return std::to_string(p.x()) + "," + std::to_string(p.y());
+        }
+        std::vector<std::string> events;
+    } mouse;
+    App();
+    int32_t running = 1;
+    StationSettings settings;
+    CDisplayWindow window(nullptr, PreviewView{&running, &settings});
+    window.m_pDlg = &mouse;
+    window.resize(480, 600);
+    window.OnLButtonDown({10, 20});
+    window.OnLButtonUp({30, 40});
+    window.OnLButtonDblClk({12, 22});  // the hand trembled between the clicks
+    window.OnLButtonUp({13, 23});
+    window.OnLButtonDown({100, 100});
+    window.OnLButtonUp({480, 100});  // outside: the press reaches the dialog, the release not
+    const std::vector<std::string> expected{"press 10,20", "release 10,20 to 30,40", "dblclk 12,22",
+                                            "release 12,22 to 13,23", "press 100,100"};
+    EXPECT_EQ(mouse.events, expected);
 }
 
 }  // namespace

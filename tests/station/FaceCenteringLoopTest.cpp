@@ -13,6 +13,7 @@
 
 #include "device/Camera.h"
 #include "device/CameraProperties.h"
+#include "device/PreviewGeometry.h"
 #include "platform/driver/DeviceSetting.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/ServiceRecorder.h"
@@ -23,7 +24,6 @@
 #include "station/FaceCentering.h"
 #include "station/Layout.h"
 #include "station/MainDialog.h"
-#include "station/PreviewGeometry.h"
 #include "tests/support/RowName.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Crop clipping and quarter-turn sampling for the preview (see PreviewGeometry.h).
-#include "station/PreviewGeometry.h"
+#include "device/PreviewGeometry.h"
 #include "device/FrameGeometry.h"
 
 #include <algorithm>
