@@ -1,13 +1,10 @@
 // The Advanced page.
 #include "setup/Advanced.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <algorithm>
 #include <array>
-#include <tuple>
 #include <utility>
 
 #include "control/CameraModels.h"
@@ -15,6 +12,7 @@
 #include "control/StartupSequences.h"
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
+#include "platform/ui/ControlSpec.h"
 #include "platform/ui/UpDown.h"
 #include "station/Layout.h"
 #include "station/MainDialog.h"
@@ -43,78 +41,79 @@ constexpr std::pair<int, const char*> kFineZoomPictures[] = {
 };
 constexpr int kPictureSide = 20;
 
+using A = CPropAdvanced;
+using K = ui::ControlKind;
+using ui::kNoId;
+
+// Left column: sharpness, the locks, live capture speed/quality. Right column: the presets,
+// fine zoom, the layout.
+constexpr ui::ControlSpec kControls[] = {
+    {kNoId, K::kGroupBox, "Sharpness", 8, 6, 204, 84},
+    {kNoId, K::kGroupBox, "Zoom, Iris, Color Lock", 8, 96, 204, 86},
+    {kNoId, K::kGroupBox, "Live Capture Speed/Quality", 8, 188, 204, 48},
+    {kNoId, K::kGroupBox, "Static", 220, 6, 208, 56},
+    {kNoId, K::kGroupBox, "Fine Zoom Control", 220, 68, 208, 56},
+    {kNoId, K::kGroupBox, "User Interface", 220, 130, 208, 68},
+
+    {kNoId, K::kLabel, "After Capture", 20, 30, 100, 18},
+    {kNoId, K::kLabel, "Before Capture", 20, 60, 100, 18},
+    {A::kAfterCaptureEdit,
+     K::kUpDown,
+     "",
+     128,
+     27,
+     44,
+     22,
+     ui::kPlain,
+     {A::kAfterCaptureSpin, 0, kMaxAfterCapture}},
+    {A::kBeforeCaptureEdit,
+     K::kUpDown,
+     "",
+     128,
+     57,
+     44,
+     22,
+     ui::kPlain,
+     {A::kBeforeCaptureSpin, 0, kMaxBeforeCapture}},
+
+    {A::kLockZoom, K::kCheckBox, "Lock Zoom", 20, 116, 150, 18},
+    {A::kLockIris, K::kCheckBox, "Lock Iris", 20, 138, 150, 18},
+    {A::kLockColor, K::kCheckBox, "Lock Color", 20, 160, 150, 18},
+
+    {A::kFastest, K::kRadio, "Fastest", 20, 208, 70, 18},
+    {A::kMed, K::kRadio, "Med", 92, 208, 56, 18},
+    {A::kBest, K::kRadio, "Best", 150, 208, 56, 18},
+
+    {A::kPreset1, K::kButton, "Preset 1", 230, 26, 60, 26},
+    {A::kPreset2, K::kButton, "Preset 2", 294, 26, 60, 26},
+    {A::kPreset3, K::kButton, "Preset 3", 358, 26, 60, 26},
+
+    {A::kFineZoomIn, K::kPictureButton, "", 290, 90, 25, 25},
+    {A::kFineZoomOut, K::kPictureButton, "", 333, 90, 25, 25},
+
+    {A::kLawEnforcement, K::kRadio, "Law Enforcement", 230, 150, 180, 18},
+    {A::kStandard, K::kRadio, "Standard", 230, 172, 180, 18},
+
+    {A::kPageDefaults, K::kButton, "Page Defaults", 320, 210, 108, 26},
+};
+
 }  // namespace
 
 CPropAdvanced::CPropAdvanced() : ui::PropertyPage(QStringLiteral("Advanced"), QSize(436, 244)) {
-    // Left column: sharpness, the locks, live capture speed/quality.
-    AddGroupBox(QStringLiteral("Sharpness"), {8, 6, 204, 84});
-    AddGroupBox(QStringLiteral("Zoom, Iris, Color Lock"), {8, 96, 204, 86});
-    AddGroupBox(QStringLiteral("Live Capture Speed/Quality"), {8, 188, 204, 48});
-    // Right column: the presets, fine zoom, the layout.
-    AddGroupBox(QStringLiteral("Static"), {220, 6, 208, 56});
-    AddGroupBox(QStringLiteral("Fine Zoom Control"), {220, 68, 208, 56});
-    AddGroupBox(QStringLiteral("User Interface"), {220, 130, 208, 68});
-
-    AddLabel(QStringLiteral("After Capture"), {20, 30, 100, 18});
-    AddLabel(QStringLiteral("Before Capture"), {20, 60, 100, 18});
-    for (const auto& [editId, spinId, y, upper] :
-         {std::tuple{kAfterCaptureEdit, kAfterCaptureSpin, 27, kMaxAfterCapture},
-          std::tuple{kBeforeCaptureEdit, kBeforeCaptureSpin, 57, kMaxBeforeCapture}}) {
-        auto* edit = new QLineEdit;
-        AddControl(editId, edit);
-        MoveItem(editId, 128, y, 44, 22);
-        auto* spin = new ui::UpDown;
-        AddControl(spinId, spin);
-        MoveItem(spinId, 172, y, 18, 22);
-        spin->SetBuddy(edit);
-        spin->SetRange(0, upper);
-        // Typing is allowed but never applied: when the operator is done with the edit it shows
-        // the setting in force again (the page's copy, so nothing of the main dialog is read
-        // while windows are going).
-        connect(edit, &QLineEdit::editingFinished, this, Handler([this] { UpdateData(false); }));
-    }
-
-    AddControl(kLockZoom, new QCheckBox(QStringLiteral("Lock Zoom")));
-    AddControl(kLockIris, new QCheckBox(QStringLiteral("Lock Iris")));
-    AddControl(kLockColor, new QCheckBox(QStringLiteral("Lock Color")));
-    MoveItem(kLockZoom, 20, 116, 150, 18);
-    MoveItem(kLockIris, 20, 138, 150, 18);
-    MoveItem(kLockColor, 20, 160, 150, 18);
-
-    AddControl(kFastest, new QRadioButton(QStringLiteral("Fastest")));
-    AddControl(kMed, new QRadioButton(QStringLiteral("Med")));
-    AddControl(kBest, new QRadioButton(QStringLiteral("Best")));
-    MoveItem(kFastest, 20, 208, 70, 18);
-    MoveItem(kMed, 92, 208, 56, 18);
-    MoveItem(kBest, 150, 208, 56, 18);
-
-    AddControl(kPreset1, new QPushButton(QStringLiteral("Preset 1")));
-    AddControl(kPreset2, new QPushButton(QStringLiteral("Preset 2")));
-    AddControl(kPreset3, new QPushButton(QStringLiteral("Preset 3")));
-    MoveItem(kPreset1, 230, 26, 60, 26);
-    MoveItem(kPreset2, 294, 26, 60, 26);
-    MoveItem(kPreset3, 358, 26, 60, 26);
-
-    for (const auto& picture : kFineZoomPictures)
-        AddControl(picture.first, new QPushButton);
-    MoveItem(kFineZoomIn, 290, 90, 25, 25);
-    MoveItem(kFineZoomOut, 333, 90, 25, 25);
-
-    AddControl(kLawEnforcement, new QRadioButton(QStringLiteral("Law Enforcement")));
-    AddControl(kStandard, new QRadioButton(QStringLiteral("Standard")));
-    MoveItem(kLawEnforcement, 230, 150, 180, 18);
-    MoveItem(kStandard, 230, 172, 180, 18);
-
-    AddControl(kPageDefaults, new QPushButton(QStringLiteral("Page Defaults")));
-    MoveItem(kPageDefaults, 320, 210, 108, 26);
-
+    AddControls(kControls);
     AddRadioGroup({kFastest, kMed, kBest});
     AddRadioGroup({kLawEnforcement, kStandard});
+    // Typing is allowed but never applied: when the operator is done with an edit it shows the
+    // setting in force again (the page's copy, so nothing of the main dialog is read while
+    // windows are going).
+    for (const int id : {kAfterCaptureEdit, kBeforeCaptureEdit}) {
+        connect(Item<QLineEdit>(id), &QLineEdit::editingFinished, this,
+                Handler([this] { UpdateData(false); }));
+    }
 
     MapStep(kAfterCaptureSpin, [this](const ui::UpDownStep& step) { OnAfterCaptureStep(step); });
     MapStep(kBeforeCaptureSpin, [this](const ui::UpDownStep& step) { OnBeforeCaptureStep(step); });
-    using Command = void (CPropAdvanced::*)();
-    static constexpr std::pair<int, Command> kCommandMap[] = {
+    static constexpr CommandRow<CPropAdvanced> kCommandMap[] = {
         {kFineZoomIn, &CPropAdvanced::OnFineZoomIn},
         {kFineZoomOut, &CPropAdvanced::OnFineZoomOut},
         {kPreset1, &CPropAdvanced::OnPreset1},
@@ -130,8 +129,7 @@ CPropAdvanced::CPropAdvanced() : ui::PropertyPage(QStringLiteral("Advanced"), QS
         {kStandard, &CPropAdvanced::OnStandard},
         {kPageDefaults, &CPropAdvanced::OnPageDefaults},
     };
-    for (const auto& [id, handler] : kCommandMap)
-        MapCommand(id, [this, handler] { (this->*handler)(); });
+    MapCommandTable(kCommandMap);
 }
 
 CPropAdvanced::~CPropAdvanced() {

@@ -1,13 +1,10 @@
 // The Auto Position page.
 #include "setup/AutoPosition.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QStringList>
-#include <utility>
 
+#include "platform/ui/ControlSpec.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -34,6 +31,25 @@ constexpr const char* kInstructionPieces[] = {
     "3. Click left mouse button               ",
 };
 
+using P = CAutoPosition;
+using K = ui::ControlKind;
+using ui::kNoId;
+
+// The left half: the centre offset and the pan/tilt direction. The instructions on the right
+// are a multi-line box, which no table kind makes.
+constexpr ui::ControlSpec kControls[] = {
+    {kNoId, K::kGroupBox, "Set Center Offset", 8, 6, 230, 112},
+    {kNoId, K::kLabel, "X Offset", 18, 28, 70, 18},
+    {kNoId, K::kLabel, "Y Offset", 18, 56, 70, 18},
+    {P::kXOffset, K::kEdit, "", 92, 26, 70, 22, ui::kReadOnly},
+    {P::kYOffset, K::kEdit, "", 92, 54, 70, 22, ui::kReadOnly},
+    {P::kSetOffset, K::kButton, "Set Offset", 18, 84, 100, 24},
+
+    {kNoId, K::kGroupBox, "Pan/Tilt Direction", 8, 126, 230, 76},
+    {P::kPanReverse, K::kCheckBox, "Pan Reverse", 18, 148, 150, 18},
+    {P::kTiltReverse, K::kCheckBox, "Tilt Reverse", 18, 172, 150, 18},
+};
+
 }  // namespace
 
 QString CAutoPosition::InstructionText() {
@@ -49,39 +65,19 @@ QString CAutoPosition::InstructionText() {
 
 CAutoPosition::CAutoPosition()
     : ui::PropertyPage(QStringLiteral("Auto Position"), QSize(520, 240)) {
-    AddGroupBox(QStringLiteral("Set Center Offset"), {8, 6, 230, 112});
-    AddLabel(QStringLiteral("X Offset"), {18, 28, 70, 18});
-    AddLabel(QStringLiteral("Y Offset"), {18, 56, 70, 18});
-    for (const int id : {kXOffset, kYOffset}) {
-        auto* edit = new QLineEdit;
-        edit->setReadOnly(true);
-        AddControl(id, edit);
-    }
-    MoveItem(kXOffset, 92, 26, 70, 22);
-    MoveItem(kYOffset, 92, 54, 70, 22);
-    AddControl(kSetOffset, new QPushButton(QStringLiteral("Set Offset")));
-    MoveItem(kSetOffset, 18, 84, 100, 24);
-
-    AddGroupBox(QStringLiteral("Pan/Tilt Direction"), {8, 126, 230, 76});
-    AddControl(kPanReverse, new QCheckBox(QStringLiteral("Pan Reverse")));
-    AddControl(kTiltReverse, new QCheckBox(QStringLiteral("Tilt Reverse")));
-    MoveItem(kPanReverse, 18, 148, 150, 18);
-    MoveItem(kTiltReverse, 18, 172, 150, 18);
-
+    AddControls(kControls);
     auto* instructions = new QPlainTextEdit;
     instructions->setReadOnly(true);
     instructions->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     AddControl(kInstructions, instructions);
     MoveItem(kInstructions, 250, 6, 262, 228);
 
-    using Command = void (CAutoPosition::*)();
-    static constexpr std::pair<int, Command> kCommandMap[] = {
+    static constexpr CommandRow<CAutoPosition> kCommandMap[] = {
         {kPanReverse, &CAutoPosition::OnPanReverse},
         {kTiltReverse, &CAutoPosition::OnTiltReverse},
         {kSetOffset, &CAutoPosition::OnSetOffset},
     };
-    for (const auto& [id, handler] : kCommandMap)
-        MapCommand(id, [this, handler] { (this->*handler)(); });
+    MapCommandTable(kCommandMap);
 }
 
 CAutoPosition::~CAutoPosition() = default;

@@ -1,13 +1,10 @@
 // The Capture Type page.
 #include "setup/CaptureType.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <algorithm>
-#include <utility>
 
 #include "capture/PictureNames.h"
+#include "platform/ui/ControlSpec.h"
 #include "platform/ui/Services.h"
 #include "station/MainDialog.h"
 
@@ -17,40 +14,36 @@ int ClampCompressionFactor(int factor) {
     return std::clamp(factor, kMinCompressionFactor, kMaxCompressionFactor);
 }
 
+using C = CCaptureType;
+using K = ui::ControlKind;
+using ui::kNoId;
+
+constexpr ui::ControlSpec kControls[] = {
+    {kNoId, K::kGroupBox, "Capture Type", 8, 6, 288, 80},
+    {kNoId, K::kGroupBox, "File Name", 8, 94, 288, 114},
+
+    {C::kClipBoard, K::kRadio, "Clip Board (Twain)", 18, 22, 150, 18},
+    {C::kJpg, K::kRadio, "JPG", 18, 42, 60, 18},
+    {C::kBmp, K::kRadio, "BMP", 18, 62, 60, 18},
+    {kNoId, K::kLabel, "Compression Factor", 172, 24, 118, 16},
+    {C::kCompressionFactor, K::kEdit, "", 176, 44, 60, 22},
+
+    {C::kUserFileName, K::kRadio, "User File Name", 18, 112, 150, 18},
+    {C::kFixedFileName, K::kRadio, "Fixed File Name", 18, 132, 150, 18},
+    {C::kSelectPath, K::kButton, "Select Path", 180, 110, 104, 24},
+    {kNoId, K::kLabel, "Fixed File Name and Path", 18, 156, 260, 16},
+    {C::kFixedFileNameEdit, K::kEdit, "", 18, 174, 268, 22, ui::kReadOnly},
+};
+
 }  // namespace
 
 CCaptureType::CCaptureType() : ui::PropertyPage(QStringLiteral("Capture Type"), QSize(304, 214)) {
-    AddGroupBox(QStringLiteral("Capture Type"), {8, 6, 288, 80});
-    AddGroupBox(QStringLiteral("File Name"), {8, 94, 288, 114});
-
-    AddControl(kClipBoard, new QRadioButton(QStringLiteral("Clip Board (Twain)")));
-    AddControl(kJpg, new QRadioButton(QStringLiteral("JPG")));
-    AddControl(kBmp, new QRadioButton(QStringLiteral("BMP")));
-    MoveItem(kClipBoard, 18, 22, 150, 18);
-    MoveItem(kJpg, 18, 42, 60, 18);
-    MoveItem(kBmp, 18, 62, 60, 18);
-    AddLabel(QStringLiteral("Compression Factor"), {172, 24, 118, 16});
-    AddControl(kCompressionFactor, new QLineEdit);
-    MoveItem(kCompressionFactor, 176, 44, 60, 22);
-
-    AddControl(kUserFileName, new QRadioButton(QStringLiteral("User File Name")));
-    AddControl(kFixedFileName, new QRadioButton(QStringLiteral("Fixed File Name")));
-    MoveItem(kUserFileName, 18, 112, 150, 18);
-    MoveItem(kFixedFileName, 18, 132, 150, 18);
-    AddControl(kSelectPath, new QPushButton(QStringLiteral("Select Path")));
-    MoveItem(kSelectPath, 180, 110, 104, 24);
-    AddLabel(QStringLiteral("Fixed File Name and Path"), {18, 156, 260, 16});
-    auto* fixedName = new QLineEdit;
-    fixedName->setReadOnly(true);
-    AddControl(kFixedFileNameEdit, fixedName);
-    MoveItem(kFixedFileNameEdit, 18, 174, 268, 22);
-
+    AddControls(kControls);
     AddRadioGroup({kClipBoard, kJpg, kBmp});
     AddRadioGroup({kFixedFileName, kUserFileName});
 
     // A user's typing in the compression edit is its command, never the page showing members.
-    using Command = void (CCaptureType::*)();
-    static constexpr std::pair<int, Command> kCommandMap[] = {
+    static constexpr CommandRow<CCaptureType> kCommandMap[] = {
         {kClipBoard, &CCaptureType::OnClipBoard},
         {kJpg, &CCaptureType::OnJpgOrBmp},
         {kBmp, &CCaptureType::OnJpgOrBmp},
@@ -59,8 +52,7 @@ CCaptureType::CCaptureType() : ui::PropertyPage(QStringLiteral("Capture Type"), 
         {kUserFileName, &CCaptureType::OnUserFileName},
         {kSelectPath, &CCaptureType::OnSelectPath},
     };
-    for (const auto& [id, handler] : kCommandMap)
-        MapCommand(id, [this, handler] { (this->*handler)(); });
+    MapCommandTable(kCommandMap);
 }
 
 CCaptureType::~CCaptureType() = default;

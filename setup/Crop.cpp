@@ -1,15 +1,13 @@
 // The Crop page.
 #include "setup/Crop.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <algorithm>
 #include <climits>
 #include <string_view>
 
 #include "control/CameraModels.h"
 #include "platform/system/Clock.h"
+#include "platform/ui/ControlSpec.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -28,6 +26,34 @@ constexpr ChoiceSize kTurnedNoCropping{"480", "600"};
 // The preview window needs this long to take its new place before the dialog is laid out
 // around it again.
 constexpr int kRotationSettleMs = 30;
+
+using C = CPropPageCrop;
+using K = ui::ControlKind;
+using ui::kNoId;
+
+constexpr ui::ControlSpec kControls[] = {
+    {kNoId, K::kGroupBox, "Croping Select", 8, 6, 136, 166},
+    {C::kNoCropping, K::kRadio, "No Cropping", 18, 26, 116, 18},
+    {C::kFourFifths, K::kRadio, "4/5", 18, 49, 116, 18},
+    {C::kThreeQuarters, K::kRadio, "3/4", 18, 72, 116, 18},
+    {C::kTwoThirds, K::kRadio, "2/3", 18, 95, 116, 18},
+    {C::kSquare, K::kRadio, "1/1", 18, 118, 116, 18},
+    {C::kCustom, K::kRadio, "Custom", 18, 141, 116, 18},
+
+    {kNoId, K::kLabel, "Horizonal", 156, 16, 66, 18},
+    {kNoId, K::kLabel, "Vertical", 156, 46, 66, 18},
+    {C::kWidthEdit, K::kEdit, "", 226, 14, 68, 22},
+    {C::kHeightEdit, K::kEdit, "", 226, 44, 68, 22},
+    {C::kResize, K::kButton, "Resize", 226, 74, 68, 24},
+
+    {kNoId, K::kGroupBox, "Video Rotation", 152, 110, 144, 62},
+    {C::kRotation0, K::kRadio, "0", 162, 136, 42, 18},
+    {C::kRotation90, K::kRadio, "90", 206, 136, 42, 18},
+    {C::kRotation270, K::kRadio, "270", 250, 136, 42, 18},
+
+    {kNoId, K::kLabel, "Camera Type", 12, 186, 84, 18},
+    {C::kCameraTypeEdit, K::kEdit, "", 100, 184, 120, 22, ui::kReadOnly},
+};
 
 }  // namespace
 
@@ -48,45 +74,26 @@ int ParseLeadingInteger(const QString& text) {
 }
 
 CPropPageCrop::CPropPageCrop() : ui::PropertyPage(QStringLiteral("Crop"), QSize(304, 222)) {
-    AddGroupBox(QStringLiteral("Croping Select"), {8, 6, 136, 166});
-    const char* captions[] = {"No Cropping", "4/5", "3/4", "2/3", "1/1", "Custom"};
-    for (int i = 0; i < 6; ++i) {
-        AddControl(kCropChoiceIds[i], new QRadioButton(QString::fromLatin1(captions[i])));
-        MoveItem(kCropChoiceIds[i], 18, 26 + 23 * i, 116, 18);
-    }
+    AddControls(kControls);
     AddRadioGroup({kNoCropping, kFourFifths, kThreeQuarters, kTwoThirds, kSquare, kCustom});
-
-    AddLabel(QStringLiteral("Horizonal"), {156, 16, 66, 18});
-    AddLabel(QStringLiteral("Vertical"), {156, 46, 66, 18});
-    AddControl(kWidthEdit, new QLineEdit);
-    AddControl(kHeightEdit, new QLineEdit);
-    MoveItem(kWidthEdit, 226, 14, 68, 22);
-    MoveItem(kHeightEdit, 226, 44, 68, 22);
-    AddControl(kResize, new QPushButton(QStringLiteral("Resize")));
-    MoveItem(kResize, 226, 74, 68, 24);
-
-    AddGroupBox(QStringLiteral("Video Rotation"), {152, 110, 144, 62});
-    const int rotationIds[] = {kRotation0, kRotation90, kRotation270};
-    const char* angles[] = {"0", "90", "270"};
-    for (int i = 0; i < 3; ++i) {
-        AddControl(rotationIds[i], new QRadioButton(QString::fromLatin1(angles[i])));
-        MoveItem(rotationIds[i], 162 + 44 * i, 136, 42, 18);
-    }
     AddRadioGroup({kRotation0, kRotation90, kRotation270});
 
-    AddLabel(QStringLiteral("Camera Type"), {12, 186, 84, 18});
-    auto* typeEdit = new QLineEdit;
-    typeEdit->setReadOnly(true);
-    AddControl(kCameraTypeEdit, typeEdit);
-    MoveItem(kCameraTypeEdit, 100, 184, 120, 22);
-
-    for (int choice = 0; choice < kCustomChoice; ++choice)
-        MapCommand(kCropChoiceIds[choice], [this, choice] { OnCropChoice(choice); });
-    MapCommand(kCustom, [this] { OnCustom(); });
-    MapCommand(kResize, [this] { OnResize(); });
-    MapCommand(kRotation0, [this] { OnRotation0(); });
-    MapCommand(kRotation90, [this] { OnRotationTurned(1); });
-    MapCommand(kRotation270, [this] { OnRotationTurned(2); });
+    static constexpr CommandRow<CPropPageCrop> kCommandMap[] = {
+        {kCustom, &CPropPageCrop::OnCustom},
+        {kResize, &CPropPageCrop::OnResize},
+        {kRotation0, &CPropPageCrop::OnRotation0},
+    };
+    static constexpr ValueCommandRow<CPropPageCrop> kValueCommandMap[] = {
+        {kNoCropping, &CPropPageCrop::OnCropChoice, 0},
+        {kFourFifths, &CPropPageCrop::OnCropChoice, 1},
+        {kThreeQuarters, &CPropPageCrop::OnCropChoice, 2},
+        {kTwoThirds, &CPropPageCrop::OnCropChoice, 3},
+        {kSquare, &CPropPageCrop::OnCropChoice, 4},
+        {kRotation90, &CPropPageCrop::OnRotationTurned, 1},
+        {kRotation270, &CPropPageCrop::OnRotationTurned, 2},
+    };
+    MapCommandTable(kCommandMap);
+    MapCommandTable(kValueCommandMap);
 }
 
 CPropPageCrop::~CPropPageCrop() = default;

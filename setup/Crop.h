@@ -33,10 +33,7 @@ class CPropPageCrop : public ui::PropertyPage {
     static constexpr int kRotation270 = 1195;
     static constexpr int kCameraTypeEdit = 1131;  // read-only
 
-    // The crop choices in their group's order.
-    static constexpr int kCropChoiceIds[] = {kNoCropping, kFourFifths, kThreeQuarters,
-                                             kTwoThirds,  kSquare,     kCustom};
-    static constexpr int kCustomChoice = 5;
+    static constexpr int kCustomChoice = 5;  // the last of the crop choices
 
     CPropPageCrop();
     ~CPropPageCrop() override;

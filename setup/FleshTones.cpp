@@ -1,96 +1,67 @@
 // The Flesh Tones page.
 #include "setup/FleshTones.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <utility>
 
 #include "control/ColourSequences.h"
 #include "control/HeadLink.h"
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
+#include "platform/ui/ControlSpec.h"
 #include "platform/ui/UpDown.h"
 #include "station/MainDialog.h"
 
 namespace {
 
 using C = CPropAdjust;
+using K = ui::ControlKind;
+using ui::kNoId;
+constexpr unsigned kValueEdit = ui::kReadOnly | ui::kAlignRight;
 
-// One stepped value: its label, read-only edit and up-down, the range and where the row sits.
-struct ValueRow {
-    const char* label;
-    int edit;
-    int upDown;
-    int lower, upper;
-    int x, y;  // the label's corner; the edit and arrows follow on its right
-};
+constexpr ui::ControlSpec kControls[] = {
+    // The trailing blank of the white-balance title is the template's.
+    {kNoId, K::kGroupBox, "Live Adjustments", 8, 6, 202, 116},
+    {kNoId, K::kGroupBox, "Flash Adjustments", 218, 6, 202, 116},
+    {kNoId, K::kGroupBox, "Auto White Balance ", 8, 130, 202, 96},
+    {kNoId, K::kGroupBox, "Flash Color Correction", 218, 130, 202, 96},
+    {kNoId, K::kGroupBox, "Pan/Tilt/Zoom Speed", 8, 236, 244, 52},
 
-// In the order the operator reads them: the live column, then the flash column. Flash Blue
-// reaches further up than the others: flash light needs more blue than the room's.
-constexpr ValueRow kValueRows[] = {
-    {"Live Red", C::kLiveRedEdit, C::kLiveRed, -25, 25, 20, 30},
-    {"Live Blue", C::kLiveBlueEdit, C::kLiveBlue, -25, 25, 20, 60},
-    {"Live Color", C::kLiveColorEdit, C::kLiveColor, 20, 100, 20, 90},
-    {"Flash Red", C::kFlashRedEdit, C::kFlashRed, -25, 25, 230, 30},
-    {"Flash Blue", C::kFlashBlueEdit, C::kFlashBlue, -25, 50, 230, 60},
-    {"Flash Color", C::kFlashColorEdit, C::kFlashColor, 20, 100, 230, 90},
-};
+    // The stepped values in the order the operator reads them, the live column then the flash
+    // column: each a caption and a read-only edit with its arrows. Flash Blue reaches further
+    // up than the others: flash light needs more blue than the room's.
+    {kNoId, K::kLabel, "Live Red", 20, 33, 80, 18},
+    {C::kLiveRedEdit, K::kUpDown, "", 106, 30, 52, 24, kValueEdit, {C::kLiveRed, -25, 25}},
+    {kNoId, K::kLabel, "Live Blue", 20, 63, 80, 18},
+    {C::kLiveBlueEdit, K::kUpDown, "", 106, 60, 52, 24, kValueEdit, {C::kLiveBlue, -25, 25}},
+    {kNoId, K::kLabel, "Live Color", 20, 93, 80, 18},
+    {C::kLiveColorEdit, K::kUpDown, "", 106, 90, 52, 24, kValueEdit, {C::kLiveColor, 20, 100}},
+    {kNoId, K::kLabel, "Flash Red", 230, 33, 80, 18},
+    {C::kFlashRedEdit, K::kUpDown, "", 316, 30, 52, 24, kValueEdit, {C::kFlashRed, -25, 25}},
+    {kNoId, K::kLabel, "Flash Blue", 230, 63, 80, 18},
+    {C::kFlashBlueEdit, K::kUpDown, "", 316, 60, 52, 24, kValueEdit, {C::kFlashBlue, -25, 50}},
+    {kNoId, K::kLabel, "Flash Color", 230, 93, 80, 18},
+    {C::kFlashColorEdit, K::kUpDown, "", 316, 90, 52, 24, kValueEdit, {C::kFlashColor, 20, 100}},
+    // Flash delay has no control of its own; its caption stays hidden.
+    {kNoId, K::kLabel, "Flash Delay", 230, 204, 80, 18, ui::kHidden},
 
-struct RadioButton {
-    int id;
-    const char* caption;
-    int x, y;
-};
-
-constexpr RadioButton kRadioButtons[] = {
-    {C::kAutoWhite, "Auto White", 20, 152},
-    {C::kManual, "Manual", 20, 178},
-    {C::kDefaultCorrection, "Default", 230, 152},
-    {C::kFluorescent, "Fluorescent", 230, 178},
-    {C::kSlow, "Slow", 20, 258},
-    {C::kMed, "Med", 96, 258},
-    {C::kFast, "Fast", 172, 258},
+    {C::kAutoWhite, K::kRadio, "Auto White", 20, 152, 100, 20},
+    {C::kManual, K::kRadio, "Manual", 20, 178, 100, 20},
+    {C::kDefaultCorrection, K::kRadio, "Default", 230, 152, 100, 20},
+    {C::kFluorescent, K::kRadio, "Fluorescent", 230, 178, 100, 20},
+    {C::kSlow, K::kRadio, "Slow", 20, 258, 100, 20},
+    {C::kMed, K::kRadio, "Med", 96, 258, 100, 20},
+    {C::kFast, K::kRadio, "Fast", 172, 258, 100, 20},
+    {C::kAccurate, K::kButton, "Accurate", 120, 162, 80, 26, ui::kDisabled},
+    {C::kPageDefaults, K::kButton, "Page Defaults", 306, 254, 114, 28},
 };
 
 }  // namespace
 
 CPropAdjust::CPropAdjust() : ui::PropertyPage(QStringLiteral("Flesh Tones"), QSize(428, 296)) {
-    // The trailing blank of the white-balance title is the template's.
-    AddGroupBox(QStringLiteral("Live Adjustments"), {8, 6, 202, 116});
-    AddGroupBox(QStringLiteral("Flash Adjustments"), {218, 6, 202, 116});
-    AddGroupBox(QStringLiteral("Auto White Balance "), {8, 130, 202, 96});
-    AddGroupBox(QStringLiteral("Flash Color Correction"), {218, 130, 202, 96});
-    AddGroupBox(QStringLiteral("Pan/Tilt/Zoom Speed"), {8, 236, 244, 52});
-
-    for (const ValueRow& row : kValueRows) {
-        AddLabel(QString::fromLatin1(row.label), {row.x, row.y + 3, 80, 18});
-        auto* edit = new QLineEdit;
-        edit->setReadOnly(true);
-        edit->setAlignment(Qt::AlignRight);
-        AddControl(row.edit, edit);
-        MoveItem(row.edit, row.x + 86, row.y, 52, 24);
-        auto* upDown = new ui::UpDown;
-        AddControl(row.upDown, upDown);
-        upDown->SetBuddy(edit);
-        MoveItem(row.upDown, row.x + 138, row.y, 18, 24);
-    }
-    // Flash delay has no control of its own; its label stays hidden.
-    AddLabel(QStringLiteral("Flash Delay"), {230, 204, 80, 18})->hide();
-
-    for (const RadioButton& button : kRadioButtons) {
-        AddControl(button.id, new QRadioButton(QString::fromLatin1(button.caption)));
-        MoveItem(button.id, button.x, button.y, 100, 20);
-    }
+    AddControls(kControls);
     AddRadioGroup({kAutoWhite, kManual});
     AddRadioGroup({kDefaultCorrection, kFluorescent});
     AddRadioGroup({kSlow, kMed, kFast});
-    AddControl(kAccurate, new QPushButton(QStringLiteral("Accurate")));
-    MoveItem(kAccurate, 120, 162, 80, 26);
-    EnableItem(kAccurate, false);
-    AddControl(kPageDefaults, new QPushButton(QStringLiteral("Page Defaults")));
-    MoveItem(kPageDefaults, 306, 254, 114, 28);
 
     using StepHandler = void (CPropAdjust::*)(int);
     static constexpr std::pair<int, StepHandler> kStepMap[] = {
@@ -102,26 +73,20 @@ CPropAdjust::CPropAdjust() : ui::PropertyPage(QStringLiteral("Flesh Tones"), QSi
         MapStep(id,
                 [this, handler](const ui::UpDownStep& step) { (this->*handler)(step.position); });
     }
-    using ValueCommand = void (CPropAdjust::*)(int);
-    static constexpr struct {
-        int id;
-        ValueCommand handler;
-        int value;
-    } kCommandMap[] = {
+    static constexpr CommandRow<CPropAdjust> kCommandMap[] = {
+        {kAutoWhite, &CPropAdjust::OnAutoWhite},
+        {kManual, &CPropAdjust::OnManual},
+        {kPageDefaults, &CPropAdjust::OnPageDefaults},
+    };
+    static constexpr ValueCommandRow<CPropAdjust> kValueCommandMap[] = {
         {kDefaultCorrection, &CPropAdjust::OnFlashColorCorrection, 0},
         {kFluorescent, &CPropAdjust::OnFlashColorCorrection, 1},
         {kSlow, &CPropAdjust::OnSpeed, 0},
         {kMed, &CPropAdjust::OnSpeed, 1},
         {kFast, &CPropAdjust::OnSpeed, 2},
     };
-    for (const auto& command : kCommandMap) {
-        MapCommand(command.id, [this, handler = command.handler, value = command.value] {
-            (this->*handler)(value);
-        });
-    }
-    MapCommand(kAutoWhite, [this] { OnAutoWhite(); });
-    MapCommand(kManual, [this] { OnManual(); });
-    MapCommand(kPageDefaults, [this] { OnPageDefaults(); });
+    MapCommandTable(kCommandMap);
+    MapCommandTable(kValueCommandMap);
 }
 
 CPropAdjust::~CPropAdjust() = default;
@@ -143,9 +108,6 @@ void CPropAdjust::DoDataExchange(ui::DataExchange& dx) {
 bool CPropAdjust::OnInitDialog() {
     ui::PropertyPage::OnInitDialog();
     CTRIPOD01Dlg& main = *m_pMainDlg;
-    for (const ValueRow& row : kValueRows)
-        Item<ui::UpDown>(row.upDown)->SetRange(row.lower, row.upper);
-
     m_FlashColor = main.m_FlashChromaLevel;
     m_LiveColor = main.m_ChromaLevel;
     UpdateData(false);

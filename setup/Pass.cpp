@@ -1,10 +1,10 @@
 // The password dialog.
 #include "setup/Pass.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "platform/ui/ControlSpec.h"
 #include "station/MainDialog.h"
 
 CPass::CPass(CTRIPOD01Dlg* owner)
@@ -12,17 +12,17 @@ CPass::CPass(CTRIPOD01Dlg* owner)
     setWindowTitle(QStringLiteral("Dialog"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    auto* label = new QLabel(QStringLiteral("Enter Password"), this);
-    label->setGeometry(12, 10, 176, 16);
-    auto* edit = new QLineEdit;
+    static constexpr ui::ControlSpec kControls[] = {
+        {ui::kNoId, ui::ControlKind::kLabel, "Enter Password", 12, 10, 176, 16},
+        {kPasswordEdit, ui::ControlKind::kEdit, "", 12, 28, 176, 22},
+        {kOk, ui::ControlKind::kButton, "OK", 62, 60, 75, 23},
+    };
+    AddControls(kControls);
+    auto* edit = Item<QLineEdit>(kPasswordEdit);
     edit->setEchoMode(QLineEdit::Password);
     edit->setMaxLength(kMaxPasswordLength);
-    AddControl(kPasswordEdit, edit);
-    MoveItem(kPasswordEdit, 12, 28, 176, 22);
-    auto* ok = new QPushButton(QStringLiteral("OK"));
-    AddControl(kOk, ok);
+    auto* ok = Item<QPushButton>(kOk);
     ok->setDefault(true);
-    MoveItem(kOk, 62, 60, 75, 23);
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     setFixedSize(200, 94);
 }

@@ -2,18 +2,15 @@
 #include "station/MainDialog.h"
 
 #include <QAction>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
 
 #include "device/Camera.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/Clock.h"
+#include "platform/ui/ControlSpec.h"
 #include "platform/ui/Services.h"
 #include "station/AboutDialog.h"
 #include "station/ControlIds.h"
@@ -22,110 +19,57 @@
 
 namespace {
 
-enum class ControlKind {
-    kGroupBox,
-    kButton,
-    kPictureButton,
-    kRadio,
-    kLabel,
-    kReadOnlyEdit,
-    kSlider
-};
+using K = ui::ControlKind;
+// A value the dialog shows and the operator can only read.
+constexpr unsigned kShownValue = ui::kReadOnly | ui::kAlignCenter;
 
-// One control of the main dialog as it is created: its place here is where it sits before
-// a layout moves it (the layouts place every control of the live column; the correction set
-// and the review buttons are placed when a captured picture is reviewed).
-struct ControlTemplate {
-    int id;
-    ControlKind kind;
-    const char* caption;  // picture buttons show their picture; the caption names them
-    const char* tip;      // what a picture button does, for the tool tip
-    int x, y, width, height;
-    bool visible;
-};
+// The main dialog's controls as they are created: the place of each is where it sits before a
+// layout moves it (the layouts place every control of the live column; the correction set and
+// the review buttons are placed when a captured picture is reviewed). Picture buttons show
+// their picture; the caption names them. Group boxes come first so that they lie under the
+// controls they frame.
+constexpr ui::ControlSpec kDialogControls[] = {
+    {ids::kPanTiltGroup, K::kGroupBox, "Pan/Tilt", 639, 6, 80, 120},
+    {ids::kZoomGroup, K::kGroupBox, "Zoom", 640, 153, 80, 54},
+    {ids::kZoomControlGroup, K::kGroupBox, "Zoom Control", 639, 35, 100, 140},
+    {ids::kBrightnessGroup, K::kGroupBox, "Brightness", 629, 205, 115, 100},
+    {ids::kUseFlashGroup, K::kGroupBox, "Use Flash", 638, 321, 93, 55},
+    {ids::kPreviewCaptureGroup, K::kGroupBox, "Preview Capture", 638, 388, 96, 55},
+    {ids::kColorCorrectionGroup, K::kGroupBox, "Color Correction", 646, 10, 100, 465, ui::kHidden},
 
-// Group boxes come first so that they lie under the controls they frame.
-constexpr ControlTemplate kDialogControls[] = {
-    {ids::kPanTiltGroup, ControlKind::kGroupBox, "Pan/Tilt", nullptr, 639, 6, 80, 120, true},
-    {ids::kZoomGroup, ControlKind::kGroupBox, "Zoom", nullptr, 640, 153, 80, 54, true},
-    {ids::kZoomControlGroup, ControlKind::kGroupBox, "Zoom Control", nullptr, 639, 35, 100, 140,
-     true},
-    {ids::kBrightnessGroup, ControlKind::kGroupBox, "Brightness", nullptr, 629, 205, 115, 100,
-     true},
-    {ids::kUseFlashGroup, ControlKind::kGroupBox, "Use Flash", nullptr, 638, 321, 93, 55, true},
-    {ids::kPreviewCaptureGroup, ControlKind::kGroupBox, "Preview Capture", nullptr, 638, 388, 96,
-     55, true},
-    {ids::kColorCorrectionGroup, ControlKind::kGroupBox, "Color Correction", nullptr, 646, 10, 100,
-     465, false},
-
-    {ids::kHome, ControlKind::kButton, "Home", nullptr, 639, 6, 85, 22, true},
-    {ids::kPreset1, ControlKind::kRadio, "Preset 1", nullptr, 644, 55, 92, 16, true},
-    {ids::kPreset2, ControlKind::kRadio, "Preset 2", nullptr, 644, 75, 92, 16, true},
-    {ids::kPreset3, ControlKind::kRadio, "Preset 3", nullptr, 644, 95, 92, 16, true},
-    {ids::kManualZoom, ControlKind::kRadio, "Manual Zoom", nullptr, 644, 115, 92, 16, true},
-    {ids::kTiltUp, ControlKind::kPictureButton, "", "Tilt up", 664, 24, 26, 26, true},
-    {ids::kPanLeft, ControlKind::kPictureButton, "", "Pan left", 646, 56, 26, 26, true},
-    {ids::kPanRight, ControlKind::kPictureButton, "", "Pan right", 679, 56, 26, 26, true},
-    {ids::kTiltDown, ControlKind::kPictureButton, "", "Tilt down", 664, 89, 26, 26, true},
-    {ids::kZoomIn, ControlKind::kPictureButton, "ZOOMIN", "Zoom in", 646, 135, 25, 25, true},
-    {ids::kZoomOut, ControlKind::kPictureButton, "ZOOM OUT", "Zoom out", 685, 135, 25, 25, true},
-    {ids::kIris, ControlKind::kPictureButton, "IRIS", "Brighter", 644, 225, 30, 26, true},
-    {ids::kDarker, ControlKind::kPictureButton, "DARKER", "Darker", 682, 225, 30, 26, true},
-    {ids::kSubjectDistanceLabel, ControlKind::kLabel, "Subject Distance", nullptr, 636, 255, 100,
-     12, true},
-    {ids::kSubjectDistance, ControlKind::kReadOnlyEdit, "", nullptr, 649, 270, 65, 20, true},
-    {ids::kCapture, ControlKind::kButton, "&CAPTURE", nullptr, 0, 482, 640, 25, true},
-    {ids::kFlashOff, ControlKind::kRadio, "Flash Off", nullptr, 644, 336, 75, 16, true},
-    {ids::kFlashOn, ControlKind::kRadio, "Flash On", nullptr, 644, 358, 75, 16, true},
-    {ids::kAdjust, ControlKind::kButton, "&Adjust", nullptr, 635, 469, 95, 22, true},
-    {ids::kPreviewYes, ControlKind::kRadio, "Yes", nullptr, 650, 402, 44, 16, true},
-    {ids::kPreviewNo, ControlKind::kRadio, "No", nullptr, 650, 425, 38, 16, true},
+    {ids::kHome, K::kButton, "Home", 639, 6, 85, 22},
+    {ids::kPreset1, K::kRadio, "Preset 1", 644, 55, 92, 16},
+    {ids::kPreset2, K::kRadio, "Preset 2", 644, 75, 92, 16},
+    {ids::kPreset3, K::kRadio, "Preset 3", 644, 95, 92, 16},
+    {ids::kManualZoom, K::kRadio, "Manual Zoom", 644, 115, 92, 16},
+    {ids::kTiltUp, K::kPictureButton, "", 664, 24, 26, 26, ui::kPlain, {}, "Tilt up"},
+    {ids::kPanLeft, K::kPictureButton, "", 646, 56, 26, 26, ui::kPlain, {}, "Pan left"},
+    {ids::kPanRight, K::kPictureButton, "", 679, 56, 26, 26, ui::kPlain, {}, "Pan right"},
+    {ids::kTiltDown, K::kPictureButton, "", 664, 89, 26, 26, ui::kPlain, {}, "Tilt down"},
+    {ids::kZoomIn, K::kPictureButton, "ZOOMIN", 646, 135, 25, 25, ui::kPlain, {}, "Zoom in"},
+    {ids::kZoomOut, K::kPictureButton, "ZOOM OUT", 685, 135, 25, 25, ui::kPlain, {}, "Zoom out"},
+    {ids::kIris, K::kPictureButton, "IRIS", 644, 225, 30, 26, ui::kPlain, {}, "Brighter"},
+    {ids::kDarker, K::kPictureButton, "DARKER", 682, 225, 30, 26, ui::kPlain, {}, "Darker"},
+    {ids::kSubjectDistanceLabel, K::kLabel, "Subject Distance", 636, 255, 100, 12},
+    {ids::kSubjectDistance, K::kEdit, "", 649, 270, 65, 20, kShownValue},
+    {ids::kCapture, K::kButton, "&CAPTURE", 0, 482, 640, 25},
+    {ids::kFlashOff, K::kRadio, "Flash Off", 644, 336, 75, 16},
+    {ids::kFlashOn, K::kRadio, "Flash On", 644, 358, 75, 16},
+    {ids::kAdjust, K::kButton, "&Adjust", 635, 469, 95, 22},
+    {ids::kPreviewYes, K::kRadio, "Yes", 650, 402, 44, 16},
+    {ids::kPreviewNo, K::kRadio, "No", 650, 425, 38, 16},
 
     // Shown only while a captured picture is reviewed.
-    {ids::kRedLabel, ControlKind::kLabel, "Red", nullptr, 671, 36, 30, 14, false},
-    {ids::kRedSlider, ControlKind::kSlider, "", nullptr, 669, 50, 30, 125, false},
-    {ids::kRedValue, ControlKind::kReadOnlyEdit, "0", nullptr, 664, 180, 40, 20, false},
-    {ids::kBlueLabel, ControlKind::kLabel, "Blue", nullptr, 671, 242, 30, 14, false},
-    {ids::kBlueSlider, ControlKind::kSlider, "", nullptr, 669, 256, 30, 125, false},
-    {ids::kBlueValue, ControlKind::kReadOnlyEdit, "0", nullptr, 664, 386, 40, 20, false},
-    {ids::kDefaultCorrection, ControlKind::kButton, "Default", nullptr, 654, 440, 60, 22, false},
-    {ids::kDontSave, ControlKind::kButton, "Don't Save", nullptr, 312, 468, 312, 25, false},
-    {ids::kSave, ControlKind::kButton, "Save", nullptr, 0, 468, 312, 25, false},
+    {ids::kRedLabel, K::kLabel, "Red", 671, 36, 30, 14, ui::kHidden},
+    {ids::kRedSlider, K::kSlider, "", 669, 50, 30, 125, ui::kHidden},
+    {ids::kRedValue, K::kEdit, "0", 664, 180, 40, 20, ui::kHidden | kShownValue},
+    {ids::kBlueLabel, K::kLabel, "Blue", 671, 242, 30, 14, ui::kHidden},
+    {ids::kBlueSlider, K::kSlider, "", 669, 256, 30, 125, ui::kHidden},
+    {ids::kBlueValue, K::kEdit, "0", 664, 386, 40, 20, ui::kHidden | kShownValue},
+    {ids::kDefaultCorrection, K::kButton, "Default", 654, 440, 60, 22, ui::kHidden},
+    {ids::kDontSave, K::kButton, "Don't Save", 312, 468, 312, 25, ui::kHidden},
+    {ids::kSave, K::kButton, "Save", 0, 468, 312, 25, ui::kHidden},
 };
-
-QWidget* MakeControl(const ControlTemplate& t) {
-    const QString caption = QString::fromUtf8(t.caption);
-    switch (t.kind) {
-        case ControlKind::kGroupBox:
-            return new QGroupBox(caption);
-        case ControlKind::kButton:
-            return new QPushButton(caption);
-        case ControlKind::kPictureButton: {
-            auto* button = new QPushButton;
-            button->setAccessibleName(caption.isEmpty() ? QString::fromUtf8(t.tip) : caption);
-            button->setToolTip(QString::fromUtf8(t.tip));
-            return button;
-        }
-        case ControlKind::kRadio:
-            return new QRadioButton(caption);
-        case ControlKind::kLabel:
-            return new QLabel(caption);
-        case ControlKind::kReadOnlyEdit: {
-            auto* edit = new QLineEdit(caption);
-            edit->setReadOnly(true);
-            edit->setAlignment(Qt::AlignCenter);
-            return edit;
-        }
-        case ControlKind::kSlider: {
-            auto* slider = new QSlider(Qt::Vertical);
-            // Like the desktop's vertical track bars, the smallest value is at the top.
-            slider->setInvertedAppearance(true);
-            slider->setInvertedControls(true);
-            return slider;
-        }
-    }
-    return nullptr;
-}
 
 }  // namespace
 
@@ -162,14 +106,7 @@ CTRIPOD01Dlg::CTRIPOD01Dlg(QWidget* parent)
 CTRIPOD01Dlg::~CTRIPOD01Dlg() = default;
 
 void CTRIPOD01Dlg::CreateControls() {
-    for (const ControlTemplate& t : kDialogControls) {
-        QWidget* control = MakeControl(t);
-        AddControl(t.id, control);
-        control->setGeometry(t.x, t.y, t.width, t.height);
-        control->setVisible(t.visible);
-        if (t.kind == ControlKind::kGroupBox)
-            control->lower();
-    }
+    AddControls(kDialogControls);
     // In the turned Law Enforcement column the label sits just above the field; its text keeps
     // to the top so the field never hides it.
     Item<QLabel>(ids::kSubjectDistanceLabel)->setAlignment(Qt::AlignLeft | Qt::AlignTop);

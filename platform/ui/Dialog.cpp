@@ -177,19 +177,6 @@ void Dialog::AddRadioGroup(std::initializer_list<int> ids) {
     radioGroups_[*ids.begin()] = std::move(entry);
 }
 
-QGroupBox* Dialog::AddGroupBox(const QString& title, const QRect& rect) {
-    auto* group = new QGroupBox(title, this);
-    group->setGeometry(rect);
-    group->lower();
-    return group;
-}
-
-QLabel* Dialog::AddLabel(const QString& text, const QRect& rect) {
-    auto* label = new QLabel(text, this);
-    label->setGeometry(rect);
-    return label;
-}
-
 QWidget* Dialog::GetDlgItem(int id) const {
     const auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : it->second;

@@ -30,6 +30,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QString>
+#include <cstddef>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -44,14 +45,13 @@
 
 class QButtonGroup;
 class QEventLoop;
-class QGroupBox;
-class QLabel;
 class QTimer;
 
 namespace ui {
 
 class Dialog;
 class UpDown;
+struct ControlSpec;
 struct UpDownStep;
 
 // An integer as the dialogs read one: optional blanks, an optional sign and decimal digits,
@@ -99,13 +99,12 @@ class Dialog : public QDialog {
 
     // Registers a control under its id; the dialog becomes its parent.
     void AddControl(int id, QWidget* control);
+    // Makes and adds every control of a table (ControlSpec.h), in its order: its id, place,
+    // visibility and style as the row says; frames behind the controls.
+    void AddControls(std::span<const ControlSpec> specs);
     // Makes the radio buttons `ids` (already added, in order) one exclusive group; the group is
     // known by its first id.
     void AddRadioGroup(std::initializer_list<int> ids);
-    // What is only drawn and has no id, at `rect` in client pixels: a group box framing
-    // controls (kept behind every control) and a caption.
-    QGroupBox* AddGroupBox(const QString& title, const QRect& rect);
-    QLabel* AddLabel(const QString& text, const QRect& rect);
 
     QWidget* GetDlgItem(int id) const;
     template <class T>
@@ -193,6 +192,26 @@ class Dialog : public QDialog {
     void MapStep(int id, std::function<void(const UpDownStep&)> handler);
     // Runs the handler mapped to `id`, if any; every command of a control arrives here.
     void OnCommand(int id);
+    // A command map of the dialog `D`: each row's control runs one member function, or one
+    // that takes the row's value (radio buttons that share a handler).
+    template <class D>
+    using CommandRow = std::pair<int, void (D::*)()>;
+    template <class D>
+    struct ValueCommandRow {
+        int id;
+        void (D::*handler)(int);
+        int value;
+    };
+    template <class D, size_t N>
+    void MapCommandTable(const CommandRow<D> (&map)[N]) {
+        for (const auto& [id, handler] : map)
+            MapCommand(id, [this, handler] { (static_cast<D*>(this)->*handler)(); });
+    }
+    template <class D, size_t N>
+    void MapCommandTable(const ValueCommandRow<D> (&map)[N]) {
+        for (const auto& [id, handler, value] : map)
+            MapCommand(id, [this, handler, value] { (static_cast<D*>(this)->*handler)(value); });
+    }
 
     // --- keyboard and pointer hooks (KeyFilter.h, HeldButton.h) ------------------------------
     // From now on the dialog's steering keys reach PreTranslateMessage, and OnKeyDown and
