@@ -254,12 +254,6 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void TellNoPicture();
     // Stores the picture and tells the host when it was stored.
     void StoreCapturedImage();
-    // A store that failed: tells the host `reason`, then shows the operator `message`.
-    void ReportStoreFailure(const char* message, const std::string& reason);
-    int StoreOnClipboard();
-    int StoreJpegFile();
-    int StoreBmpFile();
-    int StoreHandOffFile();
 
     DibSection m_CaptureBitmap;
     QSize m_OuterSize;          // the window size the layout asks for, frame included
