@@ -98,13 +98,19 @@ constexpr CorrectionPlace kCorrectionPlaces[] = {
 
 }  // namespace
 
+void CTRIPOD01Dlg::EnterCapturePhase(CapturePhase phase) {
+    m_CapturePhase = phase;
+    // The keyboard filter's view of the same thing: no steering while a picture is reviewed.
+    m_ControlsDisabled = phase == CapturePhase::kReview ? 1 : 0;
+}
+
 // The one place where the capture group's clicks reach their handlers.
 void CTRIPOD01Dlg::OnCapture() {
     // Pressed again while a capture runs or a picture waits for review (a queued Alt+C, a
     // click during a message box): the picture in hand must not be overwritten.
     if (m_CapturePhase != CapturePhase::kLive)
         return;
-    m_CapturePhase = CapturePhase::kCapturing;
+    EnterCapturePhase(CapturePhase::kCapturing);
     UpdateData(true);
     StopPreview();
 
@@ -210,7 +216,7 @@ bool CTRIPOD01Dlg::ProcessCapture() {
     }
     StopPreview();
     if (review) {
-        m_CapturePhase = CapturePhase::kReview;
+        EnterCapturePhase(CapturePhase::kReview);
         WatchCamera();
     }
     ApplyCaptureCorrection();
@@ -223,7 +229,7 @@ bool CTRIPOD01Dlg::ProcessCapture() {
             RestoreLiveStream();
             EnableItem(ids::kCapture, true);
         }
-        m_CapturePhase = CapturePhase::kLive;
+        EnterCapturePhase(CapturePhase::kLive);
     }
     return true;
 }
@@ -247,7 +253,6 @@ void CTRIPOD01Dlg::ApplyCaptureCorrection() {
 }
 
 void CTRIPOD01Dlg::ShowLiveControls(bool show) {
-    m_ControlsDisabled = show ? 0 : 1;
     // The sheet's pages change what the picture under review was taken with: not meanwhile.
     EnableAdjustSheet(show);
     if (!show) {
@@ -325,7 +330,7 @@ void CTRIPOD01Dlg::EndReview() {
     for (int id : {ids::kFlashOff, ids::kFlashOn, ids::kCapture})
         EnableItem(id, true);
     ShowLiveControls(true);
-    m_CapturePhase = CapturePhase::kLive;
+    EnterCapturePhase(CapturePhase::kLive);
     StartPreview();
 }
 
@@ -344,7 +349,7 @@ void CTRIPOD01Dlg::AbandonCapture(const char* message, const char* hostReason) {
     StartPreview();
     ShowItem(ids::kCapture, true);
     EnableItem(ids::kCapture, true);
-    m_CapturePhase = CapturePhase::kLive;
+    EnterCapturePhase(CapturePhase::kLive);
     // The host hears of it at once, not when the operator has read the box.
     if (m_CaptureFailedHook)
         m_CaptureFailedHook(hostReason);

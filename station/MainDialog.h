@@ -151,6 +151,8 @@ class CTRIPOD01Dlg : public ui::Dialog,
     // The frame read into the capture bitmap, to the corrected picture stored or under review;
     // false when the capture was abandoned.
     bool ProcessCapture();
+    // The one place the capture phase changes; m_ControlsDisabled follows it.
+    void EnterCapturePhase(CapturePhase phase);
     // Rebuilds the picture under review from the kept pixels with the corrections in force.
     void ApplyCaptureCorrection();
     // true: the live layout; false: the review layout with the correction controls.
