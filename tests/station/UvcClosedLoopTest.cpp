@@ -75,19 +75,13 @@ class UvcStation : public testing::Test {
         return dlg_->m_hPreviewWnd->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
 
-    // The emulated camera's picture centre (room units) and scale at its aim now.
-    void View(double& centreX, double& centreY, double& unitsPerPixel) {
-        sim::EmulatedUvcCamera& camera = transport_->Emulation();
-        sim::EmulatedUvcCamera::RoomView(camera.Profile(), camera.AimNow(), 640, centreX, centreY,
-                                         unitsPerPixel);
-    }
-
     // The pupil as painted once the picture has come to rest, looked for where the camera's aim
     // puts it; the two agree within the frame's own rounding.
     Spot Seen() {
         Run(300);
         double cx = 0, cy = 0, upp = 0;
-        View(cx, cy, upp);
+        sim::EmulatedUvcCamera& camera = transport_->Emulation();
+        sim::EmulatedUvcCamera::RoomView(camera.Profile(), camera.AimNow(), 640, cx, cy, upp);
         const Spot aimed = station_test::PredictedPupil(cx, cy, upp, *dlg_);
         const Spot seen =
             station_test::PupilNear(Painted(), aimed, (sim::kPupilRadius + 1.5) / upp);
@@ -105,21 +99,21 @@ class UvcStation : public testing::Test {
     std::unique_ptr<CTRIPOD01Dlg> dlg_;
 };
 
-struct PtzRow {
+struct UvcRow {
     const char* name;
     int profile;
-    // The medium tier on this camera: a third of the speed control's top value (profile 1), the
+    // The medium tier on a PTZ camera: a third of the speed control's top value (profile 1), the
     // head's 400 of its 3400 pan and 1000 tilt units per second over the absolute controls'
     // ranges (2), or 400 head units per second at their wide-angle size (3).
-    double panArcsecPerSecond;
-    double tiltArcsecPerSecond;
+    double panArcsecPerSecond = 0;
+    double tiltArcsecPerSecond = 0;
 };
 
-void PrintTo(const PtzRow& row, std::ostream* os) {
+void PrintTo(const UvcRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-class UvcPtzLoop : public UvcStation, public testing::WithParamInterface<PtzRow> {
+class UvcPtzLoop : public UvcStation, public testing::WithParamInterface<UvcRow> {
   protected:
     void SetUp() override { Start(GetParam().profile); }
 
@@ -156,17 +150,17 @@ class UvcPtzLoop : public UvcStation, public testing::WithParamInterface<PtzRow>
 };
 
 TEST_P(UvcPtzLoop, HeldKeysAndButtonsMoveThePictureTheWayTheyPointAndStopOnRelease) {
-    const PtzRow& row = GetParam();
+    const UvcRow& row = GetParam();
     struct Move {
         const char* name;
         int key, button;
         int dx, dy;  // which way the scene moves in the picture: against the camera
     };
     const Move moves[] = {
-        {"Right key", ui::kVkRight, 0, -1, 0},   {"Up key", ui::kVkUp, 0, 0, 1},
-        {"Left key", ui::kVkLeft, 0, 1, 0},      {"Down key", ui::kVkDown, 0, 0, -1},
-        {"PanRight", 0, ids::kPanRight, -1, 0},  {"TiltUp", 0, ids::kTiltUp, 0, 1},
-        {"PanLeft", 0, ids::kPanLeft, 1, 0},     {"TiltDown", 0, ids::kTiltDown, 0, -1},
+        {"Right key", ui::kVkRight, 0, -1, 0},  {"Up key", ui::kVkUp, 0, 0, 1},
+        {"Left key", ui::kVkLeft, 0, 1, 0},     {"Down key", ui::kVkDown, 0, 0, -1},
+        {"PanRight", 0, ids::kPanRight, -1, 0}, {"TiltUp", 0, ids::kTiltUp, 0, 1},
+        {"PanLeft", 0, ids::kPanLeft, 1, 0},    {"TiltDown", 0, ids::kTiltDown, 0, -1},
     };
     for (const Move& move : moves) {
         SCOPED_TRACE(move.name);
@@ -235,9 +229,9 @@ TEST_P(UvcPtzLoop, DoubleClickBringsThePupilToTheTarget) {
         EXPECT_TRUE(Key(ui::KeyMessage::kKeyUp, ui::kVkLeft));
         const Spot before = Seen();
         const QPoint click(int(std::lround(before.x)), int(std::lround(before.y)));
-        const face::PicturePoint target = face::TargetPoint(
-            {dlg_->m_CropWidth, dlg_->m_CropHeight, dlg_->m_XCenterOffset, dlg_->m_YCenterOffset,
-             dlg_->m_RotationAngle});
+        const face::PicturePoint target =
+            face::TargetPoint({dlg_->m_CropWidth, dlg_->m_CropHeight, dlg_->m_XCenterOffset,
+                               dlg_->m_YCenterOffset, dlg_->m_RotationAngle});
         station_test::DoubleClick(dlg_->m_hPreviewWnd, click);
         // The clicked pixel goes to the target; the pupil keeps its place beside that pixel.
         const Spot expected{target.x + (before.x - click.x()), target.y + (before.y - click.y())};
@@ -252,44 +246,24 @@ TEST_P(UvcPtzLoop, DoubleClickBringsThePupilToTheTarget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(UvcCameras, UvcPtzLoop,
-                         testing::Values(PtzRow{"Speed", 1, 8 * 16875.0, 8 * 16875.0},
-                                         PtzRow{"Absolute", 2, 1224000 * 400 / 3400.0,
+                         testing::Values(UvcRow{"Speed", 1, 8 * 16875.0, 8 * 16875.0},
+                                         UvcRow{"Absolute", 2, 1224000 * 400 / 3400.0,
                                                 216000 * 400 / 1000.0},
-                                         PtzRow{"Relative", 3, 400 * kArcsecPerPixel / 0.9756,
+                                         UvcRow{"Relative", 3, 400 * kArcsecPerPixel / 0.9756,
                                                 400 * kArcsecPerPixel / 0.9756}),
                          RowName{});
 
-struct CaptureRow {
-    const char* name;
-    int profile;
-};
-
-void PrintTo(const CaptureRow& row, std::ostream* os) {
-    *os << row.name;
-}
-
 // A painted picture sharpened the way a capture sharpens its picture at `sharpness`.
 QImage Sharpened(const QImage& image, int32_t sharpness) {
-    picture::Picture in(image.width(), image.height()), out(image.width(), image.height());
-    for (int y = 0; y < image.height(); ++y) {
-        uint8_t* row = in.Pixels().Row(y);
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            row[3 * x] = uint8_t(qBlue(p)), row[3 * x + 1] = uint8_t(qGreen(p));
-            row[3 * x + 2] = uint8_t(qRed(p));
-        }
-    }
-    picture::Sharpen(in.Pixels(), out.Pixels(), SharpenStrength(sharpness));
-    QImage sharpened(image.size(), QImage::Format_RGB32);
-    for (int y = 0; y < image.height(); ++y) {
-        const uint8_t* row = out.Pixels().Row(y);
-        for (int x = 0; x < image.width(); ++x)
-            sharpened.setPixel(x, y, qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
-    }
-    return sharpened;
+    const QImage in = image.convertToFormat(QImage::Format_BGR888);
+    QImage out(in.size(), QImage::Format_BGR888);
+    picture::Sharpen({in.constBits(), in.width(), in.height(), in.bytesPerLine()},
+                     {out.bits(), out.width(), out.height(), out.bytesPerLine()},
+                     SharpenStrength(sharpness));
+    return out.convertToFormat(QImage::Format_RGB32);
 }
 
-class UvcCaptureLoop : public UvcStation, public testing::WithParamInterface<CaptureRow> {};
+class UvcCaptureLoop : public UvcStation, public testing::WithParamInterface<UvcRow> {};
 
 TEST_P(UvcCaptureLoop, CaptureStoresThePictureThePreviewShowed) {
     Start(GetParam().profile);
@@ -320,9 +294,9 @@ TEST_P(UvcCaptureLoop, CaptureStoresThePictureThePreviewShowed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(UvcCameras, UvcCaptureLoop,
-                         testing::Values(CaptureRow{"PtzSpeed", 1}, CaptureRow{"PtzAbsolute", 2},
-                                         CaptureRow{"PtzRelative", 3}, CaptureRow{"Webcam", 4},
-                                         CaptureRow{"OwnHuffman420", 5}, CaptureRow{"YuyvOnly", 6}),
+                         testing::Values(UvcRow{"PtzSpeed", 1}, UvcRow{"PtzAbsolute", 2},
+                                         UvcRow{"PtzRelative", 3}, UvcRow{"Webcam", 4},
+                                         UvcRow{"OwnHuffman420", 5}, UvcRow{"YuyvOnly", 6}),
                          RowName{});
 
 }  // namespace
