@@ -4,16 +4,13 @@
 // class-4 step among them), each rotation and shifted targets.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QImage>
-#include <QMouseEvent>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "device/Camera.h"
 #include "device/CameraProperties.h"
-#include "device/PreviewGeometry.h"
 #include "platform/driver/DeviceSetting.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/ServiceRecorder.h"
@@ -24,56 +21,15 @@
 #include "station/FaceCentering.h"
 #include "station/Layout.h"
 #include "station/MainDialog.h"
+#include "tests/station/PupilFinder.h"
 #include "tests/support/RowName.h"
 
 namespace {
 
-struct Spot {
-    double x = 0;
-    double y = 0;
-};
-
-// The centre of the dark pupil within `radius` pixels of `near` in a painted picture; NaN when
-// there is none.
-Spot PupilNear(const QImage& image, Spot near, double radius) {
-    double sx = 0, sy = 0, n = 0;
-    for (int y = int(near.y - radius) - 1; y <= int(near.y + radius) + 1; ++y) {
-        for (int x = int(near.x - radius) - 1; x <= int(near.x + radius) + 1; ++x) {
-            if (x >= 0 && y >= 0 && x < image.width() && y < image.height() &&
-                std::hypot(x - near.x, y - near.y) <= radius && qGray(image.pixel(x, y)) < 60) {
-                sx += x, sy += y, ++n;
-            }
-        }
-    }
-    return n == 0 ? Spot{NAN, NAN} : Spot{sx / n, sy / n};
-}
-
-// Where the left pupil of the scene lies in the window, from the head's position and the lens:
-// in the frame first, then through the crop and the quarter turn the preview shows.
-Spot PredictedPupil(const SimulatedCamera::Position& head, double unitsPerPixel,
-                    const CTRIPOD01Dlg& dlg) {
-    const double fx = 320 + (sim::kLeftPupil.x - head.pan) / unitsPerPixel - 0.5;
-    const double fy = 240 - (sim::kLeftPupil.y - head.tilt) / unitsPerPixel - 0.5;
-    const FrameRect source =
-        PreviewSourceRect(dlg.m_RotationAngle, dlg.m_CropWidth, dlg.m_CropHeight, dlg.m_CropOffsetX,
-                          dlg.m_CropOffsetY);
-    switch (dlg.m_RotationAngle) {
-        case 1:
-            return {480 - (fy - source.y) - 1, fx - source.x};
-        case 2:
-            return {fy - source.y, 600 - (fx - source.x) - 1};
-        default:
-            return {fx - source.x, fy - source.y};
-    }
-}
-
-void Send(QWidget* window, QEvent::Type type, QPoint at) {
-    const Qt::MouseButtons held =
-        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(at), window->mapToGlobal(QPointF(at)), Qt::LeftButton, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(window, &event);
-}
+using station_test::PredictedPupil;
+using station_test::PupilNear;
+using station_test::Send;
+using station_test::Spot;
 
 struct LoopRow {
     const char* name;
@@ -141,7 +97,8 @@ TEST_P(FaceCenteringLoop, PupilComesToTheTarget) {
     const double unitsPerPixel = sim::UnitsPerPixel(row.model, camera_->HeadPosition().zoom);
     // Just wider than the pupil, short of the brow above it.
     const double radius = (sim::kPupilRadius + 1.5) / unitsPerPixel;
-    const Spot predicted = PredictedPupil(camera_->HeadPosition(), unitsPerPixel, *dlg_);
+    const SimulatedCamera::Position head = camera_->HeadPosition();
+    const Spot predicted = PredictedPupil(head.pan, head.tilt, unitsPerPixel, *dlg_);
     const Spot before = PupilNear(TickAndGrab(), predicted, radius);
     ASSERT_LT(std::hypot(before.x - predicted.x, before.y - predicted.y), 1.5)
         << predicted.x << "," << predicted.y;
@@ -157,10 +114,7 @@ TEST_P(FaceCenteringLoop, PupilComesToTheTarget) {
         const face::PicturePoint t = face::TargetPoint(
             {dlg_->m_CropWidth, dlg_->m_CropHeight, row.xOffset, row.yOffset, row.rotation});
         target = {double(t.x), double(t.y)};
-        Send(window, QEvent::MouseButtonPress, click);
-        Send(window, QEvent::MouseButtonRelease, click);
-        Send(window, QEvent::MouseButtonDblClick, click);
-        Send(window, QEvent::MouseButtonRelease, click);
+        station_test::DoubleClick(window, click);
     }
     // The pupil lands where the clicked pixel goes, give or take the pixel the amount's
     // truncation costs and the frame's own rounding.
