@@ -100,14 +100,10 @@ class Settings : public ::testing::Test {
     void Store(std::string_view name, uint32_t value) {
         ASSERT_TRUE(RegistryKey(kStationSettingsKey).SetDword(name, value));
     }
-    void StoreText(std::string_view name, std::string_view text) {
-        ASSERT_TRUE(RegistryKey(kStationSettingsKey).SetText(name, text));
-    }
     std::optional<uint32_t> StoredDword(std::string_view name) {
         uint32_t v = 0;
-        if (!RegistryKey(kStationSettingsKey).QueryDword(name, v))
-            return std::nullopt;
-        return v;
+        return RegistryKey(kStationSettingsKey).QueryDword(name, v) ? std::optional(v)
+                                                                    : std::nullopt;
     }
 
     TempConfigHome home_;
@@ -122,15 +118,12 @@ TEST_F(Settings, AFreshUserGetsEveryDefaultStoredAndLoaded) {
     EXPECT_EQ(s.m_JpgFileName, home_.Home().string() + "/ZelvoCam Temp.JPG");
     EXPECT_EQ(s.m_Path, home_.Home().string() + "/");
     EXPECT_EQ(s.m_PassWord, "None");
-    EXPECT_EQ(s.m_ChromaLevel, 72);  // defaults taken from earlier members
-    EXPECT_EQ(s.m_FlashChromaLevel, 74);
-    EXPECT_EQ(s.m_Aperature, 3);
-    EXPECT_EQ(s.m_LiveCapture, 1);
-    EXPECT_EQ(s.m_CalibrationError, 60);
-    EXPECT_EQ(s.m_ScreenWidth, 1920);
-    EXPECT_EQ(s.m_ScreenHeight, 1080);
-    EXPECT_EQ(s.m_WindowLeft, 0);  // the window opens at the top-left corner
-    EXPECT_EQ(s.m_WindowTop, 0);
+    // Defaults taken from earlier members, the screen, and the window at the top-left corner.
+    EXPECT_EQ((std::array{s.m_ChromaLevel, s.m_FlashChromaLevel, s.m_Aperature, s.m_LiveCapture,
+                          s.m_CalibrationError}),
+              (std::array{72, 74, 3, 1, 60}));
+    EXPECT_EQ((std::array{s.m_ScreenWidth, s.m_ScreenHeight, s.m_WindowLeft, s.m_WindowTop}),
+              (std::array{1920, 1080, 0, 0}));
     EXPECT_EQ((std::array{s.m_CropWidth, s.m_CropHeight, s.m_CropOffsetX, s.m_CropOffsetY}),
               (std::array{624, 468, 8, 6}));
 
@@ -155,11 +148,8 @@ class Replacements {
         int count = 0;
         alignas(inotify_event) char buffer[4096];
         for (ssize_t n; (n = ::read(watch_, buffer, sizeof buffer)) > 0;) {
-            for (ssize_t at = 0; at < n; ++count) {
-                at +=
-                    static_cast<ssize_t>(sizeof(inotify_event) +
-                                         reinterpret_cast<const inotify_event*>(buffer + at)->len);
-            }
+            for (const char* at = buffer; at < buffer + n; ++count)
+                at += sizeof(inotify_event) + reinterpret_cast<const inotify_event*>(at)->len;
         }
         return count;
     }
@@ -202,9 +192,8 @@ TEST_F(Settings, AKeyThatCannotBeOpenedGivesEveryDefault) {
     StationSettings s;
     RegistryKey closed;
     LoadSettings(s, closed, kScreen);
-    EXPECT_EQ(s.m_Interface, 1);
-    EXPECT_EQ(s.m_Brightness, 124);
-    EXPECT_EQ(s.m_CropWidth, 624);
+    EXPECT_EQ((std::array{s.m_Interface, s.m_Brightness, s.m_CropWidth}),
+              (std::array{1, 124, 624}));
     EXPECT_FALSE(SaveSettings(s, closed));
     EXPECT_FALSE(std::filesystem::exists(home_.StationKeyFile()));
 }
@@ -375,50 +364,26 @@ TEST_F(Settings, DialogStepsRunRightAfterTheirValues) {
 
 constexpr char kPassword[] = "s\xe9same \"open\"\\";
 
+// Numbers the members in order, from `first` on.
+template <typename... Members>
+void Number(StationSettings& s, int32_t first, Members... members) {
+    ((s.*members = first++), ...);
+}
+
 StationSettings OperatorsChoices() {
     StationSettings s;
-    int32_t next = 11;
     // Every integer member gets its own value, then the checked ones a valid one.
-    for (int32_t S::*m : {&S::m_Interface,
-                          &S::m_PanSetting,
-                          &S::m_TiltSetting,
-                          &S::m_ZoomSetting,
-                          &S::m_ZoomPreset1,
-                          &S::m_ZoomPreset2,
-                          &S::m_ZoomPreset3,
-                          &S::m_ZoomPosition,
-                          &S::m_AutoFocus,
-                          &S::m_DefaultRedPreviewOffset,
-                          &S::m_ChromaLevel,
-                          &S::m_FlashChromaLevel,
-                          &S::m_WindowTop,
-                          &S::m_WindowLeft,
-                          &S::m_FlashIrisLevel,
-                          &S::m_RedPreviewOffset,
-                          &S::m_RedFlashOffset,
-                          &S::m_BluePreviewOffset,
-                          &S::m_BlueFlashOffset,
-                          &S::m_Brightness,
-                          &S::m_Contrast,
-                          &S::m_PTZSpeed,
-                          &S::m_CompressionLevel,
-                          &S::m_CropSelect,
-                          &S::m_AutoPositionEnabled,
-                          &S::m_PanReverse,
-                          &S::m_TiltReverse,
-                          &S::m_XCenterOffset,
-                          &S::m_YCenterOffset,
-                          &S::m_LockZoom,
-                          &S::m_LockIris,
-                          &S::m_AutoWhite,
-                          &S::m_RedLockGain,
-                          &S::m_BlueLockGain,
-                          &S::m_FlashColorCorrection,
-                          &S::m_ColorCorrectionLock,
-                          &S::m_CompressionFactor,
-                          &S::m_SaveFileType,
-                          &S::m_FlashDelay})
-        s.*m = next++;
+    Number(s, 11, &S::m_Interface, &S::m_PanSetting, &S::m_TiltSetting, &S::m_ZoomSetting,
+           &S::m_ZoomPreset1, &S::m_ZoomPreset2, &S::m_ZoomPreset3, &S::m_ZoomPosition,
+           &S::m_AutoFocus, &S::m_DefaultRedPreviewOffset, &S::m_ChromaLevel,
+           &S::m_FlashChromaLevel, &S::m_WindowTop, &S::m_WindowLeft, &S::m_FlashIrisLevel,
+           &S::m_RedPreviewOffset, &S::m_RedFlashOffset, &S::m_BluePreviewOffset,
+           &S::m_BlueFlashOffset, &S::m_Brightness, &S::m_Contrast, &S::m_PTZSpeed,
+           &S::m_CompressionLevel, &S::m_CropSelect, &S::m_AutoPositionEnabled, &S::m_PanReverse,
+           &S::m_TiltReverse, &S::m_XCenterOffset, &S::m_YCenterOffset, &S::m_LockZoom,
+           &S::m_LockIris, &S::m_AutoWhite, &S::m_RedLockGain, &S::m_BlueLockGain,
+           &S::m_FlashColorCorrection, &S::m_ColorCorrectionLock, &S::m_CompressionFactor,
+           &S::m_SaveFileType, &S::m_FlashDelay);
     s.m_XCenterOffset = -12;
     s.m_PreviewCapture = 0;
     s.m_ZoomPreset = 3;
