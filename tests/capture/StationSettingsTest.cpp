@@ -207,9 +207,6 @@ struct OddCase {
     int32_t StationSettings::*member;
     int32_t loaded;
 };
-void PrintTo(const OddCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class OddValue : public Settings, public ::testing::WithParamInterface<OddCase> {};
 
@@ -280,9 +277,6 @@ struct CropCase {
     int64_t width, height;          // stored, or kMissing
     std::array<int32_t, 4> loaded;  // width, height, offset x, offset y
 };
-void PrintTo(const CropCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class Crop : public Settings, public ::testing::WithParamInterface<CropCase> {};
 

@@ -42,6 +42,8 @@ T Capture() {
 // A camera on the virtual clock, its capture node opened and streaming into mapped buffers.
 class UvcFixture {
   public:
+    explicit UvcFixture(int profile)
+        : UvcFixture(("v4l2-sim:" + std::to_string(profile)).c_str()) {}
     explicit UvcFixture(const char* setting = "v4l2-sim") {
         std::string error;
         camera = sim::CreateEmulatedUvcCamera(setting, error);
@@ -126,10 +128,6 @@ class UvcFixture {
     std::vector<uint8_t*> maps;
 };
 
-std::string Setting(int profile) {
-    return "v4l2-sim:" + std::to_string(profile);
-}
-
 // The setting.
 
 TEST(EmulatedUvcSetting, ReadsProfileAndFaultsAndRefusesTheRest) {
@@ -171,7 +169,7 @@ TEST(EmulatedUvcSetting, ReadsProfileAndFaultsAndRefusesTheRest) {
 
 class EmulatedUvcProfile : public ::testing::TestWithParam<int> {
   protected:
-    UvcFixture host{Setting(GetParam()).c_str()};
+    UvcFixture host{GetParam()};
     EmulatedUvcCamera& camera = *host.camera;
 };
 
@@ -448,20 +446,17 @@ bool DecodesAs(const std::vector<uint8_t>& frame, unsigned width, unsigned heigh
 }
 
 TEST(EmulatedUvcFrames, EachProfileWritesItsMjpegForm) {
-    struct Row {
-        int profile;
-        JpegShape shape;
-    };
-    for (const Row& row : {Row{1, {true, false, 1}}, Row{2, {false, false, 1}},
-                           Row{4, {false, false, 1}}, Row{5, {true, true, 2}}}) {
-        UvcFixture host(Setting(row.profile).c_str());
+    for (const auto& [profile, expected] :
+         {std::pair{1, JpegShape{true, false, 1}}, std::pair{2, JpegShape{false, false, 1}},
+          std::pair{4, JpegShape{false, false, 1}}, std::pair{5, JpegShape{true, true, 2}}}) {
+        UvcFixture host(profile);
         ASSERT_EQ(host.Start(V4L2_PIX_FMT_MJPEG), 0);
         const std::vector<uint8_t> frame = host.Grab();
         const JpegShape shape = ShapeOf(frame);
-        EXPECT_EQ(shape.huffmanTables, row.shape.huffmanTables) << row.profile;
-        EXPECT_EQ(shape.restartMarkers, row.shape.restartMarkers) << row.profile;
-        EXPECT_EQ(shape.lumaVertical, row.shape.lumaVertical) << row.profile;
-        EXPECT_TRUE(DecodesAs(frame, 640, 480)) << row.profile;
+        EXPECT_EQ(shape.huffmanTables, expected.huffmanTables) << profile;
+        EXPECT_EQ(shape.restartMarkers, expected.restartMarkers) << profile;
+        EXPECT_EQ(shape.lumaVertical, expected.lumaVertical) << profile;
+        EXPECT_TRUE(DecodesAs(frame, 640, 480)) << profile;
     }
 }
 
@@ -524,7 +519,7 @@ class EmulatedUvcMotion : public ::testing::TestWithParam<Motion> {};
 
 TEST_P(EmulatedUvcMotion, MovesThePictureTheWayTheControlPoints) {
     const Motion& m = GetParam();
-    UvcFixture host(Setting(m.profile).c_str());
+    UvcFixture host(m.profile);
     ASSERT_EQ(host.Start(V4L2_PIX_FMT_YUYV), 0);
     const std::vector<uint8_t> before = host.Grab();
     ASSERT_EQ(host.Set(m.control, m.value), 0);

@@ -58,19 +58,13 @@ struct LineCase {
     std::vector<uint8_t> data;
     const char* line;  // as it appears in the file
 };
-void PrintTo(const LineCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class ValueLine : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(ValueLine, IsWrittenAsExpectedAndReadsBackExactly) {
     const LineCase& c = GetParam();
     TempConfigHome home;
-    {
-        RegistryKey key(kKey);
-        ASSERT_TRUE(key.SetValue(c.valueName, c.type, c.data));
-    }
+    ASSERT_TRUE(RegistryKey(kKey).SetValue(c.valueName, c.type, c.data));
     const std::string file = TempConfigHome::ReadFile(home.StationKeyFile());
     EXPECT_NE(file.find(std::string("\n") + c.line + "\n"), std::string::npos) << file;
 
@@ -114,9 +108,8 @@ TEST(RegistryKeyFile, IsPrivateAndHoldsValuesInFirstWrittenOrder) {
               kHeader + std::string("\"Top\"=dword:00000005\n\"Path\"=\"/srv/\"\n"));
     EXPECT_EQ(Mode(home.StationKeyFile()), 0600);
     for (const char* folder :
-         {"config/zelvocam", "config/zelvocam/registry", "config/zelvocam/registry/Software"}) {
+         {"config/zelvocam", "config/zelvocam/registry", "config/zelvocam/registry/Software"})
         EXPECT_EQ(Mode(home.Root() / folder), 0700) << folder;
-    }
     // Nothing but the key file is left in its folder.
     const std::filesystem::directory_iterator folder(home.StationKeyFile().parent_path());
     EXPECT_EQ(std::distance(begin(folder), end(folder)), 1);
@@ -246,9 +239,6 @@ struct QueryCase {
     std::optional<uint32_t> dword;  // what each query reads, or kFails
     std::optional<std::string> text;
 };
-void PrintTo(const QueryCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class Query : public ::testing::TestWithParam<QueryCase> {};
 
@@ -351,30 +341,26 @@ std::vector<std::filesystem::path> KeptCopies(const TempConfigHome& home) {
 }
 
 TEST(RegistryKeyDamage, ARewriteKeepsAFileWithCommentsOrUnreadableLinesOncePerContent) {
-    struct Row {
-        const char* name;
-        const char* lines;
-        bool kept;
-    };
-    for (const Row& row : {Row{"comment", "; set up by IT\n\"Top\"=dword:00000001\n", true},
-                           Row{"cut-short dword", "\"Top\"=dword:0000\n", true},
-                           Row{"string without its quote", "\"Path\"=\"/srv\n", true},
-                           Row{"clean", "\"Top\"=dword:00000001\n", false}}) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, lines, kept] :
+         {std::tuple{"comment", "; set up by IT\n\"Top\"=dword:00000001\n", true},
+          std::tuple{"cut-short dword", "\"Top\"=dword:0000\n", true},
+          std::tuple{"string without its quote", "\"Path\"=\"/srv\n", true},
+          std::tuple{"clean", "\"Top\"=dword:00000001\n", false}}) {
+        SCOPED_TRACE(name);
         TempConfigHome home;
-        const std::string text = kHeader + std::string(row.lines);
+        const std::string text = kHeader + std::string(lines);
         // The same file found at two starts (its folder refused the first rewrite, say).
         for (const bool first : {true, false}) {
             TempConfigHome::WriteFile(home.StationKeyFile(), text);
             const std::string report =
                 Stderr([] { ASSERT_TRUE(RegistryKey(kKey).SetDword("Left", 2)); });
             EXPECT_EQ(report.find("is kept as ZelvoCam USB.reg.before-") != std::string::npos,
-                      row.kept && first)
+                      kept && first)
                 << report;
         }
         const auto copies = KeptCopies(home);
-        ASSERT_EQ(copies.size(), row.kept ? 1u : 0u);
-        if (row.kept) {
+        ASSERT_EQ(copies.size(), kept ? 1u : 0u);
+        if (kept) {
             EXPECT_TRUE(std::regex_match(copies[0].filename().string(),
                                          std::regex(R"(ZelvoCam USB\.reg\.before-\d{8}-\d{6})")))
                 << copies[0];
