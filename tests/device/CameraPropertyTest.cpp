@@ -2,7 +2,6 @@
 // each set writes, and the buffer and text handling of gets.
 #include <gmock/gmock.h>
 
-#include <array>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -317,9 +316,9 @@ TEST_F(CameraPropertyTest, StreamingOnAndOff) {
 // --- information reply --------------------------------------------------------------------
 
 TEST_F(CameraPropertyTest, InformationWords) {
-    EXPECT_EQ(
-        (std::array{GetWord(kPropInfoWord1), GetWord(kPropInfoWord2), GetWord(kPropInfoWord3)}),
-        (std::array<uint16_t, 3>{0x1234, 0x5678, 0x9ABC}));
+    EXPECT_EQ(GetWord(kPropInfoWord1), 0x1234);
+    EXPECT_EQ(GetWord(kPropInfoWord2), 0x5678);
+    EXPECT_EQ(GetWord(kPropInfoWord3), 0x9ABC);
 }
 
 TEST_F(CameraPropertyTest, NarrowTextsAreUtf8) {
