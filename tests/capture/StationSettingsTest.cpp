@@ -13,105 +13,73 @@
 
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/AtomicFile.h"
+#include "tests/support/RowName.h"
 #include "tests/support/TempConfigHome.h"
 
 namespace {
 
 constexpr ScreenSize kScreen{1920, 1080};
 
-// What the key holds after the first start of a new user: every value with its default, in the
-// order they were read, three of them under their written-back names.
+// The values a key holds, in order, written "Name=7;Other=\"text\";": a value in quotes is text,
+// any other a DWORD (negative numbers as their two's complement).
 using Stored = std::variant<uint32_t, std::string>;
 struct Expected {
-    const char* name;
+    std::string name;
     Stored value;
 };
+std::vector<Expected> Values(const std::string& list) {
+    std::vector<Expected> values;
+    for (size_t at = 0, eq, end; at < list.size(); at = end + 1) {
+        eq = list.find('=', at);
+        end = list.find(';', eq);
+        const std::string value = list.substr(eq + 1, end - eq - 1);
+        values.push_back(
+            {list.substr(at, eq - at), value.starts_with('"')
+                                           ? Stored(value.substr(1, value.size() - 2))
+                                           : Stored(static_cast<uint32_t>(std::stoll(value)))});
+    }
+    return values;
+}
+
+// What the key holds after the first start of a new user: every value with its default, in the
+// order they were read, three of them under their written-back names.
 std::vector<Expected> FreshUserKey(const std::string& home) {
-    return {{"JPG File Name", home + "/ZelvoCam Temp.JPG"},
-            {"Path", home + "/"},
-            {"PassWord", std::string("None")},
-            {"Interface", 1u},
-            {"PanSetting", 0u},
-            {"TiltSetting", 0u},
-            {"ZoomSetting", 0u},
-            {"ZoomPreset1", 0u},
-            {"ZoomPreset2", 0u},
-            {"ZoomPreset3", 0u},
-            {"Zoom Position", 0u},
-            {"AutoFocus", 1u},
-            {"DefaultSharpness", 2u},
-            {"DefaultRedPreviewOffset", 0u},
-            {"DefaultBluePreviewOffset", 0u},
-            {"DefaultRedFlashOffset", 0u},
-            {"DefaultBlueFlashOffset", 0u},
-            {"DefaultChromaPreviewLevel", 72u},
-            {"DefaultChromaFlashLevel", 74u},
-            {"DefaultAperature", 3u},
-            {"DefaultFlashDelay", 500u},
-            {"ChromaLevel", 72u},
-            {"FlashChromaLevel", 74u},
-            {"Top", 0u},
-            {"Left", 0u},
-            {"FlashIrisLevel", 17u},
-            {"PreviewCapture", 1u},
-            {"ZoomPreset", 0u},
-            {"FlashCapture", 0u},
-            {"Sharpness", 2u},
-            {"RedPreviewOffset", 0u},
-            {"RedFlashOffset", 0u},
-            {"BluePreviewOffset", 0u},
-            {"BlueFlashOffset", 0u},
-            {"Brightness", 124u},
-            {"Contrast", 64u},
-            {"Aperature", 3u},
-            {"PTZSpeed", 1u},
-            {"CompressionLevel", 75u},
-            {"CropSelect", 0u},
-            {"m_LiveCapture", 1u},
-            {"ZoomAutoPosition", 0u},
-            {"AutoPositionEnabled", 0u},
-            {"m_CalibrationError", 60u},
-            {"m_PanReverse", 0u},
-            {"m_TiltReverse", 0u},
-            {"XCenterOffset", 0u},
-            {"YCenterOffset", 0u},
-            {"LockZoom", 0u},
-            {"Lock Iris", 0u},
-            {"Auto White", 0u},
-            {"Red Lock Gain", 0u},
-            {"Blue Lock Gain", 0u},
-            {"Flash Color Correction", 1u},
-            {"RedFlashCorrection", 0u},
-            {"BlueFlashCorrection", 0u},
-            {"RedLiveCorrection", 0u},
-            {"BlueLiveCorrection", 0u},
-            {"ColorCorrectionLock", 0u},
-            {"Capture Type", 0u},
-            {"Compression Factor", 10u},
-            {"Save File Type", 1u},
-            {"Horizontal_DPI", 96u},
-            {"Vertical_DPI", 96u},
-            {"RotationAngle", 0u},
-            {"CropWidth", 624u},
-            {"CropHeight", 468u}};
+    return Values(
+        "JPG File Name=\"" + home + "/ZelvoCam Temp.JPG\";Path=\"" + home +
+        "/\";PassWord=\"None\";"
+        "Interface=1;PanSetting=0;TiltSetting=0;ZoomSetting=0;ZoomPreset1=0;ZoomPreset2=0;"
+        "ZoomPreset3=0;Zoom Position=0;AutoFocus=1;DefaultSharpness=2;"
+        "DefaultRedPreviewOffset=0;DefaultBluePreviewOffset=0;DefaultRedFlashOffset=0;"
+        "DefaultBlueFlashOffset=0;DefaultChromaPreviewLevel=72;DefaultChromaFlashLevel=74;"
+        "DefaultAperature=3;DefaultFlashDelay=500;ChromaLevel=72;FlashChromaLevel=74;Top=0;"
+        "Left=0;FlashIrisLevel=17;PreviewCapture=1;ZoomPreset=0;FlashCapture=0;Sharpness=2;"
+        "RedPreviewOffset=0;RedFlashOffset=0;BluePreviewOffset=0;BlueFlashOffset=0;"
+        "Brightness=124;Contrast=64;Aperature=3;PTZSpeed=1;CompressionLevel=75;"
+        "CropSelect=0;m_LiveCapture=1;ZoomAutoPosition=0;AutoPositionEnabled=0;"
+        "m_CalibrationError=60;m_PanReverse=0;m_TiltReverse=0;XCenterOffset=0;"
+        "YCenterOffset=0;LockZoom=0;Lock Iris=0;Auto White=0;Red Lock Gain=0;"
+        "Blue Lock Gain=0;Flash Color Correction=1;RedFlashCorrection=0;"
+        "BlueFlashCorrection=0;RedLiveCorrection=0;BlueLiveCorrection=0;"
+        "ColorCorrectionLock=0;Capture Type=0;Compression Factor=10;Save File Type=1;"
+        "Horizontal_DPI=96;Vertical_DPI=96;RotationAngle=0;CropWidth=624;CropHeight=468;");
 }
 
 void ExpectKeyHolds(const RegistryKey& key, const std::vector<Expected>& expected) {
     ASSERT_EQ(key.Values().size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         const RegistryValue& v = key.Values()[i];
-        const Expected& e = expected[i];
-        EXPECT_EQ(v.name, e.name) << "value " << i;
-        if (const auto* dword = std::get_if<uint32_t>(&e.value)) {
-            EXPECT_EQ(v.type, REG_DWORD) << e.name;
-            uint32_t stored = 0;
-            EXPECT_TRUE(key.QueryDword(v.name, stored)) << e.name;
-            EXPECT_EQ(stored, *dword) << e.name;
+        const std::string& name = expected[i].name;
+        EXPECT_EQ(v.name, name) << "value " << i;
+        uint32_t dword = 0;
+        std::string text;
+        if (const auto* want = std::get_if<uint32_t>(&expected[i].value)) {
+            EXPECT_EQ(v.type, REG_DWORD) << name;
+            EXPECT_TRUE(key.QueryDword(v.name, dword)) << name;
+            EXPECT_EQ(dword, *want) << name;
         } else {
-            EXPECT_EQ(v.type, REG_SZ) << e.name;
-            std::string stored;
-            EXPECT_TRUE(key.QueryText(v.name, stored)) << e.name;
-            EXPECT_EQ(stored, std::get<std::string>(e.value)) << e.name;
+            EXPECT_EQ(v.type, REG_SZ) << name;
+            EXPECT_TRUE(key.QueryText(v.name, text)) << name;
+            EXPECT_EQ(text, std::get<std::string>(expected[i].value)) << name;
         }
     }
 }
@@ -132,14 +100,10 @@ class Settings : public ::testing::Test {
     void Store(std::string_view name, uint32_t value) {
         ASSERT_TRUE(RegistryKey(kStationSettingsKey).SetDword(name, value));
     }
-    void StoreText(std::string_view name, std::string_view text) {
-        ASSERT_TRUE(RegistryKey(kStationSettingsKey).SetText(name, text));
-    }
     std::optional<uint32_t> StoredDword(std::string_view name) {
         uint32_t v = 0;
-        if (!RegistryKey(kStationSettingsKey).QueryDword(name, v))
-            return std::nullopt;
-        return v;
+        return RegistryKey(kStationSettingsKey).QueryDword(name, v) ? std::optional(v)
+                                                                    : std::nullopt;
     }
 
     TempConfigHome home_;
@@ -154,15 +118,12 @@ TEST_F(Settings, AFreshUserGetsEveryDefaultStoredAndLoaded) {
     EXPECT_EQ(s.m_JpgFileName, home_.Home().string() + "/ZelvoCam Temp.JPG");
     EXPECT_EQ(s.m_Path, home_.Home().string() + "/");
     EXPECT_EQ(s.m_PassWord, "None");
-    EXPECT_EQ(s.m_ChromaLevel, 72);  // defaults taken from earlier members
-    EXPECT_EQ(s.m_FlashChromaLevel, 74);
-    EXPECT_EQ(s.m_Aperature, 3);
-    EXPECT_EQ(s.m_LiveCapture, 1);
-    EXPECT_EQ(s.m_CalibrationError, 60);
-    EXPECT_EQ(s.m_ScreenWidth, 1920);
-    EXPECT_EQ(s.m_ScreenHeight, 1080);
-    EXPECT_EQ(s.m_WindowLeft, 0);  // the window opens at the top-left corner
-    EXPECT_EQ(s.m_WindowTop, 0);
+    // Defaults taken from earlier members, the screen, and the window at the top-left corner.
+    EXPECT_EQ((std::array{s.m_ChromaLevel, s.m_FlashChromaLevel, s.m_Aperature, s.m_LiveCapture,
+                          s.m_CalibrationError}),
+              (std::array{72, 74, 3, 1, 60}));
+    EXPECT_EQ((std::array{s.m_ScreenWidth, s.m_ScreenHeight, s.m_WindowLeft, s.m_WindowTop}),
+              (std::array{1920, 1080, 0, 0}));
     EXPECT_EQ((std::array{s.m_CropWidth, s.m_CropHeight, s.m_CropOffsetX, s.m_CropOffsetY}),
               (std::array{624, 468, 8, 6}));
 
@@ -187,11 +148,8 @@ class Replacements {
         int count = 0;
         alignas(inotify_event) char buffer[4096];
         for (ssize_t n; (n = ::read(watch_, buffer, sizeof buffer)) > 0;) {
-            for (ssize_t at = 0; at < n; ++count) {
-                at +=
-                    static_cast<ssize_t>(sizeof(inotify_event) +
-                                         reinterpret_cast<const inotify_event*>(buffer + at)->len);
-            }
+            for (const char* at = buffer; at < buffer + n; ++count)
+                at += sizeof(inotify_event) + reinterpret_cast<const inotify_event*>(at)->len;
         }
         return count;
     }
@@ -234,9 +192,8 @@ TEST_F(Settings, AKeyThatCannotBeOpenedGivesEveryDefault) {
     StationSettings s;
     RegistryKey closed;
     LoadSettings(s, closed, kScreen);
-    EXPECT_EQ(s.m_Interface, 1);
-    EXPECT_EQ(s.m_Brightness, 124);
-    EXPECT_EQ(s.m_CropWidth, 624);
+    EXPECT_EQ((std::array{s.m_Interface, s.m_Brightness, s.m_CropWidth}),
+              (std::array{1, 124, 624}));
     EXPECT_FALSE(SaveSettings(s, closed));
     EXPECT_FALSE(std::filesystem::exists(home_.StationKeyFile()));
 }
@@ -244,50 +201,45 @@ TEST_F(Settings, AKeyThatCannotBeOpenedGivesEveryDefault) {
 // ---- Stored values that are out of range or odd ----
 
 struct OddCase {
-    const char* label;
     const char* name;
+    const char* value;  // its name in the key
     uint32_t stored;
     int32_t StationSettings::*member;
     int32_t loaded;
 };
-void PrintTo(const OddCase& c, std::ostream* os) {
-    *os << c.label;
-}
 
 class OddValue : public Settings, public ::testing::WithParamInterface<OddCase> {};
 
 TEST_P(OddValue, IsCheckedOnLoadButNotWrittenBack) {
     const OddCase& c = GetParam();
-    Store(c.name, c.stored);
+    Store(c.value, c.stored);
     EXPECT_EQ(Load().*c.member, c.loaded);
-    EXPECT_EQ(StoredDword(c.name), c.stored);  // checks never write
+    EXPECT_EQ(StoredDword(c.value), c.stored);  // checks never write
 }
 
 using S = StationSettings;
-INSTANTIATE_TEST_SUITE_P(
-    Checks, OddValue,
-    ::testing::Values(
-        OddCase{"TopAboveTheScreen", "Top", static_cast<uint32_t>(-5), &S::m_WindowTop, 2},
-        OddCase{"TopBelowTheScreen", "Top", 1081, &S::m_WindowTop, 1078},
-        OddCase{"TopAtTheScreenEdge", "Top", 1080, &S::m_WindowTop, 1080},
-        OddCase{"LeftOfTheScreen", "Left", static_cast<uint32_t>(-5), &S::m_WindowLeft, 0},
-        OddCase{"RightOfTheScreen", "Left", 5000, &S::m_WindowLeft, 1910},
-        OddCase{"CaptureTypeHandOff", "Capture Type", 5, &S::m_CaptureType, 0},
-        OddCase{"CaptureType3", "Capture Type", 3, &S::m_CaptureType, 0},
-        OddCase{"CaptureTypeBmp", "Capture Type", 2, &S::m_CaptureType, 2},
-        OddCase{"LiveCapture7", "LiveCapture", 7, &S::m_LiveCapture, 1},
-        OddCase{"LiveCaptureBest", "LiveCapture", 2, &S::m_LiveCapture, 2},
-        OddCase{"ZoomPreset9", "ZoomPreset", 9, &S::m_ZoomPreset, 2},
-        OddCase{"ZoomPresetManual", "ZoomPreset", 3, &S::m_ZoomPreset, 3},
-        OddCase{"PreviewCaptureNone", "PreviewCapture", static_cast<uint32_t>(-1),
-                &S::m_PreviewCapture, 1},
-        OddCase{"FlashCapture2", "FlashCapture", 2, &S::m_FlashCapture, 1},
-        OddCase{"Sharpness4", "Sharpness", 4, &S::m_Sharpness, 2},
-        OddCase{"Aperature5", "Aperature", 5, &S::m_Aperature, 3},
-        OddCase{"RotationAngle7Kept", "RotationAngle", 7, &S::m_RotationAngle, 7},
-        OddCase{"ChromaFromStoredDefault", "DefaultChromaPreviewLevel", 80, &S::m_ChromaLevel, 80},
-        OddCase{"SharpnessFromBadDefault", "DefaultSharpness", 9, &S::m_Sharpness, 2}),
-    [](const auto& row) { return std::string(row.param.label); });
+const OddCase kOdd[] = {
+    {"TopAboveTheScreen", "Top", static_cast<uint32_t>(-5), &S::m_WindowTop, 2},
+    {"TopBelowTheScreen", "Top", 1081, &S::m_WindowTop, 1078},
+    {"TopAtTheScreenEdge", "Top", 1080, &S::m_WindowTop, 1080},
+    {"LeftOfTheScreen", "Left", static_cast<uint32_t>(-5), &S::m_WindowLeft, 0},
+    {"RightOfTheScreen", "Left", 5000, &S::m_WindowLeft, 1910},
+    {"CaptureTypeHandOff", "Capture Type", 5, &S::m_CaptureType, 0},
+    {"CaptureType3", "Capture Type", 3, &S::m_CaptureType, 0},
+    {"CaptureTypeBmp", "Capture Type", 2, &S::m_CaptureType, 2},
+    {"LiveCapture7", "LiveCapture", 7, &S::m_LiveCapture, 1},
+    {"LiveCaptureBest", "LiveCapture", 2, &S::m_LiveCapture, 2},
+    {"ZoomPreset9", "ZoomPreset", 9, &S::m_ZoomPreset, 2},
+    {"ZoomPresetManual", "ZoomPreset", 3, &S::m_ZoomPreset, 3},
+    {"PreviewCaptureNone", "PreviewCapture", static_cast<uint32_t>(-1), &S::m_PreviewCapture, 1},
+    {"FlashCapture2", "FlashCapture", 2, &S::m_FlashCapture, 1},
+    {"Sharpness4", "Sharpness", 4, &S::m_Sharpness, 2},
+    {"Aperature5", "Aperature", 5, &S::m_Aperature, 3},
+    {"RotationAngle7Kept", "RotationAngle", 7, &S::m_RotationAngle, 7},
+    {"ChromaFromStoredDefault", "DefaultChromaPreviewLevel", 80, &S::m_ChromaLevel, 80},
+    {"SharpnessFromBadDefault", "DefaultSharpness", 9, &S::m_Sharpness, 2},
+};
+INSTANTIATE_TEST_SUITE_P(Checks, OddValue, ::testing::ValuesIn(kOdd), RowName{});
 
 TEST_F(Settings, ValuesOfTheWrongShapeReadAsTheRegistryReadsThem) {
     RegistryKey key(kStationSettingsKey);
@@ -318,28 +270,25 @@ TEST_F(Settings, ValuesOfTheWrongShapeReadAsTheRegistryReadsThem) {
 
 // ---- The crop rectangle ----
 
+constexpr int64_t kMissing = -1LL << 40;
 struct CropCase {
-    const char* label;
-    int32_t rotation;
-    int32_t interface;
-    std::optional<uint32_t> width, height;              // stored, or missing
-    std::array<int32_t, 4> loaded;                      // width, height, offset x, offset y
-    std::optional<uint32_t> widthStored, heightStored;  // in the key afterwards
+    const char* name;
+    int32_t rotation, interface;
+    int64_t width, height;          // stored, or kMissing
+    std::array<int32_t, 4> loaded;  // width, height, offset x, offset y
 };
-void PrintTo(const CropCase& c, std::ostream* os) {
-    *os << c.label;
-}
 
 class Crop : public Settings, public ::testing::WithParamInterface<CropCase> {};
 
+// A stored size stays in the key as it was; a missing one is stored as loaded.
 TEST_P(Crop, FollowsTheRotation) {
     const CropCase& c = GetParam();
     Store("RotationAngle", static_cast<uint32_t>(c.rotation));
     Store("Interface", static_cast<uint32_t>(c.interface));
-    if (c.width)
-        Store("CropWidth", *c.width);
-    if (c.height)
-        Store("CropHeight", *c.height);
+    if (c.width != kMissing)
+        Store("CropWidth", static_cast<uint32_t>(c.width));
+    if (c.height != kMissing)
+        Store("CropHeight", static_cast<uint32_t>(c.height));
 
     StationSettings s;
     s.m_CropOffsetX = s.m_CropOffsetY = -77;  // a turned picture leaves them to the layout
@@ -347,73 +296,31 @@ TEST_P(Crop, FollowsTheRotation) {
     LoadSettings(s, key, kScreen);
     EXPECT_EQ((std::array{s.m_CropWidth, s.m_CropHeight, s.m_CropOffsetX, s.m_CropOffsetY}),
               c.loaded);
-    EXPECT_EQ(StoredDword("CropWidth"), c.widthStored);
-    EXPECT_EQ(StoredDword("CropHeight"), c.heightStored);
+    EXPECT_EQ(StoredDword("CropWidth"),
+              static_cast<uint32_t>(c.width == kMissing ? c.loaded[0] : c.width));
+    EXPECT_EQ(StoredDword("CropHeight"),
+              static_cast<uint32_t>(c.height == kMissing ? c.loaded[1] : c.height));
 }
 
-constexpr auto kMissing = std::nullopt;
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, Crop,
-    ::testing::Values(
-        CropCase{"UprightMissing", 0, 1, kMissing, kMissing, {624, 468, 8, 6}, 624, 468},
-        CropCase{"UprightCentred", 0, 1, 500, 300, {500, 300, 70, 90}, 500, 300},
-        CropCase{"UprightTooNarrow", 0, 1, 50, 468, {100, 468, 295, 6}, 50, 468},
-        CropCase{"UprightTooBig", 0, 1, 700, 500, {640, 480, 0, 0}, 700, 500},
-        CropCase{"UprightOddDifference", 0, 1, 631, 11, {631, 11, 4, 234}, 631, 11},
-        CropCase{"UprightNegative",
-                 0,
-                 1,
-                 static_cast<uint32_t>(-1),
-                 468,
-                 {100, 468, 320, 6},
-                 static_cast<uint32_t>(-1),
-                 468},
-        CropCase{"UprightHugeNegative",
-                 0,
-                 1,
-                 static_cast<uint32_t>(INT_MIN),
-                 468,
-                 {100, 468, 1073742144, 6},
-                 static_cast<uint32_t>(INT_MIN),
-                 468},
-        CropCase{"TurnedStandardMissing", 1, 1, kMissing, kMissing, {480, 600, -77, -77}, 480, 600},
-        CropCase{"TurnedLawEnforcementMissing",
-                 2,
-                 0,
-                 kMissing,
-                 kMissing,
-                 {468, 624, -77, -77},
-                 468,
-                 624},
-        CropCase{"TurnedOtherInterfaceMissing",
-                 1,
-                 4,
-                 kMissing,
-                 kMissing,
-                 {480, 600, -77, -77},
-                 480,
-                 600},
-        CropCase{"UprightZeroHeightTakesTheDefault", 0, 1, 500, 0, {500, 468, 70, 6}, 500, 0},
-        CropCase{"UprightNegativeHeightTakesTheDefault",
-                 0,
-                 1,
-                 500,
-                 static_cast<uint32_t>(INT_MIN),
-                 {500, 468, 70, 6},
-                 500,
-                 static_cast<uint32_t>(INT_MIN)},
-        CropCase{"TurnedZeroHeightStandard", 1, 1, 480, 0, {480, 600, -77, -77}, 480, 0},
-        CropCase{"TurnedNegativeHeightLawEnforcement",
-                 2,
-                 0,
-                 468,
-                 static_cast<uint32_t>(-3000),
-                 {468, 624, -77, -77},
-                 468,
-                 static_cast<uint32_t>(-3000)},
-        CropCase{"TurnedTooWide", 1, 1, 500, 700, {480, 640, -77, -77}, 500, 700},
-        CropCase{"TurnedTooNarrow", 1, 1, 50, 20, {100, 20, -77, -77}, 50, 20}),
-    [](const auto& row) { return std::string(row.param.label); });
+const CropCase kCrops[] = {
+    {"UprightMissing", 0, 1, kMissing, kMissing, {624, 468, 8, 6}},
+    {"UprightCentred", 0, 1, 500, 300, {500, 300, 70, 90}},
+    {"UprightTooNarrow", 0, 1, 50, 468, {100, 468, 295, 6}},
+    {"UprightTooBig", 0, 1, 700, 500, {640, 480, 0, 0}},
+    {"UprightOddDifference", 0, 1, 631, 11, {631, 11, 4, 234}},
+    {"UprightNegative", 0, 1, -1, 468, {100, 468, 320, 6}},
+    {"UprightHugeNegative", 0, 1, INT_MIN, 468, {100, 468, 1073742144, 6}},
+    {"TurnedStandardMissing", 1, 1, kMissing, kMissing, {480, 600, -77, -77}},
+    {"TurnedLawEnforcementMissing", 2, 0, kMissing, kMissing, {468, 624, -77, -77}},
+    {"TurnedOtherInterfaceMissing", 1, 4, kMissing, kMissing, {480, 600, -77, -77}},
+    {"UprightZeroHeightTakesTheDefault", 0, 1, 500, 0, {500, 468, 70, 6}},
+    {"UprightNegativeHeightTakesTheDefault", 0, 1, 500, INT_MIN, {500, 468, 70, 6}},
+    {"TurnedZeroHeightStandard", 1, 1, 480, 0, {480, 600, -77, -77}},
+    {"TurnedNegativeHeightLawEnforcement", 2, 0, 468, -3000, {468, 624, -77, -77}},
+    {"TurnedTooWide", 1, 1, 500, 700, {480, 640, -77, -77}},
+    {"TurnedTooNarrow", 1, 1, 50, 20, {100, 20, -77, -77}},
+};
+INSTANTIATE_TEST_SUITE_P(Sizes, Crop, ::testing::ValuesIn(kCrops), RowName{});
 
 // ---- The two dialog steps inside loading ----
 
@@ -449,51 +356,28 @@ TEST_F(Settings, DialogStepsRunRightAfterTheirValues) {
 
 // ---- Saving ----
 
+constexpr char kPassword[] = "s\xe9same \"open\"\\";
+
+// Numbers the members in order, from `first` on.
+template <typename... Members>
+void Number(StationSettings& s, int32_t first, Members... members) {
+    ((s.*members = first++), ...);
+}
+
 StationSettings OperatorsChoices() {
     StationSettings s;
-    int32_t next = 11;
     // Every integer member gets its own value, then the checked ones a valid one.
-    for (int32_t S::*m : {&S::m_Interface,
-                          &S::m_PanSetting,
-                          &S::m_TiltSetting,
-                          &S::m_ZoomSetting,
-                          &S::m_ZoomPreset1,
-                          &S::m_ZoomPreset2,
-                          &S::m_ZoomPreset3,
-                          &S::m_ZoomPosition,
-                          &S::m_AutoFocus,
-                          &S::m_DefaultRedPreviewOffset,
-                          &S::m_ChromaLevel,
-                          &S::m_FlashChromaLevel,
-                          &S::m_WindowTop,
-                          &S::m_WindowLeft,
-                          &S::m_FlashIrisLevel,
-                          &S::m_RedPreviewOffset,
-                          &S::m_RedFlashOffset,
-                          &S::m_BluePreviewOffset,
-                          &S::m_BlueFlashOffset,
-                          &S::m_Brightness,
-                          &S::m_Contrast,
-                          &S::m_PTZSpeed,
-                          &S::m_CompressionLevel,
-                          &S::m_CropSelect,
-                          &S::m_AutoPositionEnabled,
-                          &S::m_PanReverse,
-                          &S::m_TiltReverse,
-                          &S::m_XCenterOffset,
-                          &S::m_YCenterOffset,
-                          &S::m_LockZoom,
-                          &S::m_LockIris,
-                          &S::m_AutoWhite,
-                          &S::m_RedLockGain,
-                          &S::m_BlueLockGain,
-                          &S::m_FlashColorCorrection,
-                          &S::m_ColorCorrectionLock,
-                          &S::m_CompressionFactor,
-                          &S::m_SaveFileType,
-                          &S::m_FlashDelay}) {
-        s.*m = next++;
-    }
+    Number(s, 11, &S::m_Interface, &S::m_PanSetting, &S::m_TiltSetting, &S::m_ZoomSetting,
+           &S::m_ZoomPreset1, &S::m_ZoomPreset2, &S::m_ZoomPreset3, &S::m_ZoomPosition,
+           &S::m_AutoFocus, &S::m_DefaultRedPreviewOffset, &S::m_ChromaLevel,
+           &S::m_FlashChromaLevel, &S::m_WindowTop, &S::m_WindowLeft, &S::m_FlashIrisLevel,
+           &S::m_RedPreviewOffset, &S::m_RedFlashOffset, &S::m_BluePreviewOffset,
+           &S::m_BlueFlashOffset, &S::m_Brightness, &S::m_Contrast, &S::m_PTZSpeed,
+           &S::m_CompressionLevel, &S::m_CropSelect, &S::m_AutoPositionEnabled, &S::m_PanReverse,
+           &S::m_TiltReverse, &S::m_XCenterOffset, &S::m_YCenterOffset, &S::m_LockZoom,
+           &S::m_LockIris, &S::m_AutoWhite, &S::m_RedLockGain, &S::m_BlueLockGain,
+           &S::m_FlashColorCorrection, &S::m_ColorCorrectionLock, &S::m_CompressionFactor,
+           &S::m_SaveFileType, &S::m_FlashDelay);
     s.m_XCenterOffset = -12;
     s.m_PreviewCapture = 0;
     s.m_ZoomPreset = 3;
@@ -509,78 +393,36 @@ StationSettings OperatorsChoices() {
     s.m_BlueFlashCorrection = 50;
     s.m_RedLiveCorrection = -1;
     s.m_BlueLiveCorrection = -128;
-    s.m_PassWord = "s\xe9same \"open\"\\";
+    s.m_PassWord = kPassword;
     s.m_Path = "/srv/pictures/";
     s.m_AutoCorrectionFactor = 1.0f / 3.0f;
     return s;
 }
 
 TEST_F(Settings, SaveWritesTheFullListInOrder) {
-    const StationSettings s = OperatorsChoices();
     {
         RegistryKey key(kStationSettingsKey);
-        ASSERT_TRUE(SaveSettings(s, key));
+        ASSERT_TRUE(SaveSettings(OperatorsChoices(), key));
     }
-    const std::vector<Expected> expected = {{"Zoom Position", 18u},
-                                            {"Interface", 11u},
-                                            {"CropWidth", 500u},
-                                            {"CropHeight", 400u},
-                                            {"AutoFocus", 19u},
-                                            {"FlashIrisLevel", 25u},
-                                            {"Top", 23u},
-                                            {"Left", 24u},
-                                            {"FlashDelay", 49u},
-                                            {"PreviewCapture", 0u},
-                                            {"ZoomPreset", 3u},
-                                            {"FlashCapture", 1u},
-                                            {"Sharpness", 3u},
-                                            {"RedPreviewOffset", 26u},
-                                            {"RedFlashOffset", 27u},
-                                            {"BluePreviewOffset", 28u},
-                                            {"BlueFlashOffset", 29u},
-                                            {"ChromaLevel", 21u},
-                                            {"FlashChromaLevel", 22u},
-                                            {"Brightness", 30u},
-                                            {"Contrast", 31u},
-                                            {"Aperature", 4u},
-                                            {"PTZSpeed", 32u},
-                                            {"CompressionLevel", 33u},
-                                            {"CropSelect", 34u},
-                                            {"PassWord", std::string("s\xe9same \"open\"\\")},
-                                            {"LiveCapture", 2u},
-                                            {"AutoCorrectionFactor", std::string("0.333333")},
-                                            {"AutoPositionEnabled", 35u},
-                                            {"Pan Reverse", 36u},
-                                            {"Tilt Reverse", 37u},
-                                            {"m_PanReverse", 36u},
-                                            {"m_TiltReverse", 37u},
-                                            {"XCenterOffset", uint32_t(-12)},
-                                            {"YCenterOffset", 39u},
-                                            {"Lock Zoom", 40u},
-                                            {"Lock Iris", 41u},
-                                            {"RotationAngle", 0u},
-                                            {"Auto White", 42u},
-                                            {"Red Lock Gain", 43u},
-                                            {"Blue Lock Gain", 44u},
-                                            {"DefaultRedPreviewOffset", 20u},
-                                            {"Flash Color Correction", 45u},
-                                            {"RedFlashCorrection", uint32_t(-50)},
-                                            {"BlueFlashCorrection", 50u},
-                                            {"RedLiveCorrection", uint32_t(-1)},
-                                            {"BlueLiveCorrection", uint32_t(-128)},
-                                            {"ColorCorrectionLock", 46u},
-                                            {"Capture Type", 2u},
-                                            {"Compression Factor", 47u},
-                                            {"Path", std::string("/srv/pictures/")},
-                                            {"Save File Type", 48u},
-                                            {"TiltSetting", 13u},
-                                            {"PanSetting", 12u},
-                                            {"ZoomSetting", 14u},
-                                            {"ZoomPreset1", 15u},
-                                            {"ZoomPreset2", 16u},
-                                            {"ZoomPreset3", 17u}};
-    RegistryKey key(kStationSettingsKey);
-    ExpectKeyHolds(key, expected);
+    ExpectKeyHolds(
+        RegistryKey(kStationSettingsKey),
+        Values(
+            "Zoom Position=18;Interface=11;CropWidth=500;CropHeight=400;AutoFocus=19;"
+            "FlashIrisLevel=25;Top=23;Left=24;FlashDelay=49;PreviewCapture=0;ZoomPreset=3;"
+            "FlashCapture=1;Sharpness=3;RedPreviewOffset=26;RedFlashOffset=27;"
+            "BluePreviewOffset=28;BlueFlashOffset=29;ChromaLevel=21;FlashChromaLevel=22;"
+            "Brightness=30;Contrast=31;Aperature=4;PTZSpeed=32;CompressionLevel=33;CropSelect=34;"
+            "PassWord=\"" +
+            std::string(kPassword) +
+            "\";LiveCapture=2;"
+            "AutoCorrectionFactor=\"0.333333\";AutoPositionEnabled=35;Pan Reverse=36;"
+            "Tilt Reverse=37;m_PanReverse=36;m_TiltReverse=37;XCenterOffset=-12;YCenterOffset=39;"
+            "Lock Zoom=40;Lock Iris=41;RotationAngle=0;Auto White=42;Red Lock Gain=43;"
+            "Blue Lock Gain=44;DefaultRedPreviewOffset=20;Flash Color Correction=45;"
+            "RedFlashCorrection=-50;BlueFlashCorrection=50;RedLiveCorrection=-1;"
+            "BlueLiveCorrection=-128;ColorCorrectionLock=46;Capture Type=2;"
+            "Compression Factor=47;Path=\"/srv/pictures/\";Save File Type=48;TiltSetting=13;"
+            "PanSetting=12;ZoomSetting=14;ZoomPreset1=15;ZoomPreset2=16;ZoomPreset3=17;"));
 }
 
 TEST_F(Settings, SaveThenLoadGivesTheSameRecord) {

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "device/CameraTables.h"
 #include "tests/device/CameraFixture.h"
@@ -10,6 +12,16 @@
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
+
+namespace {
+
+// The transcript lines of a register write and read at the start of the virtual clock.
+std::string Write(unsigned reg, unsigned value) {
+    return "write reg " + std::to_string(reg) + " = " + std::to_string(value) + " @ 0 ms";
+}
+std::string Read(unsigned reg) {
+    return "read reg " + std::to_string(reg) + " @ 0 ms";
+}
 
 class CameraPropertyTest : public CameraTest {
   protected:
@@ -38,48 +50,40 @@ TEST_F(CameraPropertyTest, UnknownIdsAnswer3AndSendNothing) {
     EXPECT_THAT(driver.Requests(), IsEmpty());
 }
 
+// A property id and the register behind it.
+struct IdAndRegister {
+    uint32_t id;
+    uint16_t reg;
+};
+
 TEST_F(CameraPropertyTest, MirroredPropertiesStoreAndWriteTheirRegister) {
-    struct Case {
-        uint32_t id;
-        uint16_t reg;
-    };
-    const Case cases[] = {{1, 1},   {2, 31},  {3, 32},  {5, 48},  {7, 5},
-                          {11, 7},  {12, 9},  {17, 15}, {18, 17}, {19, 18},
-                          {23, 19}, {24, 20}, {38, 35}, {41, 36}, {46, 2}};
-    for (const Case& c : cases) {
+    const IdAndRegister cases[] = {{1, 1},   {2, 31},  {3, 32},  {5, 48},  {7, 5},
+                                   {11, 7},  {12, 9},  {17, 15}, {18, 17}, {19, 18},
+                                   {23, 19}, {24, 20}, {38, 35}, {41, 36}, {46, 2}};
+    for (const IdAndRegister& c : cases) {
         driver.ClearRecord();
         // Only the low 16 bits count.
         EXPECT_EQ(SetCameraProperty(c.id, 0x70000 + c.id), kCameraOk);
-        EXPECT_THAT(driver.RegisterTranscript(),
-                    ElementsAre("write reg " + std::to_string(c.reg) + " = " +
-                                std::to_string(c.id) + " @ 0 ms"));
+        EXPECT_THAT(driver.RegisterTranscript(), ElementsAre(Write(c.reg, c.id)));
         EXPECT_EQ(GetWord(c.id), c.id);
     }
-}
-
-TEST_F(CameraPropertyTest, CommandMinusOneWrites65535) {
+    driver.ClearRecord();
     EXPECT_EQ(SetCameraProperty(kPropCommand, static_cast<uint32_t>(-1)), kCameraOk);
-    EXPECT_THAT(driver.Transcript(), ElementsAre("write reg 7 = 65535 @ 0 ms"));
-}
-
-TEST_F(CameraPropertyTest, RegisterWriteFailuresDoNotChangeTheResult) {
+    EXPECT_THAT(driver.Transcript(), ElementsAre(Write(7, 65535)));
+    // A failed register write does not change the result.
     driver.FailNextRequests(1);
     EXPECT_EQ(SetCameraProperty(kPropCommand, 137), kCameraOk);
     EXPECT_EQ(GetWord(kPropCommand), 137);
 }
 
 TEST_F(CameraPropertyTest, LiveReadsAskTheCameraEachTime) {
-    struct Case {
-        uint32_t id;
-        uint16_t reg;
-    };
-    for (const Case c : {Case{6, 4}, Case{15, 42}, Case{16, 14}, Case{29, 26}, Case{42, 37},
-                         Case{44, 8}, Case{45, 16}}) {
+    const IdAndRegister cases[] = {{6, 4},   {15, 42}, {16, 14}, {29, 26},
+                                   {42, 37}, {44, 8},  {45, 16}};
+    for (const IdAndRegister& c : cases) {
         driver.registers[c.reg] = static_cast<uint16_t>(1000 + c.id);
         driver.ClearRecord();
         EXPECT_EQ(GetWord(c.id), 1000 + c.id);
-        EXPECT_THAT(driver.Transcript(),
-                    ElementsAre("read reg " + std::to_string(c.reg) + " @ 0 ms"));
+        EXPECT_THAT(driver.Transcript(), ElementsAre(Read(c.reg)));
     }
     // A failed live read still answers 0, with the buffer zeroed.
     driver.FailNextRequests(1);
@@ -99,15 +103,12 @@ TEST_F(CameraPropertyTest, ScriptedCommandAnswerIsReadBack) {
 }
 
 TEST_F(CameraPropertyTest, DefaultsAfterOpen) {
-    struct Case {
-        uint32_t id;
-        uint16_t value;
-    };
-    const Case cases[] = {{1, 1},    {2, 0},  {4, 0},    {7, 125},  {8, 0},  {9, 0},  {10, 75},
-                          {11, 125}, {12, 1}, {13, 4},   {14, 70},  {30, 1}, {31, 0}, {32, 0},
-                          {33, 0},   {34, 0}, {38, 125}, {41, 125}, {46, 1}, {47, 1}, {25, 0}};
-    for (const Case& c : cases)
-        EXPECT_EQ(GetWord(c.id), c.value) << "property " << c.id;
+    const std::pair<uint32_t, uint16_t> cases[] = {
+        {1, 1},    {2, 0},  {4, 0},    {7, 125},  {8, 0},  {9, 0},  {10, 75},
+        {11, 125}, {12, 1}, {13, 4},   {14, 70},  {30, 1}, {31, 0}, {32, 0},
+        {33, 0},   {34, 0}, {38, 125}, {41, 125}, {46, 1}, {47, 1}, {25, 0}};
+    for (const auto& [id, value] : cases)
+        EXPECT_EQ(GetWord(id), value) << "property " << id;
 }
 
 TEST_F(CameraPropertyTest, ClampedTableSettingsSendTheirBlock) {
@@ -176,8 +177,7 @@ TEST_F(CameraPropertyTest, StoreOnlyAndWriteOnlyProperties) {
     EXPECT_EQ(SetCameraProperty(kPropRegister42, 33), kCameraOk);
     EXPECT_EQ(SetCameraProperty(kPropRegister23, 44), kCameraOk);
     EXPECT_EQ(GetWord(kPropRegister23), 44);
-    EXPECT_THAT(driver.Transcript(),
-                ElementsAre("write reg 42 = 33 @ 0 ms", "write reg 23 = 44 @ 0 ms"));
+    EXPECT_THAT(driver.Transcript(), ElementsAre(Write(42, 33), Write(23, 44)));
 }
 
 TEST_F(CameraPropertyTest, Register37IsGuardedByTheModeWord) {
@@ -186,7 +186,7 @@ TEST_F(CameraPropertyTest, Register37IsGuardedByTheModeWord) {
     ASSERT_EQ(SetCameraProperty(kPropModeWord, 0), kCameraOk);
     driver.ClearRecord();
     EXPECT_EQ(SetCameraProperty(kPropRegister37, 5), kCameraOk);
-    EXPECT_THAT(driver.Transcript(), ElementsAre("write reg 37 = 5 @ 0 ms"));
+    EXPECT_THAT(driver.Transcript(), ElementsAre(Write(37, 5)));
 }
 
 // --- sizes --------------------------------------------------------------------------------
@@ -198,8 +198,7 @@ TEST_F(CameraPropertyTest, SizePresetProgramsImageAndArea) {
     driver.ClearRecord();
     EXPECT_EQ(SetCameraProperty(kPropSizePreset, 6), kCameraOk);
     EXPECT_THAT(driver.Transcript(),
-                ElementsAre("write reg 29 = 640 @ 0 ms", "write reg 30 = 480 @ 0 ms",
-                            "write reg 27 = 640 @ 0 ms", "write reg 28 = 480 @ 0 ms"));
+                ElementsAre(Write(29, 640), Write(30, 480), Write(27, 640), Write(28, 480)));
     EXPECT_EQ(GetWord(kPropScaleFactor), 1);
     EXPECT_EQ(GetWord(kPropAreaWidth), 640);
     EXPECT_EQ(GetWord(kPropAreaHeight), 480);
@@ -225,8 +224,7 @@ TEST_F(CameraPropertyTest, ScaleFactorScalesTheSensorArea) {
     driver.ClearRecord();
     EXPECT_EQ(SetCameraProperty(kPropScaleFactor, 4), kCameraOk);
     EXPECT_THAT(driver.Transcript(),
-                ElementsAre("write reg 29 = 320 @ 0 ms", "write reg 30 = 240 @ 0 ms",
-                            "write reg 27 = 1280 @ 0 ms", "write reg 28 = 960 @ 0 ms"));
+                ElementsAre(Write(29, 320), Write(30, 240), Write(27, 1280), Write(28, 960)));
     EXPECT_EQ(GetWord(kPropScaleFactor), 4);
     driver.ClearRecord();
     EXPECT_EQ(SetCameraProperty(kPropScaleFactor, 0), kCameraOutOfRange);
@@ -257,8 +255,7 @@ TEST_F(CameraPropertyTest, ImageAndAreaSizes) {
         EXPECT_EQ(SetCameraProperty(c.id, c.limit), kCameraOk);
         EXPECT_EQ(GetWord(c.id), c.limit);
         EXPECT_EQ(GetWord(kPropSizePreset), 255);
-        EXPECT_THAT(driver.Transcript(), ElementsAre("write reg " + std::to_string(c.reg) + " = " +
-                                                     std::to_string(c.limit) + " @ 0 ms"));
+        EXPECT_THAT(driver.Transcript(), ElementsAre(Write(c.reg, c.limit)));
     }
 }
 
@@ -274,8 +271,7 @@ TEST_F(CameraPropertyTest, SizesWhileStreaming) {
     EXPECT_EQ(SetCameraProperty(kPropAreaWidth, 320), kCameraRefused);
     EXPECT_EQ(GetWord(kPropAreaWidth), 320);
     EXPECT_EQ(SetCameraProperty(kPropImageHeight, 2000), kCameraOutOfRange);
-    EXPECT_THAT(driver.Transcript(),
-                ElementsAre("write reg 30 = 240 @ 0 ms", "write reg 27 = 320 @ 0 ms"));
+    EXPECT_THAT(driver.Transcript(), ElementsAre(Write(30, 240), Write(27, 320)));
     // The frame sizes follow the new height (see the frame tests for the buffers).
     EXPECT_EQ(CurrentCameraState().workSize, 640u * 240 * 2);
     EXPECT_EQ(CurrentCameraState().outputFrameSize, 640u * 240 * 2);
@@ -304,9 +300,7 @@ TEST_F(CameraPropertyTest, StreamingOnAndOff) {
         ASSERT_EQ(SetCameraProperty(kPropHostDecoding, c.hostDecoding), kCameraOk);
         driver.ClearRecord();
         EXPECT_EQ(SetCameraProperty(kPropStreaming, 1), kCameraOk);
-        EXPECT_THAT(driver.Transcript(),
-                    ElementsAre("write reg 10 = " + std::to_string(c.compression) + " @ 0 ms",
-                                "write reg 6 = 1 @ 0 ms"));
+        EXPECT_THAT(driver.Transcript(), ElementsAre(Write(10, c.compression), Write(6, 1)));
         const CameraState& state = CurrentCameraState();
         EXPECT_EQ(state.readSize, c.readSize);
         EXPECT_EQ(state.outputFrameSize, c.outputSize);
@@ -314,7 +308,7 @@ TEST_F(CameraPropertyTest, StreamingOnAndOff) {
         EXPECT_EQ(GetWord(kPropStreaming), 1);
         driver.ClearRecord();
         EXPECT_EQ(SetCameraProperty(kPropStreaming, 0), kCameraOk);
-        EXPECT_THAT(driver.Transcript(), ElementsAre("write reg 6 = 0 @ 0 ms"));
+        EXPECT_THAT(driver.Transcript(), ElementsAre(Write(6, 0)));
         EXPECT_EQ(GetWord(kPropStreaming), 0);
     }
 }
@@ -443,9 +437,8 @@ TEST_F(CameraPropertyTest, RawRegisterReadsAndWrites) {
     const uint8_t payload[5] = {1, 2, 3, 4, 5};
     EXPECT_EQ(SetCameraPropertyBlock(258, payload), kCameraOk);
     EXPECT_EQ(SetCameraPropertyBlock(259, std::span(payload, 2)), kCameraOk);
-    EXPECT_THAT(driver.Transcript(),
-                ElementsAre("write reg 511 = 9029 @ 0 ms", "write reg 256 = 7 @ 0 ms",
-                            "block reg 258 [5] @ 0 ms", "write reg 259 = 513 @ 0 ms"));
+    EXPECT_THAT(driver.Transcript(), ElementsAre(Write(511, 9029), Write(256, 7),
+                                                 "block reg 258 [5] @ 0 ms", Write(259, 513)));
     EXPECT_THAT(driver.Requests()[2].input,
                 ElementsAre(0x01, 0x00, 0x60, 0x00, 0x00, 0x00, 0x02, 0x01, 1, 2, 3, 4, 5));
 
@@ -454,3 +447,5 @@ TEST_F(CameraPropertyTest, RawRegisterReadsAndWrites) {
     EXPECT_EQ(SetCameraProperty(300, 1), kCameraFailed);
     EXPECT_EQ(SetCameraPropertyBlock(300, payload), kCameraFailed);
 }
+
+}  // namespace

@@ -29,9 +29,21 @@ int Call(EmulatedUvcCamera& camera, int fd, unsigned long request, Argument& arg
     return camera.Ioctl(fd, request, &argument) == 0 ? 0 : errno;
 }
 
+// A zeroed request argument for the capture queue, its buffers in mapped memory.
+template <typename T>
+T Capture() {
+    T t{};
+    t.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    if constexpr (requires { t.memory; })
+        t.memory = V4L2_MEMORY_MMAP;
+    return t;
+}
+
 // A camera on the virtual clock, its capture node opened and streaming into mapped buffers.
 class UvcFixture {
   public:
+    explicit UvcFixture(int profile)
+        : UvcFixture(("v4l2-sim:" + std::to_string(profile)).c_str()) {}
     explicit UvcFixture(const char* setting = "v4l2-sim") {
         std::string error;
         camera = sim::CreateEmulatedUvcCamera(setting, error);
@@ -43,61 +55,69 @@ class UvcFixture {
             camera->Munmap(m, 1);
     }
 
+    // The request on this fixture's descriptor.
+    template <typename Argument>
+    int Do(unsigned long request, Argument& argument) {
+        return Call(*camera, fd, request, argument);
+    }
     int SetFormat(uint32_t pixelFormat, uint32_t width = 640, uint32_t height = 480) {
-        v4l2_format f{};
-        f.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        auto f = Capture<v4l2_format>();
         f.fmt.pix.pixelformat = pixelFormat;
         f.fmt.pix.width = width;
         f.fmt.pix.height = height;
-        return Call(*camera, fd, VIDIOC_S_FMT, f);
+        return Do(VIDIOC_S_FMT, f);
     }
     int Stream(uint32_t count = 4) {
-        v4l2_requestbuffers r{};
+        auto r = Capture<v4l2_requestbuffers>();
         r.count = count;
-        r.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        r.memory = V4L2_MEMORY_MMAP;
-        if (const int error = Call(*camera, fd, VIDIOC_REQBUFS, r))
+        if (const int error = Do(VIDIOC_REQBUFS, r))
             return error;
         for (uint32_t i = 0; i < r.count; ++i) {
-            v4l2_buffer b = Buffer(i);
-            EXPECT_EQ(Call(*camera, fd, VIDIOC_QUERYBUF, b), 0);
+            auto b = Capture<v4l2_buffer>();
+            b.index = i;
+            EXPECT_EQ(Do(VIDIOC_QUERYBUF, b), 0);
             void* m = camera->Mmap(nullptr, b.length, PROT_READ, MAP_SHARED, fd, b.m.offset);
             EXPECT_NE(m, MAP_FAILED);
             maps.push_back(static_cast<uint8_t*>(m));
-            EXPECT_EQ(Call(*camera, fd, VIDIOC_QBUF, b), 0);
+            EXPECT_EQ(Do(VIDIOC_QBUF, b), 0);
         }
         int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        return Call(*camera, fd, VIDIOC_STREAMON, type);
+        return Do(VIDIOC_STREAMON, type);
     }
-    static v4l2_buffer Buffer(uint32_t index = 0) {
-        v4l2_buffer b{};
-        b.index = index;
-        b.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        b.memory = V4L2_MEMORY_MMAP;
-        return b;
+    // The format set and streaming into four buffers: 0, or the first error.
+    int Start(uint32_t pixelFormat) {
+        const int error = SetFormat(pixelFormat);
+        return error != 0 ? error : Stream();
+    }
+    // Polls for a frame; the events land in `events`.
+    int Poll(int timeoutMs, short* events = nullptr) {
+        pollfd p{fd, POLLIN, 0};
+        const int ready = camera->Poll(&p, 1, timeoutMs);
+        if (events != nullptr)
+            *events = p.revents;
+        return ready;
     }
     // The next frame taken from now on: older frames waiting in buffers are skipped.
     std::vector<uint8_t> Grab(v4l2_buffer* taken = nullptr) {
-        v4l2_buffer b = Buffer();
-        while (Call(*camera, fd, VIDIOC_DQBUF, b) == 0)
-            Call(*camera, fd, VIDIOC_QBUF, b);
-        pollfd p{fd, POLLIN, 0};
-        EXPECT_EQ(camera->Poll(&p, 1, 1000), 1);
-        b = Buffer();
-        EXPECT_EQ(Call(*camera, fd, VIDIOC_DQBUF, b), 0);
+        auto b = Capture<v4l2_buffer>();
+        while (Do(VIDIOC_DQBUF, b) == 0)
+            Do(VIDIOC_QBUF, b);
+        EXPECT_EQ(Poll(1000), 1);
+        b = Capture<v4l2_buffer>();
+        EXPECT_EQ(Do(VIDIOC_DQBUF, b), 0);
         std::vector<uint8_t> bytes(maps[b.index], maps[b.index] + b.bytesused);
         if (taken != nullptr)
             *taken = b;
-        Call(*camera, fd, VIDIOC_QBUF, b);
+        Do(VIDIOC_QBUF, b);
         return bytes;
     }
     int Set(uint32_t id, int32_t value) {
         v4l2_control c{id, value};
-        return Call(*camera, fd, VIDIOC_S_CTRL, c);
+        return Do(VIDIOC_S_CTRL, c);
     }
     int32_t Get(uint32_t id) {
         v4l2_control c{id, 0};
-        EXPECT_EQ(Call(*camera, fd, VIDIOC_G_CTRL, c), 0);
+        EXPECT_EQ(Do(VIDIOC_G_CTRL, c), 0);
         return c.value;
     }
 
@@ -108,11 +128,6 @@ class UvcFixture {
     std::vector<uint8_t*> maps;
 };
 
-std::string Setting(int profile) {
-    return "v4l2-sim:" + std::to_string(profile);
-}
-
-// ---------------------------------------------------------------------------------------------
 // The setting.
 
 TEST(EmulatedUvcSetting, ReadsProfileAndFaultsAndRefusesTheRest) {
@@ -150,18 +165,17 @@ TEST(EmulatedUvcSetting, ReadsProfileAndFaultsAndRefusesTheRest) {
     }
 }
 
-// ---------------------------------------------------------------------------------------------
 // The request contract of every profile.
 
 class EmulatedUvcProfile : public ::testing::TestWithParam<int> {
   protected:
-    UvcFixture host{Setting(GetParam()).c_str()};
+    UvcFixture host{GetParam()};
+    EmulatedUvcCamera& camera = *host.camera;
 };
 
 TEST_P(EmulatedUvcProfile, NodesDescribeThemselvesAsUvcvideoDoes) {
-    EmulatedUvcCamera& camera = *host.camera;
     v4l2_capability cap{};
-    ASSERT_EQ(Call(camera, host.fd, VIDIOC_QUERYCAP, cap), 0);
+    ASSERT_EQ(host.Do(VIDIOC_QUERYCAP, cap), 0);
     EXPECT_STREQ(reinterpret_cast<const char*>(cap.driver), "uvcvideo");
     EXPECT_STREQ(reinterpret_cast<const char*>(cap.card), camera.Profile().card);
     EXPECT_EQ(cap.device_caps,
@@ -176,35 +190,31 @@ TEST_P(EmulatedUvcProfile, NodesDescribeThemselvesAsUvcvideoDoes) {
     v4l2_queryctrl q{};
     q.id = V4L2_CTRL_FLAG_NEXT_CTRL;
     EXPECT_EQ(Call(camera, meta, VIDIOC_QUERYCTRL, q), ENOTTY);
-    EXPECT_EQ(Call(camera, host.fd, 0xdeadu, q), ENOTTY);
+    EXPECT_EQ(host.Do(0xdeadu, q), ENOTTY);
 }
 
 // Every advertised format, size and rate is one S_FMT and S_PARM land on exactly, and sizes and
 // rates not offered land on the nearest.
 TEST_P(EmulatedUvcProfile, FormatsSizesAndRatesAgreeWithWhatTheyEnumerate) {
-    EmulatedUvcCamera& camera = *host.camera;
-    v4l2_fmtdesc desc{};
-    desc.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    for (; Call(camera, host.fd, VIDIOC_ENUM_FMT, desc) == 0; ++desc.index) {
+    auto desc = Capture<v4l2_fmtdesc>();
+    for (; host.Do(VIDIOC_ENUM_FMT, desc) == 0; ++desc.index) {
         v4l2_frmsizeenum size{};
         size.pixel_format = desc.pixelformat;
-        for (; Call(camera, host.fd, VIDIOC_ENUM_FRAMESIZES, size) == 0; ++size.index) {
-            ASSERT_EQ(host.SetFormat(desc.pixelformat, size.discrete.width, size.discrete.height),
-                      0);
-            v4l2_format f{};
-            f.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-            ASSERT_EQ(Call(camera, host.fd, VIDIOC_G_FMT, f), 0);
-            EXPECT_EQ(f.fmt.pix.width, size.discrete.width);
+        for (; host.Do(VIDIOC_ENUM_FRAMESIZES, size) == 0; ++size.index) {
+            const auto [width, height] = size.discrete;
+            ASSERT_EQ(host.SetFormat(desc.pixelformat, width, height), 0);
+            auto f = Capture<v4l2_format>();
+            ASSERT_EQ(host.Do(VIDIOC_G_FMT, f), 0);
+            EXPECT_EQ(f.fmt.pix.width, width);
             EXPECT_EQ(f.fmt.pix.pixelformat, desc.pixelformat);
             v4l2_frmivalenum ival{};
             ival.pixel_format = desc.pixelformat;
-            ival.width = size.discrete.width;
-            ival.height = size.discrete.height;
-            for (; Call(camera, host.fd, VIDIOC_ENUM_FRAMEINTERVALS, ival) == 0; ++ival.index) {
-                v4l2_streamparm p{};
-                p.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+            ival.width = width;
+            ival.height = height;
+            for (; host.Do(VIDIOC_ENUM_FRAMEINTERVALS, ival) == 0; ++ival.index) {
+                auto p = Capture<v4l2_streamparm>();
                 p.parm.capture.timeperframe = ival.discrete;
-                ASSERT_EQ(Call(camera, host.fd, VIDIOC_S_PARM, p), 0);
+                ASSERT_EQ(host.Do(VIDIOC_S_PARM, p), 0);
                 EXPECT_EQ(p.parm.capture.timeperframe.denominator, ival.discrete.denominator);
             }
             EXPECT_GT(ival.index, 0u);
@@ -216,55 +226,50 @@ TEST_P(EmulatedUvcProfile, FormatsSizesAndRatesAgreeWithWhatTheyEnumerate) {
     // A format the camera lacks becomes its first; 650 x 470 becomes 640 x 480; 14 fps the
     // nearest rate offered there.
     ASSERT_EQ(host.SetFormat(v4l2_fourcc('H', '2', '6', '4'), 650, 470), 0);
-    v4l2_format f{};
-    f.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    ASSERT_EQ(Call(camera, host.fd, VIDIOC_G_FMT, f), 0);
+    auto f = Capture<v4l2_format>();
+    ASSERT_EQ(host.Do(VIDIOC_G_FMT, f), 0);
     EXPECT_EQ(f.fmt.pix.pixelformat, camera.Profile().formats[0].pixelFormat);
     EXPECT_EQ(f.fmt.pix.width * 1000 + f.fmt.pix.height, 640'480u);
-    v4l2_streamparm p{};
-    p.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    auto p = Capture<v4l2_streamparm>();
     p.parm.capture.timeperframe = {1, 14};
-    ASSERT_EQ(Call(camera, host.fd, VIDIOC_S_PARM, p), 0);
+    ASSERT_EQ(host.Do(VIDIOC_S_PARM, p), 0);
     EXPECT_EQ(p.parm.capture.timeperframe.denominator, 15u);
 }
 
 // The controls enumerate in id order, agree between the two query requests, and refuse what
 // uvcvideo refuses, with its error codes.
 TEST_P(EmulatedUvcProfile, ControlsEnumerateAndRefuseWithUvcvideoErrors) {
-    EmulatedUvcCamera& camera = *host.camera;
     int found = 0;
     v4l2_query_ext_ctrl ext{};
     ext.id = V4L2_CTRL_FLAG_NEXT_CTRL;
-    uint32_t last = 0;
-    while (Call(camera, host.fd, VIDIOC_QUERY_EXT_CTRL, ext) == 0) {
+    for (uint32_t last = 0; host.Do(VIDIOC_QUERY_EXT_CTRL, ext) == 0; ++found) {
         EXPECT_GT(ext.id, last);
         last = ext.id;
         v4l2_queryctrl q{};
         q.id = ext.id;
-        ASSERT_EQ(Call(camera, host.fd, VIDIOC_QUERYCTRL, q), 0);
+        ASSERT_EQ(host.Do(VIDIOC_QUERYCTRL, q), 0);
         EXPECT_EQ(q.maximum, ext.maximum);
         EXPECT_LE(ext.minimum, ext.default_value);
         EXPECT_LE(ext.default_value, ext.maximum);
+        v4l2_control c{ext.id, 0};
         if ((ext.flags & V4L2_CTRL_FLAG_WRITE_ONLY) != 0) {
-            v4l2_control c{ext.id, 0};
-            EXPECT_EQ(Call(camera, host.fd, VIDIOC_G_CTRL, c), EACCES) << ext.name;
+            EXPECT_EQ(host.Do(VIDIOC_G_CTRL, c), EACCES) << ext.name;
         }
         if (ext.type == V4L2_CTRL_TYPE_INTEGER && (ext.flags & V4L2_CTRL_FLAG_INACTIVE) == 0) {
             EXPECT_EQ(host.Set(ext.id, static_cast<int32_t>(ext.maximum) + 1), ERANGE) << ext.name;
         }
-        ++found;
         ext.id |= V4L2_CTRL_FLAG_NEXT_CTRL;
     }
     EXPECT_EQ(found, static_cast<int>(camera.Profile().controls.size()));
 
     v4l2_control unknown{V4L2_CID_HUE, 0};
-    EXPECT_EQ(Call(camera, host.fd, VIDIOC_G_CTRL, unknown), EINVAL);
+    EXPECT_EQ(host.Do(VIDIOC_G_CTRL, unknown), EINVAL);
     // Exposure: shutter priority is skipped by the menu; the exposure time belongs to the
     // camera until manual exposure is chosen, in the same request or before.
     v4l2_querymenu menu{};
     menu.id = V4L2_CID_EXPOSURE_AUTO;
     menu.index = V4L2_EXPOSURE_SHUTTER_PRIORITY;
-    EXPECT_EQ(Call(camera, host.fd, VIDIOC_QUERYMENU, menu), EINVAL);
+    EXPECT_EQ(host.Do(VIDIOC_QUERYMENU, menu), EINVAL);
     EXPECT_EQ(host.Set(V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_SHUTTER_PRIORITY), EINVAL);
     EXPECT_EQ(host.Set(V4L2_CID_EXPOSURE_ABSOLUTE, 200), EACCES);
     v4l2_ext_control pair[2] = {{}, {}};
@@ -276,132 +281,125 @@ TEST_P(EmulatedUvcProfile, ControlsEnumerateAndRefuseWithUvcvideoErrors) {
     list.which = V4L2_CTRL_WHICH_CUR_VAL;
     list.count = 2;
     list.controls = pair;
-    EXPECT_EQ(Call(camera, host.fd, VIDIOC_S_EXT_CTRLS, list), 0);
+    EXPECT_EQ(host.Do(VIDIOC_S_EXT_CTRLS, list), 0);
 
     // All or nothing: a bad second control leaves the first unset, and error_idx says so.
     pair[0].value = 300;
     pair[1].id = V4L2_CID_BRIGHTNESS;
     pair[1].value = 100000;
-    EXPECT_EQ(Call(camera, host.fd, VIDIOC_TRY_EXT_CTRLS, list), ERANGE);
+    EXPECT_EQ(host.Do(VIDIOC_TRY_EXT_CTRLS, list), ERANGE);
     EXPECT_EQ(list.error_idx, 1u);
-    EXPECT_EQ(Call(camera, host.fd, VIDIOC_S_EXT_CTRLS, list), ERANGE);
+    EXPECT_EQ(host.Do(VIDIOC_S_EXT_CTRLS, list), ERANGE);
     EXPECT_EQ(list.error_idx, 2u) << "count: nothing was set";
-    v4l2_control exposure{V4L2_CID_EXPOSURE_ABSOLUTE, 0};
-    ASSERT_EQ(Call(camera, host.fd, VIDIOC_G_CTRL, exposure), 0);
-    EXPECT_EQ(exposure.value, 200);
+    EXPECT_EQ(host.Get(V4L2_CID_EXPOSURE_ABSOLUTE), 200);
 }
 
 INSTANTIATE_TEST_SUITE_P(Profiles, EmulatedUvcProfile, ::testing::Range(1, 7),
                          [](const auto& row) { return "Profile" + std::to_string(row.param); });
 
-// ---------------------------------------------------------------------------------------------
 // Buffers, pacing and ownership.
 
 TEST(EmulatedUvcStream, FramesComeOnTheClockAtTheSetRateAndWaitForBuffers) {
     UvcFixture host;
-    pollfd p{host.fd, POLLIN, 0};
-    EXPECT_EQ(host.camera->Poll(&p, 1, 1000), 1);
-    EXPECT_EQ(p.revents, POLLERR) << "nothing to wait for before streaming";
-    ASSERT_EQ(host.SetFormat(V4L2_PIX_FMT_YUYV), 0);
-    ASSERT_EQ(host.Stream(), 0);
-    EXPECT_EQ(host.camera->Poll(&p, 1, 1000), 1);
+    short events = 0;
+    EXPECT_EQ(host.Poll(1000, &events), 1);
+    EXPECT_EQ(events, POLLERR) << "nothing to wait for before streaming";
+    ASSERT_EQ(host.Start(V4L2_PIX_FMT_YUYV), 0);
+    EXPECT_EQ(host.Poll(1000), 1);
     EXPECT_EQ(host.clock.NowUs(), 33'333) << "the first frame, one interval after STREAMON";
-    v4l2_buffer b = UvcFixture::Buffer();
-    ASSERT_EQ(Call(*host.camera, host.fd, VIDIOC_DQBUF, b), 0);
+    auto b = Capture<v4l2_buffer>();
+    ASSERT_EQ(host.Do(VIDIOC_DQBUF, b), 0);
     EXPECT_EQ(b.sequence, 0u);
     EXPECT_EQ(b.bytesused, 640u * 480 * 2);
     EXPECT_EQ(b.timestamp.tv_usec, 33'333);
-    EXPECT_EQ(Call(*host.camera, host.fd, VIDIOC_DQBUF, b), EAGAIN) << "non-blocking, none ready";
+    EXPECT_EQ(host.Do(VIDIOC_DQBUF, b), EAGAIN) << "non-blocking, none ready";
 
     // Three buffers still queued take the next three frames; the frames of the following second
     // find none and are dropped, which the sequence numbers show.
     host.clock.AdvanceMs(1000);
     for (uint32_t expected = 1; expected <= 3; ++expected) {
-        ASSERT_EQ(Call(*host.camera, host.fd, VIDIOC_DQBUF, b), 0);
+        ASSERT_EQ(host.Do(VIDIOC_DQBUF, b), 0);
         EXPECT_EQ(b.sequence, expected);
     }
-    EXPECT_EQ(host.camera->Poll(&p, 1, 500), 0);
+    EXPECT_EQ(host.Poll(500), 0);
     EXPECT_EQ(host.clock.NowUs(), 1'533'333) << "no buffer queued: the poll runs out";
-    ASSERT_EQ(Call(*host.camera, host.fd, VIDIOC_QBUF, b), 0);
-    EXPECT_EQ(host.camera->Poll(&p, 1, 1000), 1);
-    ASSERT_EQ(Call(*host.camera, host.fd, VIDIOC_DQBUF, b), 0);
+    ASSERT_EQ(host.Do(VIDIOC_QBUF, b), 0);
+    EXPECT_EQ(host.Poll(1000), 1);
+    ASSERT_EQ(host.Do(VIDIOC_DQBUF, b), 0);
     EXPECT_EQ(b.sequence, 46u);
     EXPECT_EQ(host.clock.NowUs(), 1'566'666);
 
     // At 15 frames per second, after a stream off and on.
     int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    ASSERT_EQ(Call(*host.camera, host.fd, VIDIOC_STREAMOFF, type), 0);
-    v4l2_streamparm parm{};
-    parm.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    ASSERT_EQ(host.Do(VIDIOC_STREAMOFF, type), 0);
+    auto parm = Capture<v4l2_streamparm>();
     parm.parm.capture.timeperframe = {1, 15};
-    ASSERT_EQ(Call(*host.camera, host.fd, VIDIOC_S_PARM, parm), 0);
-    ASSERT_EQ(Call(*host.camera, host.fd, VIDIOC_QBUF, b), 0);
-    ASSERT_EQ(Call(*host.camera, host.fd, VIDIOC_STREAMON, type), 0);
+    ASSERT_EQ(host.Do(VIDIOC_S_PARM, parm), 0);
+    ASSERT_EQ(host.Do(VIDIOC_QBUF, b), 0);
+    ASSERT_EQ(host.Do(VIDIOC_STREAMON, type), 0);
     const int64_t on = host.clock.NowUs();
-    EXPECT_EQ(host.camera->Poll(&p, 1, 1000), 1);
+    EXPECT_EQ(host.Poll(1000), 1);
     EXPECT_EQ(host.clock.NowUs() - on, 66'666);
 }
 
 TEST(EmulatedUvcStream, AnotherDescriptorCannotTakeTheStream) {
     UvcFixture host;
     ASSERT_EQ(host.Stream(), 0);
-    const int other = host.camera->Open(sim::kEmulatedUvcCaptureNode, O_RDWR | O_NONBLOCK);
+    EmulatedUvcCamera& camera = *host.camera;
+    const int other = camera.Open(sim::kEmulatedUvcCaptureNode, O_RDWR | O_NONBLOCK);
     ASSERT_GE(other, 0);
-    v4l2_format f{};
-    f.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    EXPECT_EQ(Call(*host.camera, other, VIDIOC_S_FMT, f), EBUSY);
-    v4l2_requestbuffers r{};
+    auto f = Capture<v4l2_format>();
+    EXPECT_EQ(Call(camera, other, VIDIOC_S_FMT, f), EBUSY);
+    auto r = Capture<v4l2_requestbuffers>();
     r.count = 2;
-    r.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    r.memory = V4L2_MEMORY_MMAP;
-    EXPECT_EQ(Call(*host.camera, other, VIDIOC_REQBUFS, r), EBUSY);
+    EXPECT_EQ(Call(camera, other, VIDIOC_REQBUFS, r), EBUSY);
     int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-    EXPECT_EQ(Call(*host.camera, other, VIDIOC_STREAMON, type), EBUSY);
-    EXPECT_EQ(Call(*host.camera, host.fd, VIDIOC_S_FMT, f), EBUSY) << "buffers exist";
-    EXPECT_EQ(Call(*host.camera, other, VIDIOC_G_FMT, f), 0) << "looking is allowed";
+    EXPECT_EQ(Call(camera, other, VIDIOC_STREAMON, type), EBUSY);
+    EXPECT_EQ(host.Do(VIDIOC_S_FMT, f), EBUSY) << "buffers exist";
+    EXPECT_EQ(Call(camera, other, VIDIOC_G_FMT, f), 0) << "looking is allowed";
 
     // Closing the owner frees the stream; the closed owner's mappings stay readable.
-    ASSERT_EQ(host.camera->Close(host.fd), 0);
+    ASSERT_EQ(camera.Close(host.fd), 0);
     EXPECT_EQ(host.maps[0][0], 0);
-    EXPECT_EQ(Call(*host.camera, other, VIDIOC_REQBUFS, r), 0);
+    EXPECT_EQ(Call(camera, other, VIDIOC_REQBUFS, r), 0);
     EXPECT_EQ(r.count, 2u);
 }
 
 TEST(EmulatedUvcStream, UnplugFailsEveryCallUntilTheReplugOpensANewDevice) {
     UvcFixture host("v4l2-sim:1,unplug-after=1s,replug-after=2s");
+    EmulatedUvcCamera& camera = *host.camera;
     ASSERT_EQ(host.Stream(), 0);
     ASSERT_EQ(host.Set(V4L2_CID_BRIGHTNESS, 200), 0);
     host.clock.AdvanceMs(500);
 
     // With nothing queued a poll waits for the unplug, and from then on every call fails with
     // ENODEV.
-    v4l2_buffer b = UvcFixture::Buffer();
-    while (Call(*host.camera, host.fd, VIDIOC_DQBUF, b) == 0) {
+    auto b = Capture<v4l2_buffer>();
+    while (host.Do(VIDIOC_DQBUF, b) == 0) {
     }
-    pollfd p{host.fd, POLLIN, 0};
-    EXPECT_EQ(host.camera->Poll(&p, 1, 1000), 1);
+    short events = 0;
+    EXPECT_EQ(host.Poll(1000, &events), 1);
     EXPECT_EQ(host.clock.NowUs(), 1'000'000);
-    EXPECT_EQ(p.revents, POLLERR | POLLHUP);
+    EXPECT_EQ(events, POLLERR | POLLHUP);
     v4l2_capability cap{};
-    EXPECT_EQ(Call(*host.camera, host.fd, VIDIOC_QUERYCAP, cap), ENODEV);
-    EXPECT_EQ(Call(*host.camera, host.fd, VIDIOC_DQBUF, b), ENODEV);
-    EXPECT_EQ(host.camera->Mmap(nullptr, 4096, PROT_READ, MAP_SHARED, host.fd, 0), MAP_FAILED);
-    EXPECT_EQ(host.camera->Open(sim::kEmulatedUvcCaptureNode, O_RDWR), -1);
+    EXPECT_EQ(host.Do(VIDIOC_QUERYCAP, cap), ENODEV);
+    EXPECT_EQ(host.Do(VIDIOC_DQBUF, b), ENODEV);
+    EXPECT_EQ(camera.Mmap(nullptr, 4096, PROT_READ, MAP_SHARED, host.fd, 0), MAP_FAILED);
+    EXPECT_EQ(camera.Open(sim::kEmulatedUvcCaptureNode, O_RDWR), -1);
     EXPECT_EQ(errno, ENOENT);
-    EXPECT_TRUE(host.camera->Nodes().empty());
+    EXPECT_TRUE(camera.Nodes().empty());
 
     host.clock.AdvanceMs(2000);
-    EXPECT_EQ(host.camera->Nodes().size(), 3u);
-    const int fresh = host.camera->Open(host.camera->Nodes()[0], O_RDWR | O_NONBLOCK);
+    EXPECT_EQ(camera.Nodes().size(), 3u);
+    const int fresh = camera.Open(camera.Nodes()[0], O_RDWR | O_NONBLOCK);
     ASSERT_GE(fresh, 0);
-    EXPECT_EQ(Call(*host.camera, host.fd, VIDIOC_QUERYCAP, cap), ENODEV) << "the old descriptor";
+    EXPECT_EQ(host.Do(VIDIOC_QUERYCAP, cap), ENODEV) << "the old descriptor";
     v4l2_control c{V4L2_CID_BRIGHTNESS, 0};
-    ASSERT_EQ(Call(*host.camera, fresh, VIDIOC_G_CTRL, c), 0);
+    ASSERT_EQ(Call(camera, fresh, VIDIOC_G_CTRL, c), 0);
     EXPECT_EQ(c.value, 128) << "a power cycle returns the controls to their defaults";
-    EXPECT_EQ(host.camera->Close(host.fd), 0);
+    EXPECT_EQ(camera.Close(host.fd), 0);
 }
 
-// ---------------------------------------------------------------------------------------------
 // Frames.
 
 struct JpegShape {
@@ -448,30 +446,20 @@ bool DecodesAs(const std::vector<uint8_t>& frame, unsigned width, unsigned heigh
 }
 
 TEST(EmulatedUvcFrames, EachProfileWritesItsMjpegForm) {
-    struct Row {
-        int profile;
-        JpegShape shape;
-    };
-    const Row rows[] = {
-        {1, {true, false, 1}},
-        {2, {false, false, 1}},
-        {4, {false, false, 1}},
-        {5, {true, true, 2}},
-    };
-    for (const Row& row : rows) {
-        UvcFixture host(Setting(row.profile).c_str());
-        ASSERT_EQ(host.SetFormat(V4L2_PIX_FMT_MJPEG), 0);
-        ASSERT_EQ(host.Stream(), 0);
+    for (const auto& [profile, expected] :
+         {std::pair{1, JpegShape{true, false, 1}}, std::pair{2, JpegShape{false, false, 1}},
+          std::pair{4, JpegShape{false, false, 1}}, std::pair{5, JpegShape{true, true, 2}}}) {
+        UvcFixture host(profile);
+        ASSERT_EQ(host.Start(V4L2_PIX_FMT_MJPEG), 0);
         const std::vector<uint8_t> frame = host.Grab();
         const JpegShape shape = ShapeOf(frame);
-        EXPECT_EQ(shape.huffmanTables, row.shape.huffmanTables) << row.profile;
-        EXPECT_EQ(shape.restartMarkers, row.shape.restartMarkers) << row.profile;
-        EXPECT_EQ(shape.lumaVertical, row.shape.lumaVertical) << row.profile;
-        EXPECT_TRUE(DecodesAs(frame, 640, 480)) << row.profile;
+        EXPECT_EQ(shape.huffmanTables, expected.huffmanTables) << profile;
+        EXPECT_EQ(shape.restartMarkers, expected.restartMarkers) << profile;
+        EXPECT_EQ(shape.lumaVertical, expected.lumaVertical) << profile;
+        EXPECT_TRUE(DecodesAs(frame, 640, 480)) << profile;
     }
 }
 
-// ---------------------------------------------------------------------------------------------
 // The picture follows the controls.
 
 // Luminance of a YUYV frame, and the mean of a channel byte (0 Y, 1 Cb, 3 Cr) over it.
@@ -531,9 +519,8 @@ class EmulatedUvcMotion : public ::testing::TestWithParam<Motion> {};
 
 TEST_P(EmulatedUvcMotion, MovesThePictureTheWayTheControlPoints) {
     const Motion& m = GetParam();
-    UvcFixture host(Setting(m.profile).c_str());
-    ASSERT_EQ(host.SetFormat(V4L2_PIX_FMT_YUYV), 0);
-    ASSERT_EQ(host.Stream(), 0);
+    UvcFixture host(m.profile);
+    ASSERT_EQ(host.Start(V4L2_PIX_FMT_YUYV), 0);
     const std::vector<uint8_t> before = host.Grab();
     ASSERT_EQ(host.Set(m.control, m.value), 0);
     host.clock.AdvanceMs(m.holdMs);
@@ -621,8 +608,7 @@ TEST(EmulatedUvcMotors, PositionsReadWhereTheMotorsAre) {
 TEST(EmulatedUvcFaults, FaultyFramesArriveAsTheOptionsSay) {
     auto grab = [](const char* setting, v4l2_buffer& b) {
         UvcFixture host(setting);
-        EXPECT_EQ(host.SetFormat(V4L2_PIX_FMT_MJPEG), 0);
-        EXPECT_EQ(host.Stream(), 0);
+        EXPECT_EQ(host.Start(V4L2_PIX_FMT_MJPEG), 0);
         return host.Grab(&b);
     };
     v4l2_buffer clean{}, b{};
@@ -650,27 +636,21 @@ TEST(EmulatedUvcPicture, ExposureBrightnessAndWhiteBalanceShowInThePicture) {
         size_t channel;  // 0 luminance, 3 red difference
         int direction;   // +1 the mean rises, -1 it falls
     };
+    constexpr uint32_t kAutoExposure = V4L2_CID_EXPOSURE_AUTO,
+                       kExposure = V4L2_CID_EXPOSURE_ABSOLUTE;
+    constexpr uint32_t kAutoWhite = V4L2_CID_AUTO_WHITE_BALANCE;
+    constexpr uint32_t kTemperature = V4L2_CID_WHITE_BALANCE_TEMPERATURE;
     const Row rows[] = {
         {"brightness up", {{V4L2_CID_BRIGHTNESS, 50}}, 0, +1},
         {"brightness down", {{V4L2_CID_BRIGHTNESS, -50}}, 0, -1},
-        {"longer exposure",
-         {{V4L2_CID_EXPOSURE_AUTO, 1}, {V4L2_CID_EXPOSURE_ABSOLUTE, 400}},
-         0,
-         +1},
+        {"longer exposure", {{kAutoExposure, 1}, {kExposure, 400}}, 0, +1},
         {"gain", {{V4L2_CID_GAIN, 100}}, 0, +1},
-        {"bluer light assumed",
-         {{V4L2_CID_AUTO_WHITE_BALANCE, 0}, {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 6500}},
-         3,
-         +1},
-        {"warmer light assumed",
-         {{V4L2_CID_AUTO_WHITE_BALANCE, 0}, {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 3000}},
-         3,
-         -1},
+        {"bluer light assumed", {{kAutoWhite, 0}, {kTemperature, 6500}}, 3, +1},
+        {"warmer light assumed", {{kAutoWhite, 0}, {kTemperature, 3000}}, 3, -1},
     };
     for (const Row& row : rows) {
         UvcFixture host("v4l2-sim:4");
-        ASSERT_EQ(host.SetFormat(V4L2_PIX_FMT_YUYV), 0);
-        ASSERT_EQ(host.Stream(), 0);
+        ASSERT_EQ(host.Start(V4L2_PIX_FMT_YUYV), 0);
         const double before = Mean(host.Grab(), row.channel);
         for (const auto& [id, value] : row.controls)
             ASSERT_EQ(host.Set(id, value), 0) << row.name;

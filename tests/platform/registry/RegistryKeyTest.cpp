@@ -8,16 +8,19 @@
 #include <random>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/registry/RegFileFormat.h"
+#include "tests/support/RowName.h"
 #include "tests/support/TempConfigHome.h"
 
 namespace {
 
 constexpr char kKey[] = "Software\\ZelvoCam USB";
+constexpr char kHeader[] = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n";
 
 std::vector<uint8_t> Bytes(std::string_view s) {
     return {s.begin(), s.end()};
@@ -28,6 +31,19 @@ std::vector<uint8_t> Sz(std::string_view s) {
     return b;
 }
 
+std::optional<uint32_t> Dword(const RegistryKey& key, std::string_view name) {
+    uint32_t value = 0;
+    return key.QueryDword(name, value) ? std::optional(value) : std::nullopt;
+}
+
+// What `run` writes to stderr.
+template <typename Run>
+std::string Stderr(Run run) {
+    testing::internal::CaptureStderr();
+    run();
+    return testing::internal::GetCapturedStderr();
+}
+
 int Mode(const std::filesystem::path& p) {
     struct stat st {};
     return ::stat(p.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
@@ -36,61 +52,46 @@ int Mode(const std::filesystem::path& p) {
 // ---- Each type's line, and that reading it back gives the same type and bytes ----
 
 struct LineCase {
-    const char* label;
-    std::string name;
+    const char* name;
+    std::string valueName;
     uint32_t type;
     std::vector<uint8_t> data;
     const char* line;  // as it appears in the file
 };
-void PrintTo(const LineCase& c, std::ostream* os) {
-    *os << c.label;
-}
 
 class ValueLine : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(ValueLine, IsWrittenAsExpectedAndReadsBackExactly) {
     const LineCase& c = GetParam();
     TempConfigHome home;
-    {
-        RegistryKey key(kKey);
-        ASSERT_TRUE(key.SetValue(c.name, c.type, c.data));
-    }
+    ASSERT_TRUE(RegistryKey(kKey).SetValue(c.valueName, c.type, c.data));
     const std::string file = TempConfigHome::ReadFile(home.StationKeyFile());
     EXPECT_NE(file.find(std::string("\n") + c.line + "\n"), std::string::npos) << file;
 
     RegistryKey reopened(kKey);
     EXPECT_TRUE(reopened.DamagedLines().empty());
-    const auto v = reopened.QueryValue(c.name);
+    const auto v = reopened.QueryValue(c.valueName);
     ASSERT_TRUE(v.has_value());
     EXPECT_EQ(v->type, c.type);
     EXPECT_EQ(v->data, c.data);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Types, ValueLine,
-    ::testing::Values(
-        LineCase{
-            "Dword", "Brightness", REG_DWORD, {0x7c, 0, 0, 0}, "\"Brightness\"=dword:0000007c"},
-        LineCase{
-            "NegativeDword", "Top", REG_DWORD, {0xfb, 0xff, 0xff, 0xff}, "\"Top\"=dword:fffffffb"},
-        LineCase{"TextWithEscapes", "Path", REG_SZ, Sz("C:\\a \"b\"\\"),
-                 "\"Path\"=\"C:\\\\a \\\"b\\\"\\\\\""},
-        LineCase{"EmptyText", "PassWord", REG_SZ, Sz(""), "\"PassWord\"=\"\""},
-        LineCase{"EightBitText", "Name", REG_SZ, Sz("Jos\xe9"), "\"Name\"=\"Jos\xe9\""},
-        LineCase{"Binary", "Blob", REG_BINARY, {0x00, 0x01, 0xff}, "\"Blob\"=hex:00,01,ff"},
-        LineCase{"EmptyBinary", "Blob", REG_BINARY, {}, "\"Blob\"=hex:"},
-        LineCase{"ShortDword", "Odd", REG_DWORD, {0x01, 0x02}, "\"Odd\"=hex(4):01,02"},
-        LineCase{"TextWithoutTerminator", "Factor", REG_SZ, Bytes("1.5"),
-                 "\"Factor\"=hex(1):31,2e,35"},
-        LineCase{"TextOverTwoLines", "Note", REG_SZ, Sz("a\nb"), "\"Note\"=hex(1):61,0a,62,00"},
-        LineCase{"OtherType", "Multi", 7, {0x61, 0, 0}, "\"Multi\"=hex(7):61,00,00"},
-        LineCase{"QuotedName",
-                 "say \"hi\"\\",
-                 REG_DWORD,
-                 {1, 0, 0, 0},
-                 "\"say \\\"hi\\\"\\\\\"=dword:00000001"},
-        LineCase{"DefaultValue", "", REG_SZ, Sz("x"), "@=\"x\""}),
-    [](const auto& row) { return std::string(row.param.label); });
+const LineCase kLines[] = {
+    {"Dword", "Brightness", REG_DWORD, {0x7c, 0, 0, 0}, R"("Brightness"=dword:0000007c)"},
+    {"NegativeDword", "Top", REG_DWORD, {0xfb, 0xff, 0xff, 0xff}, R"("Top"=dword:fffffffb)"},
+    {"TextWithEscapes", "Path", REG_SZ, Sz(R"(C:\a "b"\)"), R"("Path"="C:\\a \"b\"\\")"},
+    {"EmptyText", "PassWord", REG_SZ, Sz(""), R"("PassWord"="")"},
+    {"EightBitText", "Name", REG_SZ, Sz("Jos\xe9"), "\"Name\"=\"Jos\xe9\""},
+    {"Binary", "Blob", REG_BINARY, {0x00, 0x01, 0xff}, R"("Blob"=hex:00,01,ff)"},
+    {"EmptyBinary", "Blob", REG_BINARY, {}, R"("Blob"=hex:)"},
+    {"ShortDword", "Odd", REG_DWORD, {0x01, 0x02}, R"("Odd"=hex(4):01,02)"},
+    {"TextWithoutTerminator", "Factor", REG_SZ, Bytes("1.5"), R"("Factor"=hex(1):31,2e,35)"},
+    {"TextOverTwoLines", "Note", REG_SZ, Sz("a\nb"), R"("Note"=hex(1):61,0a,62,00)"},
+    {"OtherType", "Multi", 7, {0x61, 0, 0}, R"("Multi"=hex(7):61,00,00)"},
+    {"QuotedName", R"(say "hi"\)", REG_DWORD, {1, 0, 0, 0}, R"("say \"hi\"\\"=dword:00000001)"},
+    {"DefaultValue", "", REG_SZ, Sz("x"), R"(@="x")"},
+};
+INSTANTIATE_TEST_SUITE_P(Types, ValueLine, ::testing::ValuesIn(kLines), RowName{});
 
 // ---- The file ----
 
@@ -104,22 +105,14 @@ TEST(RegistryKeyFile, IsPrivateAndHoldsValuesInFirstWrittenOrder) {
     ASSERT_TRUE(key.SetDword("top", 5));  // names ignore case; the first spelling stays
 
     EXPECT_EQ(TempConfigHome::ReadFile(home.StationKeyFile()),
-              "REGEDIT4\n"
-              "[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
-              "\"Top\"=dword:00000005\n"
-              "\"Path\"=\"/srv/\"\n");
+              kHeader + std::string("\"Top\"=dword:00000005\n\"Path\"=\"/srv/\"\n"));
     EXPECT_EQ(Mode(home.StationKeyFile()), 0600);
     for (const char* folder :
-         {"config/zelvocam", "config/zelvocam/registry", "config/zelvocam/registry/Software"}) {
+         {"config/zelvocam", "config/zelvocam/registry", "config/zelvocam/registry/Software"})
         EXPECT_EQ(Mode(home.Root() / folder), 0700) << folder;
-    }
     // Nothing but the key file is left in its folder.
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e :
-         std::filesystem::directory_iterator(home.StationKeyFile().parent_path())) {
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1);
+    const std::filesystem::directory_iterator folder(home.StationKeyFile().parent_path());
+    EXPECT_EQ(std::distance(begin(folder), end(folder)), 1);
 }
 
 TEST(RegistryKeyFile, FallsBackToDotConfigWithoutAnAbsoluteXdgFolder) {
@@ -151,9 +144,7 @@ TEST(RegistryKeyFile, LeftoversOfAnInterruptedWriteAreRemovedOnOpen) {
     TempConfigHome::WriteFile(leftover, "REGEDIT4\n\"Top\"=dword:000");
     RegistryKey key(kKey);
     EXPECT_FALSE(std::filesystem::exists(leftover));
-    uint32_t top = 0;
-    EXPECT_TRUE(key.QueryDword("Top", top));
-    EXPECT_EQ(top, 1u);
+    EXPECT_EQ(Dword(key, "Top"), 1u);
 }
 
 // A folder or a named pipe where the file goes: the key opens at once (a pipe never makes it
@@ -168,11 +159,10 @@ TEST(RegistryKeyFile, AFileThatCannotBeReadIsNeverWrittenOver) {
         } else {
             std::filesystem::create_directories(home.StationKeyFile());
         }
-        testing::internal::CaptureStderr();
-        RegistryKey key(kKey);
-        EXPECT_NE(testing::internal::GetCapturedStderr(), "");
-        EXPECT_FALSE(key.IsOpen());
-        EXPECT_FALSE(key.SetDword("Top", 1));
+        std::optional<RegistryKey> key;
+        EXPECT_NE(Stderr([&] { key.emplace(kKey); }), "");
+        EXPECT_FALSE(key->IsOpen());
+        EXPECT_FALSE(key->SetDword("Top", 1));
         EXPECT_EQ(std::filesystem::status(home.StationKeyFile()).type(),
                   pipe ? std::filesystem::file_type::fifo : std::filesystem::file_type::directory);
     }
@@ -188,23 +178,18 @@ TEST(RegistryKeyBatch, ValuesSetInABatchReachTheFileTogetherAtTheCommit) {
     key.BeginBatch();
     EXPECT_TRUE(key.SetDword("top", 2));
     EXPECT_TRUE(key.SetText("Path", "/srv/"));
-    uint32_t top = 0;
-    EXPECT_TRUE(key.QueryDword("Top", top));  // seen at once
-    EXPECT_EQ(top, 2u);
+    EXPECT_EQ(Dword(key, "Top"), 2u);  // seen at once
     EXPECT_EQ(TempConfigHome::ReadFile(home.StationKeyFile()), before);
     ASSERT_TRUE(key.CommitBatch());
     EXPECT_EQ(TempConfigHome::ReadFile(home.StationKeyFile()),
-              "REGEDIT4\n"
-              "[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
-              "\"Top\"=dword:00000002\n"
-              "\"Path\"=\"/srv/\"\n");
+              kHeader + std::string("\"Top\"=dword:00000002\n\"Path\"=\"/srv/\"\n"));
 }
 
 // ---- Size ----
 
 // A key file of `values` DWORD lines, `bytes` long in all (padded in the last value's name).
 std::string KeyFileOfSize(size_t values, size_t bytes) {
-    std::string text = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n";
+    std::string text = kHeader;
     char line[64];
     for (size_t i = 0; i + 1 < values; ++i) {
         std::snprintf(line, sizeof line, "\"Value %zu\"=dword:%08zx\n", i, i);
@@ -222,13 +207,12 @@ TEST(RegistryKeyDamage, AFileOverOneMebibyteIsKeptAsideAndOneAtTheLimitReadsWhol
         const std::string text = KeyFileOfSize(30000, size);
         ASSERT_EQ(text.size(), size);
         TempConfigHome::WriteFile(home.StationKeyFile(), text);
-        testing::internal::CaptureStderr();
-        RegistryKey key(kKey);
-        testing::internal::GetCapturedStderr();
+        std::optional<RegistryKey> key;
+        Stderr([&] { key.emplace(kKey); });
         const bool tooLarge = size > (size_t{1} << 20);
-        EXPECT_EQ(key.FileSetAside(), tooLarge);
-        EXPECT_EQ(key.Values().size(), tooLarge ? 0u : 30000u);
-        EXPECT_TRUE(key.DamagedLines().empty());
+        EXPECT_EQ(key->FileSetAside(), tooLarge);
+        EXPECT_EQ(key->Values().size(), tooLarge ? 0u : 30000u);
+        EXPECT_TRUE(key->DamagedLines().empty());
     }
 }
 
@@ -238,9 +222,7 @@ TEST(RegistryKeyDamage, NoValueIsStoredThatWouldMakeTheFileTooLargeToReadBack) {
     ASSERT_TRUE(key.SetDword("Top", 1));
     // Four bytes of text per byte of data as hex ("xx,"); 400 KiB of it would make 1.2 MiB.
     const std::vector<uint8_t> blob(400 << 10, 0x01);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(key.SetValue("Blob", REG_BINARY, blob));
-    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(Stderr([&] { EXPECT_FALSE(key.SetValue("Blob", REG_BINARY, blob)); }), "");
     EXPECT_TRUE(key.SetValue("Blob", REG_BINARY, std::span(blob).first(300 << 10)));
     RegistryKey reopened(kKey);
     EXPECT_FALSE(reopened.FileSetAside());
@@ -249,58 +231,46 @@ TEST(RegistryKeyDamage, NoValueIsStoredThatWouldMakeTheFileTooLargeToReadBack) {
 
 // ---- The registry's query rules ----
 
+constexpr auto kFails = std::nullopt;
 struct QueryCase {
-    const char* label;
+    const char* name;
     uint32_t type;
     std::vector<uint8_t> data;
-    bool dwordReads;
-    uint32_t dword;
-    bool textReads;
-    std::string text;
+    std::optional<uint32_t> dword;  // what each query reads, or kFails
+    std::optional<std::string> text;
 };
-void PrintTo(const QueryCase& c, std::ostream* os) {
-    *os << c.label;
-}
 
 class Query : public ::testing::TestWithParam<QueryCase> {};
 
+// A failed read leaves the caller's variable alone.
 TEST_P(Query, FollowsTheRegistrysBufferRules) {
     const QueryCase& c = GetParam();
     TempConfigHome home;
     RegistryKey key(kKey);
     ASSERT_TRUE(key.SetValue("V", c.type, c.data));
     uint32_t dword = 0xdeadbeef;
-    EXPECT_EQ(key.QueryDword("V", dword), c.dwordReads);
-    EXPECT_EQ(dword, c.dwordReads ? c.dword : 0xdeadbeef);  // a failed read leaves it alone
+    EXPECT_EQ(key.QueryDword("V", dword), c.dword.has_value());
+    EXPECT_EQ(dword, c.dword.value_or(0xdeadbeef));
     std::string text = "unchanged";
-    EXPECT_EQ(key.QueryText("V", text), c.textReads);
-    EXPECT_EQ(text, c.textReads ? c.text : "unchanged");
+    EXPECT_EQ(key.QueryText("V", text), c.text.has_value());
+    EXPECT_EQ(text, c.text.value_or("unchanged"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, Query,
-    ::testing::Values(
-        QueryCase{"Dword", REG_DWORD, {0x78, 0x56, 0x34, 0x12}, true, 0x12345678, true, "xV4\x12"},
-        QueryCase{"TwoBytesZeroExtended", REG_BINARY, {0xff, 0x7f}, true, 0x7fff, true, "\xff\x7f"},
-        QueryCase{"NoBytes", REG_BINARY, {}, true, 0, true, ""},
-        QueryCase{"FiveBytesFailAsDword",
-                  REG_BINARY,
-                  {1, 2, 3, 4, 5},
-                  false,
-                  0,
-                  true,
-                  "\x01\x02\x03\x04\x05"},
-        QueryCase{"TextAsDword", REG_SZ, Sz("ab"), true, 0x006261, true, "ab"},
-        QueryCase{"TextStopsAtZero", REG_SZ, Sz(std::string("ab\0cd", 5)), false, 0, true, "ab"},
-        QueryCase{"LongestText", REG_SZ, Sz(std::string(254, 'p')), false, 0, true,
-                  std::string(254, 'p')},
-        QueryCase{"TextOneTooLong", REG_SZ, Sz(std::string(255, 'p')), false, 0, false, ""},
-        QueryCase{"UnterminatedFits", REG_BINARY, Bytes(std::string(254, 'q')), false, 0, true,
-                  std::string(254, 'q')},
-        QueryCase{"UnterminatedNeedsRoomForZero", REG_BINARY, Bytes(std::string(255, 'q')), false,
-                  0, false, ""},
-        QueryCase{"ThreeHundredBytes", REG_SZ, Sz(std::string(299, 't')), false, 0, false, ""}),
-    [](const auto& row) { return std::string(row.param.label); });
+const std::string k254(254, 'p'), k255(255, 'p'), q254(254, 'q');
+const QueryCase kQueries[] = {
+    {"Dword", REG_DWORD, {0x78, 0x56, 0x34, 0x12}, 0x12345678, "xV4\x12"},
+    {"TwoBytesZeroExtended", REG_BINARY, {0xff, 0x7f}, 0x7fff, "\xff\x7f"},
+    {"NoBytes", REG_BINARY, {}, 0, ""},
+    {"FiveBytesFailAsDword", REG_BINARY, {1, 2, 3, 4, 5}, kFails, "\x01\x02\x03\x04\x05"},
+    {"TextAsDword", REG_SZ, Sz("ab"), 0x006261, "ab"},
+    {"TextStopsAtZero", REG_SZ, Sz(std::string("ab\0cd", 5)), kFails, "ab"},
+    {"LongestText", REG_SZ, Sz(k254), kFails, k254},
+    {"TextOneTooLong", REG_SZ, Sz(k255), kFails, kFails},
+    {"UnterminatedFits", REG_BINARY, Bytes(q254), kFails, q254},
+    {"UnterminatedNeedsRoomForZero", REG_BINARY, Bytes(std::string(255, 'q')), kFails, kFails},
+    {"ThreeHundredBytes", REG_SZ, Sz(std::string(299, 't')), kFails, kFails},
+};
+INSTANTIATE_TEST_SUITE_P(Rules, Query, ::testing::ValuesIn(kQueries), RowName{});
 
 TEST(RegistryKeyQuery, MissingValuesAndClosedKeysFail) {
     TempConfigHome home;
@@ -337,39 +307,27 @@ TEST(RegistryKeyDamage, ABadLineCostsOnlyItsValueAndTheNextWriteKeepsTheRest) {
                               "\"Blob\"=hex:01,02,\\\r\n"
                               "  03,04\r\n"  // continued hex list
                               "\"Path\"=\"/srv/\"\r\n");
-    testing::internal::CaptureStderr();
-    RegistryKey key(kKey);
-    const std::string report = testing::internal::GetCapturedStderr();
+    std::optional<RegistryKey> key;
+    const std::string report = Stderr([&] { key.emplace(kKey); });
     EXPECT_NE(report.find("lines 7, 8, 9, 10, 11, 12, 13"), std::string::npos) << report;
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;  // said once
-    testing::internal::CaptureStderr();
-    RegistryKey(kKey).Close();  // the save at close opens it again
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    // The save at close opens it again.
+    EXPECT_EQ(Stderr([] { RegistryKey(kKey).Close(); }), "");
 
-    EXPECT_EQ(key.DamagedLines(), (std::vector<int>{7, 8, 9, 10, 11, 12, 13}));
-    uint32_t dword = 0;
-    EXPECT_TRUE(key.QueryDword("Top", dword));
-    EXPECT_EQ(dword, 0x7cu);
-    EXPECT_FALSE(key.QueryDword("Bad1", dword));
-    EXPECT_FALSE(key.QueryDword("Cut1", dword));
-    EXPECT_FALSE(key.QueryValue("Cut2").has_value());
-    ASSERT_TRUE(key.QueryValue("Blob").has_value());
-    EXPECT_EQ(key.QueryValue("Blob")->data, (std::vector<uint8_t>{1, 2, 3, 4}));
+    EXPECT_EQ(key->DamagedLines(), (std::vector<int>{7, 8, 9, 10, 11, 12, 13}));
+    EXPECT_EQ(Dword(*key, "Top"), 0x7cu);
+    EXPECT_EQ(Dword(*key, "Bad1"), std::nullopt);
+    EXPECT_EQ(Dword(*key, "Cut1"), std::nullopt);
+    EXPECT_FALSE(key->QueryValue("Cut2").has_value());
+    ASSERT_TRUE(key->QueryValue("Blob").has_value());
+    EXPECT_EQ(key->QueryValue("Blob")->data, (std::vector<uint8_t>{1, 2, 3, 4}));
 
-    testing::internal::CaptureStderr();
-    ASSERT_TRUE(key.SetDword("Bad1", 1));
-    testing::internal::GetCapturedStderr();
+    Stderr([&] { ASSERT_TRUE(key->SetDword("Bad1", 1)); });
     EXPECT_EQ(TempConfigHome::ReadFile(home.StationKeyFile()),
-              "REGEDIT4\n"
-              "[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
-              "\"Top\"=dword:0000007c\n"
-              "\"Left\"=dword:12345678\n"
-              "\"Blob\"=hex:01,02,03,04\n"
-              "\"Path\"=\"/srv/\"\n"
-              "\"Bad1\"=dword:00000001\n");
-    testing::internal::CaptureStderr();
-    RegistryKey again(kKey);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+              kHeader + std::string("\"Top\"=dword:0000007c\n\"Left\"=dword:12345678\n"
+                                    "\"Blob\"=hex:01,02,03,04\n\"Path\"=\"/srv/\"\n"
+                                    "\"Bad1\"=dword:00000001\n"));
+    EXPECT_EQ(Stderr([] { RegistryKey again(kKey); }), "");
 }
 
 // The files beside the key file that keep it as it was before a rewrite.
@@ -383,33 +341,26 @@ std::vector<std::filesystem::path> KeptCopies(const TempConfigHome& home) {
 }
 
 TEST(RegistryKeyDamage, ARewriteKeepsAFileWithCommentsOrUnreadableLinesOncePerContent) {
-    struct Row {
-        const char* label;
-        const char* lines;
-        bool kept;
-    };
-    for (const Row& row : {Row{"comment", "; set up by IT\n\"Top\"=dword:00000001\n", true},
-                           Row{"cut-short dword", "\"Top\"=dword:0000\n", true},
-                           Row{"string without its quote", "\"Path\"=\"/srv\n", true},
-                           Row{"clean", "\"Top\"=dword:00000001\n", false}}) {
-        SCOPED_TRACE(row.label);
+    for (const auto& [name, lines, kept] :
+         {std::tuple{"comment", "; set up by IT\n\"Top\"=dword:00000001\n", true},
+          std::tuple{"cut-short dword", "\"Top\"=dword:0000\n", true},
+          std::tuple{"string without its quote", "\"Path\"=\"/srv\n", true},
+          std::tuple{"clean", "\"Top\"=dword:00000001\n", false}}) {
+        SCOPED_TRACE(name);
         TempConfigHome home;
-        const std::string text =
-            std::string("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n") + row.lines;
+        const std::string text = kHeader + std::string(lines);
         // The same file found at two starts (its folder refused the first rewrite, say).
         for (const bool first : {true, false}) {
             TempConfigHome::WriteFile(home.StationKeyFile(), text);
-            testing::internal::CaptureStderr();
-            RegistryKey key(kKey);
-            ASSERT_TRUE(key.SetDword("Left", 2));
-            const std::string report = testing::internal::GetCapturedStderr();
+            const std::string report =
+                Stderr([] { ASSERT_TRUE(RegistryKey(kKey).SetDword("Left", 2)); });
             EXPECT_EQ(report.find("is kept as ZelvoCam USB.reg.before-") != std::string::npos,
-                      row.kept && first)
+                      kept && first)
                 << report;
         }
         const auto copies = KeptCopies(home);
-        ASSERT_EQ(copies.size(), row.kept ? 1u : 0u);
-        if (row.kept) {
+        ASSERT_EQ(copies.size(), kept ? 1u : 0u);
+        if (kept) {
             EXPECT_TRUE(std::regex_match(copies[0].filename().string(),
                                          std::regex(R"(ZelvoCam USB\.reg\.before-\d{8}-\d{6})")))
                 << copies[0];
@@ -426,32 +377,38 @@ TEST(RegistryKeyDamage, AFileThatIsNotTextIsKeptAsideAndTheKeyStartsEmpty) {
         junk += static_cast<char>((i * 97 + 13) & 0xff);
     TempConfigHome::WriteFile(home.StationKeyFile(), junk);
 
-    testing::internal::CaptureStderr();
-    RegistryKey key(kKey);
-    const std::string report = testing::internal::GetCapturedStderr();
+    std::optional<RegistryKey> key;
+    const std::string report = Stderr([&] { key.emplace(kKey); });
     EXPECT_NE(report.find("ZelvoCam USB.reg.damaged"), std::string::npos) << report;
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1) << report;
 
-    EXPECT_TRUE(key.IsOpen());
-    EXPECT_TRUE(key.FileSetAside());
-    EXPECT_TRUE(key.Values().empty());
-    auto aside = home.StationKeyFile();
-    aside += ".damaged";
-    EXPECT_EQ(TempConfigHome::ReadFile(aside), junk);
+    EXPECT_TRUE(key->IsOpen());
+    EXPECT_TRUE(key->FileSetAside());
+    EXPECT_TRUE(key->Values().empty());
+    EXPECT_EQ(TempConfigHome::ReadFile(home.StationKeyFile().string() + ".damaged"), junk);
 
-    ASSERT_TRUE(key.SetDword("Top", 3));
+    ASSERT_TRUE(key->SetDword("Top", 3));
     RegistryKey reopened(kKey);
     EXPECT_FALSE(reopened.FileSetAside());
     EXPECT_EQ(reopened.Values().size(), 1u);
+}
+
+// Each value's name, type and bytes, to compare lists of values whole.
+std::vector<std::tuple<std::string, uint32_t, std::vector<uint8_t>>> Fields(
+    const std::vector<RegistryValue>& values) {
+    std::vector<std::tuple<std::string, uint32_t, std::vector<uint8_t>>> fields;
+    for (const RegistryValue& v : values)
+        fields.emplace_back(v.name, v.type, v.data);
+    return fields;
 }
 
 // Whatever an editor or a disk did to the file, what is kept is written so that it reads back
 // identically and whole.
 TEST(RegistryKeyDamage, WhatADamagedFileKeepsIsWrittenBackFaithfully) {
     const std::string good =
-        "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
-        "\"Top\"=dword:0000007c\n\"Path\"=\"C:\\\\x \\\"y\\\"\"\n@=\"d\"\n"
-        "\"Blob\"=hex:01,02,\\\n  03\n\"Odd\"=hex(4):01,02\n\"T\"=hex(1):61,0a,00\n";
+        kHeader + std::string(
+                      "\"Top\"=dword:0000007c\n\"Path\"=\"C:\\\\x \\\"y\\\"\"\n@=\"d\"\n"
+                      "\"Blob\"=hex:01,02,\\\n  03\n\"Odd\"=hex(4):01,02\n\"T\"=hex(1):61,0a,00\n");
     ASSERT_TRUE(ParseRegFile(good).damagedLines.empty());
     constexpr std::string_view kAlphabet = "\"\\,:=@[]()0123456789abcdefxhdwor \t\r\n\xe9\x01";
     std::mt19937 random(4);
@@ -466,12 +423,7 @@ TEST(RegistryKeyDamage, WhatADamagedFileKeepsIsWrittenBackFaithfully) {
         const ParsedRegFile again =
             ParseRegFile(FormatRegFile("Software\\ZelvoCam USB", kept.values));
         ASSERT_TRUE(again.damagedLines.empty()) << text;
-        ASSERT_EQ(again.values.size(), kept.values.size()) << text;
-        for (size_t i = 0; i < kept.values.size(); ++i) {
-            EXPECT_EQ(again.values[i].name, kept.values[i].name) << text;
-            EXPECT_EQ(again.values[i].type, kept.values[i].type) << text;
-            EXPECT_EQ(again.values[i].data, kept.values[i].data) << text;
-        }
+        ASSERT_EQ(Fields(again.values), Fields(kept.values)) << text;
     }
 }
 
@@ -480,18 +432,17 @@ TEST(RegistryKeyDamage, AFailedWriteLeavesTheKeyAsItWas) {
     RegistryKey key(kKey);
     ASSERT_TRUE(key.SetDword("Top", 1));
     std::filesystem::remove_all(home.StationKeyFile().parent_path());  // the folder is gone
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(key.SetDword("Left", 2));
-    key.BeginBatch();
-    EXPECT_TRUE(key.SetDword("Top", 5));
-    EXPECT_TRUE(key.SetDword("Right", 3));
-    EXPECT_FALSE(key.CommitBatch());
-    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(Stderr([&] {
+                  EXPECT_FALSE(key.SetDword("Left", 2));
+                  key.BeginBatch();
+                  EXPECT_TRUE(key.SetDword("Top", 5));
+                  EXPECT_TRUE(key.SetDword("Right", 3));
+                  EXPECT_FALSE(key.CommitBatch());
+              }),
+              "");
     EXPECT_FALSE(key.QueryValue("Left").has_value());
     EXPECT_FALSE(key.QueryValue("Right").has_value());
-    uint32_t top = 0;
-    EXPECT_TRUE(key.QueryDword("Top", top));
-    EXPECT_EQ(top, 1u);
+    EXPECT_EQ(Dword(key, "Top"), 1u);
     EXPECT_EQ(key.Values().size(), 1u);
 }
 
