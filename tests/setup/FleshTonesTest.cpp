@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <initializer_list>
+#include <array>
 #include <string>
 #include <tuple>
 
@@ -42,7 +42,6 @@ class FleshTones : public station_test::ScriptedStation {
         Mark();
         return *page;
     }
-    CTRIPOD01Dlg& Main() { return Dialog(); }
     static bool Enabled(CPropAdjust& page, int id) { return page.GetDlgItem(id)->isEnabled(); }
     static void Step(CPropAdjust& page, int id, const char* presses) {
         for (const char* p = presses; *p != '\0'; ++p)
@@ -61,13 +60,25 @@ class FleshTones : public station_test::ScriptedStation {
     }
 };
 
+using D = CTRIPOD01Dlg;
+
+// The two lines that send `value` in argument register `arg` with `command`, `times` over.
+Lines Send(char arg, int value, int command, int times = 1, int ms = 0) {
+    Lines lines;
+    const std::string at = " @ " + std::to_string(ms) + " ms";
+    for (int i = 0; i < times; ++i)
+        lines.insert(lines.end(), {std::string(1, arg) + " = " + std::to_string(value) + at,
+                                   "command " + std::to_string(command) + at});
+    return lines;
+}
+
 struct OpeningRow {
     const char* name;
     uint16_t model;  // 2 class 1, 26 class 3, 14 class 5
     int autoWhite;
     // Shown in Live Red, Live Blue, Flash Red, Flash Blue; the arrows enabled in that order.
-    const char* shown[4];
-    bool enabled[4];
+    std::array<const char*, 4> shown;
+    std::array<bool, 4> enabled;
     int redOffsetAfter;
 };
 
@@ -101,33 +112,17 @@ TEST_P(FleshTonesOpening, ShowsAndEnablesByClassAndWhiteBalance) {
     EXPECT_TRUE(page.IsDlgButtonChecked(C::kFast));
     EXPECT_TRUE(page.IsDlgButtonChecked(C::kFluorescent));
     EXPECT_FALSE(Enabled(page, C::kAccurate));
-    EXPECT_EQ(Main().m_RedPreviewOffset, row.redOffsetAfter);
+    EXPECT_EQ(Dialog().m_RedPreviewOffset, row.redOffsetAfter);
     EXPECT_TRUE(Record().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FleshTonesOpening,
-    testing::Values(
-        OpeningRow{"Class1AutomaticOnlyTheColourLevels",
-                   2,
-                   0,
-                   {"0", "0", "0", "0"},
-                   {false, false, false, false},
-                   0},
-        OpeningRow{"Class1ManualTheLiveOffsetsToo",
-                   2,
-                   1,
-                   {"4", "-6", "0", "0"},
-                   {true, true, false, false},
-                   4},
-        OpeningRow{"Class3AutomaticOffsetsHeldAt0",
-                   26,
-                   0,
-                   {"0", "0", "7", "44"},
-                   {false, false, true, true},
-                   0},
-        OpeningRow{"Class5Manual", 14, 1, {"4", "-6", "7", "44"}, {true, true, true, true}, 4}),
-    RowName{});
+constexpr bool T = true, F = false;
+const OpeningRow kOpenings[] = {
+    {"Class1AutomaticOnlyTheColourLevels", 2, 0, {"0", "0", "0", "0"}, {F, F, F, F}, 0},
+    {"Class1ManualTheLiveOffsetsToo", 2, 1, {"4", "-6", "0", "0"}, {T, T, F, F}, 4},
+    {"Class3AutomaticOffsetsHeldAt0", 26, 0, {"0", "0", "7", "44"}, {F, F, T, T}, 0},
+    {"Class5Manual", 14, 1, {"4", "-6", "7", "44"}, {T, T, T, T}, 4}};
+INSTANTIATE_TEST_SUITE_P(Rows, FleshTonesOpening, testing::ValuesIn(kOpenings), RowName{});
 
 struct StepRow {
     const char* name;
@@ -157,56 +152,23 @@ TEST_P(FleshTonesStep, LiveStepsSendFlashStepsOnlyKeep) {
     });
     Step(page, row.upDown, row.presses);
     EXPECT_EQ(Record(), row.record);
-    EXPECT_EQ(Main().*row.member, row.after);
+    EXPECT_EQ(Dialog().*row.member, row.after);
     EXPECT_EQ(page.Item<ui::UpDown>(row.upDown)->Buddy()->text(), QString::number(row.after));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FleshTonesStep,
-    testing::Values(
-        StepRow{"LiveRedUpFromTheBase",
-                C::kLiveRed,
-                "+",
-                {"A = 121 @ 0 ms", "command 142 @ 0 ms"},
-                &CTRIPOD01Dlg::m_RedPreviewOffset,
-                6},
-        StepRow{"LiveBlueAtItsEndResends",
-                C::kLiveBlue,
-                "--",
-                {"B = 68 @ 0 ms", "command 143 @ 0 ms", "B = 68 @ 0 ms", "command 143 @ 0 ms"},
-                &CTRIPOD01Dlg::m_BluePreviewOffset,
-                -25},
-        StepRow{"LiveColorStopsAt100",
-                C::kLiveColor,
-                "++",
-                {"A = 100 @ 0 ms", "command 146 @ 0 ms", "A = 100 @ 0 ms", "command 146 @ 0 ms"},
-                &CTRIPOD01Dlg::m_ChromaLevel,
-                100},
-        StepRow{"LiveRedGainBelow0SentAs0",
-                C::kLiveRed,
-                "-",
-                {"A = 0 @ 0 ms", "command 142 @ 0 ms"},
-                &CTRIPOD01Dlg::m_RedPreviewOffset,
-                4,
-                -10},
-        StepRow{"LiveBlueGainAbove255SentAs255",
-                C::kLiveBlue,
-                "+",
-                {"B = 255 @ 0 ms", "command 143 @ 0 ms"},
-                &CTRIPOD01Dlg::m_BluePreviewOffset,
-                -23,
-                115,
-                300},
-        StepRow{"FlashRedStopsAt25", C::kFlashRed, "++", {}, &CTRIPOD01Dlg::m_RedFlashOffset, 25},
-        StepRow{
-            "FlashBlueStopsAt50", C::kFlashBlue, "++", {}, &CTRIPOD01Dlg::m_BlueFlashOffset, 50},
-        StepRow{"FlashColorStopsAt20",
-                C::kFlashColor,
-                "--",
-                {},
-                &CTRIPOD01Dlg::m_FlashChromaLevel,
-                20}),
-    RowName{});
+const StepRow kSteps[] = {
+    {"LiveRedUpFromTheBase", C::kLiveRed, "+", Send('A', 121, 142), &D::m_RedPreviewOffset, 6},
+    {"LiveBlueAtItsEndResends", C::kLiveBlue, "--", Send('B', 68, 143, 2), &D::m_BluePreviewOffset,
+     -25},
+    {"LiveColorStopsAt100", C::kLiveColor, "++", Send('A', 100, 146, 2), &D::m_ChromaLevel, 100},
+    {"LiveRedGainBelow0SentAs0", C::kLiveRed, "-", Send('A', 0, 142), &D::m_RedPreviewOffset, 4,
+     -10},
+    {"LiveBlueGainAbove255SentAs255", C::kLiveBlue, "+", Send('B', 255, 143),
+     &D::m_BluePreviewOffset, -23, 115, 300},
+    {"FlashRedStopsAt25", C::kFlashRed, "++", {}, &D::m_RedFlashOffset, 25},
+    {"FlashBlueStopsAt50", C::kFlashBlue, "++", {}, &D::m_BlueFlashOffset, 50},
+    {"FlashColorStopsAt20", C::kFlashColor, "--", {}, &D::m_FlashChromaLevel, 20}};
+INSTANTIATE_TEST_SUITE_P(Rows, FleshTonesStep, testing::ValuesIn(kSteps), RowName{});
 
 // A white-balance button, then one arrow step that shows where it left the page and when.
 struct ButtonRow {
@@ -236,7 +198,7 @@ TEST_P(FleshTonesButton, WhiteBalanceWithItsWaits) {
     page.Item<QAbstractButton>(row.button)->click();
     Step(page, row.upDown, row.presses);
     EXPECT_EQ(Record(), row.record);
-    CTRIPOD01Dlg& main = Main();
+    CTRIPOD01Dlg& main = Dialog();
     EXPECT_EQ(main.m_AutoWhite, row.button == C::kManual ? 1 : 0);
     EXPECT_EQ(Enabled(page, C::kLiveRed), row.liveOffsetsEnabled);
     EXPECT_EQ(Enabled(page, C::kLiveBlue), row.liveOffsetsEnabled);
@@ -252,42 +214,24 @@ const Lines kGainReads = {"command 144 @ 0 ms",   "read A @ 30 ms",       "comma
                           "read A @ 360 ms",      "command 145 @ 390 ms", "read B @ 420 ms",
                           "command 145 @ 450 ms", "read B @ 600 ms",      "command 12 @ 630 ms"};
 
-Lines Then(Lines lines, std::initializer_list<std::string> more) {
-    lines.insert(lines.end(), more);
+Lines Then(Lines lines, const Lines& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
     return lines;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FleshTonesButton,
-    testing::Values(
-        // The camera's red 120 with offset 5: base 115, one step up is 121.
-        ButtonRow{"ManualRebasesTheGains", 14, 1, C::kManual, C::kLiveRed, "+",
-                  Then(kGainReads, {"A = 121 @ 680 ms", "command 142 @ 680 ms"}), true, 115, 93},
-        ButtonRow{"ManualFromAutomaticOnClass1", 2, 0, C::kManual, C::kLiveBlue, "-",
-                  Then(kGainReads, {"B = 89 @ 680 ms", "command 143 @ 680 ms"}), true, 120, 90},
-        // 72 is only kept: the camera hears of it at the next step.
-        ButtonRow{"AutoWhiteLevel72",
-                  14,
-                  1,
-                  C::kAutoWhite,
-                  C::kLiveColor,
-                  "+",
-                  {"command 7 @ 0 ms", "A = 73 @ 200 ms", "command 146 @ 200 ms"},
-                  false,
-                  0,
-                  0},
-        // The member is 72 too, but the next step starts from the default shown.
-        ButtonRow{"PageDefaultsShowsTheStoredLevel",
-                  14,
-                  1,
-                  C::kPageDefaults,
-                  C::kLiveColor,
-                  "+",
-                  {"command 7 @ 0 ms", "A = 81 @ 300 ms", "command 146 @ 300 ms"},
-                  false,
-                  0,
-                  0}),
-    RowName{});
+const ButtonRow kButtons[] = {
+    // The camera's red 120 with offset 5: base 115, one step up is 121.
+    {"ManualRebasesTheGains", 14, 1, C::kManual, C::kLiveRed, "+",
+     Then(kGainReads, Send('A', 121, 142, 1, 680)), true, 115, 93},
+    {"ManualFromAutomaticOnClass1", 2, 0, C::kManual, C::kLiveBlue, "-",
+     Then(kGainReads, Send('B', 89, 143, 1, 680)), true, 120, 90},
+    // 72 is only kept: the camera hears of it at the next step.
+    {"AutoWhiteLevel72", 14, 1, C::kAutoWhite, C::kLiveColor, "+",
+     Then({"command 7 @ 0 ms"}, Send('A', 73, 146, 1, 200)), false, 0, 0},
+    // The member is 72 too, but the next step starts from the default shown.
+    {"PageDefaultsShowsTheStoredLevel", 14, 1, C::kPageDefaults, C::kLiveColor, "+",
+     Then({"command 7 @ 0 ms"}, Send('A', 81, 146, 1, 300)), false, 0, 0}};
+INSTANTIATE_TEST_SUITE_P(Rows, FleshTonesButton, testing::ValuesIn(kButtons), RowName{});
 
 TEST_F(FleshTones, ChoicesAreOnlyKeptAndPageDefaultsLeavesThem) {
     CPropAdjust& page = Open(14, [](CTRIPOD01Dlg& dlg) {
@@ -298,7 +242,7 @@ TEST_F(FleshTones, ChoicesAreOnlyKeptAndPageDefaultsLeavesThem) {
         dlg.m_PTZSpeed = 1;
         dlg.m_FlashColorCorrection = 0;
     });
-    CTRIPOD01Dlg& main = Main();
+    CTRIPOD01Dlg& main = Dialog();
     for (const auto& [button, member, value] :
          {std::tuple{C::kFluorescent, &CTRIPOD01Dlg::m_FlashColorCorrection, 1},
           {C::kDefaultCorrection, &CTRIPOD01Dlg::m_FlashColorCorrection, 0},
