@@ -16,8 +16,6 @@
 #include <csetjmp>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <sstream>
 
 #include <jpeglib.h>
 
@@ -44,10 +42,14 @@ struct JpegHeader {
     int width = 0, height = 0, components = 0, unit = -1, xDensity = 0, yDensity = 0;
 };
 
+std::string Contents(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 // libjpeg's own reading of the file's frame and JFIF headers.
 JpegHeader ReadJpegHeader(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::string bytes = Contents(file);
     struct Errors {
         jpeg_error_mgr pub;
         std::jmp_buf jump;
@@ -74,13 +76,6 @@ JpegHeader ReadJpegHeader(const std::string& file) {
          cinfo.Y_density};
     jpeg_destroy_decompress(&cinfo);
     return h;
-}
-
-std::string Contents(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
 }
 
 class PictureOutput : public StationFixture {
@@ -163,20 +158,18 @@ TEST_P(EachFile, IsWrittenWholeWithItsSizeAndResolution) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, EachFile,
-    testing::Values(FileRow{"JpegFixedName", 1, 0, "face.jpg", "", "face.jpg"},
-                    FileRow{"BmpFixedNameLastExtensionReplaced", 2, 0, "face.old.jpg", "",
-                            "face.old.BMP"},
-                    FileRow{"JpegTypedName", 1, 1, "", "Visitor.jpeg", "Visitor.JPG"},
-                    FileRow{"BmpTypedName", 2, 1, "", "Visitor", "Visitor.BMP"}),
-    RowName{});
+const FileRow kFiles[] = {
+    {"JpegFixedName", 1, 0, "face.jpg", "", "face.jpg"},
+    {"BmpFixedNameLastExtensionReplaced", 2, 0, "face.old.jpg", "", "face.old.BMP"},
+    {"JpegTypedName", 1, 1, "", "Visitor.jpeg", "Visitor.JPG"},
+    {"BmpTypedName", 2, 1, "", "Visitor", "Visitor.BMP"}};
+INSTANTIATE_TEST_SUITE_P(Rows, EachFile, testing::ValuesIn(kFiles), RowName{});
 
 struct TargetRow {
     const char* name;
     int captureType;
     std::string fixedName;
-    std::function<void(const QTemporaryDir&)> prepare;
+    const char* directoryAt;  // a folder made at this name first, or a link when "link"
     bool stored;
     Lines messages;
     QStringList listing;
@@ -188,8 +181,13 @@ class AtTheTarget : public PictureOutput, public testing::WithParamInterface<Tar
 TEST_P(AtTheTarget, TheFileReplacesTheEntryOrTheStoreFails) {
     const TargetRow& row = GetParam();
     CTRIPOD01Dlg& dlg = StartLive(row.captureType, 0, row.fixedName);
-    if (row.prepare)
-        row.prepare(folder_);
+    const bool link = std::string(row.directoryAt) == "link";
+    if (link) {
+        std::ofstream(In("victim")) << "keep";
+        QFile::link(folder_.filePath("victim"), folder_.filePath("face.BMP"));
+    } else if (*row.directoryAt != '\0') {
+        QDir(folder_.path()).mkdir(row.directoryAt);
+    }
     dlg.OnCapture();
     EXPECT_EQ(stored_.size(), row.stored ? 1u : 0u);
     ASSERT_EQ(failed_.size(), row.stored ? 0u : 1u);
@@ -199,53 +197,33 @@ TEST_P(AtTheTarget, TheFileReplacesTheEntryOrTheStoreFails) {
     EXPECT_EQ(services_.Messages(), row.messages);
     EXPECT_EQ(Listing(), row.listing);
     EXPECT_FALSE(dlg.m_CaptureImage.IsAllocated());
-    // Whatever a link pointed at is never written through.
-    if (QFileInfo::exists(folder_.filePath("victim"))) {
+    if (link) {  // whatever a link pointed at is never written through
         EXPECT_EQ(Contents(In("victim")), "keep");
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, AtTheTarget,
-    testing::Values(
-        TargetRow{"SymbolicLinkReplacedNotFollowed",
-                  2,
-                  "face.jpg",
-                  [](const QTemporaryDir& dir) {
-                      std::ofstream(dir.filePath("victim").toStdString()) << "keep";
-                      QFile::link(dir.filePath("victim"), dir.filePath("face.BMP"));
-                  },
-                  true,
-                  {},
-                  {"face.BMP", "victim"},
-                  ""},
-        TargetRow{"DirectoryAtTheJpegName",
-                  1,
-                  "face.jpg",
-                  [](const QTemporaryDir& dir) { QDir(dir.path()).mkdir("face.jpg"); },
-                  false,
-                  {": Error in JPG file save"},
-                  {"face.jpg"},
-                  "face.jpg"},
-        TargetRow{"DirectoryAtTheBmpName",
-                  2,
-                  "face",
-                  [](const QTemporaryDir& dir) { QDir(dir.path()).mkdir("face.BMP"); },
-                  false,
-                  {": Error in BMP file save"},
-                  {"face.BMP"},
-                  "face.BMP"},
-        TargetRow{"FolderMissing",
-                  1,
-                  "gone/face.jpg",
-                  {},
-                  false,
-                  {": Error in JPG file save"},
-                  {},
-                  "No such file or directory"},
-        TargetRow{
-            "NoFixedName", 2, "", {}, false, {": Error in BMP file save"}, {}, "no file name"}),
-    RowName{});
+const Lines kJpgError{": Error in JPG file save"}, kBmpError{": Error in BMP file save"};
+const TargetRow kTargets[] = {
+    {"SymbolicLinkReplacedNotFollowed",
+     2,
+     "face.jpg",
+     "link",
+     true,
+     {},
+     {"face.BMP", "victim"},
+     ""},
+    {"DirectoryAtTheJpegName",
+     1,
+     "face.jpg",
+     "face.jpg",
+     false,
+     kJpgError,
+     {"face.jpg"},
+     "face.jpg"},
+    {"DirectoryAtTheBmpName", 2, "face", "face.BMP", false, kBmpError, {"face.BMP"}, "face.BMP"},
+    {"FolderMissing", 1, "gone/face.jpg", "", false, kJpgError, {}, "No such file or directory"},
+    {"NoFixedName", 2, "", "", false, kBmpError, {}, "no file name"}};
+INSTANTIATE_TEST_SUITE_P(Rows, AtTheTarget, testing::ValuesIn(kTargets), RowName{});
 
 struct ExistingRow {
     const char* name;
@@ -278,12 +256,11 @@ TEST_P(ExistingTypedFile, IsReplacedOnlyAfterYes) {
     EXPECT_FALSE(dlg.m_CaptureImage.IsAllocated());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, ExistingTypedFile,
-                         testing::Values(ExistingRow{"Yes", {true}, 1, true},
-                                         ExistingRow{"NoThenYes", {false, true}, 2, true},
-                                         ExistingRow{"NoThenCancel", {false}, 1, false},
-                                         ExistingRow{"CancelAtOnce", {}, 0, false}),
-                         RowName{});
+const ExistingRow kExisting[] = {{"Yes", {true}, 1, true},
+                                 {"NoThenYes", {false, true}, 2, true},
+                                 {"NoThenCancel", {false}, 1, false},
+                                 {"CancelAtOnce", {}, 0, false}};
+INSTANTIATE_TEST_SUITE_P(Rows, ExistingTypedFile, testing::ValuesIn(kExisting), RowName{});
 
 TEST_F(PictureOutput, AnEmptyFolderForTypedNamesStillReportsAnAbsolutePath) {
     CTRIPOD01Dlg& dlg = StartLive(1, 1, "");
