@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QtEndian>
 #include <chrono>
 
 #include "platform/hostlink/HostClient.h"
@@ -81,6 +82,11 @@ class HostMessages : public StationFixture {
         return Next(client);
     }
 
+    // " @ <now> ms", as the record stamps a request made `offset` ms from now.
+    static std::string At(int offset = 0) {
+        return " @ " + std::to_string(sys::NowMs() + offset) + " ms";
+    }
+
     Lines RecordSince() const {
         Lines record;
         for (const std::string& line : driver_.RegisterTranscript())
@@ -99,12 +105,11 @@ TEST_F(HostMessages, HideStopsThePreviewReadsTheZoomAndSavesThenShowRestartsIt) 
     dlg.m_CaptureType = 1;
     script_.zoomPosition = 2345;
     driver_.ClearRecord();
-    std::string at = " @ " + std::to_string(sys::NowMs()) + " ms";
+    std::string at = At();
 
     EXPECT_EQ(Ask(*host, "hide"), "ok hide");
     EXPECT_EQ(RecordSince(), (Lines{"write reg 6 = 0" + at,  // stream off
-                                    "A = 0" + at, "command 155" + at,
-                                    "read A @ " + std::to_string(sys::NowMs()) + " ms"}));
+                                    "A = 0" + at, "command 155" + at, "read A" + At()}));
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_FALSE(dlg.IsTimerRunning(kPreviewTimer));
     EXPECT_TRUE(driver_.IsOpen());  // the camera stays open while hidden
@@ -113,7 +118,7 @@ TEST_F(HostMessages, HideStopsThePreviewReadsTheZoomAndSavesThenShowRestartsIt) 
 
     dlg.m_CaptureType = 2;
     driver_.ClearRecord();
-    at = " @ " + std::to_string(sys::NowMs()) + " ms";
+    at = At();
     EXPECT_EQ(Ask(*host, "show"), "ok show");
     EXPECT_EQ(RecordSince(), (Lines{"write reg 10 = 16" + at, "write reg 6 = 1" + at}));
     EXPECT_TRUE(dlg.isVisible());
@@ -145,9 +150,8 @@ TEST_F(HostMessages, CloseRequestRunsTheFullCloseWithClosedLast) {
     EXPECT_EQ(Ask(*closer, "close"), "ok close");
     const Lines record = driver_.Transcript();
     ASSERT_FALSE(record.empty());
-    EXPECT_EQ(InStationWords(record.front()),
-              "A = 0 @ " + std::to_string(sys::NowMs() - 100) + " ms");
-    EXPECT_EQ(record.back(), "close @ " + std::to_string(sys::NowMs()) + " ms");
+    EXPECT_EQ(InStationWords(record.front()), "A = 0" + At(-100));
+    EXPECT_EQ(record.back(), "close" + At());
     EXPECT_FALSE(watcher_.toldBeforeClose);
     EXPECT_EQ(watcher_.zoomSavedAtClose, 0u);
     EXPECT_EQ(StoredDword("Zoom Position"), 777u);
@@ -241,30 +245,26 @@ TEST_P(CloseWithABoxOpen, AnswersTheBoxThenClosesOnceTheHandlerHasReturned) {
     EXPECT_EQ(StoredDword("Capture Type"), 5u);  // the settings were saved
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HostMessages, CloseWithABoxOpen,
-    testing::Values(OpenBoxCase{"AboutBox",
-                                [](CTRIPOD01Dlg& dlg, bool& answered) {
-                                    dlg.OnSysCommand(kSysAbout);
-                                    answered = true;
-                                }},
-                    // The password dialog and every other dialog of the station are ui::Dialogs.
-                    OpenBoxCase{"ModalDialog",
-                                [](CTRIPOD01Dlg& dlg, bool& answered) {
-                                    ui::Dialog password(&dlg);
-                                    answered = password.DoModal() == QDialog::Rejected;
-                                }},
-                    OpenBoxCase{
-                        "ReplaceQuestion",
-                        [](CTRIPOD01Dlg& dlg, bool& answered) {
-                            ui::SetQuestionHandler({});  // the program's own box, on the screen
-                            unsetenv("ZELVOCAM_MESSAGES");
-                            answered = !ui::AskYesNo(&dlg,
-                                                     "/srv/photos/Smith.JPG already exists.\n"
-                                                     "Do you want to replace it?");
-                            setenv("ZELVOCAM_MESSAGES", "stderr", 1);
-                        }}),
-    RowName{});
+const OpenBoxCase kBoxes[] = {
+    {"AboutBox",
+     [](CTRIPOD01Dlg& dlg, bool& answered) {
+         dlg.OnSysCommand(kSysAbout);
+         answered = true;
+     }},
+    // The password dialog and every other dialog of the station are ui::Dialogs.
+    {"ModalDialog",
+     [](CTRIPOD01Dlg& dlg, bool& answered) {
+         answered = ui::Dialog(&dlg).DoModal() == QDialog::Rejected;
+     }},
+    {"ReplaceQuestion", [](CTRIPOD01Dlg& dlg, bool& answered) {
+         ui::SetQuestionHandler({});  // the program's own box, on the screen
+         unsetenv("ZELVOCAM_MESSAGES");
+         answered = !ui::AskYesNo(&dlg,
+                                  "/srv/photos/Smith.JPG already exists.\n"
+                                  "Do you want to replace it?");
+         setenv("ZELVOCAM_MESSAGES", "stderr", 1);
+     }}};
+INSTANTIATE_TEST_SUITE_P(HostMessages, CloseWithABoxOpen, testing::ValuesIn(kBoxes), RowName{});
 
 // The capture workflow reports its stores through m_CaptureStoredHook: after CAPTURE a host
 // sees "stored PATH" with the file complete when the line arrives.
@@ -286,11 +286,8 @@ TEST_F(HostMessages, CaptureTellsTheHostWithTheFileComplete) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     ASSERT_GE(bytes.size(), 54);
-    const uint32_t declared = static_cast<uint8_t>(bytes[2]) | static_cast<uint8_t>(bytes[3]) << 8 |
-                              static_cast<uint8_t>(bytes[4]) << 16 |
-                              static_cast<uint32_t>(static_cast<uint8_t>(bytes[5])) << 24;
     EXPECT_EQ(bytes.left(2), "BM");
-    EXPECT_EQ(declared, static_cast<uint32_t>(bytes.size()));
+    EXPECT_EQ(qFromLittleEndian<uint32_t>(bytes.constData() + 2), uint32_t(bytes.size()));
 }
 
 TEST(StationInstance, AnEarlierStationThatNeverClosesMakesTheNewerOneGiveUp) {
