@@ -82,68 +82,61 @@ class CaptureWorkflow : public StationFixture {
     Lines stored_, failed_;
 };
 
-struct SequenceRow {
-    const char* name;
-    int liveCapture;
-    bool flash;
-    int flashLevel;
-    Lines expected;
-};
+// Requests made at the same moment, `ms`, as the record writes them.
+Lines At(int ms, Lines requests) {
+    for (std::string& request : requests)
+        request += " @ " + std::to_string(ms) + " ms";
+    return requests;
+}
+Lines operator+(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Streaming is register 6; host decoding (16, or 0 for the camera's own) goes out with streaming
+// on as register 10; the quality is the table block of register 25.
+const Lines kStop{"write reg 6 = 0"}, kQuality{"write reg 6 = 0", "block reg 25 [256]"};
+Lines Stream(int decoding) {
+    return {"write reg 10 = " + std::to_string(decoding), "write reg 6 = 1"};
+}
+// One frame read, `in` bytes from the camera giving `out`, then streaming off.
+Lines Frame(int in, int out) {
+    return {"frame " + std::to_string(in) + " -> " + std::to_string(out), "write reg 6 = 0"};
+}
 
 TEST_F(CaptureWorkflow, EachCaptureSendsItsWholeSequenceStoresOnceAndResumesThePreview) {
-    // Property 8 (streaming) is register 6; property 9 (host decoding) goes out with streaming
-    // on as register 10; property 10 (quality) is the table block of register 25.
-    const SequenceRow rows[] = {
-        {"fastest",
-         0,
-         false,
-         17,
-         {"write reg 6 = 0 @ 2000 ms",                                 // preview stopped
-          "write reg 10 = 16 @ 2000 ms", "write reg 6 = 1 @ 2000 ms",  // streaming for one frame
-          "frame 921600 -> 6179 @ 2200 ms", "write reg 6 = 0 @ 2200 ms",
-          // 100 + 125 ms later: stopped again, stored, the preview back
-          "write reg 6 = 0 @ 2425 ms", "write reg 10 = 16 @ 2425 ms", "write reg 6 = 1 @ 2425 ms"}},
-        {"medium",
-         1,
-         false,
-         17,
-         {"write reg 6 = 0 @ 4425 ms", "block reg 25 [256] @ 4425 ms",  // quality 100, 150 ms
-          "write reg 10 = 16 @ 4575 ms", "write reg 6 = 1 @ 4575 ms",
-          "frame 921600 -> 6179 @ 4775 ms", "write reg 6 = 0 @ 4775 ms",
-          "write reg 6 = 0 @ 5000 ms", "write reg 10 = 16 @ 5000 ms", "write reg 6 = 1 @ 5000 ms",
-          // the live stream restored: quality 75 again
-          "write reg 6 = 0 @ 5000 ms", "block reg 25 [256] @ 5000 ms",
-          "write reg 10 = 16 @ 5000 ms", "write reg 6 = 1 @ 5000 ms"}},
-        {"best",
-         2,
-         false,
-         17,
-         {"write reg 6 = 0 @ 7000 ms",  // the camera's own decoding, 100 ms
-          "write reg 10 = 0 @ 7100 ms", "write reg 6 = 1 @ 7100 ms",
-          "frame 614400 -> 614400 @ 7300 ms", "write reg 6 = 0 @ 7300 ms",
-          "write reg 6 = 0 @ 7525 ms", "write reg 10 = 0 @ 7525 ms", "write reg 6 = 1 @ 7525 ms",
-          "write reg 6 = 0 @ 7525 ms", "block reg 25 [256] @ 7525 ms",
-          "write reg 10 = 16 @ 7525 ms", "write reg 6 = 1 @ 7525 ms"}},
-        {"flash",
-         0,
-         true,
-         45,
-         {"write reg 6 = 0 @ 9525 ms", "command 132 @ 9525 ms",  // level 45 taken as 32; 600 ms
-                                                                 // the flash colour
-          "command 12 @ 10125 ms", "A = 208 @ 10175 ms", "command 142 @ 10225 ms",
-          "B = 162 @ 10325 ms", "command 143 @ 10375 ms", "A = 74 @ 10475 ms",
-          "command 146 @ 10525 ms",
-          "command 140 @ 10625 ms",  // armed; 300 ms
-          "write reg 10 = 0 @ 10925 ms", "write reg 6 = 1 @ 10925 ms",
-          "frame 614400 -> 614400 @ 11125 ms", "write reg 6 = 0 @ 11125 ms",
-          "write reg 6 = 0 @ 11350 ms", "write reg 10 = 0 @ 11350 ms", "write reg 6 = 1 @ 11350 ms",
-          // the live stream and its colour restored
-          "command 137 @ 11350 ms", "command 141 @ 11450 ms", "write reg 6 = 0 @ 11450 ms",
-          "block reg 25 [256] @ 11450 ms", "write reg 10 = 16 @ 11450 ms",
-          "write reg 6 = 1 @ 11450 ms", "command 12 @ 11550 ms", "command 7 @ 11750 ms",
-          "A = 72 @ 11900 ms", "command 146 @ 11900 ms"}},
+    const struct {
+        const char* name;
+        int liveCapture;
+        bool flash;
+        int flashLevel;
+        Lines expected;
+    } rows[] = {
+        // Preview stopped, streaming for one frame, then 100 + 125 ms later stopped again,
+        // stored, and the preview back.
+        {"fastest", 0, false, 17,
+         At(2000, kStop + Stream(16)) + At(2200, Frame(921600, 6179)) +
+             At(2425, kStop + Stream(16))},
+        // Quality 100 takes 150 ms; the live stream is restored at quality 75 again.
+        {"medium", 1, false, 17,
+         At(4425, kQuality) + At(4575, Stream(16)) + At(4775, Frame(921600, 6179)) +
+             At(5000, kStop + Stream(16) + kQuality + Stream(16))},
+        // The camera's own decoding, 100 ms.
+        {"best", 2, false, 17,
+         At(7000, kStop) + At(7100, Stream(0)) + At(7300, Frame(614400, 614400)) +
+             At(7525, kStop + Stream(0) + kQuality + Stream(16))},
+        // Level 45 taken as 32; 600 ms; the flash colour; armed, 300 ms; after the frame the
+        // live stream and its colour restored.
+        {"flash", 0, true, 45,
+         At(9525, kStop + Lines{"command 132"}) + At(10125, {"command 12"}) +
+             At(10175, {"A = 208"}) + At(10225, {"command 142"}) + At(10325, {"B = 162"}) +
+             At(10375, {"command 143"}) + At(10475, {"A = 74"}) + At(10525, {"command 146"}) +
+             At(10625, {"command 140"}) + At(10925, Stream(0)) + At(11125, Frame(614400, 614400)) +
+             At(11350, kStop + Stream(0) + Lines{"command 137"}) +
+             At(11450, Lines{"command 141"} + kQuality + Stream(16)) + At(11550, {"command 12"}) +
+             At(11750, {"command 7"}) + At(11900, {"A = 72", "command 146"})},
     };
-    for (const SequenceRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         // Without host decoding the camera sends its own pixels, two bytes each.
         if (row.liveCapture == 2 || row.flash)
@@ -270,13 +263,11 @@ TEST_F(CaptureWorkflow, CaptureWithoutAPictureIsAbandonedAndNothingIsStored) {
     };
     const char* noPicture =
         "Capture: No picture came from the camera. Nothing was stored; please capture again.";
+    const char* noWhole = "no whole picture came from the camera";
     const Row rows[] = {
-        {"no frame, live: two more tries", false, nullptr, 624, 3, noPicture,
-         "no whole picture came from the camera"},
-        {"no frame, flash: its one frame", true, nullptr, 624, 1, noPicture,
-         "no whole picture came from the camera"},
-        {"frames cut short, live: two more tries", false, cutShort, 624, 3, noPicture,
-         "no whole picture came from the camera"},
+        {"no frame, live: two more tries", false, nullptr, 624, 3, noPicture, noWhole},
+        {"no frame, flash: its one frame", true, nullptr, 624, 1, noPicture, noWhole},
+        {"frames cut short, live: two more tries", false, cutShort, 624, 3, noPicture, noWhole},
         {"crop leaves nothing", false, whole, 0, 1,
          "Capture: The crop size leaves no picture to store. Nothing was stored; please check "
          "the crop size.",
