@@ -12,7 +12,7 @@
 #include "control/StartupSequences.h"
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
-#include "platform/ui/ControlSpec.h"
+#include "platform/ui/ControlRow.h"
 #include "platform/ui/UpDown.h"
 #include "station/Layout.h"
 #include "station/MainDialog.h"
@@ -47,7 +47,7 @@ using ui::kNoId;
 
 // Left column: sharpness, the locks, live capture speed/quality. Right column: the presets,
 // fine zoom, the layout.
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlRow kControls[] = {
     {kNoId, K::kGroupBox, "Sharpness", 8, 6, 204, 84},
     {kNoId, K::kGroupBox, "Zoom, Iris, Color Lock", 8, 96, 204, 86},
     {kNoId, K::kGroupBox, "Live Capture Speed/Quality", 8, 188, 204, 48},

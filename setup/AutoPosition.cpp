@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
-#include "platform/ui/ControlSpec.h"
+#include "platform/ui/ControlRow.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -37,7 +37,7 @@ using ui::kNoId;
 
 // The left half: the centre offset and the pan/tilt direction. The instructions on the right
 // are a multi-line box, which no table kind makes.
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlRow kControls[] = {
     {kNoId, K::kGroupBox, "Set Center Offset", 8, 6, 230, 112},
     {kNoId, K::kLabel, "X Offset", 18, 28, 70, 18},
     {kNoId, K::kLabel, "Y Offset", 18, 56, 70, 18},

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "capture/PictureNames.h"
-#include "platform/ui/ControlSpec.h"
+#include "platform/ui/ControlRow.h"
 #include "platform/ui/Services.h"
 #include "station/MainDialog.h"
 
@@ -18,7 +18,7 @@ using C = CCaptureType;
 using K = ui::ControlKind;
 using ui::kNoId;
 
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlRow kControls[] = {
     {kNoId, K::kGroupBox, "Capture Type", 8, 6, 288, 80},
     {kNoId, K::kGroupBox, "File Name", 8, 94, 288, 114},
 

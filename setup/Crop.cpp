@@ -7,7 +7,7 @@
 
 #include "control/CameraModels.h"
 #include "platform/system/Clock.h"
-#include "platform/ui/ControlSpec.h"
+#include "platform/ui/ControlRow.h"
 #include "station/MainDialog.h"
 
 namespace {
@@ -31,7 +31,7 @@ using C = CPropPageCrop;
 using K = ui::ControlKind;
 using ui::kNoId;
 
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlRow kControls[] = {
     {kNoId, K::kGroupBox, "Croping Select", 8, 6, 136, 166},
     {C::kNoCropping, K::kRadio, "No Cropping", 18, 26, 116, 18},
     {C::kFourFifths, K::kRadio, "4/5", 18, 49, 116, 18},

@@ -7,7 +7,7 @@
 #include "control/HeadLink.h"
 #include "device/HeadCommands.h"
 #include "platform/system/Clock.h"
-#include "platform/ui/ControlSpec.h"
+#include "platform/ui/ControlRow.h"
 #include "platform/ui/UpDown.h"
 #include "station/MainDialog.h"
 
@@ -18,7 +18,7 @@ using K = ui::ControlKind;
 using ui::kNoId;
 constexpr unsigned kValueEdit = ui::kReadOnly | ui::kAlignRight;
 
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlRow kControls[] = {
     // The trailing blank of the white-balance title is the template's.
     {kNoId, K::kGroupBox, "Live Adjustments", 8, 6, 202, 116},
     {kNoId, K::kGroupBox, "Flash Adjustments", 218, 6, 202, 116},

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "platform/ui/ControlSpec.h"
+#include "platform/ui/ControlRow.h"
 #include "station/MainDialog.h"
 
 CPass::CPass(CTRIPOD01Dlg* owner)
@@ -12,7 +12,7 @@ CPass::CPass(CTRIPOD01Dlg* owner)
     setWindowTitle(QStringLiteral("Dialog"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    static constexpr ui::ControlSpec kControls[] = {
+    static constexpr ui::ControlRow kControls[] = {
         {ui::kNoId, ui::ControlKind::kLabel, "Enter Password", 12, 10, 176, 16},
         {kPasswordEdit, ui::ControlKind::kEdit, "", 12, 28, 176, 22},
         {kOk, ui::ControlKind::kButton, "OK", 62, 60, 75, 23},

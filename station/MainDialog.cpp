@@ -10,7 +10,7 @@
 #include "device/Camera.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/Clock.h"
-#include "platform/ui/ControlSpec.h"
+#include "platform/ui/ControlRow.h"
 #include "platform/ui/Services.h"
 #include "station/AboutDialog.h"
 #include "station/ControlIds.h"
@@ -28,7 +28,7 @@ constexpr unsigned kShownValue = ui::kReadOnly | ui::kAlignCenter;
 // the review buttons are placed when a captured picture is reviewed). Picture buttons show
 // their picture; the caption names them. Group boxes come first so that they lie under the
 // controls they frame.
-constexpr ui::ControlSpec kDialogControls[] = {
+constexpr ui::ControlRow kDialogControls[] = {
     {ids::kPanTiltGroup, K::kGroupBox, "Pan/Tilt", 639, 6, 80, 120},
     {ids::kZoomGroup, K::kGroupBox, "Zoom", 640, 153, 80, 54},
     {ids::kZoomControlGroup, K::kGroupBox, "Zoom Control", 639, 35, 100, 140},

@@ -51,7 +51,7 @@ namespace ui {
 
 class Dialog;
 class UpDown;
-struct ControlSpec;
+struct ControlRow;
 struct UpDownStep;
 
 // An integer as the dialogs read one: optional blanks, an optional sign and decimal digits,
@@ -99,9 +99,9 @@ class Dialog : public QDialog {
 
     // Registers a control under its id; the dialog becomes its parent.
     void AddControl(int id, QWidget* control);
-    // Makes and adds every control of a table (ControlSpec.h), in its order: its id, place,
+    // Makes and adds every control of a table (ControlRow.h), in its order: its id, place,
     // visibility and style as the row says; frames behind the controls.
-    void AddControls(std::span<const ControlSpec> specs);
+    void AddControls(std::span<const ControlRow> rows);
     // Makes the radio buttons `ids` (already added, in order) one exclusive group; the group is
     // known by its first id.
     void AddRadioGroup(std::initializer_list<int> ids);

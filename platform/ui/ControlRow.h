@@ -43,7 +43,7 @@ struct UpDownSpec {
 // The arrows of an up-down pair sit right of the edit, this wide and as high as the edit.
 constexpr int kUpDownArrowsWidth = 18;
 
-struct ControlSpec {
+struct ControlRow {
     int id;  // kNoId for a frame or caption that is only drawn
     ControlKind kind;
     // A button's, label's or frame's text, an edit's first text; for a picture button its
@@ -57,6 +57,6 @@ struct ControlSpec {
 
 // The widget a row makes, unparented; for an up-down pair the edit (Dialog::AddControls adds
 // the arrows beside it).
-QWidget* MakeControl(const ControlSpec& spec);
+QWidget* MakeControl(const ControlRow& row);
 
 }  // namespace ui

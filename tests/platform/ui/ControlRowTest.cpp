@@ -1,6 +1,6 @@
 // Controls made from table rows: each kind is the right widget with its caption, place, style
 // and id; an up-down pair steps its edit within its range; unnamed frames lie behind the rest.
-#include "platform/ui/ControlSpec.h"
+#include "platform/ui/ControlRow.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ struct KindRow {
     const char* widgetClass;
     const char* text;        // as the dialog reads it back
     const char* accessible;  // a picture button's accessible name
-    ui::ControlSpec spec;
+    ui::ControlRow entry;
 };
 
 constexpr KindRow kKindRows[] = {
@@ -49,25 +49,25 @@ class EachKind : public testing::TestWithParam<KindRow> {};
 
 TEST_P(EachKind, MakesItsWidgetWithCaptionPlaceAndStyle) {
     const KindRow& row = GetParam();
-    const ui::ControlSpec& spec = row.spec;
+    const ui::ControlRow& entry = row.entry;
     ui::Dialog dialog;
-    dialog.AddControls({&spec, 1});
-    QWidget* control = dialog.GetDlgItem(spec.id);
+    dialog.AddControls({&entry, 1});
+    QWidget* control = dialog.GetDlgItem(entry.id);
     ASSERT_NE(control, nullptr);
     EXPECT_STREQ(control->metaObject()->className(), row.widgetClass);
     EXPECT_EQ(control->parentWidget(), &dialog);
-    EXPECT_EQ(dialog.GetDlgItemText(spec.id), QString::fromUtf8(row.text));
+    EXPECT_EQ(dialog.GetDlgItemText(entry.id), QString::fromUtf8(row.text));
     EXPECT_EQ(control->accessibleName(), QString::fromUtf8(row.accessible));
-    EXPECT_EQ(dialog.ItemRect(spec.id), QRect(spec.x, spec.y, spec.width, spec.height));
-    EXPECT_EQ(dialog.IsItemVisible(spec.id), (spec.style & ui::kHidden) == 0);
-    EXPECT_EQ(control->isEnabled(), (spec.style & ui::kDisabled) == 0);
-    EXPECT_EQ(dialog.IsItemReadOnly(spec.id), (spec.style & ui::kReadOnly) != 0);
+    EXPECT_EQ(dialog.ItemRect(entry.id), QRect(entry.x, entry.y, entry.width, entry.height));
+    EXPECT_EQ(dialog.IsItemVisible(entry.id), (entry.style & ui::kHidden) == 0);
+    EXPECT_EQ(control->isEnabled(), (entry.style & ui::kDisabled) == 0);
+    EXPECT_EQ(dialog.IsItemReadOnly(entry.id), (entry.style & ui::kReadOnly) != 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, EachKind, testing::ValuesIn(kKindRows), RowName{});
 
-TEST(ControlSpec, UpDownPairStepsItsEditWithinItsRange) {
-    static constexpr ui::ControlSpec kPair[] = {
+TEST(ControlRow, UpDownPairStepsItsEditWithinItsRange) {
+    static constexpr ui::ControlRow kPair[] = {
         {1, K::kUpDown, "", 10, 20, 52, 24, ui::kReadOnly | ui::kAlignRight, {2, -25, 50}},
     };
     ui::Dialog dialog;
@@ -86,8 +86,8 @@ TEST(ControlSpec, UpDownPairStepsItsEditWithinItsRange) {
     EXPECT_EQ(edit->text(), "-25");
 }
 
-TEST(ControlSpec, UnnamedFramesAndCaptionsAreDrawnBehindTheControlsWithoutAnId) {
-    static constexpr ui::ControlSpec kRows[] = {
+TEST(ControlRow, UnnamedFramesAndCaptionsAreDrawnBehindTheControlsWithoutAnId) {
+    static constexpr ui::ControlRow kRows[] = {
         {1, K::kButton, "Go", 10, 10, 60, 24},
         {ui::kNoId, K::kGroupBox, "Frame", 0, 0, 100, 50},
         {ui::kNoId, K::kLabel, "Caption", 0, 60, 100, 18},

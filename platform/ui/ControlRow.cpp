@@ -1,5 +1,5 @@
 // Controls made from their table rows, and a dialog's whole table added at once.
-#include "platform/ui/ControlSpec.h"
+#include "platform/ui/ControlRow.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -27,9 +27,9 @@ QLineEdit* MakeEdit(const QString& text, unsigned style) {
 
 }  // namespace
 
-QWidget* MakeControl(const ControlSpec& spec) {
-    const QString caption = QString::fromUtf8(spec.caption);
-    switch (spec.kind) {
+QWidget* MakeControl(const ControlRow& row) {
+    const QString caption = QString::fromUtf8(row.caption);
+    switch (row.kind) {
         case ControlKind::kGroupBox:
             return new QGroupBox(caption);
         case ControlKind::kLabel:
@@ -38,7 +38,7 @@ QWidget* MakeControl(const ControlSpec& spec) {
             return new QPushButton(caption);
         case ControlKind::kPictureButton: {
             auto* button = new QPushButton;
-            const QString tip = QString::fromUtf8(spec.tip);
+            const QString tip = QString::fromUtf8(row.tip);
             button->setAccessibleName(caption.isEmpty() ? tip : caption);
             button->setToolTip(tip);
             return button;
@@ -49,7 +49,7 @@ QWidget* MakeControl(const ControlSpec& spec) {
             return new QRadioButton(caption);
         case ControlKind::kEdit:
         case ControlKind::kUpDown:
-            return MakeEdit(caption, spec.style);
+            return MakeEdit(caption, row.style);
         case ControlKind::kSlider: {
             auto* slider = new QSlider(Qt::Vertical);
             // Like the desktop's vertical track bars, the smallest value is at the top.
@@ -61,8 +61,8 @@ QWidget* MakeControl(const ControlSpec& spec) {
     return nullptr;
 }
 
-void Dialog::AddControls(std::span<const ControlSpec> specs) {
-    for (const ControlSpec& spec : specs) {
+void Dialog::AddControls(std::span<const ControlRow> rows) {
+    for (const ControlRow& row : rows) {
         const auto place = [&](int id, QWidget* control, const QRect& rect) {
             if (id == kNoId) {
                 control->setParent(this);
@@ -71,21 +71,21 @@ void Dialog::AddControls(std::span<const ControlSpec> specs) {
             }
             control->setGeometry(rect);
             // The rest show with the dialog.
-            if ((spec.style & kHidden) != 0)
+            if ((row.style & kHidden) != 0)
                 control->hide();
-            if ((spec.style & kDisabled) != 0)
+            if ((row.style & kDisabled) != 0)
                 control->setEnabled(false);
         };
-        QWidget* control = MakeControl(spec);
-        place(spec.id, control, {spec.x, spec.y, spec.width, spec.height});
-        if (spec.kind == ControlKind::kGroupBox)
+        QWidget* control = MakeControl(row);
+        place(row.id, control, {row.x, row.y, row.width, row.height});
+        if (row.kind == ControlKind::kGroupBox)
             control->lower();
-        if (spec.kind == ControlKind::kUpDown) {
+        if (row.kind == ControlKind::kUpDown) {
             auto* arrows = new UpDown;
-            place(spec.upDown.id, arrows,
-                  {spec.x + spec.width, spec.y, kUpDownArrowsWidth, spec.height});
+            place(row.upDown.id, arrows,
+                  {row.x + row.width, row.y, kUpDownArrowsWidth, row.height});
             arrows->SetBuddy(static_cast<QLineEdit*>(control));
-            arrows->SetRange(spec.upDown.lower, spec.upDown.upper);
+            arrows->SetRange(row.upDown.lower, row.upDown.upper);
         }
     }
 }
