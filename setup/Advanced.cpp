@@ -47,7 +47,7 @@ using ui::kNoId;
 
 // Left column: sharpness, the locks, live capture speed/quality. Right column: the presets,
 // fine zoom, the layout.
-constexpr ui::ControlRow kControls[] = {
+constexpr ui::ControlRow kAdvancedControls[] = {
     {kNoId, K::kGroupBox, "Sharpness", 8, 6, 204, 84},
     {kNoId, K::kGroupBox, "Zoom, Iris, Color Lock", 8, 96, 204, 86},
     {kNoId, K::kGroupBox, "Live Capture Speed/Quality", 8, 188, 204, 48},
@@ -100,7 +100,7 @@ constexpr ui::ControlRow kControls[] = {
 }  // namespace
 
 CPropAdvanced::CPropAdvanced() : ui::PropertyPage(QStringLiteral("Advanced"), QSize(436, 244)) {
-    AddControls(kControls);
+    AddControls(kAdvancedControls);
     AddRadioGroup({kFastest, kMed, kBest});
     AddRadioGroup({kLawEnforcement, kStandard});
     // Typing is allowed but never applied: when the operator is done with an edit it shows the

@@ -37,7 +37,7 @@ using ui::kNoId;
 
 // The left half: the centre offset and the pan/tilt direction. The instructions on the right
 // are a multi-line box, which no table kind makes.
-constexpr ui::ControlRow kControls[] = {
+constexpr ui::ControlRow kAutoPositionControls[] = {
     {kNoId, K::kGroupBox, "Set Center Offset", 8, 6, 230, 112},
     {kNoId, K::kLabel, "X Offset", 18, 28, 70, 18},
     {kNoId, K::kLabel, "Y Offset", 18, 56, 70, 18},
@@ -65,7 +65,7 @@ QString CAutoPosition::InstructionText() {
 
 CAutoPosition::CAutoPosition()
     : ui::PropertyPage(QStringLiteral("Auto Position"), QSize(520, 240)) {
-    AddControls(kControls);
+    AddControls(kAutoPositionControls);
     auto* instructions = new QPlainTextEdit;
     instructions->setReadOnly(true);
     instructions->setLineWrapMode(QPlainTextEdit::WidgetWidth);

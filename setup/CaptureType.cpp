@@ -14,31 +14,30 @@ int ClampCompressionFactor(int factor) {
     return std::clamp(factor, kMinCompressionFactor, kMaxCompressionFactor);
 }
 
-using C = CCaptureType;
 using K = ui::ControlKind;
 using ui::kNoId;
 
-constexpr ui::ControlRow kControls[] = {
+constexpr ui::ControlRow kCaptureTypeControls[] = {
     {kNoId, K::kGroupBox, "Capture Type", 8, 6, 288, 80},
     {kNoId, K::kGroupBox, "File Name", 8, 94, 288, 114},
 
-    {C::kClipBoard, K::kRadio, "Clip Board (Twain)", 18, 22, 150, 18},
-    {C::kJpg, K::kRadio, "JPG", 18, 42, 60, 18},
-    {C::kBmp, K::kRadio, "BMP", 18, 62, 60, 18},
+    {CCaptureType::kClipBoard, K::kRadio, "Clip Board (Twain)", 18, 22, 150, 18},
+    {CCaptureType::kJpg, K::kRadio, "JPG", 18, 42, 60, 18},
+    {CCaptureType::kBmp, K::kRadio, "BMP", 18, 62, 60, 18},
     {kNoId, K::kLabel, "Compression Factor", 172, 24, 118, 16},
-    {C::kCompressionFactor, K::kEdit, "", 176, 44, 60, 22},
+    {CCaptureType::kCompressionFactor, K::kEdit, "", 176, 44, 60, 22},
 
-    {C::kUserFileName, K::kRadio, "User File Name", 18, 112, 150, 18},
-    {C::kFixedFileName, K::kRadio, "Fixed File Name", 18, 132, 150, 18},
-    {C::kSelectPath, K::kButton, "Select Path", 180, 110, 104, 24},
+    {CCaptureType::kUserFileName, K::kRadio, "User File Name", 18, 112, 150, 18},
+    {CCaptureType::kFixedFileName, K::kRadio, "Fixed File Name", 18, 132, 150, 18},
+    {CCaptureType::kSelectPath, K::kButton, "Select Path", 180, 110, 104, 24},
     {kNoId, K::kLabel, "Fixed File Name and Path", 18, 156, 260, 16},
-    {C::kFixedFileNameEdit, K::kEdit, "", 18, 174, 268, 22, ui::kReadOnly},
+    {CCaptureType::kFixedFileNameEdit, K::kEdit, "", 18, 174, 268, 22, ui::kReadOnly},
 };
 
 }  // namespace
 
 CCaptureType::CCaptureType() : ui::PropertyPage(QStringLiteral("Capture Type"), QSize(304, 214)) {
-    AddControls(kControls);
+    AddControls(kCaptureTypeControls);
     AddRadioGroup({kClipBoard, kJpg, kBmp});
     AddRadioGroup({kFixedFileName, kUserFileName});
 

@@ -27,32 +27,31 @@ constexpr ChoiceSize kTurnedNoCropping{"480", "600"};
 // around it again.
 constexpr int kRotationSettleMs = 30;
 
-using C = CPropPageCrop;
 using K = ui::ControlKind;
 using ui::kNoId;
 
-constexpr ui::ControlRow kControls[] = {
+constexpr ui::ControlRow kCropControls[] = {
     {kNoId, K::kGroupBox, "Croping Select", 8, 6, 136, 166},
-    {C::kNoCropping, K::kRadio, "No Cropping", 18, 26, 116, 18},
-    {C::kFourFifths, K::kRadio, "4/5", 18, 49, 116, 18},
-    {C::kThreeQuarters, K::kRadio, "3/4", 18, 72, 116, 18},
-    {C::kTwoThirds, K::kRadio, "2/3", 18, 95, 116, 18},
-    {C::kSquare, K::kRadio, "1/1", 18, 118, 116, 18},
-    {C::kCustom, K::kRadio, "Custom", 18, 141, 116, 18},
+    {CPropPageCrop::kNoCropping, K::kRadio, "No Cropping", 18, 26, 116, 18},
+    {CPropPageCrop::kFourFifths, K::kRadio, "4/5", 18, 49, 116, 18},
+    {CPropPageCrop::kThreeQuarters, K::kRadio, "3/4", 18, 72, 116, 18},
+    {CPropPageCrop::kTwoThirds, K::kRadio, "2/3", 18, 95, 116, 18},
+    {CPropPageCrop::kSquare, K::kRadio, "1/1", 18, 118, 116, 18},
+    {CPropPageCrop::kCustom, K::kRadio, "Custom", 18, 141, 116, 18},
 
     {kNoId, K::kLabel, "Horizonal", 156, 16, 66, 18},
     {kNoId, K::kLabel, "Vertical", 156, 46, 66, 18},
-    {C::kWidthEdit, K::kEdit, "", 226, 14, 68, 22},
-    {C::kHeightEdit, K::kEdit, "", 226, 44, 68, 22},
-    {C::kResize, K::kButton, "Resize", 226, 74, 68, 24},
+    {CPropPageCrop::kWidthEdit, K::kEdit, "", 226, 14, 68, 22},
+    {CPropPageCrop::kHeightEdit, K::kEdit, "", 226, 44, 68, 22},
+    {CPropPageCrop::kResize, K::kButton, "Resize", 226, 74, 68, 24},
 
     {kNoId, K::kGroupBox, "Video Rotation", 152, 110, 144, 62},
-    {C::kRotation0, K::kRadio, "0", 162, 136, 42, 18},
-    {C::kRotation90, K::kRadio, "90", 206, 136, 42, 18},
-    {C::kRotation270, K::kRadio, "270", 250, 136, 42, 18},
+    {CPropPageCrop::kRotation0, K::kRadio, "0", 162, 136, 42, 18},
+    {CPropPageCrop::kRotation90, K::kRadio, "90", 206, 136, 42, 18},
+    {CPropPageCrop::kRotation270, K::kRadio, "270", 250, 136, 42, 18},
 
     {kNoId, K::kLabel, "Camera Type", 12, 186, 84, 18},
-    {C::kCameraTypeEdit, K::kEdit, "", 100, 184, 120, 22, ui::kReadOnly},
+    {CPropPageCrop::kCameraTypeEdit, K::kEdit, "", 100, 184, 120, 22, ui::kReadOnly},
 };
 
 }  // namespace
@@ -74,7 +73,7 @@ int ParseLeadingInteger(const QString& text) {
 }
 
 CPropPageCrop::CPropPageCrop() : ui::PropertyPage(QStringLiteral("Crop"), QSize(304, 222)) {
-    AddControls(kControls);
+    AddControls(kCropControls);
     AddRadioGroup({kNoCropping, kFourFifths, kThreeQuarters, kTwoThirds, kSquare, kCustom});
     AddRadioGroup({kRotation0, kRotation90, kRotation270});
 

@@ -13,12 +13,16 @@
 
 namespace {
 
-using C = CPropAdjust;
 using K = ui::ControlKind;
 using ui::kNoId;
 constexpr unsigned kValueEdit = ui::kReadOnly | ui::kAlignRight;
 
-constexpr ui::ControlRow kControls[] = {
+// A stepped value: its read-only edit with the arrows beside it, `lowest` to `highest`.
+constexpr ui::ControlRow Stepped(int edit, int arrows, int x, int y, int lowest, int highest) {
+    return {edit, K::kUpDown, "", x, y, 52, 24, kValueEdit, {arrows, lowest, highest}};
+}
+
+constexpr ui::ControlRow kFleshTonesControls[] = {
     // The trailing blank of the white-balance title is the template's.
     {kNoId, K::kGroupBox, "Live Adjustments", 8, 6, 202, 116},
     {kNoId, K::kGroupBox, "Flash Adjustments", 218, 6, 202, 116},
@@ -30,35 +34,35 @@ constexpr ui::ControlRow kControls[] = {
     // column: each a caption and a read-only edit with its arrows. Flash Blue reaches further
     // up than the others: flash light needs more blue than the room's.
     {kNoId, K::kLabel, "Live Red", 20, 33, 80, 18},
-    {C::kLiveRedEdit, K::kUpDown, "", 106, 30, 52, 24, kValueEdit, {C::kLiveRed, -25, 25}},
+    Stepped(CPropAdjust::kLiveRedEdit, CPropAdjust::kLiveRed, 106, 30, -25, 25),
     {kNoId, K::kLabel, "Live Blue", 20, 63, 80, 18},
-    {C::kLiveBlueEdit, K::kUpDown, "", 106, 60, 52, 24, kValueEdit, {C::kLiveBlue, -25, 25}},
+    Stepped(CPropAdjust::kLiveBlueEdit, CPropAdjust::kLiveBlue, 106, 60, -25, 25),
     {kNoId, K::kLabel, "Live Color", 20, 93, 80, 18},
-    {C::kLiveColorEdit, K::kUpDown, "", 106, 90, 52, 24, kValueEdit, {C::kLiveColor, 20, 100}},
+    Stepped(CPropAdjust::kLiveColorEdit, CPropAdjust::kLiveColor, 106, 90, 20, 100),
     {kNoId, K::kLabel, "Flash Red", 230, 33, 80, 18},
-    {C::kFlashRedEdit, K::kUpDown, "", 316, 30, 52, 24, kValueEdit, {C::kFlashRed, -25, 25}},
+    Stepped(CPropAdjust::kFlashRedEdit, CPropAdjust::kFlashRed, 316, 30, -25, 25),
     {kNoId, K::kLabel, "Flash Blue", 230, 63, 80, 18},
-    {C::kFlashBlueEdit, K::kUpDown, "", 316, 60, 52, 24, kValueEdit, {C::kFlashBlue, -25, 50}},
+    Stepped(CPropAdjust::kFlashBlueEdit, CPropAdjust::kFlashBlue, 316, 60, -25, 50),
     {kNoId, K::kLabel, "Flash Color", 230, 93, 80, 18},
-    {C::kFlashColorEdit, K::kUpDown, "", 316, 90, 52, 24, kValueEdit, {C::kFlashColor, 20, 100}},
+    Stepped(CPropAdjust::kFlashColorEdit, CPropAdjust::kFlashColor, 316, 90, 20, 100),
     // Flash delay has no control of its own; its caption stays hidden.
     {kNoId, K::kLabel, "Flash Delay", 230, 204, 80, 18, ui::kHidden},
 
-    {C::kAutoWhite, K::kRadio, "Auto White", 20, 152, 100, 20},
-    {C::kManual, K::kRadio, "Manual", 20, 178, 100, 20},
-    {C::kDefaultCorrection, K::kRadio, "Default", 230, 152, 100, 20},
-    {C::kFluorescent, K::kRadio, "Fluorescent", 230, 178, 100, 20},
-    {C::kSlow, K::kRadio, "Slow", 20, 258, 100, 20},
-    {C::kMed, K::kRadio, "Med", 96, 258, 100, 20},
-    {C::kFast, K::kRadio, "Fast", 172, 258, 100, 20},
-    {C::kAccurate, K::kButton, "Accurate", 120, 162, 80, 26, ui::kDisabled},
-    {C::kPageDefaults, K::kButton, "Page Defaults", 306, 254, 114, 28},
+    {CPropAdjust::kAutoWhite, K::kRadio, "Auto White", 20, 152, 100, 20},
+    {CPropAdjust::kManual, K::kRadio, "Manual", 20, 178, 100, 20},
+    {CPropAdjust::kDefaultCorrection, K::kRadio, "Default", 230, 152, 100, 20},
+    {CPropAdjust::kFluorescent, K::kRadio, "Fluorescent", 230, 178, 100, 20},
+    {CPropAdjust::kSlow, K::kRadio, "Slow", 20, 258, 100, 20},
+    {CPropAdjust::kMed, K::kRadio, "Med", 96, 258, 100, 20},
+    {CPropAdjust::kFast, K::kRadio, "Fast", 172, 258, 100, 20},
+    {CPropAdjust::kAccurate, K::kButton, "Accurate", 120, 162, 80, 26, ui::kDisabled},
+    {CPropAdjust::kPageDefaults, K::kButton, "Page Defaults", 306, 254, 114, 28},
 };
 
 }  // namespace
 
 CPropAdjust::CPropAdjust() : ui::PropertyPage(QStringLiteral("Flesh Tones"), QSize(428, 296)) {
-    AddControls(kControls);
+    AddControls(kFleshTonesControls);
     AddRadioGroup({kAutoWhite, kManual});
     AddRadioGroup({kDefaultCorrection, kFluorescent});
     AddRadioGroup({kSlow, kMed, kFast});

@@ -52,12 +52,6 @@ class Dice {
     uint64_t state_;
 };
 
-template <size_t N>
-void CopyText(uint8_t (&to)[N], const char* from) {
-    std::memset(to, 0, N);
-    std::strncpy(reinterpret_cast<char*>(to), from, N - 1);
-}
-
 int Fail(int error) {
     errno = error;
     return -1;

@@ -13,12 +13,6 @@ namespace sim {
 
 namespace {
 
-template <size_t N>
-void CopyText(uint8_t (&to)[N], const char* from) {
-    std::memset(to, 0, N);
-    std::strncpy(reinterpret_cast<char*>(to), from, N - 1);
-}
-
 size_t RateCount(const UvcFrameSize& size) {
     size_t n = 0;
     while (n < std::size(size.rates) && size.rates[n] != 0)

@@ -8,10 +8,18 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "simulator/EmulatedUvcProfiles.h"
 
 namespace sim {
+
+// Copies a name into a fixed text field of a request's answer: cut to fit, zero-filled.
+template <size_t N>
+void CopyText(uint8_t (&to)[N], const char* from) {
+    std::memset(to, 0, N);
+    std::strncpy(reinterpret_cast<char*>(to), from, N - 1);
+}
 
 class UvcFormats {
   public:
