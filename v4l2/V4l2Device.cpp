@@ -386,34 +386,39 @@ void V4l2Device::StopStreaming() {
     UnmapBuffers();
 }
 
+V4l2Device::Dequeued V4l2Device::Dequeue(Frame& frame) {
+    v4l2_buffer buffer{};
+    buffer.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    buffer.memory = V4L2_MEMORY_MMAP;
+    int rc;
+    do {
+        rc = ops_.Ioctl(fd_, VIDIOC_DQBUF, &buffer);
+    } while (rc < 0 && errno == EINTR);
+    if (rc < 0)
+        return errno == EAGAIN ? Dequeued::kNothing : (Failed(errno), Dequeued::kFailed);
+    const Mapping* mapping = buffer.index < bufferCount_ ? &buffers_[buffer.index] : nullptr;
+    if (mapping != nullptr && !(buffer.flags & V4L2_BUF_FLAG_ERROR) && buffer.bytesused != 0 &&
+        buffer.bytesused <= mapping->length) {
+        frame.bytes = {static_cast<const uint8_t*>(mapping->address), buffer.bytesused};
+        frame.index = buffer.index;
+        return Dequeued::kFrame;
+    }
+    if (mapping != nullptr && !Queue(buffer.index))
+        return Dequeued::kFailed;
+    return Dequeued::kDropped;
+}
+
 bool V4l2Device::NextFrame(Frame& frame, int64_t deadlineUs) {
     if (!streaming_ || gone_)
         return false;
     bool errorPolled = false;
     for (;;) {
-        v4l2_buffer buffer{};
-        buffer.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        buffer.memory = V4L2_MEMORY_MMAP;
-        int rc;
-        do {
-            rc = ops_.Ioctl(fd_, VIDIOC_DQBUF, &buffer);
-        } while (rc < 0 && errno == EINTR);
-        if (rc == 0) {
-            const Mapping* mapping =
-                buffer.index < bufferCount_ ? &buffers_[buffer.index] : nullptr;
-            const bool good = mapping != nullptr && !(buffer.flags & V4L2_BUF_FLAG_ERROR) &&
-                              buffer.bytesused != 0 && buffer.bytesused <= mapping->length;
-            if (good) {
-                frame.bytes = {static_cast<const uint8_t*>(mapping->address), buffer.bytesused};
-                frame.index = buffer.index;
-                return true;
-            }
-            if (mapping != nullptr && !Queue(buffer.index))
-                return false;
-        } else if (errno != EAGAIN) {
-            return Failed(errno);
-        }
-        if (rc < 0 && errorPolled)
+        const Dequeued got = Dequeue(frame);
+        if (got == Dequeued::kFrame)
+            return TakeNewest(frame);
+        if (got == Dequeued::kFailed)
+            return false;
+        if (got == Dequeued::kNothing && errorPolled)
             return false;  // the error poll reported is not one DQBUF can explain
         // Nothing ready (or a frame dropped): wait for the next within what is left.
         const int64_t leftUs = deadlineUs - sys::NowUs();
@@ -427,6 +432,20 @@ bool V4l2Device::NextFrame(Frame& frame, int64_t deadlineUs) {
             return Failed(errno);
         // A vanished device shows as POLLERR or POLLHUP; the DQBUF that follows says ENODEV.
         errorPolled = polled > 0 && !(ready.revents & POLLIN);
+    }
+}
+
+bool V4l2Device::TakeNewest(Frame& frame) {
+    for (;;) {
+        Frame newer;
+        const Dequeued got = Dequeue(newer);
+        if (got == Dequeued::kDropped)
+            continue;
+        if (got != Dequeued::kFrame)
+            return true;  // a failure here is the next read's to report
+        if (!Queue(frame.index))
+            return false;
+        frame = newer;
     }
 }
 

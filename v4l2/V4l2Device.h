@@ -84,9 +84,11 @@ class V4l2Device {
     void StopStreaming();
     bool Streaming() const { return streaming_; }
 
-    // The next good frame, waiting until `deadlineUs` on the clock of platform/system at most
-    // (a read gives it kFrameWaitMs). Buffers the driver marks as
-    // damaged, empty frames and frames that claim more bytes than their buffer holds are
+    // The newest good frame, waiting until `deadlineUs` on the clock of platform/system at
+    // most (a read gives it kFrameWaitMs). Frames that filled the queue while the station was
+    // busy are old: all that are ready are taken and all but the newest queued again, so a
+    // slow reader shows the latest picture, not the oldest kept. Buffers the driver marks
+    // as damaged, empty frames and frames that claim more bytes than their buffer holds are
     // queued again at once and the wait goes on. The frame stays valid until ReleaseFrame.
     struct Frame {
         std::span<const uint8_t> bytes;
@@ -102,6 +104,12 @@ class V4l2Device {
   private:
     bool Queue(uint32_t index);
     void UnmapBuffers();
+    // One VIDIOC_DQBUF without waiting: a good frame; nothing ready (EAGAIN); a damaged
+    // buffer, queued again; or a failure (recorded as Failed does).
+    enum class Dequeued { kFrame, kNothing, kDropped, kFailed };
+    Dequeued Dequeue(Frame& frame);
+    // With `frame` dequeued, swaps it for newer ones while any are ready.
+    bool TakeNewest(Frame& frame);
     bool Failed(int error);  // records an unplug; returns false for the caller to pass on
 
     struct Mapping {

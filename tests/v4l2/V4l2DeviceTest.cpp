@@ -138,6 +138,19 @@ TEST_F(StreamTest, DropsBadBuffersAndKeepsThemQueued) {
     EXPECT_EQ(clock.NowUs(), 0) << "nothing waited while frames were ready";
 }
 
+// Frames that queued up while the station was busy are stale: the read shows the newest.
+TEST_F(StreamTest, TakesTheNewestReadyFrameAndQueuesTheOlderAgain) {
+    using D = FakeV4l2::Delivery;
+    fake.deliveries = {D{{1}}, D{{2}}, D{{}}, D{{3}}};
+    v4l2::V4l2Device::Frame frame;
+    ASSERT_TRUE(device.NextFrame(frame, Deadline()));
+    EXPECT_EQ(std::vector<uint8_t>(frame.bytes.begin(), frame.bytes.end()),
+              std::vector<uint8_t>{3});
+    EXPECT_EQ(fake.queued.size(), 3u);
+    device.ReleaseFrame(frame);
+    EXPECT_EQ(fake.queued.size(), 4u);
+}
+
 TEST_F(StreamTest, ASilentCameraFailsTheReadAfterOneSecond) {
     v4l2::V4l2Device::Frame frame;
     EXPECT_FALSE(device.NextFrame(frame, Deadline()));
