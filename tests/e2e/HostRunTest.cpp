@@ -125,6 +125,14 @@ class HostRun : public testing::Test {
 
     Result Host(std::vector<std::string> args) { return Finish(StartHost(std::move(args))); }
 
+    // A host closes the station, which ends with 0.
+    Result Close(const Process& station) {
+        EXPECT_EQ(Host({"close"}).status, 0);
+        Result ended = Finish(station);
+        EXPECT_EQ(ended.status, 0) << ended.err;
+        return ended;
+    }
+
     // Waits until the station has started (its start-up done, so it answers requests).
     void WaitUntilUp() {
         const Result shown = Host({"--timeout", "40", "show"});
@@ -192,8 +200,7 @@ TEST_F(HostRun, NewerStationClosesTheOlderWhichSavesFirst) {
     EXPECT_EQ(Finish(older, 1).status, 0);
     EXPECT_TRUE(FullySaved());  // by the older one: the newer one has not closed yet
     EXPECT_TRUE(Running(newer));
-    EXPECT_EQ(Host({"close"}).status, 0);
-    EXPECT_EQ(Finish(newer).status, 0);
+    Close(newer);
 }
 
 TEST_F(HostRun, TwoStationsStartedAtOnceEndWithOneRunning) {
@@ -207,8 +214,7 @@ TEST_F(HostRun, TwoStationsStartedAtOnceEndWithOneRunning) {
     EXPECT_EQ(Finish(firstRuns ? second : first, 1).status, 0);
     WaitUntilUp();
     EXPECT_TRUE(Running(survivor));
-    EXPECT_EQ(Host({"close"}).status, 0);
-    EXPECT_EQ(Finish(survivor).status, 0);
+    Close(survivor);
 }
 
 TEST_F(HostRun, AKilledStationsLockAndSocketAreTakenOverAtOnce) {
@@ -228,9 +234,7 @@ TEST_F(HostRun, AKilledStationsLockAndSocketAreTakenOverAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     probe.Disconnect();
     WaitUntilUp();
-    EXPECT_EQ(Host({"close"}).status, 0);
-    const Result ended = Finish(next);
-    EXPECT_EQ(ended.status, 0);
+    const Result ended = Close(next);
     EXPECT_EQ(ended.err.find("without host messages"), std::string::npos) << ended.err;
 }
 
@@ -279,8 +283,7 @@ TEST_P(BoxOpenOnScreen, ANewerStationStillClosesTheOlder) {
     EXPECT_EQ(Finish(older, 40).status, 0);
     EXPECT_TRUE(FullySaved());
     WaitUntilUp();
-    EXPECT_EQ(Host({"close"}).status, 0);
-    EXPECT_EQ(Finish(newer).status, 0);
+    Close(newer);
 }
 
 INSTANTIATE_TEST_SUITE_P(HostRun, BoxOpenOnScreen,
@@ -304,8 +307,7 @@ TEST_F(HostRun, AStoppedStationDropsTheRequestsOfThoseWhoLeft) {
     EXPECT_EQ(Host({"show"}).status, 0);
     EXPECT_TRUE(Running(station));
     EXPECT_FALSE(FullySaved());  // hiding would have saved the settings
-    EXPECT_EQ(Host({"close"}).status, 0);
-    EXPECT_EQ(Finish(station).status, 0);
+    Close(station);
 }
 
 TEST_F(HostRun, SixteenIdleConnectionsDoNotStopANewerStation) {
@@ -321,8 +323,7 @@ TEST_F(HostRun, SixteenIdleConnectionsDoNotStopANewerStation) {
     idle.clear();
     WaitUntilUp();
     EXPECT_TRUE(Running(newer));
-    EXPECT_EQ(Host({"close"}).status, 0);
-    EXPECT_EQ(Finish(newer).status, 0);
+    Close(newer);
 }
 
 // Without XDG_RUNTIME_DIR the station and its hosts meet in a private folder of their own in
@@ -338,9 +339,7 @@ TEST_F(HostRun, WithoutARuntimeFolderOneStationStillRuns) {
     const Process newer = StartStation();
     EXPECT_EQ(Finish(older).status, 0);
     WaitUntilUp();
-    EXPECT_EQ(Host({"close"}).status, 0);
-    const Result ended = Finish(newer);
-    EXPECT_EQ(ended.status, 0);
+    const Result ended = Close(newer);
     EXPECT_EQ(ended.err.find("without host messages"), std::string::npos) << ended.err;
     EXPECT_EQ(fs::status(root_ / ("zelvocam-" + std::to_string(geteuid()))).permissions(),
               fs::perms::owner_all);

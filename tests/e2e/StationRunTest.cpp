@@ -29,8 +29,8 @@ namespace {
 namespace fs = std::filesystem;
 using Deadline = std::chrono::steady_clock::time_point;
 
-Deadline In(std::chrono::seconds seconds) {
-    return std::chrono::steady_clock::now() + seconds;
+Deadline In(int seconds) {
+    return std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
 }
 
 // A running zelvocam and what it has printed on stderr so far.
@@ -175,10 +175,9 @@ class StationRun : public testing::Test {
 
 TEST_F(StationRun, SimulatedCameraRunsAndSigtermClosesWithTheSettingsSaved) {
     Child run = Start("sim");
-    ASSERT_TRUE(run.WaitForLine("ready: live picture", In(std::chrono::seconds(60)))) << run.output;
+    ASSERT_TRUE(run.WaitForLine("ready: live picture", In(60))) << run.output;
     kill(run.pid, SIGTERM);
-    const int status = run.Finish(In(std::chrono::seconds(60)));
-    EXPECT_EQ(status, 0) << run.output;
+    EXPECT_EQ(run.Finish(In(60)), 0) << run.output;
     EXPECT_EQ(run.MessageLines(), "");
 
     ASSERT_TRUE(fs::exists(SettingsFile()));
@@ -220,7 +219,7 @@ TEST_P(SignalAtStartUp, ClosesCleanly) {
         usleep(GetParam().afterMs * 1000);
     }
     kill(run.pid, GetParam().signal);
-    EXPECT_EQ(run.Finish(In(std::chrono::seconds(30))), 0) << run.output;
+    EXPECT_EQ(run.Finish(In(30)), 0) << run.output;
     EXPECT_EQ(run.MessageLines(), "");
 }
 
@@ -246,17 +245,15 @@ TEST_P(CameraComesBack, LivePictureResumesAndTheZoomIsKept) {
         ASSERT_TRUE(key.SetDword("Zoom Position", 3000));
     }
     Child run = Start(GetParam().device);
-    ASSERT_TRUE(run.WaitForLine("ready: live picture", In(std::chrono::seconds(60)))) << run.output;
-    ASSERT_TRUE(run.WaitForLine("ready: camera disconnected", In(std::chrono::seconds(30))))
-        << run.output;
+    ASSERT_TRUE(run.WaitForLine("ready: live picture", In(60))) << run.output;
+    ASSERT_TRUE(run.WaitForLine("ready: camera disconnected", In(30))) << run.output;
     const auto gone = std::chrono::steady_clock::now();
-    ASSERT_TRUE(run.WaitForLine("ready: live picture again", In(std::chrono::seconds(30))))
-        << run.output;
+    ASSERT_TRUE(run.WaitForLine("ready: live picture again", In(30))) << run.output;
     EXPECT_LE(std::chrono::steady_clock::now() - gone, std::chrono::milliseconds(3000))
         << "more than two seconds after the replug";
-    ASSERT_TRUE(run.WaitForLine("ready: camera back", In(std::chrono::seconds(30)))) << run.output;
+    ASSERT_TRUE(run.WaitForLine("ready: camera back", In(30))) << run.output;
     kill(run.pid, SIGTERM);
-    EXPECT_EQ(run.Finish(In(std::chrono::seconds(60))), 0) << run.output;
+    EXPECT_EQ(run.Finish(In(60)), 0) << run.output;
     EXPECT_EQ(run.MessageLines(), "");
     RegistryKey key("Software\\ZelvoCam USB");
     uint32_t zoom = 0;
@@ -272,15 +269,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(StationRun, MissingDeviceStopsWithError0AndExit1) {
     Child run = Start("/nonexistent");
-    const int status = run.Finish(In(std::chrono::seconds(60)));
-    EXPECT_EQ(status, 1) << run.output;
+    EXPECT_EQ(run.Finish(In(60)), 1) << run.output;
     EXPECT_EQ(run.MessageLines(), "message: Error 0: Failure to start device\n");
 }
 
 TEST_F(StationRun, EmptyDisplayVariablesStopWithTheNoDisplayLineAndExit3) {
     Child run = Start("sim", 0, /*display=*/false);
-    const int status = run.Finish(In(std::chrono::seconds(60)));
-    EXPECT_EQ(status, 3) << run.output;
+    EXPECT_EQ(run.Finish(In(60)), 3) << run.output;
     EXPECT_NE(run.output.find("zelvocam: no display."), std::string::npos) << run.output;
 }
 

@@ -26,6 +26,11 @@ struct IrisRow {
     int messages = 0;  // lock boxes
 };
 
+// A class-1 camera leaves automatic exposure (29) once, then takes `step` at every click.
+Lines Live1(const std::string& step) {
+    return {"command 29 @ 0 ms", step + " @ 75 ms", step + " @ 75 ms"};
+}
+
 class DarkerIris : public ScriptedStation, public testing::WithParamInterface<IrisRow> {};
 
 TEST_P(DarkerIris, Clicks) {
@@ -46,22 +51,9 @@ INSTANTIATE_TEST_SUITE_P(
     IrisColor, DarkerIris,
     testing::Values(
         IrisRow{"LiveClass5", 14, 0, 17, 0, "DI", {"command 5 @ 0 ms", "command 6 @ 0 ms"}, 17},
-        IrisRow{"LiveClass1IrisLeavesAutoExposureOnce",
-                2,
-                0,
-                17,
-                0,
-                "II",
-                {"command 29 @ 0 ms", "command 27 @ 75 ms", "command 27 @ 75 ms"},
-                17},
-        IrisRow{"LiveClass1DarkerLeavesAutoExposureOnceThenSteps",
-                2,
-                0,
-                17,
-                0,
-                "DD",
-                {"command 29 @ 0 ms", "command 5 @ 75 ms", "command 5 @ 75 ms"},
-                17},
+        IrisRow{"LiveClass1IrisLeavesAutoExposureOnce", 2, 0, 17, 0, "II", Live1("command 27"), 17},
+        IrisRow{"LiveClass1DarkerLeavesAutoExposureOnceThenSteps", 2, 0, 17, 0, "DD",
+                Live1("command 5"), 17},
         IrisRow{"FlashDarkerStopsAt0", 14, 1, 1, 0, "DD", {}, 0},
         IrisRow{"FlashIrisStopsAt32", 14, 1, 31, 0, "II", {}, 32},
         IrisRow{"FlashStoredLevel57TakenAs32", 14, 1, 57, 0, "D", {}, 31},
