@@ -58,11 +58,10 @@ class CropPage : public station_test::StationFixture {
     // The controls a ratio row cannot pick when the picture is turned.
     static std::string Disabled(const Page& page) {
         std::string off;
-        for (const char* name : {"4/5", "3/4", "2/3", "1/1"}) {
-            const int id = name[0] == '4'   ? Page::kFourFifths
-                           : name[0] == '3' ? Page::kThreeQuarters
-                           : name[0] == '2' ? Page::kTwoThirds
-                                            : Page::kSquare;
+        for (const auto& [id, name] : {std::pair{Page::kFourFifths, "4/5"},
+                                       {Page::kThreeQuarters, "3/4"},
+                                       {Page::kTwoThirds, "2/3"},
+                                       {Page::kSquare, "1/1"}}) {
             if (!page.GetDlgItem(id)->isEnabled())
                 off += off.empty() ? name : std::string(" ") + name;
         }

@@ -133,8 +133,9 @@ TEST_F(FaceCenteringMoves, SetOffsetReleaseMakesItsPointTheTargetAndSavesIt) {
 
     // The point is now the target: a double-click there asks for no move.
     DoubleClick(Preview(), {412, 134});
-    EXPECT_EQ(Record(), (Lines{"A = 0 @ 0 ms", "command 155 @ 0 ms", "read A @ 100 ms",
-                               "A = 0 @ 100 ms", "B = 0 @ 100 ms", "command 159 @ 100 ms"}));
+    Lines expected = kZoomRead;
+    expected.insert(expected.end(), {"A = 0 @ 100 ms", "B = 0 @ 100 ms", "command 159 @ 100 ms"});
+    EXPECT_EQ(Record(), expected);
 }
 
 }  // namespace
