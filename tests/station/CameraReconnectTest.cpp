@@ -1,6 +1,8 @@
 // The camera unplugged while the station runs: the live picture says so, the station looks for
 // the camera once a second, and when it is back starts it as at start-up and goes live again;
 // another camera in its place ends the station as a missing one does at start-up.
+#include <algorithm>
+
 #include "station/ControlIds.h"
 #include "tests/station/StationFixture.h"
 #include "tests/support/CameraJpeg.h"
@@ -14,15 +16,6 @@ class CameraReconnect : public StationFixture {
         ASSERT_TRUE(Start());
         Dialog().OnTimer(kPreviewTimer);  // the window and bitmaps
     }
-    // The camera found again: the stream comes first and the live picture goes on at once;
-    // the head is started on the tick after the first frame was shown.
-    void ComeBack() {
-        driver_.Replug();
-        Dialog().OnTimer(kReconnectTimer);
-        driver_.frames.push_back(zelvo_test::MakeUniformCameraJpeg(640, 480, {90, 90, 90}));
-        Dialog().OnTimer(kPreviewTimer);
-        Dialog().OnTimer(kPreviewTimer);
-    }
     // The station's own register record since the last reopen of the camera.
     std::vector<std::string> RecordSinceReopen() {
         std::vector<std::string> record = StationRecord();
@@ -35,11 +28,8 @@ class CameraReconnect : public StationFixture {
         return since;
     }
     static bool Has(const std::vector<std::string>& lines, const std::string& start) {
-        for (const std::string& line : lines) {
-            if (line.rfind(start, 0) == 0)
-                return true;
-        }
-        return false;
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& line) { return line.rfind(start, 0) == 0; });
     }
 };
 
@@ -79,7 +69,13 @@ TEST_F(CameraReconnect, AnotherModelInItsPlaceEndsTheStationWithExit2) {
     driver_.Unplug();
     Dialog().OnTimer(kPreviewTimer);
     script_.model = 8;
-    ComeBack();
+    // The camera found again: the stream comes first, the head is started on the tick after
+    // the first frame was shown.
+    driver_.Replug();
+    Dialog().OnTimer(kReconnectTimer);
+    driver_.frames.push_back(zelvo_test::MakeUniformCameraJpeg(640, 480, {90, 90, 90}));
+    Dialog().OnTimer(kPreviewTimer);
+    Dialog().OnTimer(kPreviewTimer);
     EXPECT_EQ(services_.ExitCode(), 2);
     EXPECT_FALSE(driver_.IsOpen());
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <tuple>
 
 #include "station/DisplayWindow.h"
 #include "tests/station/HeadRecord.h"
@@ -125,11 +127,10 @@ TEST_F(FaceCenteringMoves, SetOffsetReleaseMakesItsPointTheTargetAndSavesIt) {
     dlg.m_SetOffsetMode = 1;
     Drag(Preview(), {300, 200}, {412, 134});  // even a drag only ends the step
     EXPECT_EQ(Record(), Lines{});
-    EXPECT_EQ(dlg.m_SetOffsetMode, 0);
-    EXPECT_EQ(dlg.m_XCenterOffset, 100);
-    EXPECT_EQ(dlg.m_YCenterOffset, 100);
-    EXPECT_EQ(StoredDword("XCenterOffset"), 100u);
-    EXPECT_EQ(StoredDword("YCenterOffset"), 100u);
+    EXPECT_EQ(std::tuple(dlg.m_SetOffsetMode, dlg.m_XCenterOffset, dlg.m_YCenterOffset),
+              std::tuple(0, 100, 100));
+    EXPECT_EQ(std::pair(StoredDword("XCenterOffset"), StoredDword("YCenterOffset")),
+              std::pair(std::optional(100u), std::optional(100u)));
 
     // The point is now the target: a double-click there asks for no move.
     DoubleClick(Preview(), {412, 134});
