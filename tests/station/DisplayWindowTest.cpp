@@ -255,14 +255,9 @@ TEST_F(PaintedPreview, FollowsCropAndRotationChangesBetweenPaints) {
 }
 
 TEST_F(PaintedPreview, NoBitmapPaintsNothing) {
-    CDisplayWindow bare(nullptr, PreviewView{&running, &settings});
-    bare.resize(64, 48);
-    settings.m_CropWidth = 64;
-    settings.m_CropHeight = 48;
-    QImage image(bare.size(), QImage::Format_RGB32);
-    image.fill(kUntouched);
-    bare.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-    EXPECT_EQ(image.pixel(10, 10), kUntouched);
+    window = std::make_unique<CDisplayWindow>(nullptr, PreviewView{&running, &settings});
+    Show(0, 64, 48, 0, 0);
+    EXPECT_EQ(Paint().pixel(10, 10), kUntouched);
 }
 
 // ---- mouse ----------------------------------------------------------------------------------

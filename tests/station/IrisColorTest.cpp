@@ -4,6 +4,7 @@
 
 #include <QSlider>
 #include <QTest>
+#include <tuple>
 
 #include "station/ControlIds.h"
 #include "tests/station/HeadRecord.h"
@@ -135,32 +136,32 @@ TEST_F(ScriptedStation, SlidersSetTheCorrectionOfTheModeAndDefaultResetsOnlyThat
     CTRIPOD01Dlg& dlg = StartOn(14);
     auto* red = dlg.Item<QSlider>(ids::kRedSlider);
     auto* blue = dlg.Item<QSlider>(ids::kBlueSlider);
+    // What the value fields show, and the live and flash corrections.
+    const auto shown = [&dlg] {
+        return std::tuple(dlg.GetDlgItemText(ids::kRedValue), dlg.GetDlgItemText(ids::kBlueValue));
+    };
+    const auto corrections = [&dlg] {
+        return std::tuple(dlg.m_RedLiveCorrection, dlg.m_BlueLiveCorrection,
+                          dlg.m_RedFlashCorrection, dlg.m_BlueFlashCorrection);
+    };
     red->triggerAction(QAbstractSlider::SliderToMinimum);  // the top
     blue->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(dlg.GetDlgItemText(ids::kRedValue), "50");
-    EXPECT_EQ(dlg.GetDlgItemText(ids::kBlueValue), "-1");
-    EXPECT_EQ(dlg.m_RedLiveCorrection, 50);
-    EXPECT_EQ(dlg.m_BlueLiveCorrection, -1);
+    EXPECT_EQ(shown(), std::tuple("50", "-1"));
+    EXPECT_EQ(corrections(), std::tuple(50, -1, 0, 0));
 
     red->setValue(10);  // by code: nothing follows
-    EXPECT_EQ(dlg.GetDlgItemText(ids::kRedValue), "50");
-    EXPECT_EQ(dlg.m_RedLiveCorrection, 50);
+    EXPECT_EQ(shown(), std::tuple("50", "-1"));
+    EXPECT_EQ(corrections(), std::tuple(50, -1, 0, 0));
 
     dlg.m_FlashCapture = 1;
     red->triggerAction(QAbstractSlider::SliderToMaximum);
     blue->triggerAction(QAbstractSlider::SliderPageStepSub);
-    EXPECT_EQ(dlg.m_RedFlashCorrection, -50);
-    EXPECT_EQ(dlg.m_BlueFlashCorrection, 10 - 1);  // a page up from 1
+    EXPECT_EQ(corrections(), std::tuple(50, -1, -50, 10 - 1));  // blue: a page up from 1
 
     QTest::mouseClick(dlg.GetDlgItem(ids::kDefaultCorrection), Qt::LeftButton);
-    EXPECT_EQ(dlg.m_RedFlashCorrection, 0);
-    EXPECT_EQ(dlg.m_BlueFlashCorrection, 0);
-    EXPECT_EQ(dlg.m_RedLiveCorrection, 50);
-    EXPECT_EQ(dlg.m_BlueLiveCorrection, -1);
-    EXPECT_EQ(dlg.GetDlgItemText(ids::kRedValue), "0");
-    EXPECT_EQ(dlg.GetDlgItemText(ids::kBlueValue), "0");
-    EXPECT_EQ(red->value(), 0);
-    EXPECT_EQ(blue->value(), 0);
+    EXPECT_EQ(corrections(), std::tuple(50, -1, 0, 0));
+    EXPECT_EQ(shown(), std::tuple("0", "0"));
+    EXPECT_EQ(std::pair(red->value(), blue->value()), std::pair(0, 0));
 }
 
 }  // namespace
