@@ -9,7 +9,6 @@
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -17,6 +16,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -118,10 +118,10 @@ struct Program {
     // The "message: ..." lines on stderr, in order.
     std::string MessageLines() const {
         std::string lines;
-        for (size_t at = 0, end; at < err.size(); at = end + 1) {
-            end = std::min(err.find('\n', at), err.size());
-            if (err.compare(at, 9, "message: ") == 0)
-                lines += err.substr(at, end - at) + "\n";
+        std::istringstream in(err);
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("message: ", 0) == 0)
+                lines += line + "\n";
         }
         return lines;
     }

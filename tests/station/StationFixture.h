@@ -94,10 +94,7 @@ class StationFixture : public testing::Test {
     }
 
     // Runs initialisation; the record starts at the first request after the camera is opened.
-    bool Start() {
-        const bool ok = Dialog().OnInitDialog();
-        return ok;
-    }
+    bool Start() { return Dialog().OnInitDialog(); }
 
     // The register record from the station's first own request after OpenCamera (the write of
     // property 25), in the station's words.

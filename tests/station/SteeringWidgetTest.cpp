@@ -87,8 +87,8 @@ TEST_F(SteeringWidgets, RepeatPairIsARepeatAndARealReleaseStops) {
     Key(QEvent::KeyRelease, Qt::Key_Up, 1240, true);
     Key(QEvent::KeyPress, Qt::Key_Up, 1240, true);
     QTest::qWait(ui::KeyFilter::kRepeatPairWindowMs * 2);
-    const Lines moving = {"command 161 @ 0 ms", "command 161 @ 0 ms", "command 161 @ 0 ms",
-                          "command 161 @ 0 ms", "command 61 @ 250 ms"};
+    Lines moving(4, "command 161 @ 0 ms");  // the press and three repeats step, then it moves
+    moving.push_back("command 61 @ 250 ms");
     EXPECT_EQ(Record(), moving);
 
     Key(QEvent::KeyRelease, Qt::Key_Up, 1500);
