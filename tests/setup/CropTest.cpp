@@ -16,6 +16,7 @@
 #include "station/ControlIds.h"
 #include "station/DisplayWindow.h"
 #include "station/Layout.h"
+#include "tests/setup/SheetFixture.h"
 #include "tests/station/StationFixture.h"
 #include "tests/support/RowName.h"
 
@@ -35,15 +36,9 @@ class CropPage : public station_test::StationFixture {
         dlg.OnTimer(kPreviewTimer);  // the first tick makes the preview window
         dlg.OnTimer(kPreviewTimer);  // and the second shows a frame
         dlg.OnAdjust();
-        ui::PropertySheet& sheet = *PropSheetOf(dlg);
-        for (int i = 0; i < sheet.GetPageCount(); ++i) {
-            if (auto* page = qobject_cast<Page*>(sheet.GetPage(i))) {
-                EXPECT_TRUE(sheet.SetActivePage(i));
-                return *page;
-            }
-        }
-        ADD_FAILURE() << "no Crop page";
-        return *qobject_cast<Page*>(sheet.GetPage(0));
+        Page* page = ShowPage<Page>(*PropSheetOf(dlg));
+        EXPECT_NE(page, nullptr) << "no Crop page";
+        return *page;
     }
     // Near the left edge: a radio button takes clicks on its circle and caption only.
     static void Click(Page& page, int id) {
