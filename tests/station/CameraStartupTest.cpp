@@ -53,12 +53,10 @@ TEST_F(CameraStartup, WholeSequenceFromOpenToThePreviewTimer) {
 
     CTRIPOD01Dlg& dlg = Dialog();
     EXPECT_TRUE(services_.Events().empty());
-    EXPECT_EQ(dlg.m_CameraType, 5);
-    EXPECT_EQ(dlg.m_FlashStep, 4);  // level 17 on a class-5 camera
-    EXPECT_EQ(dlg.m_RedFlashBase, 210);
-    EXPECT_EQ(dlg.m_BlueFlashBase, 155);
-    EXPECT_EQ(dlg.m_CaptureType, 5);
-    EXPECT_EQ(dlg.m_CreatePreview, 1);
+    // Class 5; flash step 4 (level 17 on a class-5 camera) and its colour bases; capture type 5.
+    EXPECT_EQ(std::tuple(dlg.m_CameraType, dlg.m_FlashStep, dlg.m_RedFlashBase, dlg.m_BlueFlashBase,
+                         dlg.m_CaptureType, dlg.m_CreatePreview),
+              std::tuple(5, 4, 210, 155, 5, 1));
     EXPECT_EQ(dlg.TimerInterval(kPreviewTimer), 20);
     EXPECT_EQ(dlg.GetDlgItemText(ids::kSubjectDistance), "NA");  // flash off
     EXPECT_EQ(dlg.GetDlgItemText(ids::kBrightnessGroup), "Live Brightness");
@@ -164,8 +162,7 @@ TEST_F(CameraStartup, CloseReadsTheZoomBeforeClosingAndSavesAfter) {
     EXPECT_EQ(InStationWords(record[2]), "read A @ 2100 ms");
     EXPECT_EQ(record.back(), "close @ 2100 ms");
     EXPECT_FALSE(driver_.IsOpen());
-    EXPECT_EQ(dlg.m_ZoomPosition, 4321);
-    EXPECT_EQ(dlg.m_ZoomAutoPosition, 4321);
+    EXPECT_EQ(std::pair(dlg.m_ZoomPosition, dlg.m_ZoomAutoPosition), std::pair(4321, 4321));
     EXPECT_EQ(watcher.zoomStoredAtClose, 0u);        // nothing saved before the close
     EXPECT_EQ(StoredDword("Zoom Position"), 4321u);  // saved after the read-back
     EXPECT_EQ(StoredDword("Capture Type"), 5u);
