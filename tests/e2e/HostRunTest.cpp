@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,16 +29,22 @@ using e2e::Program;
 
 class HostRun : public e2e::ProgramRun {
   protected:
-    Program& StartStation() {
-        return Start(ZELVOCAM_BINARY, {}, [this] {
+    Program& StartStation() { return StartProgram(ZELVOCAM_BINARY, {}); }
+    Program& StartHost(std::vector<std::string> args) {
+        return StartProgram(ZELVOCAM_HOST_BINARY, std::move(args));
+    }
+    // A program on the test's X server or offscreen, with or without the runtime folder.
+    Program& StartProgram(const char* binary, std::vector<std::string> args) {
+        return Start(binary, std::move(args), [this] {
             if (!display_.empty()) {
                 setenv("DISPLAY", display_.c_str(), 1);
                 unsetenv("QT_QPA_PLATFORM");
             }
+            if (withoutRuntimeFolder_) {  // then the programs meet in TMPDIR
+                unsetenv("XDG_RUNTIME_DIR");
+                setenv("TMPDIR", root_.c_str(), 1);
+            }
         });
-    }
-    Program& StartHost(std::vector<std::string> args) {
-        return Start(ZELVOCAM_HOST_BINARY, std::move(args));
     }
     // A host run to its end.
     Program& Host(std::vector<std::string> args) {
@@ -70,6 +75,7 @@ class HostRun : public e2e::ProgramRun {
     fs::path Folder() const { return root_ / "runtime" / "zelvocam"; }
 
     std::string display_;  // an X server the programs run on; offscreen when empty
+    bool withoutRuntimeFolder_ = false;
 };
 
 TEST_F(HostRun, HostRegistersHidesShowsClosesAndSeesClosed) {
@@ -237,11 +243,7 @@ TEST_F(HostRun, SixteenIdleConnectionsDoNotStopANewerStation) {
 // Without XDG_RUNTIME_DIR the station and its hosts meet in a private folder of their own in
 // TMPDIR, and a newer station still closes the older.
 TEST_F(HostRun, WithoutARuntimeFolderOneStationStillRuns) {
-    unsetenv("XDG_RUNTIME_DIR");
-    const char* tmpDir = std::getenv("TMPDIR");
-    const std::optional<std::string> outerTmpDir =
-        tmpDir ? std::optional<std::string>(tmpDir) : std::nullopt;
-    setenv("TMPDIR", root_.c_str(), 1);
+    withoutRuntimeFolder_ = true;
     Program& older = StartStation();
     WaitUntilUp();
     Program& newer = StartStation();
@@ -251,11 +253,6 @@ TEST_F(HostRun, WithoutARuntimeFolderOneStationStillRuns) {
     EXPECT_EQ(ended.err.find("without host messages"), std::string::npos) << ended.err;
     EXPECT_EQ(fs::status(root_ / ("zelvocam-" + std::to_string(geteuid()))).permissions(),
               fs::perms::owner_all);
-    if (outerTmpDir) {
-        setenv("TMPDIR", outerTmpDir->c_str(), 1);
-    } else {
-        unsetenv("TMPDIR");
-    }
 }
 
 }  // namespace
