@@ -16,20 +16,15 @@ class CameraReconnect : public StationFixture {
         ASSERT_TRUE(Start());
         Dialog().OnTimer(kPreviewTimer);  // the window and bitmaps
     }
-    // The station's own register record since the last reopen of the camera.
-    std::vector<std::string> RecordSinceReopen() {
-        std::vector<std::string> record = StationRecord();
-        std::vector<std::string> since;
-        for (const std::string& line : record) {
-            if (line.rfind("write reg 23 = 1 ", 0) == 0)
-                since.clear();
-            since.push_back(line);
-        }
-        return since;
-    }
-    static bool Has(const std::vector<std::string>& lines, const std::string& start) {
-        return std::any_of(lines.begin(), lines.end(),
-                           [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+    // Whether the station sent a line starting `start` since it last opened the camera again.
+    bool SentSinceReopen(const std::string& start) const {
+        const std::vector<std::string> record = StationRecord();
+        const auto startsWith = [](const std::string& text) {
+            return [text](const std::string& line) { return line.rfind(text, 0) == 0; };
+        };
+        const auto reopen =
+            std::find_if(record.rbegin(), record.rend(), startsWith("write reg 23 = 1 "));
+        return std::any_of(record.rbegin(), reopen, startsWith(start));
     }
 };
 
@@ -58,9 +53,8 @@ TEST_F(CameraReconnect, GoneCameraIsShownThenStartedAgainWhenItIsBack) {
     Dialog().OnTimer(kPreviewTimer);
     Dialog().OnTimer(kPreviewTimer);
     EXPECT_GT(handshakes_, handshakesAtStart);
-    const std::vector<std::string> again = RecordSinceReopen();
     for (const char* step : {"command 137 ", "command 170 ", "command 152 "})
-        EXPECT_TRUE(Has(again, step)) << step;
+        EXPECT_TRUE(SentSinceReopen(step)) << step;
     EXPECT_TRUE(services_.Events().empty()) << "no box for a camera that came back";
 }
 
