@@ -66,11 +66,7 @@ class HostRun : public e2e::ProgramRun {
         ASSERT_EQ(shown.status, 0) << shown.err;
     }
 
-    static bool FullySaved() {
-        RegistryKey key("Software\\ZelvoCam USB");
-        uint32_t value = 0;
-        return key.QueryDword("FlashDelay", value);  // written only by a full save
-    }
+    static bool FullySaved() { return Stored("FlashDelay").has_value(); }  // only a full save
 
     fs::path Folder() const { return root_ / "runtime" / "zelvocam"; }
 
@@ -177,10 +173,9 @@ TEST_P(BoxOpenOnScreen, ANewerStationStillClosesTheOlder) {
     char number[16] = {};
     ASSERT_GT(read(screen.fds[0], number, sizeof number - 1), 0);  // once it accepts clients
     display_ = ":" + std::to_string(std::atoi(number));
-    fs::create_directories(RegistryKey::RootFolder() / "Software");
-    std::ofstream(RegistryKey::RootFolder() / "Software" / "ZelvoCam USB.reg")
-        << "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
-        << GetParam().settings;
+    fs::create_directories(SettingsFile().parent_path());
+    std::ofstream(SettingsFile()) << "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
+                                  << GetParam().settings;
 
     Program& older = StartStation();
     WaitUntilUp();

@@ -16,10 +16,13 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/registry/RegistryKey.h"
 
 namespace e2e {
 
@@ -181,6 +184,17 @@ class ProgramRun : public testing::Test {
         started.fds[0] = out[0];
         started.fds[1] = err[0];
         return started;
+    }
+
+    // The station's settings key: its file, and a value as the runs left it.
+    static fs::path SettingsFile() {
+        return RegistryKey::RootFolder() / "Software" / "ZelvoCam USB.reg";
+    }
+    static std::optional<uint32_t> Stored(const char* name) {
+        uint32_t value = 0;
+        if (!RegistryKey("Software\\ZelvoCam USB").QueryDword(name, value))
+            return std::nullopt;
+        return value;
     }
 
     fs::path root_;

@@ -47,10 +47,6 @@ class StationRun : public e2e::ProgramRun {
             }
         });
     }
-
-    fs::path SettingsFile() const {
-        return RegistryKey::RootFolder() / "Software" / "ZelvoCam USB.reg";
-    }
 };
 
 TEST_F(StationRun, SimulatedCameraRunsAndSigtermClosesWithTheSettingsSaved) {
@@ -61,11 +57,8 @@ TEST_F(StationRun, SimulatedCameraRunsAndSigtermClosesWithTheSettingsSaved) {
     EXPECT_EQ(run.MessageLines(), "");
 
     ASSERT_TRUE(fs::exists(SettingsFile()));
-    RegistryKey key("Software\\ZelvoCam USB");
-    uint32_t value = 0;
-    EXPECT_TRUE(key.QueryDword("FlashDelay", value));  // written only by a full save
-    ASSERT_TRUE(key.QueryDword("Capture Type", value));
-    EXPECT_EQ(value, 5u);  // set at the end of start-up: the station really came up
+    EXPECT_TRUE(Stored("FlashDelay"));      // written only by a full save
+    EXPECT_EQ(Stored("Capture Type"), 5u);  // set at the end of start-up: the station came up
 }
 
 // Whether `pid` has a handler for `signal` yet, as /proc/PID/status shows it ("SigCgt:" in hex).
@@ -135,10 +128,7 @@ TEST_P(CameraComesBack, LivePictureResumesAndTheZoomIsKept) {
     kill(run.pid, SIGTERM);
     EXPECT_EQ(run.Finish(In(60)), 0) << run.err;
     EXPECT_EQ(run.MessageLines(), "");
-    RegistryKey key("Software\\ZelvoCam USB");
-    uint32_t zoom = 0;
-    ASSERT_TRUE(key.QueryDword("Zoom Position", zoom));
-    EXPECT_NEAR(zoom, 3000, 30);
+    EXPECT_NEAR(Stored("Zoom Position").value_or(0), 3000, 30);  // missing would read 0
 }
 
 INSTANTIATE_TEST_SUITE_P(
