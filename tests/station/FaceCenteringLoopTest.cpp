@@ -7,7 +7,6 @@
 #include <QImage>
 #include <cmath>
 #include <string>
-#include <vector>
 
 #include "device/CameraProperties.h"
 #include "simulator/Optics.h"

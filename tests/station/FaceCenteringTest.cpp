@@ -8,7 +8,6 @@
 #include <climits>
 #include <cstdint>
 #include <ostream>
-#include <string>
 #include <tuple>
 
 namespace face {

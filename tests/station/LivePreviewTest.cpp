@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <string>
 
 #include "device/CameraProperties.h"
 #include "simulator/Optics.h"
