@@ -89,25 +89,23 @@ TEST_P(ColorSettings, SendsTheWhiteBalanceOfTheSetting) {
     EXPECT_EQ(Record(), GetParam().expected);
 }
 
+// Manual colour: red twice, blue, then the colour level 80.
+Lines Manual(int red, int blue) {
+    const std::string r = std::to_string(red), b = std::to_string(blue);
+    return {"command 12 @ 0 ms",      "A = " + r + " @ 200 ms", "command 142 @ 300 ms",
+            "A = " + r + " @ 350 ms", "command 142 @ 450 ms",   "B = " + b + " @ 500 ms",
+            "command 143 @ 600 ms",   "A = 80 @ 650 ms",        "command 146 @ 700 ms"};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Sequences, ColorSettings,
     testing::Values(ColorCase{"Automatic",
                               0,
                               {"command 12 @ 0 ms", "command 7 @ 200 ms", "A = 80 @ 350 ms",
                                "command 146 @ 350 ms"}},
-                    ColorCase{"Manual",
-                              1,
-                              {"command 12 @ 0 ms", "A = 103 @ 200 ms", "command 142 @ 300 ms",
-                               "A = 103 @ 350 ms", "command 142 @ 450 ms", "B = 88 @ 500 ms",
-                               "command 143 @ 600 ms", "A = 80 @ 650 ms", "command 146 @ 700 ms"}},
+                    ColorCase{"Manual", 1, Manual(103, 88)},
                     // A negative sum would otherwise reach the head as its low byte, full gain.
-                    ColorCase{"ManualGainsHeldToAByte",
-                              1,
-                              {"command 12 @ 0 ms", "A = 255 @ 200 ms", "command 142 @ 300 ms",
-                               "A = 255 @ 350 ms", "command 142 @ 450 ms", "B = 0 @ 500 ms",
-                               "command 143 @ 600 ms", "A = 80 @ 650 ms", "command 146 @ 700 ms"},
-                              300,
-                              -10},
+                    ColorCase{"ManualGainsHeldToAByte", 1, Manual(255, 0), 300, -10},
                     ColorCase{"NeitherOnlyResets", 2, {"command 12 @ 0 ms"}}),
     RowName{});
 
@@ -148,16 +146,11 @@ TEST(CameraModels, ClassAndNameOfEachReportedModel) {
         int model, cameraType;
         const char* name;
     };
-    for (const Case& c : {Case{2, 1, "PTZ Rev1"},
-                          {26, 3, "Zoom Rev 2"},
-                          {27, 3, "Zoom Rev 2"},
-                          {62, 3, "Zoom Rev 2"},
-                          {8, 4, "PTZ Rev 2"},
-                          {13, 4, "PTZ Rev 2"},
-                          {14, 5, "PTZ Rev 3"},
-                          {64, 0, "Other"},
-                          {1, 0, "Other"},
-                          {65535, 0, "Other"}}) {
+    const Case cases[] = {{2, 1, "PTZ Rev1"},    {26, 3, "Zoom Rev 2"}, {27, 3, "Zoom Rev 2"},
+                          {62, 3, "Zoom Rev 2"}, {8, 4, "PTZ Rev 2"},   {13, 4, "PTZ Rev 2"},
+                          {14, 5, "PTZ Rev 3"},  {64, 0, "Other"},      {1, 0, "Other"},
+                          {65535, 0, "Other"}};
+    for (const Case& c : cases) {
         EXPECT_EQ(CameraClassOfModel(c.model), c.cameraType) << c.model;
         EXPECT_EQ(CameraClassName(CameraClassOfModel(c.model)), c.name) << c.model;
     }

@@ -153,24 +153,35 @@ Step ReleaseOver(B button) {
     return Pointer(button, PointerEvent::kMove, button != B::kNone && button != B::kHome);
 }
 
+// The four steps of a held key or its press and three repeats, each "command `code` @ `ms` ms".
+Lines Nudges(int code, int ms = 0) {
+    return Lines(4, "command " + std::to_string(code) + " @ " + std::to_string(ms) + " ms");
+}
+Lines operator+(Lines first, const Lines& then) {
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+}
+
 struct Scenario {
     const char* name;
-    int cameraType;
-    std::function<void(Station&)> settings;
+    SteeringContext context;
+    int nudgeCount;  // small steps already made
     std::vector<Step> steps;
     Lines record;
-    std::vector<A> shown = {};
+    std::vector<A> shown;
 };
-
-void Defaults(Station&) {}
+Scenario Row(const char* name, SteeringContext context, std::vector<Step> steps, Lines record,
+             std::vector<A> shown = {}, int nudgeCount = 0) {
+    return {name, context, nudgeCount, std::move(steps), std::move(record), std::move(shown)};
+}
 
 class Run : public control_test::HeadFixture, public testing::WithParamInterface<Scenario> {};
 
 TEST_P(Run, WholeRecordAndWhatIsShown) {
     const Scenario& scenario = GetParam();
     Station station;
-    station.context.cameraType = scenario.cameraType;
-    scenario.settings(station);
+    station.context = scenario.context;
+    station.state.m_NudgeCount = scenario.nudgeCount;
     for (const Step& step : scenario.steps)
         step(station);
     EXPECT_EQ(Record(), scenario.record);
@@ -182,100 +193,65 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // The press and three repeats step; the fifth key-down moves; more repeats change
         // nothing; the release of Up takes the focus to the tilt-up button.
-        Scenario{"HeldUpClass4Med",
-                 4,
-                 Defaults,
-                 {Down(K::kUp, 7), Up(K::kUp)},
-                 {"command 161 @ 0 ms", "command 161 @ 0 ms", "command 161 @ 0 ms",
-                  "command 161 @ 0 ms", "command 61 @ 250 ms", "command 65 @ 335 ms"},
-                 {A::kFocusTiltUp}},
+        Row("HeldUpClass4Med", {.cameraType = 4}, {Down(K::kUp, 7), Up(K::kUp)},
+            Nudges(161) + Lines{"command 61 @ 250 ms", "command 65 @ 335 ms"}, {A::kFocusTiltUp}),
         // The zoom-only camera takes steps but no pan or tilt at Med; Shift still sends slow.
-        Scenario{
-            "Class3",
-            3,
-            Defaults,
+        Row("Class3", {.cameraType = 3},
             {Down(K::kLeft, 6), Up(K::kLeft), Press(B::kTiltUp), ReleaseOver(B::kTiltUp),
              Down(K::kShift), Down(K::kDown, 5), Up(K::kShift), Up(K::kDown)},
-            {"command 164 @ 0 ms", "command 164 @ 0 ms", "command 164 @ 0 ms", "command 164 @ 0 ms",
-             "command 65 @ 85 ms", "command 65 @ 160 ms", "command 162 @ 160 ms",
-             "command 162 @ 160 ms", "command 162 @ 160 ms", "command 162 @ 160 ms",
-             "command 70 @ 160 ms", "command 62 @ 160 ms", "command 65 @ 245 ms"}},
-        Scenario{"Class1NoStepsSlowAtMedNoWaitBeforeUp",
-                 1,
-                 Defaults,
-                 {Down(K::kUp, 2), Up(K::kUp), Down(K::kRight), Up(K::kRight)},
-                 {"command 69 @ 0 ms", "command 65 @ 85 ms", "command 74 @ 85 ms",
-                  "command 65 @ 170 ms"},
-                 {A::kFocusTiltUp}},
-        Scenario{
-            "KeypadZoomWithShiftAndControl",
-            5,
-            Defaults,
+            Nudges(164) + Lines{"command 65 @ 85 ms", "command 65 @ 160 ms"} + Nudges(162, 160) +
+                Lines{"command 70 @ 160 ms", "command 62 @ 160 ms", "command 65 @ 245 ms"}),
+        Row("Class1NoStepsSlowAtMedNoWaitBeforeUp", {.cameraType = 1},
+            {Down(K::kUp, 2), Up(K::kUp), Down(K::kRight), Up(K::kRight)},
+            {"command 69 @ 0 ms", "command 65 @ 85 ms", "command 74 @ 85 ms",
+             "command 65 @ 170 ms"},
+            {A::kFocusTiltUp}),
+        Row("KeypadZoomWithShiftAndControl", {.cameraType = 5},
             {Down(K::kShift), Down(K::kZoomIn), Up(K::kShift), Down(K::kControl), Down(K::kZoomIn),
              Up(K::kControl), Up(K::kZoomIn), Down(K::kZoomOut), Up(K::kZoomOut), Down(K::kControl),
              Down(K::kZoomOut), Up(K::kZoomOut), Up(K::kControl)},
             {"command 21 @ 0 ms", "command 1 @ 0 ms", "command 23 @ 0 ms", "command 1 @ 0 ms",
              "command 3 @ 85 ms", "command 2 @ 85 ms", "command 3 @ 170 ms", "command 24 @ 170 ms",
-             "command 3 @ 255 ms"}},
-        Scenario{"ZoomLockedKeypadAndBothButtons",
-                 5,
-                 [](Station& s) { s.context.zoomLocked = true; },
-                 {Down(K::kZoomIn), Press(B::kZoomIn), Press(B::kZoomOut)},
-                 {},
-                 {A::kZoomLocked, A::kZoomLocked, A::kZoomLocked}},
-        Scenario{
-            "ZoomButtonsByModifierAndSpeed",
-            5,
-            [](Station& s) { s.context.ptzSpeed = 0; },
+             "command 3 @ 255 ms"}),
+        Row("ZoomLockedKeypadAndBothButtons", {.cameraType = 5, .zoomLocked = true},
+            {Down(K::kZoomIn), Press(B::kZoomIn), Press(B::kZoomOut)}, {},
+            {A::kZoomLocked, A::kZoomLocked, A::kZoomLocked}),
+        Row("ZoomButtonsByModifierAndSpeed", {.ptzSpeed = 0, .cameraType = 5},
             {Press(B::kZoomIn), ReleaseOver(B::kZoomIn), Down(K::kControl), Down(K::kShift),
              Press(B::kZoomOut), ReleaseOver(B::kZoomOut)},
-            {"command 21 @ 0 ms", "command 3 @ 75 ms", "command 24 @ 75 ms", "command 3 @ 150 ms"}},
+            {"command 21 @ 0 ms", "command 3 @ 75 ms", "command 24 @ 75 ms", "command 3 @ 150 ms"}),
         // A motion keeps its axis and sense when Shift or Control retune it, and when they are
         // let go, under rotation and reversal.
-        Scenario{"RetuneKeepsTheTurnedDirection",
-                 5,
-                 [](Station& s) { s.context.rotationAngle = 1; },
-                 {Down(K::kUp, 5), Down(K::kShift), Up(K::kShift), Up(K::kUp)},
-                 {"command 164 @ 0 ms", "command 164 @ 0 ms", "command 164 @ 0 ms",
-                  "command 164 @ 0 ms", "command 63 @ 250 ms", "command 73 @ 250 ms",
-                  "command 63 @ 250 ms", "command 65 @ 335 ms"},
-                 {A::kFocusTiltUp}},
-        Scenario{
-            "RetuneKeepsTheReversedButtonDirection",
-            5,
-            [](Station& s) { s.context.tiltReverse = true; },
+        Row("RetuneKeepsTheTurnedDirection", {.rotationAngle = 1, .cameraType = 5},
+            {Down(K::kUp, 5), Down(K::kShift), Up(K::kShift), Up(K::kUp)},
+            Nudges(164) + Lines{"command 63 @ 250 ms", "command 73 @ 250 ms", "command 63 @ 250 ms",
+                                "command 65 @ 335 ms"},
+            {A::kFocusTiltUp}),
+        Row("RetuneKeepsTheReversedButtonDirection", {.tiltReverse = true, .cameraType = 5},
             {Press(B::kTiltUp), Down(K::kControl), Up(K::kControl), ReleaseOver(B::kTiltUp)},
-            {"command 62 @ 0 ms", "command 72 @ 0 ms", "command 62 @ 0 ms", "command 65 @ 75 ms"}},
+            {"command 62 @ 0 ms", "command 72 @ 0 ms", "command 62 @ 0 ms", "command 65 @ 75 ms"}),
         // Releasing Control looks at right before left.
-        Scenario{
-            "ControlReleaseLooksRightBeforeLeft",
-            5,
-            [](Station& s) { s.state.m_NudgeCount = 4; },
+        Row("ControlReleaseLooksRightBeforeLeft", {.cameraType = 5},
             {Down(K::kLeft), Down(K::kRight), Down(K::kControl), Up(K::kControl)},
-            {"command 63 @ 0 ms", "command 64 @ 0 ms", "command 75 @ 0 ms", "command 64 @ 0 ms"}},
+            {"command 63 @ 0 ms", "command 64 @ 0 ms", "command 75 @ 0 ms", "command 64 @ 0 ms"},
+            {}, 4),
         // A button let go away from itself stops the camera and forgets its motion, so a later
         // Shift starts nothing.
-        Scenario{"ButtonLetGoElsewhereThenShift",
-                 5,
-                 Defaults,
-                 {Press(B::kPanRight), ReleaseOver(B::kNone), Down(K::kShift)},
-                 {"command 64 @ 0 ms", "command 3 @ 0 ms", "command 65 @ 100 ms"}},
-        Scenario{"RightClickOnHomeWhileMovingOnlyStops",
-                 5,
-                 Defaults,
-                 {Press(B::kTiltDown), Pointer(B::kHome, PointerEvent::kRightDown, false),
-                  Pointer(B::kHome, PointerEvent::kRightDown)},
-                 {"command 62 @ 0 ms", "command 3 @ 0 ms", "command 65 @ 100 ms"},
-                 {A::kSavePosition}},
+        Row("ButtonLetGoElsewhereThenShift", {.cameraType = 5},
+            {Press(B::kPanRight), ReleaseOver(B::kNone), Down(K::kShift)},
+            {"command 64 @ 0 ms", "command 3 @ 0 ms", "command 65 @ 100 ms"}),
+        Row("RightClickOnHomeWhileMovingOnlyStops", {.cameraType = 5},
+            {Press(B::kTiltDown), Pointer(B::kHome, PointerEvent::kRightDown, false),
+             Pointer(B::kHome, PointerEvent::kRightDown)},
+            {"command 62 @ 0 ms", "command 3 @ 0 ms", "command 65 @ 100 ms"}, {A::kSavePosition}),
         // The keyboard gone to another window: everything held stops and is forgotten; the
         // next press starts afresh with its steps.
-        Scenario{"StopAllForgetsTheHeldKeys",
-                 5,
-                 [](Station& s) { s.state.m_NudgeCount = 4; },
-                 {Down(K::kLeft), Down(K::kZoomOut), Down(K::kShift),
-                  [](Station& s) { s.Machine().StopAll(); }, Down(K::kRight)},
-                 {"command 63 @ 0 ms", "command 2 @ 0 ms", "command 73 @ 0 ms", "command 3 @ 0 ms",
-                  "command 65 @ 100 ms", "command 163 @ 100 ms"}}),
+        Row("StopAllForgetsTheHeldKeys", {.cameraType = 5},
+            {Down(K::kLeft), Down(K::kZoomOut), Down(K::kShift),
+             [](Station& s) { s.Machine().StopAll(); }, Down(K::kRight)},
+            {"command 63 @ 0 ms", "command 2 @ 0 ms", "command 73 @ 0 ms", "command 3 @ 0 ms",
+             "command 65 @ 100 ms", "command 163 @ 100 ms"},
+            {}, 4)),
     RowName{});
 
 // A held arrow's four steps go the way the motion after them goes: turned with the picture and
@@ -298,9 +274,8 @@ TEST_P(HeldArrow, StepsThenMovesOneWay) {
     Station station;
     station.context = {row.rotation, row.tiltReverse, row.panReverse, 0, 4, false};
     Down(row.key, 5)(station);
-    const std::string step = "command " + std::to_string(row.nudge) + " @ 0 ms";
     EXPECT_EQ(Record(),
-              (Lines{step, step, step, step, "command " + std::to_string(row.slow) + " @ 0 ms"}));
+              Nudges(row.nudge) + Lines{"command " + std::to_string(row.slow) + " @ 0 ms"});
 }
 
 INSTANTIATE_TEST_SUITE_P(

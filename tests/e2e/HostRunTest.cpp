@@ -6,7 +6,6 @@
 // stopped station drops the requests of those who left meanwhile.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 #include <chrono>
 #include <csignal>
@@ -14,149 +13,70 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/hostlink/HostClient.h"
 #include "platform/registry/RegistryKey.h"
+#include "tests/e2e/Program.h"
 #include "tests/support/RowName.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using e2e::In;
+using e2e::Program;
 
-struct Process {
-    pid_t pid = -1;
-    int outFd = -1;                         // stdout
-    int errFd = -1;                         // stderr
-    mutable std::optional<int> exitStatus;  // once reaped
-};
-
-int ExitStatus(int status) {
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class HostRun : public testing::Test {
+class HostRun : public e2e::ProgramRun {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/zelvocam-host-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        fs::create_directories(root_ / "runtime");
-        fs::permissions(root_ / "runtime", fs::perms::owner_all);
-        setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", (root_ / "runtime").c_str(), 1);
+    Program& StartStation() { return StartProgram(ZELVOCAM_BINARY, {}); }
+    Program& StartHost(std::vector<std::string> args) {
+        return StartProgram(ZELVOCAM_HOST_BINARY, std::move(args));
     }
-    void TearDown() override {
-        for (Process& p : started_) {
-            if (p.pid > 0 && kill(p.pid, 0) == 0) {
-                kill(p.pid, SIGKILL);
-                waitpid(p.pid, nullptr, 0);
-            }
-        }
-        fs::remove_all(root_);
-    }
-
-    Process Spawn(const char* binary, std::vector<std::string> args) {
-        int out[2], err[2];
-        EXPECT_EQ(pipe(out), 0);
-        EXPECT_EQ(pipe(err), 0);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            dup2(err[1], STDERR_FILENO);
-            close(out[0]);
-            close(err[0]);
-            setenv("ZELVOCAM_DEVICE", "sim", 1);
-            setenv("ZELVOCAM_MESSAGES", "stderr", 1);
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // A program on the test's X server or offscreen, with or without the runtime folder.
+    Program& StartProgram(const char* binary, std::vector<std::string> args) {
+        return Start(binary, std::move(args), [this] {
             if (!display_.empty()) {
                 setenv("DISPLAY", display_.c_str(), 1);
                 unsetenv("QT_QPA_PLATFORM");
             }
-            setenv("HOME", root_.c_str(), 1);
-            std::vector<char*> argv{const_cast<char*>(binary)};
-            for (std::string& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(binary, argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        close(err[1]);
-        started_.push_back({pid, out[0], err[0], std::nullopt});
-        return started_.back();
+            if (withoutRuntimeFolder_) {  // then the programs meet in TMPDIR
+                unsetenv("XDG_RUNTIME_DIR");
+                setenv("TMPDIR", root_.c_str(), 1);
+            }
+        });
+    }
+    // A host run to its end.
+    Program& Host(std::vector<std::string> args) {
+        Program& host = StartHost(std::move(args));
+        host.Finish(In(60));
+        return host;
     }
 
-    Process StartStation() { return Spawn(ZELVOCAM_BINARY, {}); }
-    Process StartHost(std::vector<std::string> args) {
-        return Spawn(ZELVOCAM_HOST_BINARY, std::move(args));
+    // A host closes the station, which ends with 0.
+    Program& Close(Program& station) {
+        EXPECT_EQ(Host({"close"}).status, 0);
+        EXPECT_EQ(station.Finish(In(60)), 0) << station.err;
+        return station;
     }
-
-    // Waits for the process to end (killing it after `seconds`) and collects its output.
-    static Result Finish(const Process& p, int seconds = 60) {
-        Result result;
-        for (int i = 0; i < seconds * 20 && Running(p); ++i)
-            usleep(50'000);
-        if (p.exitStatus) {
-            result.status = *p.exitStatus;
-        } else {
-            kill(p.pid, SIGKILL);
-            waitpid(p.pid, nullptr, 0);
-        }
-        result.out = ReadAll(p.outFd);
-        result.err = ReadAll(p.errFd);
-        return result;
-    }
-
-    static bool Running(const Process& p) {
-        int status = 0;
-        if (!p.exitStatus && waitpid(p.pid, &status, WNOHANG) == p.pid)
-            p.exitStatus = ExitStatus(status);
-        return !p.exitStatus;
-    }
-
-    Result Host(std::vector<std::string> args) { return Finish(StartHost(std::move(args))); }
 
     // Waits until the station has started (its start-up done, so it answers requests).
     void WaitUntilUp() {
-        const Result shown = Host({"--timeout", "40", "show"});
+        const Program& shown = Host({"--timeout", "40", "show"});
         ASSERT_EQ(shown.status, 0) << shown.err;
     }
 
-    static std::string ReadAll(int fd) {
-        std::string text;
-        char buffer[4096];
-        ssize_t n;
-        while ((n = read(fd, buffer, sizeof buffer)) > 0)
-            text.append(buffer, n);
-        close(fd);
-        return text;
-    }
-
-    static bool FullySaved() {
-        RegistryKey key("Software\\ZelvoCam USB");
-        uint32_t value = 0;
-        return key.QueryDword("FlashDelay", value);  // written only by a full save
-    }
+    static bool FullySaved() { return Stored("FlashDelay").has_value(); }  // only a full save
 
     fs::path Folder() const { return root_ / "runtime" / "zelvocam"; }
 
-    fs::path root_;
-    std::vector<Process> started_;
     std::string display_;  // an X server the programs run on; offscreen when empty
+    bool withoutRuntimeFolder_ = false;
 };
 
 TEST_F(HostRun, HostRegistersHidesShowsClosesAndSeesClosed) {
-    const Process station = StartStation();
-    const Process monitor = StartHost({"--timeout", "40", "register"});
+    Program& station = StartStation();
+    Program& monitor = StartHost({"--timeout", "40", "register"});
     WaitUntilUp();
     EXPECT_EQ(Host({"hide"}).status, 0);
     EXPECT_TRUE(FullySaved());  // hiding saves the settings
@@ -164,63 +84,59 @@ TEST_F(HostRun, HostRegistersHidesShowsClosesAndSeesClosed) {
     EXPECT_EQ(Host({"hide"}).status, 0);
     EXPECT_EQ(Host({"close"}).status, 0);  // a hidden station closes as well
 
-    const Result watched = Finish(monitor);
-    EXPECT_EQ(watched.status, 0) << watched.err;
-    EXPECT_EQ(watched.out, "registered\nclosed\n");
-    const Result ended = Finish(station);
-    EXPECT_EQ(ended.status, 0) << ended.err;
+    EXPECT_EQ(monitor.Finish(In(60)), 0) << monitor.err;
+    EXPECT_EQ(monitor.out, "registered\nclosed\n");
+    EXPECT_EQ(station.Finish(In(60)), 0) << station.err;
     EXPECT_FALSE(fs::exists(Folder() / "station.sock"));
     EXPECT_FALSE(fs::exists(Folder() / "station.lock"));
 
-    const Result none = Host({"--timeout", "0.3", "show"});
+    const Program& none = Host({"--timeout", "0.3", "show"});
     EXPECT_EQ(none.status, 2);
     EXPECT_EQ(none.err, "zelvocam-host: no station answers at " +
                             (Folder() / "station.sock").string() + "\n");
 }
 
 TEST_F(HostRun, NewerStationClosesTheOlderWhichSavesFirst) {
-    const Process older = StartStation();
-    const Process monitor = StartHost({"--timeout", "40", "wait-closed"});
+    Program& older = StartStation();
+    Program& monitor = StartHost({"--timeout", "40", "wait-closed"});
     WaitUntilUp();
     ASSERT_FALSE(FullySaved());
 
-    const Process newer = StartStation();
-    const Result watched = Finish(monitor);
-    EXPECT_EQ(watched.out, "registered\nclosed\n");
+    Program& newer = StartStation();
+    monitor.Finish(In(60));
+    EXPECT_EQ(monitor.out, "registered\nclosed\n");
     WaitUntilUp();  // the newer one answers only once it holds the lock
-    EXPECT_FALSE(Running(older));
-    EXPECT_EQ(Finish(older, 1).status, 0);
+    EXPECT_FALSE(older.Running());
+    EXPECT_EQ(older.Finish(In(1)), 0);
     EXPECT_TRUE(FullySaved());  // by the older one: the newer one has not closed yet
-    EXPECT_TRUE(Running(newer));
-    EXPECT_EQ(Host({"close"}).status, 0);
-    EXPECT_EQ(Finish(newer).status, 0);
+    EXPECT_TRUE(newer.Running());
+    Close(newer);
 }
 
 TEST_F(HostRun, TwoStationsStartedAtOnceEndWithOneRunning) {
-    const Process first = StartStation();
-    const Process second = StartStation();
-    for (int i = 0; i < 800 && Running(first) && Running(second); ++i)
+    Program& first = StartStation();
+    Program& second = StartStation();
+    for (int i = 0; i < 800 && first.Running() && second.Running(); ++i)
         usleep(50'000);
-    const bool firstRuns = Running(first);
-    ASSERT_NE(firstRuns, Running(second)) << "one must have closed the other";
-    const Process& survivor = firstRuns ? first : second;
-    EXPECT_EQ(Finish(firstRuns ? second : first, 1).status, 0);
+    const bool firstRuns = first.Running();
+    ASSERT_NE(firstRuns, second.Running()) << "one must have closed the other";
+    Program& survivor = firstRuns ? first : second;
+    EXPECT_EQ((firstRuns ? second : first).Finish(In(1)), 0);
     WaitUntilUp();
-    EXPECT_TRUE(Running(survivor));
-    EXPECT_EQ(Host({"close"}).status, 0);
-    EXPECT_EQ(Finish(survivor).status, 0);
+    EXPECT_TRUE(survivor.Running());
+    Close(survivor);
 }
 
 TEST_F(HostRun, AKilledStationsLockAndSocketAreTakenOverAtOnce) {
-    const Process killed = StartStation();
+    Program& killed = StartStation();
     WaitUntilUp();
     kill(killed.pid, SIGKILL);
-    Finish(killed);
+    killed.Finish(In(60));
     ASSERT_TRUE(fs::exists(Folder() / "station.lock"));
     ASSERT_TRUE(fs::exists(Folder() / "station.sock"));
 
     const auto start = std::chrono::steady_clock::now();
-    const Process next = StartStation();
+    Program& next = StartStation();
     hostlink::HostClient probe;
     // Connecting succeeds only once the new station listens, which it does once it holds the
     // lock: well before the 30 s a live holder would be given.
@@ -228,9 +144,7 @@ TEST_F(HostRun, AKilledStationsLockAndSocketAreTakenOverAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     probe.Disconnect();
     WaitUntilUp();
-    EXPECT_EQ(Host({"close"}).status, 0);
-    const Result ended = Finish(next);
-    EXPECT_EQ(ended.status, 0);
+    const Program& ended = Close(next);
     EXPECT_EQ(ended.err.find("without host messages"), std::string::npos) << ended.err;
 }
 
@@ -254,17 +168,16 @@ class BoxOpenOnScreen : public HostRun, public testing::WithParamInterface<OpenB
 TEST_P(BoxOpenOnScreen, ANewerStationStillClosesTheOlder) {
     if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0)
         GTEST_SKIP() << "needs Xvfb and xdotool (make deps)";
-    const Process screen = Spawn(
+    Program& screen = Start(
         "/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
     char number[16] = {};
-    ASSERT_GT(read(screen.outFd, number, sizeof number - 1), 0);  // once it accepts clients
+    ASSERT_GT(read(screen.fds[0], number, sizeof number - 1), 0);  // once it accepts clients
     display_ = ":" + std::to_string(std::atoi(number));
-    fs::create_directories(RegistryKey::RootFolder() / "Software");
-    std::ofstream(RegistryKey::RootFolder() / "Software" / "ZelvoCam USB.reg")
-        << "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
-        << GetParam().settings;
+    fs::create_directories(SettingsFile().parent_path());
+    std::ofstream(SettingsFile()) << "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\ZelvoCam USB]\n"
+                                  << GetParam().settings;
 
-    const Process older = StartStation();
+    Program& older = StartStation();
     WaitUntilUp();
     ASSERT_EQ(X("sh -c 'w=$(timeout 20 xdotool search --sync --name \"^ZelvoCam USB$\" | head -n 1)"
                 " && xdotool windowfocus --sync $w && xdotool key --window $w " +
@@ -275,12 +188,11 @@ TEST_P(BoxOpenOnScreen, ANewerStationStillClosesTheOlder) {
               0);
     ASSERT_FALSE(FullySaved());
 
-    const Process newer = StartStation();
-    EXPECT_EQ(Finish(older, 40).status, 0);
+    Program& newer = StartStation();
+    EXPECT_EQ(older.Finish(In(40)), 0);
     EXPECT_TRUE(FullySaved());
     WaitUntilUp();
-    EXPECT_EQ(Host({"close"}).status, 0);
-    EXPECT_EQ(Finish(newer).status, 0);
+    Close(newer);
 }
 
 INSTANTIATE_TEST_SUITE_P(HostRun, BoxOpenOnScreen,
@@ -292,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(HostRun, BoxOpenOnScreen,
 // While the station is stopped, a newer station asks it to close and gives up, and a host asks
 // it to hide and leaves; once it goes on it acts on neither.
 TEST_F(HostRun, AStoppedStationDropsTheRequestsOfThoseWhoLeft) {
-    const Process station = StartStation();
+    Program& station = StartStation();
     WaitUntilUp();
     kill(station.pid, SIGSTOP);
     for (const hostlink::Request request : {hostlink::Request::kClose, hostlink::Request::kHide}) {
@@ -302,53 +214,40 @@ TEST_F(HostRun, AStoppedStationDropsTheRequestsOfThoseWhoLeft) {
     }
     kill(station.pid, SIGCONT);
     EXPECT_EQ(Host({"show"}).status, 0);
-    EXPECT_TRUE(Running(station));
+    EXPECT_TRUE(station.Running());
     EXPECT_FALSE(FullySaved());  // hiding would have saved the settings
-    EXPECT_EQ(Host({"close"}).status, 0);
-    EXPECT_EQ(Finish(station).status, 0);
+    Close(station);
 }
 
 TEST_F(HostRun, SixteenIdleConnectionsDoNotStopANewerStation) {
-    const Process older = StartStation();
+    Program& older = StartStation();
     WaitUntilUp();
     std::vector<std::unique_ptr<hostlink::HostClient>> idle;
     for (int i = 0; i < 16; ++i) {
         idle.push_back(std::make_unique<hostlink::HostClient>());
         ASSERT_TRUE(idle.back()->Connect((Folder() / "station.sock").string()));
     }
-    const Process newer = StartStation();
-    EXPECT_EQ(Finish(older).status, 0);
+    Program& newer = StartStation();
+    EXPECT_EQ(older.Finish(In(60)), 0);
     idle.clear();
     WaitUntilUp();
-    EXPECT_TRUE(Running(newer));
-    EXPECT_EQ(Host({"close"}).status, 0);
-    EXPECT_EQ(Finish(newer).status, 0);
+    EXPECT_TRUE(newer.Running());
+    Close(newer);
 }
 
 // Without XDG_RUNTIME_DIR the station and its hosts meet in a private folder of their own in
 // TMPDIR, and a newer station still closes the older.
 TEST_F(HostRun, WithoutARuntimeFolderOneStationStillRuns) {
-    unsetenv("XDG_RUNTIME_DIR");
-    const char* tmpDir = std::getenv("TMPDIR");
-    const std::optional<std::string> outerTmpDir =
-        tmpDir ? std::optional<std::string>(tmpDir) : std::nullopt;
-    setenv("TMPDIR", root_.c_str(), 1);
-    const Process older = StartStation();
+    withoutRuntimeFolder_ = true;
+    Program& older = StartStation();
     WaitUntilUp();
-    const Process newer = StartStation();
-    EXPECT_EQ(Finish(older).status, 0);
+    Program& newer = StartStation();
+    EXPECT_EQ(older.Finish(In(60)), 0);
     WaitUntilUp();
-    EXPECT_EQ(Host({"close"}).status, 0);
-    const Result ended = Finish(newer);
-    EXPECT_EQ(ended.status, 0);
+    const Program& ended = Close(newer);
     EXPECT_EQ(ended.err.find("without host messages"), std::string::npos) << ended.err;
     EXPECT_EQ(fs::status(root_ / ("zelvocam-" + std::to_string(geteuid()))).permissions(),
               fs::perms::owner_all);
-    if (outerTmpDir) {
-        setenv("TMPDIR", outerTmpDir->c_str(), 1);
-    } else {
-        unsetenv("TMPDIR");
-    }
 }
 
 }  // namespace

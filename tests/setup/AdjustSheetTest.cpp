@@ -17,6 +17,7 @@
 #include "setup/Pass.h"
 #include "station/ControlIds.h"
 #include "tests/setup/ModalScript.h"
+#include "tests/setup/SheetFixture.h"
 #include "tests/station/StationFixture.h"
 #include "tests/support/RowName.h"
 
@@ -31,18 +32,6 @@ QStringList Captions(const ui::PropertySheet& sheet) {
         captions << sheet.GetPage(i)->Caption();
     return captions;
 }
-
-// A main dialog with its sheet object, as initialisation leaves it (no camera needed; the
-// pages' waits for the camera pass on a virtual clock).
-struct MainWithSheet {
-    MainWithSheet() { dlg.CreateAdjustSheet(); }
-    void PressAdjust() { dlg.Item<QPushButton>(ids::kAdjust)->click(); }
-    ui::PropertySheet& Sheet() { return *PropSheetOf(dlg); }
-    sys::VirtualClock clock;
-    sys::ScopedClock scope{clock};
-    ui::ServiceRecorder services;
-    CTRIPOD01Dlg dlg;
-};
 
 struct PasswordRow {
     const char* name;

@@ -153,29 +153,30 @@ TEST_P(AdvancedControl, RecordAndSetting) {
     EXPECT_EQ(Dialog().*row.member, row.value);
 }
 
-const Lines kPresetRecord = {"command 155 @ 0 ms", "read A @ 250 ms"};
 using S = StationSettings;
+// A fine zoom from the head's `from` goes to and keeps `to`; a preset keeps the head's zoom.
+ControlRow Fine(const char* name, int id, uint16_t from, int to) {
+    return {name, id, from, FineZoomRecord(to), &S::m_ZoomAutoPosition, to};
+}
+ControlRow Preset(const char* name, int id, uint16_t zoom, Member member) {
+    return {name, id, zoom, {"command 155 @ 0 ms", "read A @ 250 ms"}, member, zoom};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, AdvancedControl,
-    testing::Values(
-        ControlRow{"FineZoomIn", A::kFineZoomIn, 1000, FineZoomRecord(1200), &S::m_ZoomAutoPosition,
-                   1200},
-        ControlRow{"FineZoomOut", A::kFineZoomOut, 3000, FineZoomRecord(2800),
-                   &S::m_ZoomAutoPosition, 2800},
-        ControlRow{"FineZoomOutAt0Stays0", A::kFineZoomOut, 0, FineZoomRecord(0),
-                   &S::m_ZoomAutoPosition, 0},
-        ControlRow{"FineZoomOutNear0StopsAt0", A::kFineZoomOut, 150, FineZoomRecord(0),
-                   &S::m_ZoomAutoPosition, 0},
-        ControlRow{"FineZoomInStopsAt65535", A::kFineZoomIn, 65400, FineZoomRecord(65535),
-                   &S::m_ZoomAutoPosition, 65535},
-        ControlRow{"Preset1", A::kPreset1, 1100, kPresetRecord, &S::m_ZoomPreset1, 1100},
-        ControlRow{"Preset2", A::kPreset2, 2200, kPresetRecord, &S::m_ZoomPreset2, 2200},
-        ControlRow{"Preset3", A::kPreset3, 3300, kPresetRecord, &S::m_ZoomPreset3, 3300},
-        ControlRow{"LockZoom", A::kLockZoom, 0, {}, &S::m_LockZoom, 1},
-        ControlRow{"LockIris", A::kLockIris, 0, {}, &S::m_LockIris, 1},
-        ControlRow{"LockColor", A::kLockColor, 0, {}, &S::m_ColorCorrectionLock, 1},
-        ControlRow{"Fastest", A::kFastest, 0, {}, &S::m_LiveCapture, 0},
-        ControlRow{"Best", A::kBest, 0, {}, &S::m_LiveCapture, 2}),
+    testing::Values(Fine("FineZoomIn", A::kFineZoomIn, 1000, 1200),
+                    Fine("FineZoomOut", A::kFineZoomOut, 3000, 2800),
+                    Fine("FineZoomOutAt0Stays0", A::kFineZoomOut, 0, 0),
+                    Fine("FineZoomOutNear0StopsAt0", A::kFineZoomOut, 150, 0),
+                    Fine("FineZoomInStopsAt65535", A::kFineZoomIn, 65400, 65535),
+                    Preset("Preset1", A::kPreset1, 1100, &S::m_ZoomPreset1),
+                    Preset("Preset2", A::kPreset2, 2200, &S::m_ZoomPreset2),
+                    Preset("Preset3", A::kPreset3, 3300, &S::m_ZoomPreset3),
+                    ControlRow{"LockZoom", A::kLockZoom, 0, {}, &S::m_LockZoom, 1},
+                    ControlRow{"LockIris", A::kLockIris, 0, {}, &S::m_LockIris, 1},
+                    ControlRow{"LockColor", A::kLockColor, 0, {}, &S::m_ColorCorrectionLock, 1},
+                    ControlRow{"Fastest", A::kFastest, 0, {}, &S::m_LiveCapture, 0},
+                    ControlRow{"Best", A::kBest, 0, {}, &S::m_LiveCapture, 2}),
     RowName{});
 
 TEST_F(AdvancedPage, FineZoomStartsEachPressFromAFreshRead) {

@@ -5,55 +5,23 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QStringList>
-#include <QTemporaryDir>
-#include <cstdlib>
 
-#include "platform/system/Clock.h"
-#include "platform/ui/PropertySheet.h"
-#include "platform/ui/ServiceRecorder.h"
-#include "setup/AdjustSheet.h"
 #include "setup/AutoPosition.h"
-#include "station/ControlIds.h"
-#include "station/MainDialog.h"
+#include "tests/setup/SheetFixture.h"
 
 namespace {
 
-// The settings key lives in a temporary folder: the set-offset step saves the offsets.
-struct SettingsFolder {
-    SettingsFolder() { setenv("XDG_CONFIG_HOME", dir.path().toUtf8().constData(), 1); }
-    QTemporaryDir dir;
-};
-
-struct MainWithSheet {
-    explicit MainWithSheet(int32_t cameraType) {
-        dlg.m_CameraType = cameraType;
-        dlg.CreateAdjustSheet();
-        dlg.Item<QPushButton>(ids::kAdjust)->click();
-    }
-    // The page shown, or nullptr when the sheet has none.
-    CAutoPosition* ShowPage() {
-        ui::PropertySheet& sheet = *PropSheetOf(dlg);
-        for (int i = 0; i < sheet.GetPageCount(); ++i) {
-            if (auto* page = qobject_cast<CAutoPosition*>(sheet.GetPage(i))) {
-                EXPECT_TRUE(sheet.SetActivePage(i));
-                return page;
-            }
-        }
-        return nullptr;
-    }
-    SettingsFolder settings;
-    sys::VirtualClock clock;  // the other pages' waits for the camera pass at once
-    sys::ScopedClock scope{clock};
-    ui::ServiceRecorder services;
-    CTRIPOD01Dlg dlg;
+// The sheet opened on a main dialog for a camera of class `cameraType`.
+struct OpenSheet : MainWithSheet {
+    explicit OpenSheet(int32_t cameraType) : MainWithSheet(cameraType) { PressAdjust(); }
+    CAutoPosition* ShowPage() { return ::ShowPage<CAutoPosition>(Sheet()); }
 };
 
 TEST(AutoPosition, OnTheSheetOnlyForClasses4And5AndLast) {
-    const int otherPages = PropSheetOf(MainWithSheet(0).dlg)->GetPageCount();
+    const int otherPages = PropSheetOf(OpenSheet(0).dlg)->GetPageCount();
     for (const int32_t cameraType : {0, 1, 3, 4, 5}) {
-        MainWithSheet main(cameraType);
+        OpenSheet main(cameraType);
         const ui::PropertySheet& sheet = *PropSheetOf(main.dlg);
         const bool positioning = cameraType >= 4;
         ASSERT_EQ(sheet.GetPageCount(), otherPages + (positioning ? 1 : 0)) << cameraType;
@@ -66,7 +34,7 @@ TEST(AutoPosition, OnTheSheetOnlyForClasses4And5AndLast) {
 }
 
 TEST(AutoPosition, ShowsTheOffsetsSwitchesAndInstructions) {
-    MainWithSheet main(5);
+    OpenSheet main(5);
     main.dlg.m_XCenterOffset = -12;
     main.dlg.m_YCenterOffset = 30;
     main.dlg.m_PanReverse = 1;
@@ -101,7 +69,7 @@ TEST(AutoPosition, ShowsTheOffsetsSwitchesAndInstructions) {
 }
 
 TEST(AutoPosition, SetOffsetArmsTheStepAndTheReleaseShowsTheNewOffsets) {
-    MainWithSheet main(4);
+    OpenSheet main(4);
     main.dlg.m_CropWidth = 624;
     main.dlg.m_CropHeight = 468;
     CAutoPosition* page = main.ShowPage();

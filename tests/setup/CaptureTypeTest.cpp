@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,17 +24,24 @@ namespace {
 
 using C = CCaptureType;
 
-// The sheet opened on the main dialog's settings as they stand.
+// The page opened on a main dialog capturing to `captureType` with the file name `saveFileType`
+// and the settings `more` gives.
 struct OpenPage {
-    explicit OpenPage(CTRIPOD01Dlg& main) : sheet("Adjust", &main) {
-        page = new CCaptureType;
+    OpenPage(
+        int captureType, int saveFileType,
+        const std::function<void(CTRIPOD01Dlg&)>& more = [](CTRIPOD01Dlg&) {}) {
+        main.m_CaptureType = captureType;
+        main.m_SaveFileType = saveFileType;
+        more(main);
         page->SetMainDialog(&main);
         sheet.AddPage(page);
         sheet.Create();
     }
     void Click(int id) { page->Item<QRadioButton>(id)->click(); }
-    ui::PropertySheet sheet;
-    CCaptureType* page;
+    ui::ServiceRecorder services;
+    CTRIPOD01Dlg main;
+    ui::PropertySheet sheet{"Adjust", &main};
+    CCaptureType* page = new CCaptureType;
 };
 
 struct OpeningRow {
@@ -48,13 +56,10 @@ class CaptureTypeOpening : public testing::TestWithParam<OpeningRow> {};
 
 TEST_P(CaptureTypeOpening, ControlsAndTheFactorKeptWithin4To255) {
     const OpeningRow& row = GetParam();
-    ui::ServiceRecorder services;
-    CTRIPOD01Dlg main;
-    main.m_CaptureType = row.captureType;
-    main.m_SaveFileType = row.saveFileType;
-    main.m_CompressionFactor = row.factor;
-    main.m_JpgFileName = "/home/op/ZelvoCam Temp.JPG";
-    OpenPage open(main);
+    OpenPage open(row.captureType, row.saveFileType, [&row](CTRIPOD01Dlg& main) {
+        main.m_CompressionFactor = row.factor;
+        main.m_JpgFileName = "/home/op/ZelvoCam Temp.JPG";
+    });
     CCaptureType& page = *open.page;
     for (int id : {C::kClipBoard, C::kJpg, C::kBmp})
         EXPECT_EQ(page.IsDlgButtonChecked(id), id == row.checked) << id;
@@ -62,9 +67,9 @@ TEST_P(CaptureTypeOpening, ControlsAndTheFactorKeptWithin4To255) {
     EXPECT_EQ(page.Item<QWidget>(C::kFixedFileName)->isEnabled(), row.fileNameControls);
     EXPECT_EQ(page.Item<QWidget>(C::kSelectPath)->isEnabled(), row.selectPath);
     EXPECT_EQ(page.GetDlgItemText(C::kCompressionFactor), QString::number(row.factorShown));
-    EXPECT_EQ(main.m_CompressionFactor, row.factorShown);  // written back at once
+    EXPECT_EQ(open.main.m_CompressionFactor, row.factorShown);  // written back at once
     EXPECT_EQ(page.GetDlgItemText(C::kFixedFileNameEdit), "/home/op/ZelvoCam Temp.JPG");
-    EXPECT_TRUE(services.Messages().empty());
+    EXPECT_TRUE(open.services.Messages().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -76,12 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
     RowName{});
 
 TEST(CaptureTypePage, RadiosActOnTheMainDialogAtOnce) {
-    ui::ServiceRecorder services;
-    CTRIPOD01Dlg main;
-    main.m_CaptureType = 5;
-    main.m_SaveFileType = 0;
-    OpenPage open(main);
+    OpenPage open(5, 0);
     CCaptureType& page = *open.page;
+    const CTRIPOD01Dlg& main = open.main;
 
     open.Click(C::kClipBoard);
     EXPECT_EQ(main.m_CaptureType, 0);
@@ -108,19 +110,14 @@ struct SelectPathRow {
 class SelectPath : public testing::TestWithParam<SelectPathRow> {};
 
 TEST_P(SelectPath, KeepsTheChosenFilesFolder) {
-    ui::ServiceRecorder services;
-    CTRIPOD01Dlg main;
-    main.m_CaptureType = 1;
-    main.m_SaveFileType = 1;
-    main.m_Path = "/home/op/";
-    OpenPage open(main);
-    services.AnswerFileChooser(GetParam().chosen);
+    OpenPage open(1, 1, [](CTRIPOD01Dlg& main) { main.m_Path = "/home/op/"; });
+    open.services.AnswerFileChooser(GetParam().chosen);
     open.page->Item<QPushButton>(C::kSelectPath)->click();
-    EXPECT_EQ(main.m_Path, GetParam().folder);
+    EXPECT_EQ(open.main.m_Path, GetParam().folder);
     EXPECT_EQ(open.page->m_Path, GetParam().folder);
-    ASSERT_FALSE(services.Events().empty());
-    EXPECT_EQ(services.Events().front().caption, "/home/op/Zelvo Default.JPG");  // proposed
-    EXPECT_EQ(services.Messages().size(), GetParam().refused ? 1u : 0u);
+    ASSERT_FALSE(open.services.Events().empty());
+    EXPECT_EQ(open.services.Events().front().caption, "/home/op/Zelvo Default.JPG");  // proposed
+    EXPECT_EQ(open.services.Messages().size(), GetParam().refused ? 1u : 0u);
 }
 
 const std::string kDeepFolder = "/" + std::string(253, 'd') + "/";  // 255 bytes

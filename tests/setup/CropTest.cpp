@@ -16,6 +16,7 @@
 #include "station/ControlIds.h"
 #include "station/DisplayWindow.h"
 #include "station/Layout.h"
+#include "tests/setup/SheetFixture.h"
 #include "tests/station/StationFixture.h"
 #include "tests/support/RowName.h"
 
@@ -35,15 +36,9 @@ class CropPage : public station_test::StationFixture {
         dlg.OnTimer(kPreviewTimer);  // the first tick makes the preview window
         dlg.OnTimer(kPreviewTimer);  // and the second shows a frame
         dlg.OnAdjust();
-        ui::PropertySheet& sheet = *PropSheetOf(dlg);
-        for (int i = 0; i < sheet.GetPageCount(); ++i) {
-            if (auto* page = qobject_cast<Page*>(sheet.GetPage(i))) {
-                EXPECT_TRUE(sheet.SetActivePage(i));
-                return *page;
-            }
-        }
-        ADD_FAILURE() << "no Crop page";
-        return *qobject_cast<Page*>(sheet.GetPage(0));
+        Page* page = ShowPage<Page>(*PropSheetOf(dlg));
+        EXPECT_NE(page, nullptr) << "no Crop page";
+        return *page;
     }
     // Near the left edge: a radio button takes clicks on its circle and caption only.
     static void Click(Page& page, int id) {
@@ -58,11 +53,10 @@ class CropPage : public station_test::StationFixture {
     // The controls a ratio row cannot pick when the picture is turned.
     static std::string Disabled(const Page& page) {
         std::string off;
-        for (const char* name : {"4/5", "3/4", "2/3", "1/1"}) {
-            const int id = name[0] == '4'   ? Page::kFourFifths
-                           : name[0] == '3' ? Page::kThreeQuarters
-                           : name[0] == '2' ? Page::kTwoThirds
-                                            : Page::kSquare;
+        for (const auto& [id, name] : {std::pair{Page::kFourFifths, "4/5"},
+                                       {Page::kThreeQuarters, "3/4"},
+                                       {Page::kTwoThirds, "2/3"},
+                                       {Page::kSquare, "1/1"}}) {
             if (!page.GetDlgItem(id)->isEnabled())
                 off += off.empty() ? name : std::string(" ") + name;
         }

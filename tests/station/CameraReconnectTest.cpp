@@ -1,6 +1,8 @@
 // The camera unplugged while the station runs: the live picture says so, the station looks for
 // the camera once a second, and when it is back starts it as at start-up and goes live again;
 // another camera in its place ends the station as a missing one does at start-up.
+#include <algorithm>
+
 #include "station/ControlIds.h"
 #include "tests/station/StationFixture.h"
 #include "tests/support/CameraJpeg.h"
@@ -14,32 +16,15 @@ class CameraReconnect : public StationFixture {
         ASSERT_TRUE(Start());
         Dialog().OnTimer(kPreviewTimer);  // the window and bitmaps
     }
-    // The camera found again: the stream comes first and the live picture goes on at once;
-    // the head is started on the tick after the first frame was shown.
-    void ComeBack() {
-        driver_.Replug();
-        Dialog().OnTimer(kReconnectTimer);
-        driver_.frames.push_back(zelvo_test::MakeUniformCameraJpeg(640, 480, {90, 90, 90}));
-        Dialog().OnTimer(kPreviewTimer);
-        Dialog().OnTimer(kPreviewTimer);
-    }
-    // The station's own register record since the last reopen of the camera.
-    std::vector<std::string> RecordSinceReopen() {
-        std::vector<std::string> record = StationRecord();
-        std::vector<std::string> since;
-        for (const std::string& line : record) {
-            if (line.rfind("write reg 23 = 1 ", 0) == 0)
-                since.clear();
-            since.push_back(line);
-        }
-        return since;
-    }
-    static bool Has(const std::vector<std::string>& lines, const std::string& start) {
-        for (const std::string& line : lines) {
-            if (line.rfind(start, 0) == 0)
-                return true;
-        }
-        return false;
+    // Whether the station sent a line starting `start` since it last opened the camera again.
+    bool SentSinceReopen(const std::string& start) const {
+        const std::vector<std::string> record = StationRecord();
+        const auto startsWith = [](const std::string& text) {
+            return [text](const std::string& line) { return line.rfind(text, 0) == 0; };
+        };
+        const auto reopen =
+            std::find_if(record.rbegin(), record.rend(), startsWith("write reg 23 = 1 "));
+        return std::any_of(record.rbegin(), reopen, startsWith(start));
     }
 };
 
@@ -68,9 +53,8 @@ TEST_F(CameraReconnect, GoneCameraIsShownThenStartedAgainWhenItIsBack) {
     Dialog().OnTimer(kPreviewTimer);
     Dialog().OnTimer(kPreviewTimer);
     EXPECT_GT(handshakes_, handshakesAtStart);
-    const std::vector<std::string> again = RecordSinceReopen();
     for (const char* step : {"command 137 ", "command 170 ", "command 152 "})
-        EXPECT_TRUE(Has(again, step)) << step;
+        EXPECT_TRUE(SentSinceReopen(step)) << step;
     EXPECT_TRUE(services_.Events().empty()) << "no box for a camera that came back";
 }
 
@@ -79,7 +63,13 @@ TEST_F(CameraReconnect, AnotherModelInItsPlaceEndsTheStationWithExit2) {
     driver_.Unplug();
     Dialog().OnTimer(kPreviewTimer);
     script_.model = 8;
-    ComeBack();
+    // The camera found again: the stream comes first, the head is started on the tick after
+    // the first frame was shown.
+    driver_.Replug();
+    Dialog().OnTimer(kReconnectTimer);
+    driver_.frames.push_back(zelvo_test::MakeUniformCameraJpeg(640, 480, {90, 90, 90}));
+    Dialog().OnTimer(kPreviewTimer);
+    Dialog().OnTimer(kPreviewTimer);
     EXPECT_EQ(services_.ExitCode(), 2);
     EXPECT_FALSE(driver_.IsOpen());
 }

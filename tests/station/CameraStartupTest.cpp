@@ -5,6 +5,7 @@
 
 #include <QTest>
 #include <algorithm>
+#include <tuple>
 
 #include "station/ControlIds.h"
 #include "tests/station/StationFixture.h"
@@ -33,52 +34,29 @@ TEST_F(CameraStartup, WholeSequenceFromOpenToThePreviewTimer) {
         "write reg 23 = 1 @ 0 ms",
         // the stream: 640 x 480 picture and sensor area, 24-bit output, host decoding,
         // quality 75 (its tables), streaming on
-        "write reg 29 = 640 @ 500 ms",
-        "write reg 30 = 480 @ 500 ms",
-        "write reg 27 = 640 @ 500 ms",
-        "write reg 28 = 480 @ 500 ms",
-        "write reg 31 = 0 @ 500 ms",
-        "write reg 32 = 0 @ 500 ms",
-        "block reg 25 [256] @ 500 ms",
-        "write reg 10 = 16 @ 500 ms",
-        "write reg 6 = 1 @ 500 ms",
+        "write reg 29 = 640 @ 500 ms", "write reg 30 = 480 @ 500 ms", "write reg 27 = 640 @ 500 ms",
+        "write reg 28 = 480 @ 500 ms", "write reg 31 = 0 @ 500 ms", "write reg 32 = 0 @ 500 ms",
+        "block reg 25 [256] @ 500 ms", "write reg 10 = 16 @ 500 ms", "write reg 6 = 1 @ 500 ms",
         // hand-shake and focus mode
-        "command 137 @ 550 ms",
-        "read B @ 650 ms",
-        "command 170 @ 650 ms",
-        "read A @ 750 ms",
+        "command 137 @ 550 ms", "read B @ 650 ms", "command 170 @ 650 ms", "read A @ 750 ms",
         // colour: automatic white balance at chroma level 72
-        "command 12 @ 850 ms",
-        "command 7 @ 1050 ms",
-        "A = 72 @ 1200 ms",
-        "command 146 @ 1200 ms",
+        "command 12 @ 850 ms", "command 7 @ 1050 ms", "A = 72 @ 1200 ms", "command 146 @ 1200 ms",
         // brightness 124, contrast 64, aperture 3 (code 149)
-        "A = 124 @ 1200 ms",
-        "command 147 @ 1250 ms",
-        "A = 64 @ 1250 ms",
-        "command 148 @ 1300 ms",
-        "A = 149 @ 1300 ms",
-        "command 151 @ 1350 ms",
+        "A = 124 @ 1200 ms", "command 147 @ 1250 ms", "A = 64 @ 1250 ms", "command 148 @ 1300 ms",
+        "A = 149 @ 1300 ms", "command 151 @ 1350 ms",
         // zoom back to where it was left
-        "A = 0 @ 1350 ms",
-        "command 157 @ 1450 ms",
+        "A = 0 @ 1350 ms", "command 157 @ 1450 ms",
         // the model number, asked twice
-        "command 152 @ 1550 ms",
-        "read A @ 1750 ms",
-        "command 152 @ 1800 ms",
-        "read A @ 2000 ms",
-    };
+        "command 152 @ 1550 ms", "read A @ 1750 ms", "command 152 @ 1800 ms", "read A @ 2000 ms"};
     EXPECT_EQ(StationRecord(), expected);
     EXPECT_EQ(sys::NowMs(), 2000);
 
     CTRIPOD01Dlg& dlg = Dialog();
     EXPECT_TRUE(services_.Events().empty());
-    EXPECT_EQ(dlg.m_CameraType, 5);
-    EXPECT_EQ(dlg.m_FlashStep, 4);  // level 17 on a class-5 camera
-    EXPECT_EQ(dlg.m_RedFlashBase, 210);
-    EXPECT_EQ(dlg.m_BlueFlashBase, 155);
-    EXPECT_EQ(dlg.m_CaptureType, 5);
-    EXPECT_EQ(dlg.m_CreatePreview, 1);
+    // Class 5; flash step 4 (level 17 on a class-5 camera) and its colour bases; capture type 5.
+    EXPECT_EQ(std::tuple(dlg.m_CameraType, dlg.m_FlashStep, dlg.m_RedFlashBase, dlg.m_BlueFlashBase,
+                         dlg.m_CaptureType, dlg.m_CreatePreview),
+              std::tuple(5, 4, 210, 155, 5, 1));
     EXPECT_EQ(dlg.TimerInterval(kPreviewTimer), 20);
     EXPECT_EQ(dlg.GetDlgItemText(ids::kSubjectDistance), "NA");  // flash off
     EXPECT_EQ(dlg.GetDlgItemText(ids::kBrightnessGroup), "Live Brightness");
@@ -86,18 +64,15 @@ TEST_F(CameraStartup, WholeSequenceFromOpenToThePreviewTimer) {
     EXPECT_TRUE(dlg.IsItemVisible(ids::kPanTiltGroup));  // the Standard layout by default
 }
 
+// How many tries each loop makes and their waits are the sequences' own (SequencesTest); here,
+// what the station makes of their outcome.
 TEST_F(CameraStartup, HandshakeThatNeverAnswersBeepsThenReportsAndGoesOn) {
     script_.handshakeAnswerAfter = 0;
     ASSERT_TRUE(Start());
-    EXPECT_EQ(Count("command 137"), 10);  // the first and nine repeats
-    EXPECT_EQ(Count("read B"), 10);
-
     const auto& events = services_.Events();
     ASSERT_GE(events.size(), 2u);
-    EXPECT_EQ(events[0].kind, Kind::kBeep);
-    EXPECT_EQ(events[0].a, 200);
-    EXPECT_EQ(events[0].b, 500);
-    EXPECT_EQ(events[0].atMs, 550 + 10 * 100);
+    EXPECT_EQ(std::tuple(events[0].kind, events[0].a, events[0].b, events[0].atMs),
+              std::tuple(Kind::kBeep, 200, 500, 550 + 10 * 100));
     EXPECT_EQ(events[1].kind, Kind::kMessage);
     EXPECT_EQ(events[1].atMs, 550 + 10 * 100 + 500);  // after the beep
     EXPECT_EQ(services_.Messages(), Lines{"Error 101: Error 101 in Init_Camera"});
@@ -108,23 +83,12 @@ TEST_F(CameraStartup, HandshakeThatNeverAnswersBeepsThenReportsAndGoesOn) {
 TEST_F(CameraStartup, HandshakeAnsweredOnTheLastTryIsNoError) {
     script_.handshakeAnswerAfter = 10;
     ASSERT_TRUE(Start());
-    EXPECT_EQ(Count("command 137"), 10);
     EXPECT_TRUE(services_.Events().empty());
 }
 
 TEST_F(CameraStartup, FocusThatNeverAnswersAutoReportsThenBeeps) {
     script_.focusAnswer = 1;
     ASSERT_TRUE(Start());
-    EXPECT_EQ(Count("command 170"), 11);
-    EXPECT_EQ(Count("command 9 "), 10);
-    // One round: 9, 100 ms, 170, 100 ms, read, 5 ms.
-    const Lines record = StationRecord();
-    const auto firstNine = std::find(record.begin(), record.end(), "command 9 @ 850 ms");
-    ASSERT_NE(firstNine, record.end());
-    EXPECT_EQ(*(firstNine + 1), "command 170 @ 950 ms");
-    EXPECT_EQ(*(firstNine + 2), "read A @ 1050 ms");
-    EXPECT_EQ(*(firstNine + 3), "command 9 @ 1055 ms");
-
     const auto& events = services_.Events();
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(services_.Messages(), Lines{"OFF: Auto Focus Off"});
@@ -198,8 +162,7 @@ TEST_F(CameraStartup, CloseReadsTheZoomBeforeClosingAndSavesAfter) {
     EXPECT_EQ(InStationWords(record[2]), "read A @ 2100 ms");
     EXPECT_EQ(record.back(), "close @ 2100 ms");
     EXPECT_FALSE(driver_.IsOpen());
-    EXPECT_EQ(dlg.m_ZoomPosition, 4321);
-    EXPECT_EQ(dlg.m_ZoomAutoPosition, 4321);
+    EXPECT_EQ(std::pair(dlg.m_ZoomPosition, dlg.m_ZoomAutoPosition), std::pair(4321, 4321));
     EXPECT_EQ(watcher.zoomStoredAtClose, 0u);        // nothing saved before the close
     EXPECT_EQ(StoredDword("Zoom Position"), 4321u);  // saved after the read-back
     EXPECT_EQ(StoredDword("Capture Type"), 5u);

@@ -24,9 +24,8 @@ class StationClose : public StationFixture {
     // The last `n` requests to the camera, in the station's words.
     Lines Tail(size_t n) const {
         const Lines all = driver_.Transcript();
-        Lines tail;
-        for (size_t i = all.size() > n ? all.size() - n : 0; i < all.size(); ++i)
-            tail.push_back(InStationWords(all[i]));
+        Lines tail(all.end() - static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end());
+        std::transform(tail.begin(), tail.end(), tail.begin(), InStationWords);
         return tail;
     }
     int ZoomReadBacks() const {

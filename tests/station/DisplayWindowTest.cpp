@@ -13,7 +13,6 @@
 #include "imaging/ImageRecord.h"
 #include "station/Layout.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QtTest/QTest>
 
@@ -87,18 +86,6 @@ TEST(DibSection, PelsPerMeterTruncatesTowardZeroAndSaturates) {
 
 // ---- painted pixels -------------------------------------------------------------------------
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "display-window-test";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static QApplication* app =
-        qApp != nullptr ? qobject_cast<QApplication*>(qApp) : new QApplication(argc, argv);
-    return *app;
-}
-
 // A frame pixel at picture column x and row y (0 = top) holds B = x low byte, G = y low byte,
 // R = 0x80 | y bit 8 << 2 | x bits 8-9; the 0x80 tells a frame pixel from black.
 QRgb Encode(int x, int y) {
@@ -111,7 +98,6 @@ constexpr QRgb kUntouched = 0xff123456;
 class PaintedPreview : public testing::Test {
   protected:
     void SetUp() override {
-        App();
         window = std::make_unique<CDisplayWindow>(nullptr, PreviewView{&running, &settings});
         ASSERT_TRUE(window->CreateDisplayBitmap());
         for (int y = 0; y < kFrameHeight; ++y) {
@@ -187,17 +173,18 @@ TEST_F(PaintedPreview, StatusLineCoversOnlyABandAlongTheBottom) {
     ExpectPixels(paintWithChildren(), [](int x, int y) { return Encode(100 + x, 50 + y); });
 }
 
-TEST_F(PaintedPreview, StoppedPreviewPaintsNothing) {
+// The pixels of a layout are the preview render's (PreviewRenderTest); the window paints nothing
+// while the preview is stopped or the layout shows nothing, and black where it shows black.
+TEST_F(PaintedPreview, StoppedPreviewOrUnknownRotationPaintsNothingACropOutsideTheFrameBlack) {
     Show(0, 320, 240, 100, 50);
     running = 0;
     ExpectPixels(Paint(), [](int, int) { return kUntouched; });
     running = 1;  // the same window paints again once the preview runs
     EXPECT_EQ(Paint().pixel(0, 0), Encode(100, 50));
-}
-
-TEST_F(PaintedPreview, UnknownRotationPaintsNothing) {
     Show(3, 480, 600, 0, 20);
     ExpectPixels(Paint(), [](int, int) { return kUntouched; });
+    Show(0, 100, 100, 700, 0);
+    ExpectPixels(Paint(), [](int, int) { return kBlack; });
 }
 
 // The live picture against the capture of the same frame: turned and cut as a capture does it,
@@ -252,11 +239,6 @@ TEST_F(PaintedPreview, CropLargerThanFrameShowsTheFrameAndBlackAround) {
     });
 }
 
-TEST_F(PaintedPreview, CropOutsideTheFrameShowsBlack) {
-    Show(0, 100, 100, 700, 0);
-    ExpectPixels(Paint(), [](int, int) { return kBlack; });
-}
-
 TEST_F(PaintedPreview, FollowsCropAndRotationChangesBetweenPaints) {
     Show(0, 320, 240, 100, 50);
     Paint();
@@ -273,17 +255,16 @@ TEST_F(PaintedPreview, FollowsCropAndRotationChangesBetweenPaints) {
 }
 
 TEST_F(PaintedPreview, NoBitmapPaintsNothing) {
-    CDisplayWindow bare(nullptr, PreviewView{&running, &settings});
-    bare.resize(64, 48);
-    settings.m_CropWidth = 64;
-    settings.m_CropHeight = 48;
-    QImage image(bare.size(), QImage::Format_RGB32);
-    image.fill(kUntouched);
-    bare.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-    EXPECT_EQ(image.pixel(10, 10), kUntouched);
+    window = std::make_unique<CDisplayWindow>(nullptr, PreviewView{&running, &settings});
+    Show(0, 64, 48, 0, 0);
+    EXPECT_EQ(Paint().pixel(10, 10), kUntouched);
 }
 
 // ---- mouse ----------------------------------------------------------------------------------
+
+std::string Where(QPoint p) {
+    return std::to_string(p.x()) + "," + std::to_string(p.y());
+}
 
 class RecordingWindow : public CDisplayWindow {
   public:
@@ -291,17 +272,27 @@ class RecordingWindow : public CDisplayWindow {
     void OnLButtonDblClk(QPoint p) override { events.push_back("dblclk " + Where(p)); }
     void OnLButtonDown(QPoint p) override { events.push_back("down " + Where(p)); }
     void OnLButtonUp(QPoint p) override { events.push_back("up " + Where(p)); }
-    static std::string Where(QPoint p) {
-        return std::to_string(p.x()) + "," + std::to_string(p.y());
+    std::vector<std::string> events;
+};
+
+struct RecordingMouse : PreviewMouse {
+    virtual ~RecordingMouse() = default;
+    void OnPreviewPress(QPoint p) override { events.push_back("press " + Where(p)); }
+    void OnPreviewDoubleClick(QPoint p) override { events.push_back("dblclk " + Where(p)); }
+    void OnPreviewRelease(QPoint from, QPoint to) override {
+        events.push_back("release " + Where(from) + " to " + Where(to));
     }
     std::vector<std::string> events;
 };
 
-TEST(DisplayWindowMouse, DoubleClickReplacesTheSecondPress) {
-    App();
+class DisplayWindowMouse : public testing::Test {
+  protected:
     int32_t running = 1;
     StationSettings settings;
-    RecordingWindow window(nullptr, PreviewView{&running, &settings});
+    RecordingWindow window{nullptr, PreviewView{&running, &settings}};
+};
+
+TEST_F(DisplayWindowMouse, DoubleClickReplacesTheSecondPress) {
     window.resize(480, 600);
     window.show();
     // What the window system delivers for a double-click: press, release, double-click, release.
@@ -318,31 +309,17 @@ TEST(DisplayWindowMouse, DoubleClickReplacesTheSecondPress) {
 
 // What the main dialog receives: each release measured from the last press or double-click,
 // and a release outside the window dropped.
-TEST(DisplayWindowMouse, ReleasesAreMeasuredFromTheLastPressOrDoubleClick) {
-    struct RecordingMouse : PreviewMouse {
-        virtual ~RecordingMouse() = default;
-        void OnPreviewPress(QPoint p) override { events.push_back("press " + Where(p)); }
-        void OnPreviewDoubleClick(QPoint p) override { events.push_back("dblclk " + Where(p)); }
-        void OnPreviewRelease(QPoint from, QPoint to) override {
-            events.push_back("release " + Where(from) + " to " + Where(to));
-        }
-        static std::string Where(QPoint p) {
-            return std::to_string(p.x()) + "," + std::to_string(p.y());
-        }
-        std::vector<std::string> events;
-    } mouse;
-    App();
-    int32_t running = 1;
-    StationSettings settings;
-    CDisplayWindow window(nullptr, PreviewView{&running, &settings});
-    window.m_pDlg = &mouse;
-    window.resize(480, 600);
-    window.OnLButtonDown({10, 20});
-    window.OnLButtonUp({30, 40});
-    window.OnLButtonDblClk({12, 22});  // the hand trembled between the clicks
-    window.OnLButtonUp({13, 23});
-    window.OnLButtonDown({100, 100});
-    window.OnLButtonUp({480, 100});  // outside: the press reaches the dialog, the release not
+TEST_F(DisplayWindowMouse, ReleasesAreMeasuredFromTheLastPressOrDoubleClick) {
+    RecordingMouse mouse;
+    CDisplayWindow plain(nullptr, PreviewView{&running, &settings});
+    plain.m_pDlg = &mouse;
+    plain.resize(480, 600);
+    plain.OnLButtonDown({10, 20});
+    plain.OnLButtonUp({30, 40});
+    plain.OnLButtonDblClk({12, 22});  // the hand trembled between the clicks
+    plain.OnLButtonUp({13, 23});
+    plain.OnLButtonDown({100, 100});
+    plain.OnLButtonUp({480, 100});  // outside: the press reaches the dialog, the release not
     const std::vector<std::string> expected{"press 10,20", "release 10,20 to 30,40", "dblclk 12,22",
                                             "release 12,22 to 13,23", "press 100,100"};
     EXPECT_EQ(mouse.events, expected);

@@ -7,33 +7,23 @@
 #include <QImage>
 #include <cmath>
 #include <string>
-#include <vector>
 
-#include "device/Camera.h"
 #include "device/CameraProperties.h"
-#include "platform/driver/DeviceSetting.h"
-#include "platform/system/Clock.h"
-#include "platform/ui/ServiceRecorder.h"
 #include "simulator/Optics.h"
-#include "simulator/Scene.h"
-#include "simulator/SimulatedCamera.h"
-#include "station/DisplayWindow.h"
 #include "station/FaceCentering.h"
-#include "station/Layout.h"
-#include "station/MainDialog.h"
 #include "tests/station/PupilFinder.h"
+#include "tests/station/StationFixture.h"
 #include "tests/support/RowName.h"
 
 namespace {
 
+using station_test::Distance;
 using station_test::PredictedPupil;
 using station_test::PupilNear;
-using station_test::Send;
 using station_test::Spot;
 
 struct LoopRow {
     const char* name;
-    const char* device;
     uint16_t model;
     int cameraType;
     int zoom;
@@ -46,36 +36,13 @@ void PrintTo(const LoopRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-class FaceCenteringLoop : public testing::TestWithParam<LoopRow> {
-  protected:
-    FaceCenteringLoop() : scope_(clock_) {}
-    ~FaceCenteringLoop() override {
-        dlg_.reset();
-        CloseCamera();
-        InstallDriverTransport(nullptr);
-    }
-
-    QImage TickAndGrab() {
-        clock_.AdvanceMs(40);
-        dlg_->OnTimer(kPreviewTimer);
-        return dlg_->m_hPreviewWnd->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    }
-
-    sys::VirtualClock clock_;
-    sys::ScopedClock scope_;
-    ui::ServiceRecorder services_;
-    std::unique_ptr<SimulatedCamera> camera_;
-    std::unique_ptr<CTRIPOD01Dlg> dlg_;
-};
+class FaceCenteringLoop : public station_test::LiveStation,
+                          public testing::WithParamInterface<LoopRow> {};
 
 TEST_P(FaceCenteringLoop, PupilComesToTheTarget) {
     const LoopRow& row = GetParam();
-    std::string error;
-    camera_ = CreateSimulatedCamera(row.device, error);
-    ASSERT_NE(camera_, nullptr) << error;
-    InstallDriverTransport(camera_.get());
-    dlg_ = std::make_unique<CTRIPOD01Dlg>();
-    ASSERT_TRUE(dlg_->OnInitDialog());
+    SimulatedCamera& camera = Camera(("sim:" + std::to_string(row.model)).c_str());
+    ASSERT_NO_FATAL_FAILURE(Start(camera, false));
     ASSERT_EQ(dlg_->m_CameraType, row.cameraType);
     // Zoom first, then the crop the rotation shows unscaled.
     SetCameraProperty(kPropArgA, static_cast<uint32_t>(row.zoom));
@@ -94,22 +61,20 @@ TEST_P(FaceCenteringLoop, PupilComesToTheTarget) {
     dlg_->m_hPreviewWnd->resize(dlg_->m_CropWidth, dlg_->m_CropHeight);
     TickAndGrab();
 
-    const double unitsPerPixel = sim::UnitsPerPixel(row.model, camera_->HeadPosition().zoom);
+    const double unitsPerPixel = sim::UnitsPerPixel(row.model, camera.HeadPosition().zoom);
     // Just wider than the pupil, short of the brow above it.
     const double radius = (sim::kPupilRadius + 1.5) / unitsPerPixel;
-    const SimulatedCamera::Position head = camera_->HeadPosition();
+    const SimulatedCamera::Position head = camera.HeadPosition();
     const Spot predicted = PredictedPupil(head.pan, head.tilt, unitsPerPixel, *dlg_);
     const Spot before = PupilNear(TickAndGrab(), predicted, radius);
-    ASSERT_LT(std::hypot(before.x - predicted.x, before.y - predicted.y), 1.5)
-        << predicted.x << "," << predicted.y;
+    ASSERT_LT(Distance(before, predicted), 1.5) << predicted.x << "," << predicted.y;
     const QPoint click(static_cast<int>(std::lround(before.x)),
                        static_cast<int>(std::lround(before.y)));
     QWidget* window = dlg_->m_hPreviewWnd;
     Spot target;
     if (row.drag) {
         target = {click.x() - 60.0, click.y() + 45.0};
-        Send(window, QEvent::MouseButtonPress, click);
-        Send(window, QEvent::MouseButtonRelease, QPoint(int(target.x), int(target.y)));
+        station_test::Drag(window, click, QPoint(int(target.x), int(target.y)));
     } else {
         const face::PicturePoint t = face::TargetPoint(
             {dlg_->m_CropWidth, dlg_->m_CropHeight, row.xOffset, row.yOffset, row.rotation});
@@ -123,21 +88,20 @@ TEST_P(FaceCenteringLoop, PupilComesToTheTarget) {
     TickAndGrab();
     const Spot expected{target.x + (before.x - click.x()), target.y + (before.y - click.y())};
     const Spot after = PupilNear(TickAndGrab(), expected, radius);
-    EXPECT_LT(std::hypot(after.x - expected.x, after.y - expected.y), tolerance)
+    EXPECT_LT(Distance(after, expected), tolerance)
         << "pupil at " << after.x << "," << after.y << ", expected " << expected.x << ","
         << expected.y << ", factor " << dlg_->m_AutoCorrectionFactor;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FaceCentering, FaceCenteringLoop,
-    testing::Values(LoopRow{"Class4Wide", "sim:8", 8, 4, 0, 0, 0, 0, false},
-                    LoopRow{"Class4MendedStep", "sim:8", 8, 4, 2400, 0, 0, 0, false},
-                    LoopRow{"Class5Zoomed", "sim:14", 14, 5, 4000, 0, 0, 0, false},
-                    LoopRow{"Class5WithOffsets", "sim:14", 14, 5, 0, 0, 40, -30, false},
-                    LoopRow{"Class4Turned90", "sim:13", 13, 4, 1000, 1, 0, 0, false},
-                    LoopRow{"Class5Turned270", "sim:14", 14, 5, 0, 2, -20, 25, false},
-                    LoopRow{"DragClass4", "sim:8", 8, 4, 0, 0, 0, 0, true},
-                    LoopRow{"DragClass5Turned90", "sim:14", 14, 5, 2000, 1, 0, 0, true}),
-    RowName{});
+INSTANTIATE_TEST_SUITE_P(FaceCentering, FaceCenteringLoop,
+                         testing::Values(LoopRow{"Class4Wide", 8, 4, 0, 0, 0, 0, false},
+                                         LoopRow{"Class4MendedStep", 8, 4, 2400, 0, 0, 0, false},
+                                         LoopRow{"Class5Zoomed", 14, 5, 4000, 0, 0, 0, false},
+                                         LoopRow{"Class5WithOffsets", 14, 5, 0, 0, 40, -30, false},
+                                         LoopRow{"Class4Turned90", 13, 4, 1000, 1, 0, 0, false},
+                                         LoopRow{"Class5Turned270", 14, 5, 0, 2, -20, 25, false},
+                                         LoopRow{"DragClass4", 8, 4, 0, 0, 0, 0, true},
+                                         LoopRow{"DragClass5Turned90", 14, 5, 2000, 1, 0, 0, true}),
+                         RowName{});
 
 }  // namespace

@@ -1,13 +1,13 @@
 // Face centering: the zoom steps and lens factors, the amounts, and the moves a double-click
 // and a drag ask for under each rotation, as named rows.
 #include "station/FaceCentering.h"
+#include "tests/support/RowName.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstdint>
 #include <ostream>
-#include <string>
 #include <tuple>
 
 namespace face {
@@ -30,11 +30,6 @@ using face::CenteringFrame;
 using face::RelativeMove;
 constexpr HeadArgument A = HeadArgument::A;
 constexpr HeadArgument B = HeadArgument::B;
-
-template <class Row>
-std::string RowName(const testing::TestParamInfo<Row>& info) {
-    return info.param.name;
-}
 
 // --- zoom steps and factors ------------------------------------------------------------------
 
@@ -72,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(FaceCentering, FactorTable,
                                          FactorRow{"LargestPositionClamps", 5, UINT32_MAX, 89,
                                                    0.0f},
                                          FactorRow{"Class3HasNoFactor", 3, 0, 0, 0.0f}),
-                         RowName<FactorRow>);
+                         RowName{});
 
 // --- amounts ---------------------------------------------------------------------------------
 
@@ -100,20 +95,18 @@ INSTANTIATE_TEST_SUITE_P(
                     AmountRow{"SaturatesHigh", 1000000, 1.4285f, 32767},
                     AmountRow{"SaturatesLow", -1000000, 1.4285f, -32768},
                     AmountRow{"Int64Extremes", INT64_MIN, 1.4285f, -32768}),
-    RowName<AmountRow>);
+    RowName{});
 
 // --- moves -----------------------------------------------------------------------------------
 
-enum class Gesture { kDoubleClick, kDrag };
-
+// A double-click at (x, y), or a drag from (pressX, pressY) to it.
 struct MoveRow {
     const char* name;
-    Gesture gesture;
+    bool drag;
     CenteringFrame frame;
     int32_t cameraType;
     uint32_t zoom;
-    int32_t pressX, pressY;  // drags only
-    int32_t x, y;
+    int32_t pressX, pressY, x, y;
     std::optional<RelativeMove> move;
 };
 
@@ -126,142 +119,59 @@ class MoveTable : public testing::TestWithParam<MoveRow> {};
 TEST_P(MoveTable, ArgumentsInOrder) {
     const MoveRow& row = GetParam();
     const float factor = face::AutoCorrectionFactor(row.cameraType, row.zoom);
-    const auto move = row.gesture == Gesture::kDoubleClick
-                          ? face::CenteringMove(row.frame, factor, row.x, row.y)
-                          : face::DragMove(row.frame, factor, row.pressX, row.pressY, row.x, row.y);
+    const auto move = row.drag
+                          ? face::DragMove(row.frame, factor, row.pressX, row.pressY, row.x, row.y)
+                          : face::CenteringMove(row.frame, factor, row.x, row.y);
     EXPECT_EQ(move, row.move);
 }
 
 constexpr CenteringFrame kWide{624, 468, 0, 0, 0};
 constexpr CenteringFrame kTurned90{480, 600, 0, 0, 1};
 constexpr CenteringFrame kTurned270{480, 600, 0, 0, 2};
-constexpr Gesture kDbl = Gesture::kDoubleClick;
-constexpr Gesture kDrag = Gesture::kDrag;
 
+CenteringFrame Frame(int32_t w, int32_t h, int32_t xOffset, int32_t yOffset, int32_t rotation) {
+    return {w, h, xOffset, yOffset, rotation};
+}
 RelativeMove Move(HeadArgument first, int32_t a, HeadArgument second, int32_t b,
                   bool beep = false) {
     return RelativeMove{beep, {{{first, a}, {second, b}}}};
+}
+MoveRow Dbl(const char* name, CenteringFrame frame, int32_t type, uint32_t zoom, int32_t x,
+            int32_t y, std::optional<RelativeMove> move) {
+    return {name, false, frame, type, zoom, 0, 0, x, y, move};
 }
 
 INSTANTIATE_TEST_SUITE_P(
     FaceCentering, MoveTable,
     testing::Values(
-        MoveRow{"WorkedDoubleClick", kDbl, kWide, 5, 0, 0, 0, 412, 134, Move(A, 97, B, 97)},
-        MoveRow{"WorkedDoubleClickZoom300", kDbl, kWide, 5, 300, 0, 0, 412, 134,
-                Move(A, 94, B, 94)},
-        MoveRow{"WorkedDoubleClickZoom301", kDbl, kWide, 5, 301, 0, 0, 412, 134,
-                Move(A, 93, B, 93)},
-        MoveRow{"ZeroFactorStillMoves", kDbl, kWide, 5, 15200, 0, 0, 412, 134, Move(A, 0, B, 0)},
-        MoveRow{"TargetShiftedByOffsets",
-                kDbl,
-                {624, 468, 10, 20, 0},
-                5,
-                0,
-                0,
-                0,
-                412,
-                134,
-                Move(A, 87, B, 78)},
-        MoveRow{"OddCropHalvesTruncate",
-                kDbl,
-                {625, 469, 0, 0, 0},
-                5,
-                0,
-                0,
-                0,
-                312,
-                234,
-                Move(A, 0, B, 0)},
-        MoveRow{"DoubleClickRotation90", kDbl, kTurned90, 5, 0, 0, 0, 340, 250,
-                Move(B, 97, A, -48)},
-        MoveRow{"DoubleClickRotation0",
-                kDbl,
-                {480, 600, 0, 0, 0},
-                5,
-                0,
-                0,
-                0,
-                340,
-                250,
-                Move(A, 97, B, 48)},
-        MoveRow{"DoubleClickRotation270Beeps", kDbl, kTurned270, 5, 0, 0, 0, 340, 250,
-                Move(B, -97, A, 48, true)},
-        MoveRow{"DoubleClickUnknownRotation",
-                kDbl,
-                {480, 600, 0, 0, 3},
-                5,
-                0,
-                0,
-                0,
-                340,
-                250,
-                std::nullopt},
-        MoveRow{"TurnedPictureIsShownOneToOne",
-                kDbl,
-                {240, 300, 0, 0, 1},
-                5,
-                0,
-                0,
-                0,
-                200,
-                250,
-                Move(B, 78, A, 97)},
-        MoveRow{"TurnedCropBeyondTheFrameIsStretched",
-                kDbl,
-                {960, 1280, 0, 0, 1},
-                5,
-                0,
-                0,
-                0,
-                340,
-                250,
-                Move(B, 195, A, -136)},
-        MoveRow{"UprightIsNeverScaled",
-                kDbl,
-                {240, 300, 0, 0, 0},
-                5,
-                0,
-                0,
-                0,
-                340,
-                250,
-                Move(A, 214, B, -97)},
-        MoveRow{"HugeDistanceSaturatesNotWraps",
-                kDbl,
-                {480, 600, INT32_MIN, INT32_MAX, 0},
-                4,
-                0,
-                0,
-                0,
-                0,
-                0,
-                Move(A, 32767, B, -32768)},
-        MoveRow{"NegatedSaturatedAmountStaysInRange",
-                kDbl,
-                {480, 600, 0, INT32_MAX, 1},
-                4,
-                0,
-                0,
-                0,
-                240,
-                300,
-                Move(B, 0, A, 32767)},
-        MoveRow{"WorkedDrag", kDrag, kWide, 4, 0, 300, 200, 340, 200, Move(A, -57, B, 0)},
-        MoveRow{"DragRotation0", kDrag, kWide, 5, 0, 300, 200, 340, 250, Move(A, -39, B, 48)},
-        MoveRow{"DragRotation90", kDrag, kTurned90, 5, 0, 300, 200, 340, 250, Move(B, -39, A, -48)},
-        MoveRow{"DragRotation270NoBeep", kDrag, kTurned270, 5, 0, 300, 200, 340, 250,
+        Dbl("WorkedDoubleClick", kWide, 5, 0, 412, 134, Move(A, 97, B, 97)),
+        Dbl("WorkedDoubleClickZoom300", kWide, 5, 300, 412, 134, Move(A, 94, B, 94)),
+        Dbl("WorkedDoubleClickZoom301", kWide, 5, 301, 412, 134, Move(A, 93, B, 93)),
+        Dbl("ZeroFactorStillMoves", kWide, 5, 15200, 412, 134, Move(A, 0, B, 0)),
+        Dbl("TargetShiftedByOffsets", Frame(624, 468, 10, 20, 0), 5, 0, 412, 134,
+            Move(A, 87, B, 78)),
+        Dbl("OddCropHalvesTruncate", Frame(625, 469, 0, 0, 0), 5, 0, 312, 234, Move(A, 0, B, 0)),
+        Dbl("DoubleClickRotation90", kTurned90, 5, 0, 340, 250, Move(B, 97, A, -48)),
+        Dbl("DoubleClickRotation0", Frame(480, 600, 0, 0, 0), 5, 0, 340, 250, Move(A, 97, B, 48)),
+        Dbl("DoubleClickRotation270Beeps", kTurned270, 5, 0, 340, 250, Move(B, -97, A, 48, true)),
+        Dbl("DoubleClickUnknownRotation", Frame(480, 600, 0, 0, 3), 5, 0, 340, 250, std::nullopt),
+        Dbl("TurnedPictureIsShownOneToOne", Frame(240, 300, 0, 0, 1), 5, 0, 200, 250,
+            Move(B, 78, A, 97)),
+        Dbl("TurnedCropBeyondTheFrameIsStretched", Frame(960, 1280, 0, 0, 1), 5, 0, 340, 250,
+            Move(B, 195, A, -136)),
+        Dbl("UprightIsNeverScaled", Frame(240, 300, 0, 0, 0), 5, 0, 340, 250, Move(A, 214, B, -97)),
+        Dbl("HugeDistanceSaturatesNotWraps", Frame(480, 600, INT32_MIN, INT32_MAX, 0), 4, 0, 0, 0,
+            Move(A, 32767, B, -32768)),
+        Dbl("NegatedSaturatedAmountStaysInRange", Frame(480, 600, 0, INT32_MAX, 1), 4, 0, 240, 300,
+            Move(B, 0, A, 32767)),
+        MoveRow{"WorkedDrag", true, kWide, 4, 0, 300, 200, 340, 200, Move(A, -57, B, 0)},
+        MoveRow{"DragRotation0", true, kWide, 5, 0, 300, 200, 340, 250, Move(A, -39, B, 48)},
+        MoveRow{"DragRotation90", true, kTurned90, 5, 0, 300, 200, 340, 250, Move(B, -39, A, -48)},
+        MoveRow{"DragRotation270NoBeep", true, kTurned270, 5, 0, 300, 200, 340, 250,
                 Move(B, 39, A, 48)},
-        MoveRow{"DragUnknownRotation",
-                kDrag,
-                {480, 600, 0, 0, -1},
-                5,
-                0,
-                300,
-                200,
-                340,
-                250,
+        MoveRow{"DragUnknownRotation", true, Frame(480, 600, 0, 0, -1), 5, 0, 300, 200, 340, 250,
                 std::nullopt}),
-    RowName<MoveRow>);
+    RowName{});
 
 TEST(FaceCentering, AReleaseUnder2PixelsAwayEachWayIsAClick) {
     EXPECT_TRUE(face::IsClick(300, 200, 301, 201));

@@ -4,6 +4,7 @@
 
 #include <QSlider>
 #include <QTest>
+#include <tuple>
 
 #include "station/ControlIds.h"
 #include "tests/station/HeadRecord.h"
@@ -26,6 +27,11 @@ struct IrisRow {
     int messages = 0;  // lock boxes
 };
 
+// A class-1 camera leaves automatic exposure (29) once, then takes `step` at every click.
+Lines Live1(const std::string& step) {
+    return {"command 29 @ 0 ms", step + " @ 75 ms", step + " @ 75 ms"};
+}
+
 class DarkerIris : public ScriptedStation, public testing::WithParamInterface<IrisRow> {};
 
 TEST_P(DarkerIris, Clicks) {
@@ -46,22 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
     IrisColor, DarkerIris,
     testing::Values(
         IrisRow{"LiveClass5", 14, 0, 17, 0, "DI", {"command 5 @ 0 ms", "command 6 @ 0 ms"}, 17},
-        IrisRow{"LiveClass1IrisLeavesAutoExposureOnce",
-                2,
-                0,
-                17,
-                0,
-                "II",
-                {"command 29 @ 0 ms", "command 27 @ 75 ms", "command 27 @ 75 ms"},
-                17},
-        IrisRow{"LiveClass1DarkerLeavesAutoExposureOnceThenSteps",
-                2,
-                0,
-                17,
-                0,
-                "DD",
-                {"command 29 @ 0 ms", "command 5 @ 75 ms", "command 5 @ 75 ms"},
-                17},
+        IrisRow{"LiveClass1IrisLeavesAutoExposureOnce", 2, 0, 17, 0, "II", Live1("command 27"), 17},
+        IrisRow{"LiveClass1DarkerLeavesAutoExposureOnceThenSteps", 2, 0, 17, 0, "DD",
+                Live1("command 5"), 17},
         IrisRow{"FlashDarkerStopsAt0", 14, 1, 1, 0, "DD", {}, 0},
         IrisRow{"FlashIrisStopsAt32", 14, 1, 31, 0, "II", {}, 32},
         IrisRow{"FlashStoredLevel57TakenAs32", 14, 1, 57, 0, "D", {}, 31},
@@ -143,32 +136,32 @@ TEST_F(ScriptedStation, SlidersSetTheCorrectionOfTheModeAndDefaultResetsOnlyThat
     CTRIPOD01Dlg& dlg = StartOn(14);
     auto* red = dlg.Item<QSlider>(ids::kRedSlider);
     auto* blue = dlg.Item<QSlider>(ids::kBlueSlider);
+    // What the value fields show, and the live and flash corrections.
+    const auto shown = [&dlg] {
+        return std::tuple(dlg.GetDlgItemText(ids::kRedValue), dlg.GetDlgItemText(ids::kBlueValue));
+    };
+    const auto corrections = [&dlg] {
+        return std::tuple(dlg.m_RedLiveCorrection, dlg.m_BlueLiveCorrection,
+                          dlg.m_RedFlashCorrection, dlg.m_BlueFlashCorrection);
+    };
     red->triggerAction(QAbstractSlider::SliderToMinimum);  // the top
     blue->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(dlg.GetDlgItemText(ids::kRedValue), "50");
-    EXPECT_EQ(dlg.GetDlgItemText(ids::kBlueValue), "-1");
-    EXPECT_EQ(dlg.m_RedLiveCorrection, 50);
-    EXPECT_EQ(dlg.m_BlueLiveCorrection, -1);
+    EXPECT_EQ(shown(), std::tuple("50", "-1"));
+    EXPECT_EQ(corrections(), std::tuple(50, -1, 0, 0));
 
     red->setValue(10);  // by code: nothing follows
-    EXPECT_EQ(dlg.GetDlgItemText(ids::kRedValue), "50");
-    EXPECT_EQ(dlg.m_RedLiveCorrection, 50);
+    EXPECT_EQ(shown(), std::tuple("50", "-1"));
+    EXPECT_EQ(corrections(), std::tuple(50, -1, 0, 0));
 
     dlg.m_FlashCapture = 1;
     red->triggerAction(QAbstractSlider::SliderToMaximum);
     blue->triggerAction(QAbstractSlider::SliderPageStepSub);
-    EXPECT_EQ(dlg.m_RedFlashCorrection, -50);
-    EXPECT_EQ(dlg.m_BlueFlashCorrection, 10 - 1);  // a page up from 1
+    EXPECT_EQ(corrections(), std::tuple(50, -1, -50, 10 - 1));  // blue: a page up from 1
 
     QTest::mouseClick(dlg.GetDlgItem(ids::kDefaultCorrection), Qt::LeftButton);
-    EXPECT_EQ(dlg.m_RedFlashCorrection, 0);
-    EXPECT_EQ(dlg.m_BlueFlashCorrection, 0);
-    EXPECT_EQ(dlg.m_RedLiveCorrection, 50);
-    EXPECT_EQ(dlg.m_BlueLiveCorrection, -1);
-    EXPECT_EQ(dlg.GetDlgItemText(ids::kRedValue), "0");
-    EXPECT_EQ(dlg.GetDlgItemText(ids::kBlueValue), "0");
-    EXPECT_EQ(red->value(), 0);
-    EXPECT_EQ(blue->value(), 0);
+    EXPECT_EQ(corrections(), std::tuple(50, -1, 0, 0));
+    EXPECT_EQ(shown(), std::tuple("0", "0"));
+    EXPECT_EQ(std::pair(red->value(), blue->value()), std::pair(0, 0));
 }
 
 }  // namespace

@@ -17,69 +17,59 @@
 
 namespace {
 
-// A control's expected place; width 0 means the layout only moves it (its size stays).
+// A control's expected place in the column right of a W x H picture: x = W + dx; y as upright,
+// kUnder for H + 1, and in the turned Law Enforcement layout yTurned, where the column from
+// "Zoom Control" down is lower; width 0 means the layout only moves it (its size stays).
+constexpr int kUnder = -1;
+constexpr int kSame = -2;
 struct Spot {
     int id;
-    int x, y, width, height;
+    int dx, y, width, height;
+    int yTurned = kSame;
 };
 using Table = std::vector<Spot>;
 
-// Law Enforcement, upright, W = 624, H = 468.
-const Table kLawUpright = {
-    {1079, 639, 6, 85, 22},   {1206, 639, 35, 100, 140}, {1207, 644, 55, 0, 0},
-    {1208, 644, 75, 0, 0},    {1209, 644, 95, 0, 0},     {1213, 644, 115, 0, 0},
-    {1004, 646, 135, 25, 25}, {1006, 685, 135, 25, 25},  {1095, 629, 205, 115, 100},
-    {1008, 644, 225, 0, 0},   {1007, 682, 225, 0, 0},    {1096, 636, 255, 0, 0},
-    {1033, 649, 270, 65, 20}, {1023, 0, 469, 624, 25},   {1097, 638, 321, 93, 55},
-    {1026, 644, 336, 75, 16}, {1027, 644, 358, 75, 16},  {1044, 635, 469, 95, 22},
-    {1098, 638, 388, 96, 55}, {1031, 650, 402, 44, 16},  {1030, 650, 425, 38, 16},
+const Table kLawEnforcement = {
+    {1079, 15, 6, 85, 22, 6},     {1206, 15, 35, 100, 140, 75}, {1207, 20, 55, 0, 0, 90},
+    {1208, 20, 75, 0, 0, 110},    {1209, 20, 95, 0, 0, 130},    {1213, 20, 115, 0, 0, 150},
+    {1004, 22, 135, 25, 25, 180}, {1006, 61, 135, 25, 25, 180}, {1095, 5, 205, 115, 100, 265},
+    {1008, 20, 225, 0, 0, 285},   {1007, 58, 225, 0, 0, 285},   {1096, 12, 255, 0, 0, 315},
+    {1033, 25, 270, 65, 20, 325}, {1097, 14, 321, 93, 55, 415}, {1026, 20, 336, 75, 16, 430},
+    {1027, 20, 358, 75, 16, 452}, {1044, 11, kUnder, 95, 22},   {1098, 14, 388, 96, 55, 498},
+    {1031, 26, 402, 44, 16, 512}, {1030, 26, 425, 38, 16, 535},
 };
 
-// Law Enforcement, turned, W = 468, H = 624: the column from "Zoom Control" down is lower.
-const Table kLawTurnedPortrait = {
-    {1079, 483, 6, 85, 22},   {1206, 483, 75, 100, 140}, {1207, 488, 90, 0, 0},
-    {1208, 488, 110, 0, 0},   {1209, 488, 130, 0, 0},    {1213, 488, 150, 0, 0},
-    {1004, 490, 180, 25, 25}, {1006, 529, 180, 25, 25},  {1095, 473, 265, 115, 100},
-    {1008, 488, 285, 0, 0},   {1007, 526, 285, 0, 0},    {1096, 480, 315, 0, 0},
-    {1033, 493, 325, 65, 20}, {1023, 0, 625, 468, 25},   {1097, 482, 415, 93, 55},
-    {1026, 488, 430, 75, 16}, {1027, 488, 452, 75, 16},  {1044, 479, 625, 95, 22},
-    {1098, 482, 498, 96, 55}, {1031, 494, 512, 44, 16},  {1030, 494, 535, 38, 16},
-};
-
-// Standard, W = 624, H = 468 (any rotation).
 const Table kStandard = {
-    {1079, 635, 130, 85, 22},   {1093, 640, 153, 80, 54}, {1004, 646, 171, 25, 25},
-    {1006, 685, 171, 25, 25},   {1094, 639, 6, 80, 120},  {1039, 646, 56, 0, 0},
-    {1040, 679, 56, 0, 0},      {1037, 664, 24, 0, 0},    {1038, 664, 89, 0, 0},
-    {1095, 629, 216, 115, 100}, {1008, 644, 236, 0, 0},   {1007, 682, 236, 0, 0},
-    {1096, 636, 265, 0, 0},     {1033, 649, 281, 65, 20}, {1023, 0, 469, 624, 25},
-    {1097, 638, 321, 93, 55},   {1026, 644, 336, 75, 16}, {1027, 644, 358, 75, 16},
-    {1044, 635, 469, 95, 22},   {1098, 638, 388, 96, 55}, {1031, 650, 402, 44, 16},
-    {1030, 650, 425, 38, 16},
-};
-
-// Standard, W = 468, H = 624.
-const Table kStandardPortrait = {
-    {1079, 479, 130, 85, 22},   {1093, 484, 153, 80, 54}, {1004, 490, 171, 25, 25},
-    {1006, 529, 171, 25, 25},   {1094, 483, 6, 80, 120},  {1039, 490, 56, 0, 0},
-    {1040, 523, 56, 0, 0},      {1037, 508, 24, 0, 0},    {1038, 508, 89, 0, 0},
-    {1095, 473, 216, 115, 100}, {1008, 488, 236, 0, 0},   {1007, 526, 236, 0, 0},
-    {1096, 480, 265, 0, 0},     {1033, 493, 281, 65, 20}, {1023, 0, 625, 468, 25},
-    {1097, 482, 321, 93, 55},   {1026, 488, 336, 75, 16}, {1027, 488, 358, 75, 16},
-    {1044, 479, 625, 95, 22},   {1098, 482, 388, 96, 55}, {1031, 494, 402, 44, 16},
-    {1030, 494, 425, 38, 16},
+    {1079, 11, 130, 85, 22},  {1093, 16, 153, 80, 54}, {1004, 22, 171, 25, 25},
+    {1006, 61, 171, 25, 25},  {1094, 15, 6, 80, 120},  {1039, 22, 56, 0, 0},
+    {1040, 55, 56, 0, 0},     {1037, 40, 24, 0, 0},    {1038, 40, 89, 0, 0},
+    {1095, 5, 216, 115, 100}, {1008, 20, 236, 0, 0},   {1007, 58, 236, 0, 0},
+    {1096, 12, 265, 0, 0},    {1033, 25, 281, 65, 20}, {1097, 14, 321, 93, 55},
+    {1026, 20, 336, 75, 16},  {1027, 20, 358, 75, 16}, {1044, 11, kUnder, 95, 22},
+    {1098, 14, 388, 96, 55},  {1031, 26, 402, 44, 16}, {1030, 26, 425, 38, 16},
 };
 
 const std::vector<int> kPanTiltSet = {1094, 1039, 1040, 1037, 1038, 1093};
 const std::vector<int> kZoomPresetSet = {1206, 1207, 1208, 1209, 1213};
+
+// A main dialog in a layout, for a picture turned by `rotation` and cut to w x h, laid out.
+void LayOut(CTRIPOD01Dlg& dlg, int interface, int rotation, int w, int h) {
+    dlg.m_Interface = interface;
+    dlg.m_RotationAngle = rotation;
+    dlg.m_CropWidth = w;
+    dlg.m_CropHeight = h;
+    if (interface == 0) {
+        dlg.ApplyLawEnforcementLayout();
+    } else {
+        dlg.ApplyStandardLayout();
+    }
+}
 
 struct LayoutCase {
     const char* name;
     int interface;
     int rotation;
     int w, h;
-    const Table* table;
-    const std::vector<int>* hidden;
     int offsetX, offsetY;
     int windowWidth, windowHeight;
 };
@@ -92,28 +82,25 @@ class Layouts : public testing::TestWithParam<LayoutCase> {};
 
 TEST_P(Layouts, PlaceEveryControlOfTheColumn) {
     const LayoutCase& c = GetParam();
+    const Table& table = c.interface == 0 ? kLawEnforcement : kStandard;
     CTRIPOD01Dlg dlg;
-    dlg.m_Interface = c.interface;
-    dlg.m_RotationAngle = c.rotation;
-    dlg.m_CropWidth = c.w;
-    dlg.m_CropHeight = c.h;
     std::map<int, QSize> sizeBefore;
-    for (const Spot& s : *c.table)
+    for (const Spot& s : table)
         sizeBefore[s.id] = dlg.ItemRect(s.id).size();
 
-    if (c.interface == 0) {
-        dlg.ApplyLawEnforcementLayout();
-    } else {
-        dlg.ApplyStandardLayout();
-    }
+    LayOut(dlg, c.interface, c.rotation, c.w, c.h);
 
-    for (const Spot& s : *c.table) {
-        const QRect r = dlg.ItemRect(s.id);
+    const auto expectShownAt = [&dlg](int id, QRect place) {
+        EXPECT_EQ(dlg.ItemRect(id), place) << "control " << id;
+        EXPECT_TRUE(dlg.IsItemVisible(id)) << "control " << id;
+    };
+    expectShownAt(ids::kCapture, QRect(0, c.h + 1, c.w, 25));
+    for (const Spot& s : table) {
+        const int y = c.rotation != 0 && s.yTurned != kSame ? s.yTurned : s.y;
         const QSize size = s.width == 0 ? sizeBefore[s.id] : QSize(s.width, s.height);
-        EXPECT_EQ(r, QRect(QPoint(s.x, s.y), size)) << "control " << s.id;
-        EXPECT_TRUE(dlg.IsItemVisible(s.id)) << "control " << s.id;
+        expectShownAt(s.id, QRect(QPoint(c.w + s.dx, y == kUnder ? c.h + 1 : y), size));
     }
-    for (int id : *c.hidden)
+    for (int id : c.interface == 0 ? kPanTiltSet : kZoomPresetSet)
         EXPECT_FALSE(dlg.IsItemVisible(id)) << "control " << id;
     EXPECT_EQ(dlg.m_CropOffsetX, c.offsetX);
     EXPECT_EQ(dlg.m_CropOffsetY, c.offsetY);
@@ -124,31 +111,19 @@ TEST_P(Layouts, PlaceEveryControlOfTheColumn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Station, Layouts,
-    testing::Values(LayoutCase{"LawEnforcementUpright", 0, 0, 624, 468, &kLawUpright, &kPanTiltSet,
-                               8, 6, 754, 528},
-                    LayoutCase{"LawEnforcementTurned90Portrait", 0, 1, 468, 624,
-                               &kLawTurnedPortrait, &kPanTiltSet, 6, 8, 598, 684},
-                    LayoutCase{"LawEnforcementTurned270Portrait", 0, 2, 468, 624,
-                               &kLawTurnedPortrait, &kPanTiltSet, 6, 8, 598, 684},
-                    LayoutCase{"StandardUpright", 1, 0, 624, 468, &kStandard, &kZoomPresetSet, 8, 6,
-                               754, 528},
-                    LayoutCase{"StandardTurnedIsTheSame", 1, 1, 624, 468, &kStandard,
-                               &kZoomPresetSet, -72, 86, 754, 528},
-                    LayoutCase{"StandardTurnedPortrait", 1, 1, 468, 624, &kStandardPortrait,
-                               &kZoomPresetSet, 6, 8, 598, 684}),
+    testing::Values(LayoutCase{"LawEnforcementUpright", 0, 0, 624, 468, 8, 6, 754, 528},
+                    LayoutCase{"LawEnforcementTurned90Portrait", 0, 1, 468, 624, 6, 8, 598, 684},
+                    LayoutCase{"LawEnforcementTurned270Portrait", 0, 2, 468, 624, 6, 8, 598, 684},
+                    LayoutCase{"StandardUpright", 1, 0, 624, 468, 8, 6, 754, 528},
+                    LayoutCase{"StandardTurnedIsTheSame", 1, 1, 624, 468, -72, 86, 754, 528},
+                    LayoutCase{"StandardTurnedPortrait", 1, 1, 468, 624, 6, 8, 598, 684}),
     RowName{});
 
 TEST(Layouts, LawEnforcementWithAnUnknownRotationLeavesTheColumnWhereItIs) {
     CTRIPOD01Dlg dlg;
-    dlg.m_Interface = 0;
-    dlg.m_CropWidth = 624;
-    dlg.m_CropHeight = 468;
-    dlg.m_RotationAngle = 0;
-    dlg.ApplyLawEnforcementLayout();
+    LayOut(dlg, 0, 0, 624, 468);
     const QRect home = dlg.ItemRect(ids::kHome);
-    dlg.m_CropWidth = 500;
-    dlg.m_RotationAngle = 3;
-    dlg.ApplyLawEnforcementLayout();
+    LayOut(dlg, 0, 3, 500, 468);
     EXPECT_EQ(dlg.ItemRect(ids::kHome), home);
     EXPECT_EQ(dlg.frameGeometry().width(), 630);  // the window still follows the crop
 }
@@ -164,10 +139,7 @@ TEST(Layouts, WindowHeightNeverBelow483) {
         EXPECT_EQ(DialogOuterSize(624, c.h).width, 754) << "H = " << c.h;
     }
     CTRIPOD01Dlg dlg;
-    dlg.m_Interface = 1;
-    dlg.m_CropWidth = 560;
-    dlg.m_CropHeight = 420;
-    dlg.ApplyStandardLayout();
+    LayOut(dlg, 1, 0, 560, 420);
     EXPECT_EQ(dlg.frameGeometry().size(), QSize(690, 493));
 }
 
@@ -201,11 +173,7 @@ TEST(Layouts, LawEnforcementTurnedShortPictureKeepsTheColumnInTheWindow) {
     }
 
     CTRIPOD01Dlg dlg;
-    dlg.m_Interface = 0;
-    dlg.m_RotationAngle = 1;
-    dlg.m_CropWidth = 468;
-    dlg.m_CropHeight = 420;
-    dlg.ApplyLawEnforcementLayout();
+    LayOut(dlg, 0, 1, 468, 420);
     EXPECT_TRUE(dlg.rect().contains(dlg.ItemRect(ids::kPreviewCaptureGroup)));
     EXPECT_TRUE(dlg.rect().contains(dlg.ItemRect(ids::kAdjust)));
 }

@@ -7,40 +7,15 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <string>
 
-#include "device/Camera.h"
 #include "device/CameraProperties.h"
-#include "platform/driver/DeviceSetting.h"
-#include "platform/system/Clock.h"
-#include "platform/ui/ServiceRecorder.h"
 #include "simulator/Optics.h"
-#include "simulator/SimulatedCamera.h"
-#include "station/DisplayWindow.h"
-#include "station/MainDialog.h"
+#include "tests/station/StationFixture.h"
 
 namespace {
 
-class LivePreview : public testing::Test {
+class LivePreview : public station_test::LiveStation {
   protected:
-    LivePreview() : scope_(clock_) {
-        std::string error;
-        camera_ = CreateSimulatedCamera("sim:14", error);
-        InstallDriverTransport(camera_.get());
-    }
-    ~LivePreview() override {
-        dlg_.reset();
-        CloseCamera();
-        InstallDriverTransport(nullptr);
-    }
-
-    // One preview tick after the next frame time, then the window as painted.
-    QImage TickAndGrab() {
-        clock_.AdvanceMs(40);
-        dlg_->OnTimer(kPreviewTimer);
-        return dlg_->m_hPreviewWnd->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    }
-
     // The shift (in window pixels) that best lays row band `rows` of `after` over `before`:
     // after(x) == before(x + shift).
     static int HorizontalShift(const QImage& before, const QImage& after, int y0, int y1) {
@@ -65,22 +40,14 @@ class LivePreview : public testing::Test {
         }
         return best;
     }
-
-    sys::VirtualClock clock_;
-    sys::ScopedClock scope_;
-    ui::ServiceRecorder services_;
-    std::unique_ptr<SimulatedCamera> camera_;
-    std::unique_ptr<CTRIPOD01Dlg> dlg_ = std::make_unique<CTRIPOD01Dlg>();
 };
 
 TEST_F(LivePreview, PictureFollowsTheCameraWhenItPans) {
-    ASSERT_NE(camera_, nullptr);
-    ASSERT_TRUE(dlg_->OnInitDialog());
+    SimulatedCamera& camera = Camera("sim:14");
+    ASSERT_NO_FATAL_FAILURE(Start(camera));
     ASSERT_TRUE(services_.Events().empty());
-    dlg_->OnTimer(kPreviewTimer);  // creates the window and bitmaps
-    ASSERT_NE(dlg_->m_hPreviewWnd, nullptr);
     const QImage before = TickAndGrab();
-    const auto start = camera_->HeadPosition();
+    const auto start = camera.HeadPosition();
 
     // Pan right by 120 units, as face centering does it: argument A, argument B, command 159.
     SetCameraProperty(kPropArgA, 120);
@@ -88,7 +55,7 @@ TEST_F(LivePreview, PictureFollowsTheCameraWhenItPans) {
     SetCameraProperty(kPropCommand, 159);
     clock_.AdvanceMs(1000);
     const QImage after = TickAndGrab();
-    const auto end = camera_->HeadPosition();
+    const auto end = camera.HeadPosition();
     ASSERT_EQ(end.pan - start.pan, 120);
     ASSERT_EQ(end.tilt, start.tilt);
 

@@ -6,6 +6,7 @@
 
 #include <QRadioButton>
 #include <QTest>
+#include <tuple>
 
 #include "station/ControlIds.h"
 #include "tests/station/HeadRecord.h"
@@ -70,16 +71,15 @@ TEST_F(ScriptedStation, SavePTZPositionAsksThenTakesTheSignedPosition) {
     script_.zoomPosition = 1234;
     EXPECT_TRUE(dlg.OnSetCursor(ids::kHome, MouseMessage::kRightButtonDown));
     EXPECT_EQ(services_.Messages(), Lines{"Save PTZ Position: Save PTZ Position"});
-    EXPECT_EQ(dlg.m_PanSetting, 20000);
-    EXPECT_EQ(dlg.m_TiltSetting, -100);
-    EXPECT_EQ(dlg.m_ZoomSetting, 1234);
+    const auto saved = [&dlg] {
+        return std::tuple(dlg.m_PanSetting, dlg.m_TiltSetting, dlg.m_ZoomSetting);
+    };
+    EXPECT_EQ(saved(), std::tuple(20000, -100, 1234));
 
     // An unplugged camera answers nothing: Home stays where it was.
     driver_.FailEveryRequest(true);
     dlg.SavePTZPosition();
-    EXPECT_EQ(dlg.m_PanSetting, 20000);
-    EXPECT_EQ(dlg.m_TiltSetting, -100);
-    EXPECT_EQ(dlg.m_ZoomSetting, 1234);
+    EXPECT_EQ(saved(), std::tuple(20000, -100, 1234));
 }
 
 }  // namespace

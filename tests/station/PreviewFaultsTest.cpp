@@ -4,26 +4,16 @@
 // without losing the operator's zoom.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "decoder/FrameDecoder.h"
 #include "decoder/PixelConvert.h"
-#include "device/Camera.h"
 #include "device/CameraProperties.h"
 #include "device/HeadCommands.h"
-#include "platform/driver/DeviceSetting.h"
-#include "platform/registry/RegistryKey.h"
-#include "platform/system/Clock.h"
-#include "platform/ui/ServiceRecorder.h"
 #include "simulator/Scene.h"
-#include "station/DibSection.h"
-#include "station/DisplayWindow.h"
-#include "station/MainDialog.h"
+#include "tests/station/StationFixture.h"
 
 namespace {
 
@@ -71,35 +61,8 @@ class TwinCameras : public DriverTransport {
     SimulatedCamera& healthy_;
 };
 
-class PreviewFaults : public testing::Test {
+class PreviewFaults : public station_test::LiveStation {
   protected:
-    PreviewFaults() : scope_(clock_) {
-        setenv("XDG_CONFIG_HOME", settingsDir_.path().toUtf8().constData(), 1);
-    }
-    ~PreviewFaults() override {
-        dlg_.reset();
-        CloseCamera();
-        InstallDriverTransport(nullptr);
-    }
-
-    // The simulated camera a setting asks for, kept until the station has closed it.
-    SimulatedCamera& Camera(const char* setting) {
-        std::string error;
-        cameras_.push_back(CreateSimulatedCamera(setting, error));
-        EXPECT_NE(cameras_.back(), nullptr) << error;
-        return *cameras_.back();
-    }
-
-    // Starts the station on `transport` and lets the first tick create the preview window.
-    void Start(DriverTransport& transport) {
-        InstallDriverTransport(&transport);
-        dlg_ = std::make_unique<CTRIPOD01Dlg>();
-        ASSERT_TRUE(dlg_->OnInitDialog());
-        dlg_->OnTimer(kPreviewTimer);
-        ASSERT_NE(dlg_->m_hPreviewWnd, nullptr);
-        ASSERT_NE(dlg_->m_hPreviewWnd->m_pBits, nullptr);
-    }
-
     // Turns the camera to the wall clock, whose second hand makes every second's picture new.
     void LookAtTheClock() {
         SetCameraProperty(kPropArgA, static_cast<uint32_t>(sim::kClockCentre.x));
@@ -115,22 +78,6 @@ class PreviewFaults : public testing::Test {
         const uint8_t* bits = dlg_->m_hPreviewWnd->m_pBits;
         return Bitmap(bits, bits + kFrameBytes);
     }
-
-    static std::optional<uint32_t> StoredDword(const char* name) {
-        RegistryKey key(kStationSettingsKey);
-        uint32_t value = 0;
-        if (!key.QueryDword(name, value))
-            return std::nullopt;
-        return value;
-    }
-
-    QTemporaryDir settingsDir_;
-    sys::VirtualClock clock_;
-    sys::ScopedClock scope_;
-    ui::ServiceRecorder services_;
-    std::vector<std::unique_ptr<SimulatedCamera>> cameras_;
-    std::unique_ptr<TwinCameras> twins_;
-    std::unique_ptr<CTRIPOD01Dlg> dlg_;
 };
 
 TEST_F(PreviewFaults, UnpluggedCameraFreezesThePreviewAndTheCloseKeepsTheStoredZoom) {
@@ -150,8 +97,9 @@ TEST_F(PreviewFaults, UnpluggedCameraFreezesThePreviewAndTheCloseKeepsTheStoredZ
 
     dlg_->close();
     EXPECT_FALSE(dlg_->isVisible());
-    EXPECT_EQ(StoredDword("Zoom Position"), 3000u);  // not the 0 an unanswered read gives
-    EXPECT_TRUE(services_.Events().empty());         // no box, no exit: the process ends with 0
+    EXPECT_EQ(station_test::StoredSetting("Zoom Position"),
+              3000u);                         // not the 0 an unanswered read gives
+    EXPECT_TRUE(services_.Events().empty());  // no box, no exit: the process ends with 0
 }
 
 // What the preview must show for a frame: decoded and converted, bottom row first.
@@ -169,9 +117,8 @@ Bitmap Expected(std::span<const uint8_t> frame) {
 }
 
 TEST_F(PreviewFaults, CorruptAndShortFramesNeverKeepTheGoodOnesFromShowing) {
-    twins_ = std::make_unique<TwinCameras>(Camera("sim:14,corrupt=0.3,short=0.3,seed=11"),
-                                           Camera("sim:14"));
-    TwinCameras& twins = *twins_;
+    TwinCameras& twins = Keep(std::make_unique<TwinCameras>(
+        Camera("sim:14,corrupt=0.3,short=0.3,seed=11"), Camera("sim:14")));
     Start(twins);
     LookAtTheClock();
 

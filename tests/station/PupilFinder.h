@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <cmath>
+#include <optional>
 
 #include "device/PreviewGeometry.h"
 #include "simulator/Scene.h"
@@ -66,12 +67,19 @@ inline void Send(QWidget* window, QEvent::Type type, QPoint at) {
     QApplication::sendEvent(window, &event);
 }
 
-// The events of a double-click at `at`, as the window system sends them.
-inline void DoubleClick(QWidget* window, QPoint at) {
+// The events of a double-click at `at` (the second click at `second` when the hand trembled),
+// as the window system sends them: press, release, double-click, release.
+inline void DoubleClick(QWidget* window, QPoint at, std::optional<QPoint> second = {}) {
     Send(window, QEvent::MouseButtonPress, at);
     Send(window, QEvent::MouseButtonRelease, at);
-    Send(window, QEvent::MouseButtonDblClick, at);
-    Send(window, QEvent::MouseButtonRelease, at);
+    Send(window, QEvent::MouseButtonDblClick, second.value_or(at));
+    Send(window, QEvent::MouseButtonRelease, second.value_or(at));
+}
+
+// A press at `from` and its release at `to`.
+inline void Drag(QWidget* window, QPoint from, QPoint to) {
+    Send(window, QEvent::MouseButtonPress, from);
+    Send(window, QEvent::MouseButtonRelease, to);
 }
 
 }  // namespace station_test

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <memory>
@@ -16,9 +17,12 @@
 #include <vector>
 
 #include "device/Camera.h"
+#include "platform/driver/DeviceSetting.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/ServiceRecorder.h"
+#include "simulator/SimulatedCamera.h"
+#include "station/DisplayWindow.h"
 #include "station/MainDialog.h"
 #include "tests/support/HeadWords.h"
 #include "tests/support/RecordingDriver.h"
@@ -35,6 +39,15 @@ struct CameraHeadScript {
     uint16_t model = 14;           // answer to 152
     uint16_t zoomPosition = 0;     // answer to 155
 };
+
+// The settings key as the station left it.
+inline std::optional<uint32_t> StoredSetting(const char* name) {
+    RegistryKey key(kStationSettingsKey);
+    uint32_t value = 0;
+    if (!key.QueryDword(name, value))
+        return std::nullopt;
+    return value;
+}
 
 class StationFixture : public testing::Test {
   protected:
@@ -81,10 +94,7 @@ class StationFixture : public testing::Test {
     }
 
     // Runs initialisation; the record starts at the first request after the camera is opened.
-    bool Start() {
-        const bool ok = Dialog().OnInitDialog();
-        return ok;
-    }
+    bool Start() { return Dialog().OnInitDialog(); }
 
     // The register record from the station's first own request after OpenCamera (the write of
     // property 25), in the station's words.
@@ -104,14 +114,7 @@ class StationFixture : public testing::Test {
     }
 
   public:
-    // The settings key as the station left it.
-    static std::optional<uint32_t> StoredDword(const char* name) {
-        RegistryKey key(kStationSettingsKey);
-        uint32_t value = 0;
-        if (!key.QueryDword(name, value))
-            return std::nullopt;
-        return value;
-    }
+    static std::optional<uint32_t> StoredDword(const char* name) { return StoredSetting(name); }
 
   protected:
     QTemporaryDir settingsDir_;
@@ -121,6 +124,64 @@ class StationFixture : public testing::Test {
     ui::ServiceRecorder services_;
     CameraHeadScript script_;
     int handshakes_ = 0;
+    std::unique_ptr<CTRIPOD01Dlg> dlg_;
+};
+
+// A main dialog on a camera that makes real frames (the simulated camera, an emulated one) with a
+// virtual clock, its settings and hand-off folder in a fresh folder; the cameras outlive it.
+class LiveStation : public testing::Test {
+  protected:
+    LiveStation() : scope_(clock_) {
+        setenv("XDG_CONFIG_HOME", dir_.path().toUtf8().constData(), 1);
+        setenv("XDG_DATA_HOME", dir_.path().toUtf8().constData(), 1);
+    }
+    ~LiveStation() override {
+        dlg_.reset();
+        CloseCamera();
+        InstallDriverTransport(nullptr);
+    }
+
+    // The simulated camera a setting asks for, kept until the station has closed it.
+    SimulatedCamera& Camera(const char* setting) {
+        std::string error;
+        auto camera = CreateSimulatedCamera(setting, error);
+        EXPECT_NE(camera, nullptr) << error;
+        return Keep(std::move(camera));
+    }
+    template <class Transport>
+    Transport& Keep(std::unique_ptr<Transport> transport) {
+        Transport& kept = *transport;
+        transports_.push_back(std::move(transport));
+        return kept;
+    }
+
+    // Starts the station on `transport`; with `tick`, the first tick makes the preview window.
+    void Start(DriverTransport& transport, bool tick = true) {
+        InstallDriverTransport(&transport);
+        dlg_ = std::make_unique<CTRIPOD01Dlg>();
+        ASSERT_TRUE(dlg_->OnInitDialog());
+        if (tick) {
+            dlg_->OnTimer(kPreviewTimer);
+            ASSERT_NE(dlg_->m_hPreviewWnd, nullptr);
+            ASSERT_NE(dlg_->m_hPreviewWnd->m_pBits, nullptr);
+        }
+    }
+
+    // One preview tick after the next frame time, then the window as painted.
+    QImage TickAndGrab() {
+        clock_.AdvanceMs(40);
+        dlg_->OnTimer(kPreviewTimer);
+        return Painted();
+    }
+    QImage Painted() const {
+        return dlg_->m_hPreviewWnd->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+    QTemporaryDir dir_;
+    sys::VirtualClock clock_;
+    sys::ScopedClock scope_;
+    ui::ServiceRecorder services_;
+    std::vector<std::unique_ptr<DriverTransport>> transports_;
     std::unique_ptr<CTRIPOD01Dlg> dlg_;
 };
 

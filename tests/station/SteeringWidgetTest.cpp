@@ -87,8 +87,8 @@ TEST_F(SteeringWidgets, RepeatPairIsARepeatAndARealReleaseStops) {
     Key(QEvent::KeyRelease, Qt::Key_Up, 1240, true);
     Key(QEvent::KeyPress, Qt::Key_Up, 1240, true);
     QTest::qWait(ui::KeyFilter::kRepeatPairWindowMs * 2);
-    const Lines moving = {"command 161 @ 0 ms", "command 161 @ 0 ms", "command 161 @ 0 ms",
-                          "command 161 @ 0 ms", "command 61 @ 250 ms"};
+    Lines moving(4, "command 161 @ 0 ms");  // the press and three repeats step, then it moves
+    moving.push_back("command 61 @ 250 ms");
     EXPECT_EQ(Record(), moving);
 
     Key(QEvent::KeyRelease, Qt::Key_Up, 1500);
@@ -139,6 +139,8 @@ TEST_F(SteeringWidgets, KeyDownBoxOnlyForAnUnhandledKeyWithNoControlFocused) {
     EXPECT_EQ(services_.Messages(), Lines{": Key Down"});
 }
 
+// That the next press then starts afresh is the steering machine's (SteeringTest); here, losing
+// the keyboard stops what the keys started and clears the dialog's held state.
 TEST_F(SteeringWidgets, LosingTheKeyboardStopsHeldKeysAndForgetsThem) {
     CTRIPOD01Dlg& dlg = StartOn(14);
     dlg.m_NudgeCount = 4;
@@ -150,10 +152,6 @@ TEST_F(SteeringWidgets, LosingTheKeyboardStopsHeldKeysAndForgetsThem) {
     EXPECT_EQ(Record(), (Lines{"command 63 @ 0 ms", "command 2 @ 0 ms", "command 73 @ 0 ms",
                                "command 3 @ 0 ms", "command 65 @ 100 ms"}));
     EXPECT_EQ(dlg.m_LeftActive + dlg.m_ZoomOutKeyDown + dlg.m_ShiftDown + dlg.m_NudgeCount, 0);
-
-    // Back at the keyboard, the next press starts afresh.
-    Key(QEvent::KeyPress, Qt::Key_Right, 500);
-    EXPECT_EQ(Record().back(), "command 163 @ 100 ms");
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // step that goes with it.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string_view>
+
 #include "station/ControlIds.h"
 #include "station/MainDialog.h"
 #include "station/SubjectDistance.h"
@@ -25,13 +28,8 @@ class SubjectDistance : public testing::TestWithParam<LevelCase> {};
 
 TEST_P(SubjectDistance, TextAndStepOfALevel) {
     const LevelCase& c = GetParam();
-    const auto text = SubjectDistanceText(c.cameraType, c.level);
-    if (c.text == nullptr) {
-        EXPECT_FALSE(text.has_value());
-    } else {
-        ASSERT_TRUE(text.has_value());
-        EXPECT_EQ(*text, c.text);
-    }
+    EXPECT_EQ(SubjectDistanceText(c.cameraType, c.level),
+              c.text ? std::optional<std::string_view>(c.text) : std::nullopt);
     const auto step = FlashStepForLevel(c.cameraType, c.level);
     EXPECT_EQ(step.value_or(-1), c.step);
 

@@ -6,26 +6,19 @@
 #include <linux/videodev2.h>
 
 #include <QImage>
-#include <QTemporaryDir>
 #include <cmath>
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "capture/CaptureProcessing.h"
 #include "capture/HandOff.h"
 #include "control/Steering.h"
-#include "device/Camera.h"
 #include "picture/BgrPicture.h"
 #include "platform/driver/V4l2Transports.h"
-#include "platform/system/Clock.h"
-#include "platform/ui/ServiceRecorder.h"
 #include "station/ControlIds.h"
-#include "station/DisplayWindow.h"
 #include "station/FaceCentering.h"
-#include "station/MainDialog.h"
 #include "tests/station/PupilFinder.h"
+#include "tests/station/StationFixture.h"
 #include "tests/support/RowName.h"
 
 namespace {
@@ -36,28 +29,14 @@ using station_test::Spot;
 // At the widest zoom the emulated cameras' 60 degrees span the frame's 640 pixels.
 constexpr double kArcsecPerPixel = 60.0 * 3600 / 640;
 
-class UvcStation : public testing::Test {
+class UvcStation : public station_test::LiveStation {
   protected:
-    UvcStation() : scope_(clock_) {
-        setenv("XDG_CONFIG_HOME", dir_.path().toUtf8().constData(), 1);
-        setenv("XDG_DATA_HOME", dir_.path().toUtf8().constData(), 1);
-    }
-    ~UvcStation() override {
-        dlg_.reset();
-        CloseCamera();
-        InstallDriverTransport(nullptr);
-    }
-
     // The station started on the camera of `profile`, showing its preview unscaled.
     void Start(int profile) {
         sim::EmulatedUvcOptions options;
         options.profile = profile;
-        transport_ = std::make_unique<EmulatedV4l2Transport>(options);
-        InstallDriverTransport(transport_.get());
-        dlg_ = std::make_unique<CTRIPOD01Dlg>();
-        ASSERT_TRUE(dlg_->OnInitDialog());
-        dlg_->OnTimer(kPreviewTimer);  // creates the window and bitmaps
-        ASSERT_NE(dlg_->m_hPreviewWnd, nullptr);
+        transport_ = &Keep(std::make_unique<EmulatedV4l2Transport>(options));
+        ASSERT_NO_FATAL_FAILURE(LiveStation::Start(*transport_));
         dlg_->m_hPreviewWnd->resize(dlg_->m_CropWidth, dlg_->m_CropHeight);
         dlg_->m_PTZSpeed = 1;  // the medium tier
         Run(200);
@@ -69,10 +48,6 @@ class UvcStation : public testing::Test {
             clock_.AdvanceMs(40);
             dlg_->OnTimer(kPreviewTimer);
         }
-    }
-
-    QImage Painted() const {
-        return dlg_->m_hPreviewWnd->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
 
     // The pupil as painted once the picture has come to rest, looked for where the camera's aim
@@ -91,12 +66,7 @@ class UvcStation : public testing::Test {
 
     bool Key(ui::KeyMessage::Kind kind, int key) { return dlg_->PreTranslateMessage({kind, key}); }
 
-    QTemporaryDir dir_;
-    sys::VirtualClock clock_;
-    sys::ScopedClock scope_;
-    ui::ServiceRecorder services_;
-    std::unique_ptr<EmulatedV4l2Transport> transport_;
-    std::unique_ptr<CTRIPOD01Dlg> dlg_;
+    EmulatedV4l2Transport* transport_ = nullptr;
 };
 
 struct UvcRow {
