@@ -16,21 +16,23 @@
 
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(
-    SimulatedCamera, DeviceConformance,
-    ::testing::Values(ConformanceBackend{"Model14",
-                                         [] {
-                                             std::string error;
-                                             return std::unique_ptr<DriverTransport>(
-                                                 CreateSimulatedCamera("sim:14", error));
-                                         }},
-                      ConformanceBackend{"Model2",
-                                         [] {
-                                             std::string error;
-                                             return std::unique_ptr<DriverTransport>(
-                                                 CreateSimulatedCamera("sim:2", error));
-                                         }}),
-    ConformanceBackendName);
+ConformanceBackend Simulated(const char* name, const char* setting) {
+    return {name, [setting] {
+                std::string error;
+                return std::unique_ptr<DriverTransport>(CreateSimulatedCamera(setting, error));
+            }};
+}
+
+INSTANTIATE_TEST_SUITE_P(SimulatedCamera, DeviceConformance,
+                         ::testing::Values(Simulated("Model14", "sim:14"),
+                                           Simulated("Model2", "sim:2")),
+                         ConformanceBackendName);
+
+// The station's stream set-up at start-up: 640 x 480, 24-bit output, host decoding.
+constexpr std::pair<uint32_t, uint32_t> kStreamSetUp[] = {
+    {kPropImageWidth, 640}, {kPropImageHeight, 480}, {kPropAreaWidth, 640},  {kPropAreaHeight, 480},
+    {kPropRegister31, 0},   {kPropRegister32, 0},    {kPropOutputFormat, 2}, {kPropHostDecoding, 1},
+    {kPropQuality, 75},     {kPropStreaming, 1}};
 
 constexpr int kWidth = 640, kHeight = 480;
 
@@ -50,20 +52,9 @@ class SimulatedCameraDevice : public ::testing::Test {
         InstallDriverTransport(nullptr);
     }
 
-    // The station's stream set-up at start-up: 640 x 480, 24-bit output, host decoding.
     static void ConfigureStream() {
-        for (auto [id, value] : {std::pair{kPropImageWidth, 640},
-                                 {kPropImageHeight, 480},
-                                 {kPropAreaWidth, 640},
-                                 {kPropAreaHeight, 480},
-                                 {kPropRegister31, 0},
-                                 {kPropRegister32, 0},
-                                 {kPropOutputFormat, 2},
-                                 {kPropHostDecoding, 1},
-                                 {kPropQuality, 75},
-                                 {kPropStreaming, 1}}) {
-            SetCameraProperty(id, static_cast<uint32_t>(value));
-        }
+        for (auto [id, value] : kStreamSetUp)
+            SetCameraProperty(id, value);
     }
     static void Send(uint16_t code) { SetCameraProperty(kPropCommand, code, 4); }
     static int Live(uint32_t id) {

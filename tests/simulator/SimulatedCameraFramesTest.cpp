@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 
@@ -330,6 +331,17 @@ double ChartLineDepth(const Picture& p) {
     return darkest;
 }
 
+auto Backdrop(int channel) {
+    return [channel](const Picture& p) { return BackdropChannel(p, channel); };
+}
+double BlackPatchGreen(const Picture& p) {
+    return PatchChannel(p, kBlackPatchX, kWhitePatchY, 1);
+}
+double RedPatchRedOverGreen(const Picture& p) {
+    return PatchChannel(p, kRedPatchX, kBottomRowY, 0) -
+           PatchChannel(p, kRedPatchX, kBottomRowY, 1);
+}
+
 class SimulatedCameraControls : public CameraOnClock,
                                 public ::testing::WithParamInterface<ControlCase> {};
 
@@ -346,54 +358,38 @@ TEST_P(SimulatedCameraControls, ChangeThePicture) {
     }
 }
 
-auto Repeat(uint16_t code, int times) {
+// Commands sent in order, each as {code, argument A, argument B}.
+auto Sends(std::vector<std::array<int, 3>> commands) {
     return [=](Host& h) {
-        for (int i = 0; i < times; ++i)
-            h.Command(code);
+        for (const auto& [code, a, b] : commands)
+            h.Command(static_cast<uint16_t>(code), a, b);
     };
 }
 
 INSTANTIATE_TEST_SUITE_P(
     SimulatedCamera, SimulatedCameraControls,
-    ::testing::Values(
-        ControlCase{"Brighter", Repeat(6, 4),
-                    [](const Picture& p) { return BackdropChannel(p, 1); }, 20},
-        ControlCase{"Darker", Repeat(5, 4), [](const Picture& p) { return BackdropChannel(p, 1); },
-                    -20},
-        ControlCase{"Brightness", [](Host& h) { h.Command(147, 200); },
-                    [](const Picture& p) { return BackdropChannel(p, 1); }, 25},
-        ControlCase{"Contrast", [](Host& h) { h.Command(148, 120); },
-                    [](const Picture& p) { return PatchChannel(p, kBlackPatchX, kWhitePatchY, 1); },
-                    -8},
-        ControlCase{"ColourLevelZeroGreysTheRedPatch", [](Host& h) { h.Command(146, 0); },
-                    [](const Picture& p) {
-                        return PatchChannel(p, kRedPatchX, kBottomRowY, 0) -
-                               PatchChannel(p, kRedPatchX, kBottomRowY, 1);
-                    },
-                    -80},
-        ControlCase{"ManualRedGain",
-                    [](Host& h) {
-                        h.Command(12);
-                        h.Command(142, 250);
-                    },
-                    [](const Picture& p) { return BackdropChannel(p, 0); }, 25},
-        ControlCase{"ManualBlueGain",
-                    [](Host& h) {
-                        h.Command(12);
-                        h.Command(143, 0, 90);
-                    },
-                    [](const Picture& p) { return BackdropChannel(p, 2); }, -25},
-        ControlCase{"Sharpness", [](Host& h) { h.Command(151, 145); }, ChartLineDepth, -10},
-        ControlCase{"Softness", [](Host& h) { h.Command(151, 144); }, ChartLineDepth, 10}),
+    ::testing::Values(ControlCase{"Brighter", Sends({{6}, {6}, {6}, {6}}), Backdrop(1), 20},
+                      ControlCase{"Darker", Sends({{5}, {5}, {5}, {5}}), Backdrop(1), -20},
+                      ControlCase{"Brightness", Sends({{147, 200}}), Backdrop(1), 25},
+                      ControlCase{"Contrast", Sends({{148, 120}}), BlackPatchGreen, -8},
+                      ControlCase{"ColourLevelZeroGreysTheRedPatch", Sends({{146, 0}}),
+                                  RedPatchRedOverGreen, -80},
+                      ControlCase{"ManualRedGain", Sends({{12}, {142, 250}}), Backdrop(0), 25},
+                      ControlCase{"ManualBlueGain", Sends({{12}, {143, 0, 90}}), Backdrop(2), -25},
+                      ControlCase{"Sharpness", Sends({{151, 145}}), ChartLineDepth, -10},
+                      ControlCase{"Softness", Sends({{151, 144}}), ChartLineDepth, 10}),
     RowName{});
 
+// The mean luma of a row's stretch of backdrop; rows 100 and 101 are of the two fields.
+double RowLuma(const Picture& p, int y) {
+    double sum = 0;
+    for (int x = 20; x < 120; ++x)
+        sum += Luma(p.At(x, y));
+    return sum / 100;
+}
+
 TEST_F(SimulatedCameraFrames, FlashLightsOneFieldOfTheNextFrameOnly) {
-    auto fieldDifference = [](const Picture& p) {  // row 101 minus row 100, on the backdrop
-        double diff = 0;
-        for (int x = 20; x < 120; ++x)
-            diff += Luma(p.At(x, 101)) - Luma(p.At(x, 100));
-        return diff / 100;
-    };
+    auto fieldDifference = [](const Picture& p) { return RowLuma(p, 101) - RowLuma(p, 100); };
     host->Command(140);
     const Picture first = Decoded();
     EXPECT_GT(std::abs(fieldDifference(first)), 60);
@@ -412,12 +408,7 @@ TEST_F(SimulatedCameraFrames, FlashLevelSetsTheLitFieldsBrightness) {
         host->Command(static_cast<uint16_t>(100 + level));
         host->Command(140);
         const Picture p = Decoded();
-        double a = 0, b = 0;
-        for (int x = 20; x < 120; ++x) {
-            a += Luma(p.At(x, 100));
-            b += Luma(p.At(x, 101));
-        }
-        return std::max(a, b) / 100;
+        return std::max(RowLuma(p, 100), RowLuma(p, 101));
     };
     const double dim = litField(5), normal = litField(17), bright = litField(28);
     EXPECT_LT(dim + 30, normal);
