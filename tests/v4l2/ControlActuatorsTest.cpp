@@ -125,35 +125,19 @@ TEST_P(ControlPlanRows, ChoosesTheBestControl) {
     EXPECT_EQ(v4l2::ModelOf(plan), row.model);
 }
 
-using v4l2::RunBy;
+using enum v4l2::RunBy;
 INSTANTIATE_TEST_SUITE_P(
     Cameras, ControlPlanRows,
-    testing::Values(
-        PlanRow{"SpeedBeforeAbsolute",
-                {kPanAbs, kTiltAbs, kZoomAbs, kZoomCont, kPanSpeed, kTiltSpeed},
-                RunBy::kSpeed,
-                RunBy::kSpeed,
-                true,
-                14},
-        PlanRow{"AbsoluteOnly",
-                {kPanAbs, kTiltAbs, kZoomAbs},
-                RunBy::kAbsoluteTargets,
-                RunBy::kAbsoluteTargets,
-                true,
-                14},
-        PlanRow{"RelativeCountsItsOwnMoves",
-                {kPanRel, kTiltRel, kZoomAbs},
-                RunBy::kRelativeSteps,
-                RunBy::kAbsoluteTargets,
-                false,
-                14},
-        PlanRow{"PanWithoutTiltIsZoomOnly",
-                {kPanAbs, kZoomAbs},
-                RunBy::kAbsoluteTargets,
-                RunBy::kAbsoluteTargets,
-                true,
-                26},
-        PlanRow{"PlainWebcam", {kExposure, kTemperature}, RunBy::kNone, RunBy::kNone, false, 26}),
+    testing::Values(PlanRow("SpeedBeforeAbsolute",
+                            {kPanAbs, kTiltAbs, kZoomAbs, kZoomCont, kPanSpeed, kTiltSpeed}, kSpeed,
+                            kSpeed, true, 14),
+                    PlanRow("AbsoluteOnly", {kPanAbs, kTiltAbs, kZoomAbs}, kAbsoluteTargets,
+                            kAbsoluteTargets, true, 14),
+                    PlanRow("RelativeCountsItsOwnMoves", {kPanRel, kTiltRel, kZoomAbs},
+                            kRelativeSteps, kAbsoluteTargets, false, 14),
+                    PlanRow("PanWithoutTiltIsZoomOnly", {kPanAbs, kZoomAbs}, kAbsoluteTargets,
+                            kAbsoluteTargets, true, 26),
+                    PlanRow("PlainWebcam", {kExposure, kTemperature}, kNone, kNone, false, 26)),
     RowName{});
 
 // ---------------------------------------------------------------------------------------------
@@ -181,8 +165,7 @@ constexpr int64_t kSecond = 1'000'000;
 INSTANTIATE_TEST_SUITE_P(
     Commands, ControlSends,
     testing::Values(
-        SendRow{"SpeedTiersKeepTheirRatio",
-                {kPanSpeed, kTiltSpeed, kZoomCont},
+        SendRow("SpeedTiersKeepTheirRatio", {kPanSpeed, kTiltSpeed, kZoomCont},
                 [](v4l2::ControlActuators& a) {
                     for (Tier tier : {Tier::kSlow, Tier::kMedium, Tier::kFast})
                         a.Run(AxisId::kPan, -1, tier, 0);
@@ -197,10 +180,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {V4L2_CID_TILT_SPEED, 0},
                  {V4L2_CID_ZOOM_CONTINUOUS, 2},
                  {V4L2_CID_ZOOM_CONTINUOUS, 4},
-                 {V4L2_CID_ZOOM_CONTINUOUS, 7}}},
+                 {V4L2_CID_ZOOM_CONTINUOUS, 7}}),
         // The medium tier crosses 400 of the head's 3400 units a second: 144000 arc seconds.
-        SendRow{"AbsoluteTargetsAdvanceOnTheClock",
-                {kPanAbs, kTiltAbs},
+        SendRow("AbsoluteTargetsAdvanceOnTheClock", {kPanAbs, kTiltAbs},
                 [](v4l2::ControlActuators& a) {
                     a.Run(AxisId::kPan, +1, Tier::kMedium, 0);
                     a.Advance(kSecond / 4);
@@ -208,52 +190,47 @@ INSTANTIATE_TEST_SUITE_P(
                     a.StopPanTilt(kSecond);
                     a.Advance(2 * kSecond);
                 },
-                {{V4L2_CID_PAN_ABSOLUTE, 36000}, {V4L2_CID_PAN_ABSOLUTE, 144000}}},
+                {{V4L2_CID_PAN_ABSOLUTE, 36000}, {V4L2_CID_PAN_ABSOLUTE, 144000}}),
         // Without absolute controls a unit is taken as 345.9 arc seconds: 60 degrees over 640
         // pixels, at the head lens's 0.9756 units per pixel at the widest zoom.
-        SendRow{"RelativeStepsFollowTheClock",
-                {kPanRel, kTiltRel},
+        SendRow("RelativeStepsFollowTheClock", {kPanRel, kTiltRel},
                 [](v4l2::ControlActuators& a) {
                     a.Run(AxisId::kTilt, -1, Tier::kMedium, 0);
                     a.Advance(kSecond / 2);
                     a.StopPanTilt(kSecond);
                 },
-                {{V4L2_CID_TILT_RELATIVE, -69188}, {V4L2_CID_TILT_RELATIVE, -69188}}},
-        SendRow{"DrivesClampedToRangeAndStep",
-                {kPanAbs, kTiltAbs, kZoomAbs},
+                {{V4L2_CID_TILT_RELATIVE, -69188}, {V4L2_CID_TILT_RELATIVE, -69188}}),
+        SendRow("DrivesClampedToRangeAndStep", {kPanAbs, kTiltAbs, kZoomAbs},
                 [](v4l2::ControlActuators& a) {
                     a.DrivePanTilt(1, -600, 0);
                     a.DriveZoom(16000, 0);
                 },
                 {{V4L2_CID_PAN_ABSOLUTE, 360},
                  {V4L2_CID_TILT_ABSOLUTE, -108000},
-                 {V4L2_CID_ZOOM_ABSOLUTE, 500}}},
-        SendRow{"NudgeIsOneSmallStepFromWhereItIs",
-                {kPanAbs, kTiltAbs},
+                 {V4L2_CID_ZOOM_ABSOLUTE, 500}}),
+        SendRow("NudgeIsOneSmallStepFromWhereItIs", {kPanAbs, kTiltAbs},
                 [](v4l2::ControlActuators& a) {
                     a.DrivePanTilt(100, 0, 0);
                     a.Nudge(AxisId::kPan, -1, 0);
                 },
                 {{V4L2_CID_PAN_ABSOLUTE, 36000},
                  {V4L2_CID_TILT_ABSOLUTE, 0},
-                 {V4L2_CID_PAN_ABSOLUTE, 32400}}},
-        SendRow{"ExposureStepsInManualExposure",
-                {kExposureAuto, kExposure},
+                 {V4L2_CID_PAN_ABSOLUTE, 32400}}),
+        SendRow("ExposureStepsInManualExposure", {kExposureAuto, kExposure},
                 [](v4l2::ControlActuators& a) {
                     a.StepExposure(+1);
                     a.StepExposure(-4);
                 },
                 {{V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_MANUAL},
                  {V4L2_CID_EXPOSURE_ABSOLUTE, 197},
-                 {V4L2_CID_EXPOSURE_ABSOLUTE, 99}}},
-        SendRow{"TemperatureFollowsRedMinusBlue",
-                {kTemperature},
+                 {V4L2_CID_EXPOSURE_ABSOLUTE, 99}}),
+        SendRow("TemperatureFollowsRedMinusBlue", {kTemperature},
                 [](v4l2::ControlActuators& a) {
                     a.SetRedGain(128 + 51);
                     a.SetBlueGain(128 + 51);
                 },
                 {{V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4970},
-                 {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4600}}}),
+                 {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4600}})),
     RowName{});
 
 // ---------------------------------------------------------------------------------------------
