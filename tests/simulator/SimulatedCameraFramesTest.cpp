@@ -15,30 +15,11 @@
 #include "tests/simulator/SimulatorHost.h"
 #include "tests/support/RowName.h"
 
+using simtest::CameraOnClock;
 using simtest::Host;
 using simtest::Picture;
 
 namespace {
-
-// A still room unless a test asks for the live one: most checks compare frames or pixels.
-class CameraOnClock : public ::testing::Test {
-  protected:
-    void Start(const char* setting = "sim:still") {
-        std::string error;
-        camera = CreateSimulatedCamera(setting, error);
-        ASSERT_NE(camera, nullptr) << error;
-        host = std::make_unique<Host>(Host{*camera});
-        ASSERT_TRUE(host->Open());
-        host->Write(simtest::kStreaming, 1);
-    }
-    void SetUp() override { Start(); }
-    Picture Decoded() { return simtest::DecodeJpeg(host->Frame()); }
-
-    sys::VirtualClock clock;
-    sys::ScopedClock scoped{clock};
-    std::unique_ptr<SimulatedCamera> camera;
-    std::unique_ptr<Host> host;
-};
 
 // Luminance as the eye weighs it.
 double Luma(const uint8_t* p) {

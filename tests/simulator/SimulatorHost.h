@@ -2,12 +2,17 @@
 // and decode its frames with the station's decoder into top-row-first R G B pixels.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "decoder/FrameDecoder.h"
 #include "decoder/PixelConvert.h"
+#include "platform/system/Clock.h"
 #include "simulator/SimulatedCamera.h"
 
 namespace simtest {
@@ -123,5 +128,27 @@ inline Picture DecodeJpeg(std::span<const uint8_t> frame) {
     DestroyFrameDecoder(&decoder);
     return picture;
 }
+
+// A camera on the virtual clock, opened by a host and streaming unless asked not to. A still
+// room unless a test asks for another: most checks compare frames or pixels.
+class CameraOnClock : public ::testing::Test {
+  protected:
+    void Start(const char* setting, bool streaming = true) {
+        std::string error;
+        camera = CreateSimulatedCamera(setting, error);
+        ASSERT_NE(camera, nullptr) << error;
+        host = std::make_unique<Host>(Host{*camera});
+        ASSERT_TRUE(host->Open());
+        if (streaming)
+            host->Write(kStreaming, 1);
+    }
+    void SetUp() override { Start("sim:still"); }
+    Picture Decoded() { return DecodeJpeg(host->Frame()); }
+
+    sys::VirtualClock clock;
+    sys::ScopedClock scoped{clock};
+    std::unique_ptr<SimulatedCamera> camera;
+    std::unique_ptr<Host> host;
+};
 
 }  // namespace simtest
