@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 #include <linux/videodev2.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "tests/support/RowName.h"
+#include "tests/v4l2/FakeV4l2.h"
 #include "v4l2/ControlActuators.h"
 
 namespace {
@@ -44,62 +42,8 @@ const ControlInfo kTemperature = Ctl(V4L2_CID_WHITE_BALANCE_TEMPERATURE, 2800, 6
 const ControlInfo kRed = Ctl(V4L2_CID_RED_BALANCE, 0, 1023, 1, 512);
 
 // A device made of controls: it lists them, keeps their values and writes down every set.
-class FakeControls : public v4l2::V4l2Operations {
-  public:
-    explicit FakeControls(std::vector<ControlInfo> list) : list_(std::move(list)) {
-        std::sort(list_.begin(), list_.end(), [](auto& a, auto& b) { return a.id < b.id; });
-        for (const ControlInfo& c : list_)
-            values[c.id] = c.defaultValue;
-    }
-    std::map<uint32_t, int64_t> values;
-    std::map<uint32_t, int> refuse;  // errno for a set of this control
-    std::vector<std::pair<uint32_t, int64_t>> sets;
-    int calls = 0;
-
-    int Ioctl(int, unsigned long request, void* argument) override {
-        ++calls;
-        if (request == VIDIOC_QUERY_EXT_CTRL) {
-            auto* q = static_cast<v4l2_query_ext_ctrl*>(argument);
-            const uint32_t after = q->id & ~V4L2_CTRL_FLAG_NEXT_CTRL;
-            for (const ControlInfo& c : list_) {
-                if (c.id > after) {  // the list is in id order, as a device gives it
-                    *q = {};
-                    q->id = c.id;
-                    q->type = c.type;
-                    std::strncpy(q->name, c.name.c_str(), sizeof q->name - 1);
-                    q->minimum = c.minimum;
-                    q->maximum = c.maximum;
-                    q->step = static_cast<uint64_t>(c.step);
-                    q->default_value = c.defaultValue;
-                    q->flags = c.flags;
-                    return 0;
-                }
-            }
-            return Fail(EINVAL);
-        }
-        auto* control = static_cast<v4l2_control*>(argument);
-        if (request == VIDIOC_G_CTRL) {
-            control->value = static_cast<int32_t>(values.at(control->id));
-            return 0;
-        }
-        if (const auto r = refuse.find(control->id); r != refuse.end())
-            return Fail(r->second);
-        sets.emplace_back(control->id, control->value);
-        values[control->id] = control->value;
-        return 0;
-    }
-    int Open(const std::string&, int) override { return 3; }
-    int Close(int) override { return 0; }
-    void* Mmap(void*, size_t, int, int, int, off_t) override { return nullptr; }
-    int Munmap(void*, size_t) override { return 0; }
-    int Poll(pollfd*, nfds_t, int) override { return 0; }
-
-  private:
-    static int Fail(int e) {
-        errno = e;
-        return -1;
-    }
-    std::vector<ControlInfo> list_;
+struct FakeControls : zelvo_test::FakeV4l2 {
+    explicit FakeControls(std::vector<ControlInfo> list) { SetControls(std::move(list)); }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -311,11 +255,11 @@ TEST(ControlFaults, RefusedValuesLeaveTheHeadRunningUnpluggedStopsCalls) {
     device.refuse[V4L2_CID_TILT_SPEED] = ENODEV;
     act.StopPanTilt(kSecond);
     EXPECT_TRUE(act.Unplugged());
-    const int calls = device.calls;
+    const int calls = device.ioctls;
     act.Run(AxisId::kTilt, -1, Tier::kSlow, kSecond);
     act.SetRedGain(100);
     EXPECT_EQ(act.Position(AxisId::kTilt, kSecond), 500);
-    EXPECT_EQ(device.calls, calls);
+    EXPECT_EQ(device.ioctls, calls);
 }
 
 }  // namespace
