@@ -222,8 +222,8 @@ std::array<uint16_t, 64> CameraQuantisationTable(int quality, bool chrominance) 
     return table;
 }
 
-std::vector<uint8_t> EncodeCameraFrame(std::span<const uint8_t> rgb, int width, int height,
-                                       int quality) {
+std::vector<uint8_t> EncodeJpeg(std::span<const uint8_t> rgb, int width, int height,
+                                const std::function<void(jpeg_compress_struct&)>& configure) {
     std::vector<uint8_t> frame;
     jpeg_compress_struct info{};
     jpeg::ErrorJump errors{};
@@ -241,23 +241,8 @@ std::vector<uint8_t> EncodeCameraFrame(std::span<const uint8_t> rgb, int width, 
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     info.dct_method = JDCT_ISLOW;
-    info.write_JFIF_header = FALSE;
     info.comp_info[0].h_samp_factor = 2;
-    info.comp_info[0].v_samp_factor = 1;
-    for (int c = 1; c < 3; ++c)
-        info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
-    for (int t = 0; t < 2; ++t) {
-        const auto table = CameraQuantisationTable(quality, t == 1);
-        unsigned int basic[64];
-        for (int i = 0; i < 64; ++i)
-            basic[i] = table[i];
-        jpeg_add_quant_table(&info, t, basic, 100, FALSE);
-    }
-    // The camera never sends its Huffman tables: mark them as sent so only DQT is written.
-    for (int t = 0; t < 2; ++t) {
-        info.dc_huff_tbl_ptrs[t]->sent_table = TRUE;
-        info.ac_huff_tbl_ptrs[t]->sent_table = TRUE;
-    }
+    configure(info);
     jpeg_start_compress(&info, FALSE);
     while (info.next_scanline < info.image_height) {
         JSAMPROW row =
@@ -267,6 +252,31 @@ std::vector<uint8_t> EncodeCameraFrame(std::span<const uint8_t> rgb, int width, 
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
     return frame;
+}
+
+void LeaveOutHuffmanTables(jpeg_compress_struct& info) {
+    for (int t = 0; t < 2; ++t) {
+        info.dc_huff_tbl_ptrs[t]->sent_table = TRUE;
+        info.ac_huff_tbl_ptrs[t]->sent_table = TRUE;
+    }
+}
+
+std::vector<uint8_t> EncodeCameraFrame(std::span<const uint8_t> rgb, int width, int height,
+                                       int quality) {
+    return EncodeJpeg(rgb, width, height, [quality](jpeg_compress_struct& info) {
+        info.write_JFIF_header = FALSE;
+        info.comp_info[0].v_samp_factor = 1;
+        for (int c = 1; c < 3; ++c)
+            info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+        for (int t = 0; t < 2; ++t) {
+            const auto table = CameraQuantisationTable(quality, t == 1);
+            unsigned int basic[64];
+            for (int i = 0; i < 64; ++i)
+                basic[i] = table[i];
+            jpeg_add_quant_table(&info, t, basic, 100, FALSE);
+        }
+        LeaveOutHuffmanTables(info);  // the camera never sends them: only DQT is written
+    });
 }
 
 bool DecodeReferencePlanes(std::span<const uint8_t> frame, ReferencePlanes& planes) {
