@@ -12,6 +12,7 @@
 
 #include "decoder/FrameDecoder.h"
 #include "decoder/PixelConvert.h"
+#include "platform/driver/DeviceSetting.h"
 #include "platform/system/Clock.h"
 #include "simulator/SimulatedCamera.h"
 
