@@ -5,11 +5,13 @@
 
 #include <cstdlib>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "capture/CaptureProcessing.h"
 #include "capture/HandOff.h"
 #include "device/FrameGeometry.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
 
@@ -34,14 +36,11 @@ TEST(CaptureCrop, CentredInTheTurnedFrameAndClippedToIt) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const CaptureCrop c = PlanCaptureCrop(row.rotation, row.width, row.height);
-        const CaptureCrop& e = row.expected;
-        EXPECT_EQ(c.rotation, e.rotation);
-        EXPECT_EQ(c.turn, e.turn);
-        EXPECT_EQ(c.left, e.left);
-        EXPECT_EQ(c.top, e.top);
-        EXPECT_EQ(c.width, e.width);
-        EXPECT_EQ(c.height, e.height);
-        EXPECT_EQ(c.IsEmpty(), e.width == 0);
+        const auto fields = [](const CaptureCrop& f) {
+            return std::tuple(f.rotation, f.turn, f.left, f.top, f.width, f.height);
+        };
+        EXPECT_EQ(fields(c), fields(row.expected));
+        EXPECT_EQ(c.IsEmpty(), row.expected.width == 0);
     }
 }
 
@@ -159,8 +158,7 @@ TEST(HandOffFolderTest, FollowsTheUsersDataFolder) {
         {"data home unset", nullptr, "/home/op", "/home/op/.local/share/zelvocam"},
         {"relative data home ignored", "rel/data", "/home/op", "/home/op/.local/share/zelvocam"},
     };
-    const std::string savedData = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
-    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    TempConfigHome restoresTheVariables;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         if (row.dataHome != nullptr)
@@ -170,11 +168,6 @@ TEST(HandOffFolderTest, FollowsTheUsersDataFolder) {
         setenv("HOME", row.home, 1);
         EXPECT_EQ(HandOffFolder().string(), row.expected);
     }
-    setenv("HOME", savedHome.c_str(), 1);
-    if (savedData.empty())
-        unsetenv("XDG_DATA_HOME");
-    else
-        setenv("XDG_DATA_HOME", savedData.c_str(), 1);
 }
 
 }  // namespace
