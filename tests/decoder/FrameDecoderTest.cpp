@@ -17,6 +17,7 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using testframes::EncodeScene;
 
 Bytes QuantisationSegment() {
     Bytes segment = {0xFF, 0xDB, 0x00, 0x84, 0x00};
@@ -96,11 +97,6 @@ bool AllAre(const Bytes& bytes, uint8_t value) {
     return std::all_of(bytes.begin(), bytes.end(), [value](uint8_t v) { return v == value; });
 }
 
-Bytes EncodedScene(testframes::Scene scene, int width, int height, int quality = 75) {
-    return testframes::EncodeCameraFrame(testframes::RenderScene(scene, width, height), width,
-                                         height, quality);
-}
-
 TEST(FrameDecoderLifecycle, UnknownModesAndEmptyReferencesAreRefused) {
     for (int mode : {0, 5, -1}) {
         FrameDecoder* decoder = nullptr;
@@ -166,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
     RowName{});
 
 TEST(FrameDecoder, FrameHeaderThatFailsItsChecksKeepsThePreviousState) {
-    const Bytes good = EncodedScene(testframes::Scene::kFace, 48, 16);
+    const Bytes good = EncodeScene(testframes::Scene::kFace, 48, 16);
     const Bytes expected = Decode(good);
     struct BadHeader {
         const char* name;
@@ -235,7 +231,7 @@ TEST(FrameDecoderSafety, ZeroRunPastTheLastCoefficientEndsTheBlock) {
 }
 
 TEST(FrameDecoderSafety, PartialMacroblocksAndLinesAreLeftUntouched) {
-    const Bytes out = Decode(EncodedScene(testframes::Scene::kFace, 40, 12));
+    const Bytes out = Decode(EncodeScene(testframes::Scene::kFace, 40, 12));
     for (int y = 0; y < 12; ++y) {
         for (int x = 0; x < 40; ++x) {
             const bool decoded = x < 32 && y < 8;
@@ -248,7 +244,7 @@ TEST(FrameDecoderSafety, PartialMacroblocksAndLinesAreLeftUntouched) {
 }
 
 TEST(FrameDecoderStream, TruncatedDataDecodesAsIfPaddedWithZeroBits) {
-    Bytes frame = EncodedScene(testframes::Scene::kNoise, 64, 32);
+    Bytes frame = EncodeScene(testframes::Scene::kNoise, 64, 32);
     frame.resize(frame.size() * 2 / 3);
     Bytes padded = frame;
     padded.insert(padded.end(), 4096, 0x00);
@@ -283,7 +279,7 @@ TEST(FrameDecoderStream, TellsWhetherTheDataHeldEveryBlock) {
 }
 
 TEST(FrameDecoderStream, MarkersInsideTheEntropyDataAreDropped) {
-    const Bytes frame = EncodedScene(testframes::Scene::kFace, 64, 32);
+    const Bytes frame = EncodeScene(testframes::Scene::kFace, 64, 32);
     // Put a restart marker in the middle of the entropy data, between two whole bytes.
     size_t at = frame.size() / 2;
     while (frame[at - 1] == 0xFF || frame[at] == 0x00)
@@ -296,8 +292,8 @@ TEST(FrameDecoderStream, MarkersInsideTheEntropyDataAreDropped) {
 }
 
 TEST(FrameDecoderStream, StateCarriesAcrossFramesOfDifferentSizes) {
-    const Bytes small = EncodedScene(testframes::Scene::kEdges, 16, 8, 95);
-    const Bytes large = EncodedScene(testframes::Scene::kFace, 320, 240, 50);
+    const Bytes small = EncodeScene(testframes::Scene::kEdges, 16, 8, 95);
+    const Bytes large = EncodeScene(testframes::Scene::kFace, 320, 240, 50);
     Decoder decoder;
     for (const Bytes* frame : {&small, &large, &small, &large}) {
         ASSERT_EQ(decoder.Parse(*frame), 0);
@@ -310,7 +306,7 @@ TEST(FrameDecoderStream, StateCarriesAcrossFramesOfDifferentSizes) {
 // Modes 2 to 4 rearrange and convert exactly the samples of mode 1.
 TEST(FrameDecoderModes, OtherModesCarryTheSameSamples) {
     const int width = 48, height = 16;
-    const Bytes frame = EncodedScene(testframes::Scene::kGradient, width, height);
+    const Bytes frame = EncodeScene(testframes::Scene::kGradient, width, height);
     const Bytes yuyv = Decode(frame, kDecodeModeYuyv);
     const Bytes uyvy = Decode(frame, kDecodeModeUyvy);
     const Bytes bgr = Decode(frame, kDecodeModeBgrBottomUp);

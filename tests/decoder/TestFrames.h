@@ -38,6 +38,9 @@ std::array<uint16_t, 64> CameraQuantisationTable(int quality, bool chrominance);
 // Encodes an RGB picture as the camera would.
 std::vector<uint8_t> EncodeCameraFrame(std::span<const uint8_t> rgb, int width, int height,
                                        int quality);
+inline std::vector<uint8_t> EncodeScene(Scene scene, int width, int height, int quality = 75) {
+    return EncodeCameraFrame(RenderScene(scene, width, height), width, height, quality);
+}
 
 // Encodes an RGB picture with libjpeg's defaults, the accurate transform and luminance sampled
 // twice across, once `configure` has set the rest; empty when libjpeg refuses.

@@ -26,9 +26,7 @@ class FrameTool : public ::testing::Test {
                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(directory_);
         // 30 pixels wide: BMP rows of 90 bytes need 2 bytes of padding each.
-        frame_ = testframes::EncodeCameraFrame(
-            testframes::RenderScene(testframes::Scene::kFace, kWidth, kHeight), kWidth, kHeight,
-            75);
+        frame_ = testframes::EncodeScene(testframes::Scene::kFace, kWidth, kHeight);
         Write("frame.jpg", frame_);
     }
     void TearDown() override { fs::remove_all(directory_); }

@@ -106,6 +106,10 @@ TEST_P(ControlSends, TheValuesTheCameraGets) {
 
 constexpr int64_t kSecond = 1'000'000;
 
+std::pair<uint32_t, int64_t> Set(const ControlInfo& control, int64_t value) {
+    return {control.id, value};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Commands, ControlSends,
     testing::Values(
@@ -117,14 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
                     for (Tier tier : {Tier::kSlow, Tier::kMedium, Tier::kFast})
                         a.Run(AxisId::kZoom, +1, tier, 0);
                 },
-                {{V4L2_CID_PAN_SPEED, -2},
-                 {V4L2_CID_PAN_SPEED, -8},
-                 {V4L2_CID_PAN_SPEED, -24},
-                 {V4L2_CID_PAN_SPEED, 0},
-                 {V4L2_CID_TILT_SPEED, 0},
-                 {V4L2_CID_ZOOM_CONTINUOUS, 2},
-                 {V4L2_CID_ZOOM_CONTINUOUS, 4},
-                 {V4L2_CID_ZOOM_CONTINUOUS, 7}}),
+                {Set(kPanSpeed, -2), Set(kPanSpeed, -8), Set(kPanSpeed, -24), Set(kPanSpeed, 0),
+                 Set(kTiltSpeed, 0), Set(kZoomCont, 2), Set(kZoomCont, 4), Set(kZoomCont, 7)}),
         // The medium tier crosses 400 of the head's 3400 units a second: 144000 arc seconds.
         SendRow("AbsoluteTargetsAdvanceOnTheClock", {kPanAbs, kTiltAbs},
                 [](v4l2::ControlActuators& a) {
@@ -134,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
                     a.StopPanTilt(kSecond);
                     a.Advance(2 * kSecond);
                 },
-                {{V4L2_CID_PAN_ABSOLUTE, 36000}, {V4L2_CID_PAN_ABSOLUTE, 144000}}),
+                {Set(kPanAbs, 36000), Set(kPanAbs, 144000)}),
         // Without absolute controls a unit is taken as 345.9 arc seconds: 60 degrees over 640
         // pixels, at the head lens's 0.9756 units per pixel at the widest zoom.
         SendRow("RelativeStepsFollowTheClock", {kPanRel, kTiltRel},
@@ -143,38 +141,32 @@ INSTANTIATE_TEST_SUITE_P(
                     a.Advance(kSecond / 2);
                     a.StopPanTilt(kSecond);
                 },
-                {{V4L2_CID_TILT_RELATIVE, -69188}, {V4L2_CID_TILT_RELATIVE, -69188}}),
+                {Set(kTiltRel, -69188), Set(kTiltRel, -69188)}),
         SendRow("DrivesClampedToRangeAndStep", {kPanAbs, kTiltAbs, kZoomAbs},
                 [](v4l2::ControlActuators& a) {
                     a.DrivePanTilt(1, -600, 0);
                     a.DriveZoom(16000, 0);
                 },
-                {{V4L2_CID_PAN_ABSOLUTE, 360},
-                 {V4L2_CID_TILT_ABSOLUTE, -108000},
-                 {V4L2_CID_ZOOM_ABSOLUTE, 500}}),
+                {Set(kPanAbs, 360), Set(kTiltAbs, -108000), Set(kZoomAbs, 500)}),
         SendRow("NudgeIsOneSmallStepFromWhereItIs", {kPanAbs, kTiltAbs},
                 [](v4l2::ControlActuators& a) {
                     a.DrivePanTilt(100, 0, 0);
                     a.Nudge(AxisId::kPan, -1, 0);
                 },
-                {{V4L2_CID_PAN_ABSOLUTE, 36000},
-                 {V4L2_CID_TILT_ABSOLUTE, 0},
-                 {V4L2_CID_PAN_ABSOLUTE, 32400}}),
+                {Set(kPanAbs, 36000), Set(kTiltAbs, 0), Set(kPanAbs, 32400)}),
         SendRow("ExposureStepsInManualExposure", {kExposureAuto, kExposure},
                 [](v4l2::ControlActuators& a) {
                     a.StepExposure(+1);
                     a.StepExposure(-4);
                 },
-                {{V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_MANUAL},
-                 {V4L2_CID_EXPOSURE_ABSOLUTE, 197},
-                 {V4L2_CID_EXPOSURE_ABSOLUTE, 99}}),
+                {Set(kExposureAuto, V4L2_EXPOSURE_MANUAL), Set(kExposure, 197),
+                 Set(kExposure, 99)}),
         SendRow("TemperatureFollowsRedMinusBlue", {kTemperature},
                 [](v4l2::ControlActuators& a) {
                     a.SetRedGain(128 + 51);
                     a.SetBlueGain(128 + 51);
                 },
-                {{V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4970},
-                 {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4600}})),
+                {Set(kTemperature, 4970), Set(kTemperature, 4600)})),
     RowName{});
 
 // ---------------------------------------------------------------------------------------------
