@@ -28,8 +28,8 @@ Bytes QuantisationSegment() {
 }
 
 Bytes FrameHeader(int width, int height, uint8_t precision = 8, uint8_t lumaSampling = 0x21,
-                  uint8_t lumaTable = 0) {
-    Bytes header = {0xFF, 0xC0,         0x00,      0x11, precision, 0,    0,    0,    0,   0x03,
+                  uint8_t lumaTable = 0, uint8_t marker = 0xC0) {
+    Bytes header = {0xFF, marker,       0x00,      0x11, precision, 0,    0,    0,    0,   0x03,
                     0x01, lumaSampling, lumaTable, 0x02, 0x11,      0x01, 0x03, 0x11, 0x01};
     header[5] = uint8_t(height >> 8), header[6] = uint8_t(height);
     header[7] = uint8_t(width >> 8), header[8] = uint8_t(width);
@@ -135,12 +135,6 @@ Bytes WithSegmentAfterStart(Bytes segment) {
     return frame;
 }
 
-Bytes ProgressiveHeader() {
-    Bytes header = FrameHeader(16, 8);
-    header[1] = 0xC2;
-    return header;
-}
-
 Bytes Truncated(size_t length, int width = 16, int height = 8) {
     Bytes frame = CameraFrame(width, height, kGreyMacroblock);
     frame.resize(length);
@@ -154,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedFrame{"HuffmanTableSegment", WithSegmentAfterStart({0xFF, 0xC4, 0x00, 0x02})},
         RejectedFrame{"RestartInterval",
                       WithSegmentAfterStart({0xFF, 0xDD, 0x00, 0x04, 0x00, 0x01})},
-        RejectedFrame{"ProgressiveFrame", WithSegmentAfterStart(ProgressiveHeader())},
+        RejectedFrame{"ProgressiveFrame",
+                      WithSegmentAfterStart(FrameHeader(16, 8, 8, 0x21, 0, 0xC2))},
         RejectedFrame{"FillByteBetweenSegments", WithSegmentAfterStart({0xFF})},
         RejectedFrame{"EndsBeforeScanHeader", Truncated(2 + 134 + 19)},
         RejectedFrame{"EndsInsideSegmentLength", Truncated(2 + 134 + 3)},

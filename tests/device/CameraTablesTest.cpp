@@ -66,32 +66,19 @@ constexpr ToneSample kToneSamples[] = {
 
 int ExpectedKnee(int knee, int i) {
     const int p = std::min(knee, 255) / 2 + 64;
-    int k;
-    if (i < 64) {
-        k = 4 * p * i / 256;
-    } else {
-        k = (256 - p) * i / 192 + (4 * p - 256) * 86 / 256;
-    }
+    const int k = i < 64 ? 4 * p * i / 256 : (256 - p) * i / 192 + (4 * p - 256) * 86 / 256;
     return std::min(k, 255);
 }
 
+// Selector 0 is the knee curve itself; each further quarter of the selector blends from one
+// curve to the next: 1-64 from the knee curve to T1, 65-128 from T1 to T2, and so on.
 int ExpectedTone(int knee, int selector, int i) {
     const int c = ExpectedKnee(knee, i);
-    const int s = selector;
-    const auto T = [c](int n) { return int(kToneCurves[n - 1][c]); };
-    int l;
-    if (s == 0) {
-        l = c;
-    } else if (s <= 64) {
-        l = c + (T(1) - c) * s / 64;
-    } else if (s <= 128) {
-        l = T(1) + (T(2) - T(1)) * (s - 64) / 64;
-    } else if (s <= 192) {
-        l = T(2) + (T(3) - T(2)) * (s - 128) / 64;
-    } else {
-        l = T(3) + (T(4) - T(3)) * (s - 192) / 64;
-    }
-    return l & 0xFF;
+    if (selector == 0)
+        return c & 0xFF;
+    const int band = std::min((selector - 1) / 64, 3);
+    const int from = band == 0 ? c : kToneCurves[band - 1][c], to = kToneCurves[band][c];
+    return (from + (to - from) * (selector - 64 * band) / 64) & 0xFF;
 }
 
 }  // namespace

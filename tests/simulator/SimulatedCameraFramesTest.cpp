@@ -39,11 +39,8 @@ PixelPoint DarkCentroid(const Picture& p, PixelPoint guess, int half) {
     double sx = 0, sy = 0, n = 0;
     for (int y = int(guess.y) - half; y <= int(guess.y) + half; ++y) {
         for (int x = int(guess.x) - half; x <= int(guess.x) + half; ++x) {
-            if (Luma(p.At(x, y)) < 60) {
-                sx += x;
-                sy += y;
-                ++n;
-            }
+            if (Luma(p.At(x, y)) < 60)
+                sx += x, sy += y, ++n;
         }
     }
     return n == 0 ? PixelPoint{-1, -1} : PixelPoint{sx / n, sy / n};
