@@ -10,14 +10,6 @@
 #include "device/CameraTables.h"
 #include "device/TextConvert.h"
 
-void PrintTo(const ConformanceBackend& backend, std::ostream* os) {
-    *os << backend.name;
-}
-
-std::string ConformanceBackendName(const ::testing::TestParamInfo<ConformanceBackend>& info) {
-    return info.param.name;
-}
-
 void DeviceConformance::SetUp() {
     scopedClock = std::make_unique<sys::ScopedClock>(clock);
     backend = GetParam().make();

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/system/Folders.h"
+#include "tests/support/RowName.h"
 #include "tests/support/TempConfigHome.h"
 
 namespace {
@@ -31,14 +32,11 @@ class UmaskScope {
 };
 
 struct ModeCase {
-    const char* label;
+    const char* name;
     mode_t requested;
     mode_t umask;
     int created;
 };
-void PrintTo(const ModeCase& c, std::ostream* os) {
-    *os << c.label;
-}
 
 class ReplaceMode : public ::testing::TestWithParam<ModeCase> {};
 
@@ -60,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{"PictureUsualUmask", sys::kOrdinaryFileMode, 022, 0644},
                       ModeCase{"PictureSharedGroup", sys::kOrdinaryFileMode, 002, 0664},
                       ModeCase{"PictureStrictUmask", sys::kOrdinaryFileMode, 077, 0600}),
-    [](const auto& row) { return std::string(row.param.label); });
+    RowName{});
 
 TEST(ReplaceFile, ASymbolicLinkAtThePathIsReplacedNotWrittenThrough) {
     TempConfigHome home;
