@@ -122,11 +122,9 @@ void DrainEvents(int watch) {
 }
 
 bool HasTemporaryFile(const std::filesystem::path& folder) {
-    for (const auto& e : std::filesystem::directory_iterator(folder)) {
-        if (e.path().filename().string().find(".tmp.") != std::string::npos)
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(std::filesystem::directory_iterator(folder), [](const auto& e) {
+        return e.path().filename().string().find(".tmp.") != std::string::npos;
+    });
 }
 
 // Kills a saving child `rounds` times, each time after a random number of its file steps, and

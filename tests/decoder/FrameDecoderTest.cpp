@@ -229,10 +229,8 @@ TEST(FrameDecoderSafety, PartialMacroblocksAndLinesAreLeftUntouched) {
     const Bytes out = Decode(EncodeScene(testframes::Scene::kFace, 40, 12));
     for (int y = 0; y < 12; ++y) {
         for (int x = 0; x < 40; ++x) {
-            const bool decoded = x < 32 && y < 8;
-            const uint8_t luma = out[(y * 40 + x) * 2];
-            if (!decoded) {
-                EXPECT_EQ(luma, 0xEE) << x << "," << y;
+            if (x >= 32 || y >= 8) {  // outside the whole macroblocks: luma never written
+                EXPECT_EQ(out[(y * 40 + x) * 2], 0xEE) << x << "," << y;
             }
         }
     }
@@ -346,9 +344,8 @@ TEST(VectorPaths, InverseDctMatchesThePortableOne) {
         for (int trial = 0; trial < 2000; ++trial) {
             int16_t coefficients[64] = {};
             uint16_t quantisation[64];
-            for (int i = 0; i < 64; ++i) {
+            for (int i = 0; i < 64; ++i)
                 quantisation[i] = static_cast<uint16_t>(1 + random() % range.quantLimit);
-            }
             for (int i = 0; i < range.usedIndices; ++i) {
                 const int at =
                     range.usedIndices == 1 ? 8 * (random() % 8) : decoder::kZigzagToNatural[i];

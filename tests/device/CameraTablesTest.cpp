@@ -95,9 +95,8 @@ class QuantisationBlockTest : public ::testing::TestWithParam<int> {};
 TEST_P(QuantisationBlockTest, MatchesTheScaledBaseTable) {
     const auto block = BuildQuantisationBlock(static_cast<uint16_t>(GetParam()));
     const std::vector<int> expected = ExpectedQuantisation(GetParam());
-    for (size_t k = 0; k < 128; ++k) {
+    for (size_t k = 0; k < 128; ++k)
         EXPECT_EQ(block[2 * k] | block[2 * k + 1] << 8, expected[k]) << "entry " << k;
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Qualities, QuantisationBlockTest, ::testing::Values(0, 75, 100, 150, 99),
@@ -106,9 +105,8 @@ INSTANTIATE_TEST_SUITE_P(Qualities, QuantisationBlockTest, ::testing::Values(0, 
 TEST(ToneCurvesTest, PassThroughEverySampleAndNeverFall) {
     for (int n = 0; n < 4; ++n) {
         SCOPED_TRACE("T" + std::to_string(n + 1));
-        for (const ToneSample& s : kToneSamples) {
+        for (const ToneSample& s : kToneSamples)
             EXPECT_EQ(kToneCurves[n][s.index], s.t[n]) << "index " << s.index;
-        }
         for (int i = 1; i < 256; ++i)
             EXPECT_GE(kToneCurves[n][i], kToneCurves[n][i - 1]) << i;
     }
@@ -116,9 +114,8 @@ TEST(ToneCurvesTest, PassThroughEverySampleAndNeverFall) {
 
 TEST(ToneCurvesTest, EachLiftsTheShadowsAndMidTonesAboveThePrevious) {
     for (int n = 1; n < 4; ++n) {
-        for (int i = 1; i <= 200; ++i) {
+        for (int i = 1; i <= 200; ++i)
             EXPECT_GT(kToneCurves[n][i], kToneCurves[n - 1][i]) << "T" << n + 1 << " at " << i;
-        }
     }
 }
 
@@ -143,9 +140,8 @@ TEST_P(ToneCurveBlockTest, MatchesTheKneeAndBlend) {
     const auto [knee, selector] = GetParam();
     const ToneCurve block = BuildToneCurveBlock(static_cast<uint16_t>(std::min(knee, 255)),
                                                 static_cast<uint16_t>(selector));
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 0; i < 256; ++i)
         ASSERT_EQ(block[i], ExpectedTone(knee, selector, i)) << "entry " << i;
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(KneesAndSelectors, ToneCurveBlockTest,

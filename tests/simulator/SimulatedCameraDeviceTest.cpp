@@ -98,9 +98,8 @@ TEST_F(SimulatedCameraDevice, OpenAndStreamSetUpLeaveTheCameraProgrammed) {
     ConfigureStream();
     const std::pair<uint16_t, uint16_t> expected[] = {{29, 640}, {30, 480}, {27, 640}, {28, 480},
                                                       {31, 0},   {32, 0},   {10, 16},  {6, 1}};
-    for (auto [reg, value] : expected) {
+    for (auto [reg, value] : expected)
         EXPECT_EQ(camera->PeekRegister(reg), value) << "register " << reg;
-    }
 }
 
 TEST_F(SimulatedCameraDevice, HandshakeFocusAndModelAnswerAsTheStationAsks) {
