@@ -230,13 +230,10 @@ bool RecordingDriver::ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) 
         r.failed = true;
         return false;
     }
-    std::vector<uint8_t> frame;
-    if (!frames.empty()) {
-        frame = std::move(frames.front());
+    const bool queued = !frames.empty();
+    const std::vector<uint8_t> frame = queued ? std::move(frames.front()) : frameSource();
+    if (queued)
         frames.pop_front();
-    } else {
-        frame = frameSource();
-    }
     const size_t n = std::min(frame.size(), buffer.size());
     std::copy_n(frame.begin(), n, buffer.begin());
     delivered = static_cast<uint32_t>(n);
