@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numeric>
 
 #include "platform/driver/DeviceSetting.h"
 #include "platform/system/Clock.h"
@@ -91,8 +92,7 @@ TEST_F(SimulatedCameraTransport, MalformedRequestsAreRefused) {
 
 TEST_F(SimulatedCameraTransport, BlockWritesAreKeptAndReadBackAsBlocks) {
     std::vector<uint8_t> tables(256);
-    for (size_t i = 0; i < tables.size(); ++i)
-        tables[i] = static_cast<uint8_t>(i);
+    std::iota(tables.begin(), tables.end(), 0);
     ASSERT_TRUE(host->WriteBlock(kQuantTables, tables));
     std::vector<uint8_t> back(256);
     uint32_t returned = 0;

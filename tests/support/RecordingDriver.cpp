@@ -96,17 +96,10 @@ void RecordingDriver::SetInfo(uint16_t word1, uint16_t word2, uint16_t word3,
     PutInfoText(info, kInfoText3Offset, text3);
 }
 
-std::vector<std::string> RecordingDriver::Transcript() const {
-    std::vector<std::string> lines;
-    for (const RecordedRequest& r : log_)
-        lines.push_back(r.ToString());
-    return lines;
-}
-
-std::vector<std::string> RecordingDriver::RegisterTranscript() const {
+std::vector<std::string> RecordingDriver::Transcript(bool registersOnly) const {
     std::vector<std::string> lines;
     for (const RecordedRequest& r : log_) {
-        if (IsRegisterKind(r.kind))
+        if (!registersOnly || IsRegisterKind(r.kind))
             lines.push_back(r.ToString());
     }
     return lines;
