@@ -60,13 +60,12 @@ TEST(FlashRepair, KeepsTheLitFieldRowByRow) {
 // A camera frame (bottom-up B G R) whose upright pixel (row, column) is `bgr(row, column)`.
 std::vector<uint8_t> Frame(const std::function<std::array<uint8_t, 3>(int, int)>& bgr) {
     std::vector<uint8_t> frame(size_t{frame::kWidth} * frame::kHeight * 3);
-    for (int row = 0; row < frame::kHeight; ++row) {
+    for (int row = 0; row < frame::kHeight; ++row)
         for (int column = 0; column < frame::kWidth; ++column) {
             const auto pixel = bgr(row, column);
             std::copy(pixel.begin(), pixel.end(),
                       frame.begin() + ((frame::kHeight - 1 - row) * frame::kWidth + column) * 3);
         }
-    }
     return frame;
 }
 
@@ -103,10 +102,9 @@ TEST(CapturePipeline, CutsTheUprightOrTurnedFrameWherePlanned) {
         ASSERT_TRUE(kept);
         ASSERT_EQ(kept->Width(), row.width);
         ASSERT_EQ(kept->Height(), row.height);
-        for (int r = 0; r < row.height; r += 7) {
+        for (int r = 0; r < row.height; r += 7)
             for (int c = 0; c < row.width; c += 5)
                 ASSERT_EQ(At(*kept, r, c), row.source(r, c)) << r << "," << c;
-        }
     }
     EXPECT_FALSE(ProcessCaptureFrame(std::span(frame).first(frame.size() - 1),
                                      {false, -1, PlanCaptureCrop(0, 640, 480)}));

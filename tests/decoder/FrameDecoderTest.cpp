@@ -229,13 +229,12 @@ TEST(FrameDecoderSafety, ZeroRunPastTheLastCoefficientEndsTheBlock) {
 
 TEST(FrameDecoderSafety, PartialMacroblocksAndLinesAreLeftUntouched) {
     const Bytes out = Decode(EncodeScene(testframes::Scene::kFace, 40, 12));
-    for (int y = 0; y < 12; ++y) {
+    for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 40; ++x) {
             if (x >= 32 || y >= 8) {  // outside the whole macroblocks: luma never written
                 EXPECT_EQ(out[(y * 40 + x) * 2], 0xEE) << x << "," << y;
             }
         }
-    }
 }
 
 TEST(FrameDecoderStream, TruncatedDataDecodesAsIfPaddedWithZeroBits) {
@@ -307,7 +306,7 @@ TEST(FrameDecoderModes, OtherModesCarryTheSameSamples) {
     const Bytes bgr = Decode(frame, kDecodeModeBgrBottomUp);
     const Bytes rgb = Decode(frame, kDecodeModeRgbBottomUp);
     auto clamp = [](int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); };
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const size_t pair = (static_cast<size_t>(y) * width + (x & ~1)) * 2;
             const int luma = yuyv[pair + (x & 1) * 2], cb = yuyv[pair + 1], cr = yuyv[pair + 3];
@@ -325,7 +324,6 @@ TEST(FrameDecoderModes, OtherModesCarryTheSameSamples) {
             ASSERT_EQ(rgb[at], r);
             ASSERT_EQ(rgb[at + 2], b);
         }
-    }
 }
 
 #if defined(__SSE2__)

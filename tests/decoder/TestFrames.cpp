@@ -93,7 +93,7 @@ Colour Granite(int x, int y, uint32_t seed) {
     const int cx = x / kCell, cy = y / kCell;
     double nearest = 1e9;
     double mineral = 0;
-    for (int dy = -1; dy <= 1; ++dy) {
+    for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx) {
             const int gx = cx + dx, gy = cy + dy;
             const double px = (gx + Lattice(gx, gy, seed)) * kCell;
@@ -104,7 +104,6 @@ Colour Granite(int x, int y, uint32_t seed) {
                 mineral = Lattice(gx, gy, seed + 2);
             }
         }
-    }
     const Colour colour = mineral < 0.40   ? Colour{205, 203, 196}  // quartz
                           : mineral < 0.72 ? Colour{196, 142, 126}  // pink feldspar
                           : mineral < 0.88 ? Colour{132, 128, 124}  // grey feldspar
@@ -180,7 +179,7 @@ std::string_view SceneName(Scene scene) {
 std::vector<uint8_t> RenderScene(Scene scene, int width, int height, uint32_t seed) {
     std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
     uint32_t state = seed;
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const double fx = width > 1 ? double(x) / (width - 1) : 0;
             const double fy = height > 1 ? double(y) / (height - 1) : 0;
@@ -208,7 +207,6 @@ std::vector<uint8_t> RenderScene(Scene scene, int width, int height, uint32_t se
             uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
             p[0] = ClampByte(c.r), p[1] = ClampByte(c.g), p[2] = ClampByte(c.b);
         }
-    }
     return rgb;
 }
 

@@ -23,14 +23,13 @@ int K2(int row, int col) {
 
 std::vector<std::pair<int, int>> ZigzagWalk() {
     std::vector<std::pair<int, int>> walk;
-    for (int d = 0; d < 15; ++d) {
+    for (int d = 0; d < 15; ++d)
         for (int i = 0; i <= d; ++i) {
             const int row = d % 2 == 0 ? d - i : i;  // even diagonals run upward
             const int col = d - row;
             if (row < 8 && col < 8)
                 walk.emplace_back(row, col);
         }
-    }
     return walk;
 }
 
@@ -38,13 +37,12 @@ std::vector<int> ExpectedQuantisation(int quality) {
     const int q = std::min(quality, 100);
     std::vector<int> entries;
     const auto walk = ZigzagWalk();
-    for (int half = 0; half < 2; ++half) {
+    for (int half = 0; half < 2; ++half)
         for (const auto& [row, col] : walk) {
             const int base = 2 * (half == 0 ? kK1[8 * row + col] : K2(row, col));
             const int entry = base * (100 - q) / 100;
             entries.push_back(entry == 0 ? 1 : entry);
         }
-    }
     return entries;
 }
 
@@ -113,10 +111,9 @@ TEST(ToneCurvesTest, PassThroughEverySampleAndNeverFall) {
 }
 
 TEST(ToneCurvesTest, EachLiftsTheShadowsAndMidTonesAboveThePrevious) {
-    for (int n = 1; n < 4; ++n) {
+    for (int n = 1; n < 4; ++n)
         for (int i = 1; i <= 200; ++i)
             EXPECT_GT(kToneCurves[n][i], kToneCurves[n - 1][i]) << "T" << n + 1 << " at " << i;
-    }
 }
 
 TEST(KneeCurveTest, KneeZeroIsTheIdentityAndLargerKneesLiftShadows) {

@@ -179,13 +179,12 @@ TEST_F(SimulatedCameraDevice, RelativeMoveCentresTheFeatureTheStationClickedOn) 
     ConfigureStream();
     auto pupil = [](const std::vector<uint8_t>& bgr, double gx, double gy) {
         double sx = 0, sy = 0, n = 0;
-        for (int y = int(gy) - 4; y <= int(gy) + 4; ++y) {
+        for (int y = int(gy) - 4; y <= int(gy) + 4; ++y)
             for (int x = int(gx) - 4; x <= int(gx) + 4; ++x) {
                 if (Pixel(bgr, x, y)[1] < 60) {
                     sx += x, sy += y, ++n;
                 }
             }
-        }
         return std::pair(sx / n, sy / n);
     };
     constexpr double kFactor = 1.4285;

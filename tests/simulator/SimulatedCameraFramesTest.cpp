@@ -37,12 +37,11 @@ PixelPoint Project(double wx, double wy, double unitsPerPixel, double pan = 0, d
 // Centroid of the dark pixels (a pupil) within `half` pixels of a guess.
 PixelPoint DarkCentroid(const Picture& p, PixelPoint guess, int half) {
     double sx = 0, sy = 0, n = 0;
-    for (int y = int(guess.y) - half; y <= int(guess.y) + half; ++y) {
+    for (int y = int(guess.y) - half; y <= int(guess.y) + half; ++y)
         for (int x = int(guess.x) - half; x <= int(guess.x) + half; ++x) {
             if (Luma(p.At(x, y)) < 60)
                 sx += x, sy += y, ++n;
         }
-    }
     return n == 0 ? PixelPoint{-1, -1} : PixelPoint{sx / n, sy / n};
 }
 
@@ -79,14 +78,13 @@ TEST_F(SimulatedCameraFrames, WallClockTicksAndNothingElseMoves) {
     const double reach = sim::kClockRadius / kRev3Wide + 16;
     int changed = 0;
     double farthest = 0;
-    for (int y = 0; y < 480; ++y) {
+    for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x) {
             if (!std::equal(before.At(x, y), before.At(x, y) + 3, after.At(x, y))) {
                 ++changed;
                 farthest = std::max(farthest, std::hypot(x + 0.5 - 320, y + 0.5 - 240));
             }
         }
-    }
     EXPECT_GT(changed, 20);
     EXPECT_LE(farthest, reach);
 }
@@ -112,10 +110,9 @@ TEST_F(SimulatedCameraFrames, LiveRoomMovesTheSameWayEveryRun) {
     // backdrop's top row changes by the noise only.
     const PixelPoint shoulder = Project(sim::kFaceCentre.x, sim::kFaceCentre.y - 110, kRev3Wide);
     int shoulderPixels = 0;
-    for (int y = int(shoulder.y) - 12; y <= int(shoulder.y) + 4; ++y) {
+    for (int y = int(shoulder.y) - 12; y <= int(shoulder.y) + 4; ++y)
         for (int x = int(shoulder.x) - 150; x <= int(shoulder.x) + 150; ++x)
             shoulderPixels += std::abs(Luma(before.At(x, y)) - Luma(after.At(x, y))) > 20;
-    }
     double noise = 0;
     for (int x = 0; x < 640; ++x)
         noise += std::abs(Luma(before.At(x, 2)) - Luma(after.At(x, 2)));

@@ -86,14 +86,10 @@ struct Picture {
     // Mean of one channel over a square of side 2 * half + 1.
     double Mean(int x, int y, int half, int channel) const {
         double sum = 0;
-        int n = 0;
-        for (int yy = y - half; yy <= y + half; ++yy) {
-            for (int xx = x - half; xx <= x + half; ++xx) {
+        for (int yy = y - half; yy <= y + half; ++yy)
+            for (int xx = x - half; xx <= x + half; ++xx)
                 sum += At(xx, yy)[channel];
-                ++n;
-            }
-        }
-        return sum / n;
+        return sum / ((2 * half + 1) * (2 * half + 1));
     }
 };
 

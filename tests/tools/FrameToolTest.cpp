@@ -75,7 +75,7 @@ TEST_F(FrameTool, YuyvWritesTheDecodersWorkPixels) {
     ASSERT_EQ(raw.size(), size_t{kWidth * kHeight * 2});
     // The 16 whole-macroblock columns are the decoder's; the rest stays black.
     const Bytes expected = WorkPixels();
-    for (int y = 0; y < kHeight; ++y) {
+    for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             const size_t at = (static_cast<size_t>(y) * kWidth + x) * 2;
             if (x < 16) {
@@ -85,7 +85,6 @@ TEST_F(FrameTool, YuyvWritesTheDecodersWorkPixels) {
                 ASSERT_EQ(raw[at + 1], 128) << x << "," << y;
             }
         }
-    }
     EXPECT_TRUE(out_.str().empty());
 }
 

@@ -201,7 +201,7 @@ TEST(ControlPositions, RelativeMoveTurnsThroughTheFieldOfView) {
         int units;  // 160 and 320 pixels
         double degrees;
     } rows[] = {{100, 156, 15.0}, {500, 31, 6.0}};
-    for (const auto& row : rows) {
+    for (const auto& row : rows)
         for (bool relative : {false, true}) {
             FakeControls device(relative ? std::vector{kPanRel, kTiltRel, kZoomAbs}
                                          : std::vector{kPanAbs, kTiltAbs, kZoomAbs});
@@ -214,7 +214,6 @@ TEST(ControlPositions, RelativeMoveTurnsThroughTheFieldOfView) {
             EXPECT_NEAR(device.sets[0].second, arcsec, tolerance) << row.zoom << relative;
             EXPECT_NEAR(device.sets[1].second, -arcsec, tolerance) << row.zoom << relative;
         }
-    }
 }
 
 // Gains read and written back, as the Flesh Tones page does when it turns to manual, leave the
