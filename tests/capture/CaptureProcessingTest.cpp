@@ -5,11 +5,13 @@
 
 #include <cstdlib>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "capture/CaptureProcessing.h"
 #include "capture/HandOff.h"
 #include "device/FrameGeometry.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
 
@@ -34,14 +36,11 @@ TEST(CaptureCrop, CentredInTheTurnedFrameAndClippedToIt) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const CaptureCrop c = PlanCaptureCrop(row.rotation, row.width, row.height);
-        const CaptureCrop& e = row.expected;
-        EXPECT_EQ(c.rotation, e.rotation);
-        EXPECT_EQ(c.turn, e.turn);
-        EXPECT_EQ(c.left, e.left);
-        EXPECT_EQ(c.top, e.top);
-        EXPECT_EQ(c.width, e.width);
-        EXPECT_EQ(c.height, e.height);
-        EXPECT_EQ(c.IsEmpty(), e.width == 0);
+        const auto fields = [](const CaptureCrop& f) {
+            return std::tuple(f.rotation, f.turn, f.left, f.top, f.width, f.height);
+        };
+        EXPECT_EQ(fields(c), fields(row.expected));
+        EXPECT_EQ(c.IsEmpty(), row.expected.width == 0);
     }
 }
 
@@ -61,13 +60,12 @@ TEST(FlashRepair, KeepsTheLitFieldRowByRow) {
 // A camera frame (bottom-up B G R) whose upright pixel (row, column) is `bgr(row, column)`.
 std::vector<uint8_t> Frame(const std::function<std::array<uint8_t, 3>(int, int)>& bgr) {
     std::vector<uint8_t> frame(size_t{frame::kWidth} * frame::kHeight * 3);
-    for (int row = 0; row < frame::kHeight; ++row) {
+    for (int row = 0; row < frame::kHeight; ++row)
         for (int column = 0; column < frame::kWidth; ++column) {
             const auto pixel = bgr(row, column);
             std::copy(pixel.begin(), pixel.end(),
                       frame.begin() + ((frame::kHeight - 1 - row) * frame::kWidth + column) * 3);
         }
-    }
     return frame;
 }
 
@@ -104,10 +102,9 @@ TEST(CapturePipeline, CutsTheUprightOrTurnedFrameWherePlanned) {
         ASSERT_TRUE(kept);
         ASSERT_EQ(kept->Width(), row.width);
         ASSERT_EQ(kept->Height(), row.height);
-        for (int r = 0; r < row.height; r += 7) {
+        for (int r = 0; r < row.height; r += 7)
             for (int c = 0; c < row.width; c += 5)
                 ASSERT_EQ(At(*kept, r, c), row.source(r, c)) << r << "," << c;
-        }
     }
     EXPECT_FALSE(ProcessCaptureFrame(std::span(frame).first(frame.size() - 1),
                                      {false, -1, PlanCaptureCrop(0, 640, 480)}));
@@ -159,8 +156,7 @@ TEST(HandOffFolderTest, FollowsTheUsersDataFolder) {
         {"data home unset", nullptr, "/home/op", "/home/op/.local/share/zelvocam"},
         {"relative data home ignored", "rel/data", "/home/op", "/home/op/.local/share/zelvocam"},
     };
-    const std::string savedData = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
-    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    TempConfigHome restoresTheVariables;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         if (row.dataHome != nullptr)
@@ -170,11 +166,6 @@ TEST(HandOffFolderTest, FollowsTheUsersDataFolder) {
         setenv("HOME", row.home, 1);
         EXPECT_EQ(HandOffFolder().string(), row.expected);
     }
-    setenv("HOME", savedHome.c_str(), 1);
-    if (savedData.empty())
-        unsetenv("XDG_DATA_HOME");
-    else
-        setenv("XDG_DATA_HOME", savedData.c_str(), 1);
 }
 
 }  // namespace

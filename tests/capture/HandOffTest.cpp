@@ -9,6 +9,7 @@
 
 #include "capture/HandOff.h"
 #include "tests/support/RowName.h"
+#include "tests/support/TempConfigHome.h"
 
 namespace {
 
@@ -21,9 +22,8 @@ struct FolderRow {
 class HandOffFolderCheck : public testing::TestWithParam<FolderRow> {};
 
 TEST_P(HandOffFolderCheck, IsMadePrivateOrRefused) {
-    char pattern[] = "/tmp/zelvocam-handoff-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::filesystem::path parent = pattern;
+    TempConfigHome home;
+    const std::filesystem::path& parent = home.Root();
     ASSERT_EQ(std::system(("cd " + parent.string() + " && " + GetParam().existing).c_str()), 0);
     const std::filesystem::path folder = parent / "data" / "zelvocam";
     std::string error;
@@ -41,7 +41,6 @@ TEST_P(HandOffFolderCheck, IsMadePrivateOrRefused) {
             EXPECT_EQ(target.st_mode & 0777, 0777u);
         }
     }
-    std::filesystem::remove_all(parent);
 }
 
 INSTANTIATE_TEST_SUITE_P(

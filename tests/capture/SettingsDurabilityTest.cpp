@@ -7,8 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -21,64 +23,29 @@ namespace {
 
 using S = StationSettings;
 
+template <typename T, typename... Members>
+void SetEach(StationSettings& s, T value, Members... members) {
+    ((s.*members = value), ...);
+}
+
 // Generation g of the operator's settings: every saved member says g in its own way.
 StationSettings Generation(int32_t g) {
     StationSettings s;
-    for (int32_t S::*m : {&S::m_ZoomPosition,
-                          &S::m_Interface,
-                          &S::m_CropWidth,
-                          &S::m_CropHeight,
-                          &S::m_AutoFocus,
-                          &S::m_FlashIrisLevel,
-                          &S::m_WindowTop,
-                          &S::m_WindowLeft,
-                          &S::m_FlashDelay,
-                          &S::m_PreviewCapture,
-                          &S::m_ZoomPreset,
-                          &S::m_FlashCapture,
-                          &S::m_Sharpness,
-                          &S::m_RedPreviewOffset,
-                          &S::m_RedFlashOffset,
-                          &S::m_BluePreviewOffset,
-                          &S::m_BlueFlashOffset,
-                          &S::m_ChromaLevel,
-                          &S::m_FlashChromaLevel,
-                          &S::m_Brightness,
-                          &S::m_Contrast,
-                          &S::m_Aperature,
-                          &S::m_PTZSpeed,
-                          &S::m_CompressionLevel,
-                          &S::m_CropSelect,
-                          &S::m_LiveCapture,
-                          &S::m_AutoPositionEnabled,
-                          &S::m_PanReverse,
-                          &S::m_TiltReverse,
-                          &S::m_XCenterOffset,
-                          &S::m_YCenterOffset,
-                          &S::m_LockZoom,
-                          &S::m_LockIris,
-                          &S::m_RotationAngle,
-                          &S::m_AutoWhite,
-                          &S::m_RedLockGain,
-                          &S::m_BlueLockGain,
-                          &S::m_DefaultRedPreviewOffset,
-                          &S::m_FlashColorCorrection,
-                          &S::m_ColorCorrectionLock,
-                          &S::m_CaptureType,
-                          &S::m_CompressionFactor,
-                          &S::m_SaveFileType,
-                          &S::m_TiltSetting,
-                          &S::m_PanSetting,
-                          &S::m_ZoomSetting,
-                          &S::m_ZoomPreset1,
-                          &S::m_ZoomPreset2,
-                          &S::m_ZoomPreset3}) {
-        s.*m = g;
-    }
-    for (int8_t S::*m : {&S::m_RedFlashCorrection, &S::m_BlueFlashCorrection,
-                         &S::m_RedLiveCorrection, &S::m_BlueLiveCorrection}) {
-        s.*m = static_cast<int8_t>(g);
-    }
+    SetEach(s, g, &S::m_ZoomPosition, &S::m_Interface, &S::m_CropWidth, &S::m_CropHeight,
+            &S::m_AutoFocus, &S::m_FlashIrisLevel, &S::m_WindowTop, &S::m_WindowLeft,
+            &S::m_FlashDelay, &S::m_PreviewCapture, &S::m_ZoomPreset, &S::m_FlashCapture,
+            &S::m_Sharpness, &S::m_RedPreviewOffset, &S::m_RedFlashOffset, &S::m_BluePreviewOffset,
+            &S::m_BlueFlashOffset, &S::m_ChromaLevel, &S::m_FlashChromaLevel, &S::m_Brightness,
+            &S::m_Contrast, &S::m_Aperature, &S::m_PTZSpeed, &S::m_CompressionLevel,
+            &S::m_CropSelect, &S::m_LiveCapture, &S::m_AutoPositionEnabled, &S::m_PanReverse,
+            &S::m_TiltReverse, &S::m_XCenterOffset, &S::m_YCenterOffset, &S::m_LockZoom,
+            &S::m_LockIris, &S::m_RotationAngle, &S::m_AutoWhite, &S::m_RedLockGain,
+            &S::m_BlueLockGain, &S::m_DefaultRedPreviewOffset, &S::m_FlashColorCorrection,
+            &S::m_ColorCorrectionLock, &S::m_CaptureType, &S::m_CompressionFactor,
+            &S::m_SaveFileType, &S::m_TiltSetting, &S::m_PanSetting, &S::m_ZoomSetting,
+            &S::m_ZoomPreset1, &S::m_ZoomPreset2, &S::m_ZoomPreset3);
+    SetEach(s, static_cast<int8_t>(g), &S::m_RedFlashCorrection, &S::m_BlueFlashCorrection,
+            &S::m_RedLiveCorrection, &S::m_BlueLiveCorrection);
     // Texts of changing length, so a torn file could not pass for a whole one.
     s.m_PassWord = "pw" + std::to_string(g) + std::string(static_cast<size_t>(g % 37), '*');
     s.m_Path = "/pictures/" + std::to_string(g) + "/";
@@ -108,13 +75,16 @@ std::vector<RegistryValue> SavedValues(int32_t g, const std::filesystem::path& f
 }
 
 bool SameValues(const std::vector<RegistryValue>& a, const std::vector<RegistryValue>& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].data != b[i].data)
-            return false;
-    }
-    return true;
+    return std::ranges::equal(a, b, [](const RegistryValue& x, const RegistryValue& y) {
+        return std::tie(x.name, x.type, x.data) == std::tie(y.name, y.type, y.data);
+    });
+}
+
+// Generation 0 saved without flushes, as the start of every run.
+void SaveFirstGeneration() {
+    sys::SetFlushToDisk(false);
+    RegistryKey key(kStationSettingsKey);
+    ASSERT_TRUE(SaveSettings(Generation(0), key));
 }
 
 [[noreturn]] void SaveForever() {
@@ -152,11 +122,9 @@ void DrainEvents(int watch) {
 }
 
 bool HasTemporaryFile(const std::filesystem::path& folder) {
-    for (const auto& e : std::filesystem::directory_iterator(folder)) {
-        if (e.path().filename().string().find(".tmp.") != std::string::npos)
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(std::filesystem::directory_iterator(folder), [](const auto& e) {
+        return e.path().filename().string().find(".tmp.") != std::string::npos;
+    });
 }
 
 // Kills a saving child `rounds` times, each time after a random number of its file steps, and
@@ -203,11 +171,7 @@ int KillWhileSaving(TempConfigHome& home, int rounds, int maxSteps, uint32_t see
 TEST(SettingsDurability, AKilledSaveLeavesTheWholeOldOrTheWholeNewSettings) {
     TempConfigHome home;
     // Without the flushes a save is quick, so many kills fit; a kill loses the same either way.
-    sys::SetFlushToDisk(false);
-    {
-        RegistryKey key(kStationSettingsKey);
-        ASSERT_TRUE(SaveSettings(Generation(0), key));
-    }
+    ASSERT_NO_FATAL_FAILURE(SaveFirstGeneration());
     // A save is three steps: the temporary file created, closed, renamed over the key.
     const int fast = KillWhileSaving(home, 80, 3 * 3, 20261207);
     sys::SetFlushToDisk(true);
@@ -223,12 +187,8 @@ TEST(SettingsDurability, AKilledSaveLeavesTheWholeOldOrTheWholeNewSettings) {
 // newer one opens the key, and the older one goes on: its save must still succeed.
 TEST(SettingsDurability, AStartWhileAnotherCopySavesLeavesThatSaveAlone) {
     TempConfigHome home;
-    sys::SetFlushToDisk(false);
     const std::filesystem::path folder = home.StationKeyFile().parent_path();
-    {
-        RegistryKey key(kStationSettingsKey);
-        ASSERT_TRUE(SaveSettings(Generation(0), key));
-    }
+    ASSERT_NO_FATAL_FAILURE(SaveFirstGeneration());
     constexpr int kSaves = 40;
     const int watch = ::inotify_init1(IN_CLOEXEC);
     ASSERT_GE(watch, 0);

@@ -47,8 +47,7 @@ namespace {
 
 TEST(FramePath, NoAllocationPerFrame) {
     const int width = 640, height = 480;
-    const auto frame = testframes::EncodeCameraFrame(
-        testframes::RenderScene(testframes::Scene::kFace, width, height), width, height, 75);
+    const auto frame = testframes::EncodeScene(testframes::Scene::kFace, width, height);
     std::vector<uint8_t> work(width * height * 2), picture(width * height * 3);
     FrameDecoder* decoder = nullptr;
     ASSERT_EQ(CreateFrameDecoder(kDecodeModeYuyv, &decoder), 0);

@@ -116,15 +116,9 @@ namespace {
 // byte written past it shows under the address sanitizer.
 TEST(PixelConvert, VectorPathMatchesThePortableOne) {
     std::mt19937 random(5);
-    for (auto [width, height] : {std::pair{1, 3},
-                                 {15, 2},
-                                 {16, 1},
-                                 {16, 3},
-                                 {17, 2},
-                                 {18, 2},
-                                 {33, 5},
-                                 {47, 4},
-                                 {640, 480}}) {
+    constexpr std::pair<int, int> kSizes[] = {{1, 3},  {15, 2}, {16, 1}, {16, 3},   {17, 2},
+                                              {18, 2}, {33, 5}, {47, 4}, {640, 480}};
+    for (auto [width, height] : kSizes) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         Bytes input(static_cast<size_t>(width) * height * 2);
         for (auto& byte : input)

@@ -41,7 +41,7 @@ TEST_P(ReferenceDecodeTest, SamplesMatchLibjpegToTheByte) {
     // Only whole macroblocks are decoded: width / 16 per row, height / 8 rows.
     const int pairs = width / 16 * 8;
     int mismatches = 0;
-    for (int y = 0; y < height / 8 * 8 && mismatches < 5; ++y) {
+    for (int y = 0; y < height / 8 * 8 && mismatches < 5; ++y)
         for (int p = 0; p < pairs && mismatches < 5; ++p) {
             const uint8_t* quad = &yuyv[(static_cast<size_t>(y) * width + 2 * p) * 2];
             const size_t luma = static_cast<size_t>(y) * reference.lumaWidth + 2 * p;
@@ -57,7 +57,6 @@ TEST_P(ReferenceDecodeTest, SamplesMatchLibjpegToTheByte) {
                               << " Cr " << int(reference.cr[chroma]);
             }
         }
-    }
 }
 
 std::string CaseName(const ::testing::TestParamInfo<ReferenceCase>& info) {

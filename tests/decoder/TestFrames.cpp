@@ -1,13 +1,11 @@
 // Camera-form frames and reference decoding through libjpeg, for tests.
 #include "tests/decoder/TestFrames.h"
 
-#include <jpeglib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
+
+#include "platform/jpeg/JpegMemory.h"
 
 namespace testframes {
 namespace {
@@ -22,16 +20,6 @@ constexpr std::array<uint16_t, 64> kChrominanceExample = {
     17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99, 24, 26, 56, 99, 99, 99,
     99, 99, 47, 66, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
     99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
-
-struct ErrorExit {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-};
-
-void OnError(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<ErrorExit*>(info->err)->jump, 1);
-}
-void Silently(j_common_ptr, int) {}
 
 uint32_t NextRandom(uint32_t& state) {
     state = state * 1664525u + 1013904223u;
@@ -105,7 +93,7 @@ Colour Granite(int x, int y, uint32_t seed) {
     const int cx = x / kCell, cy = y / kCell;
     double nearest = 1e9;
     double mineral = 0;
-    for (int dy = -1; dy <= 1; ++dy) {
+    for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx) {
             const int gx = cx + dx, gy = cy + dy;
             const double px = (gx + Lattice(gx, gy, seed)) * kCell;
@@ -116,7 +104,6 @@ Colour Granite(int x, int y, uint32_t seed) {
                 mineral = Lattice(gx, gy, seed + 2);
             }
         }
-    }
     const Colour colour = mineral < 0.40   ? Colour{205, 203, 196}  // quartz
                           : mineral < 0.72 ? Colour{196, 142, 126}  // pink feldspar
                           : mineral < 0.88 ? Colour{132, 128, 124}  // grey feldspar
@@ -183,83 +170,43 @@ Colour Photograph(int x, int y, int width, int height, uint32_t seed) {
 }  // namespace
 
 std::string_view SceneName(Scene scene) {
-    switch (scene) {
-        case Scene::kFlat:
-            return "Flat";
-        case Scene::kGradient:
-            return "Gradient";
-        case Scene::kFace:
-            return "Face";
-        case Scene::kEdges:
-            return "Edges";
-        case Scene::kNoise:
-            return "Noise";
-        case Scene::kPlasma:
-            return "Plasma";
-        case Scene::kGranite:
-            return "Granite";
-        case Scene::kPhotograph:
-            return "Photograph";
-    }
-    return "Unknown";
+    constexpr std::string_view kNames[] = {"Flat",  "Gradient", "Face",    "Edges",
+                                           "Noise", "Plasma",   "Granite", "Photograph"};
+    const auto index = static_cast<size_t>(scene);
+    return index < std::size(kNames) ? kNames[index] : "Unknown";
 }
 
 std::vector<uint8_t> RenderScene(Scene scene, int width, int height, uint32_t seed) {
     std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
     uint32_t state = seed;
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
             const double fx = width > 1 ? double(x) / (width - 1) : 0;
             const double fy = height > 1 ? double(y) / (height - 1) : 0;
-            switch (scene) {
-                case Scene::kFlat:
-                    p[0] = 128, p[1] = 128, p[2] = 128;
-                    break;
-                case Scene::kGradient:
-                    p[0] = ClampByte(255 * fx), p[1] = ClampByte(255 * fy);
-                    p[2] = ClampByte(255 * (1 - (fx + fy) / 2));
-                    break;
-                case Scene::kFace: {
-                    const double dx = (fx - 0.5) / 0.22, dy = (fy - 0.45) / 0.32;
-                    const double r = dx * dx + dy * dy;
-                    if (r < 1) {
-                        const double shade = 1 - 0.35 * r;
-                        const bool eye =
-                            std::abs(std::abs(dx) - 0.4) < 0.12 && std::abs(dy + 0.25) < 0.06;
-                        p[0] = ClampByte(eye ? 40 : 225 * shade);
-                        p[1] = ClampByte(eye ? 30 : 172 * shade);
-                        p[2] = ClampByte(eye ? 30 : 140 * shade);
-                    } else {
-                        p[0] = ClampByte(70 + 30 * fy), p[1] = ClampByte(90 + 30 * fy);
-                        p[2] = ClampByte(120 + 30 * fy);
-                    }
-                    break;
-                }
-                case Scene::kEdges: {
-                    const bool stripe = (x / 5) % 2 == 0;
-                    const bool square = ((x / 12) + (y / 12)) % 2 == 0;
-                    p[0] = stripe ? 255 : 0, p[1] = square ? 255 : 0;
-                    p[2] = (stripe != square) ? 255 : 0;
-                    break;
-                }
-                case Scene::kNoise:
-                    p[0] = NextRandom(state) & 0xFF, p[1] = NextRandom(state) & 0xFF;
-                    p[2] = NextRandom(state) & 0xFF;
-                    break;
-                case Scene::kPlasma:
-                case Scene::kGranite:
-                case Scene::kPhotograph: {
-                    const Colour c = scene == Scene::kPlasma ? Plasma(x, y, seed)
-                                     : scene == Scene::kGranite
-                                         ? Granite(x, y, seed)
-                                         : Photograph(x, y, width, height, seed);
-                    p[0] = ClampByte(c.r), p[1] = ClampByte(c.g), p[2] = ClampByte(c.b);
-                    break;
-                }
+            Colour c{128, 128, 128};  // kFlat
+            if (scene == Scene::kGradient) {
+                c = {255 * fx, 255 * fy, 255 * (1 - (fx + fy) / 2)};
+            } else if (scene == Scene::kFace) {
+                const double dx = (fx - 0.5) / 0.22, dy = (fy - 0.45) / 0.32;
+                const double r = dx * dx + dy * dy, shade = 1 - 0.35 * r;
+                const bool eye = std::abs(std::abs(dx) - 0.4) < 0.12 && std::abs(dy + 0.25) < 0.06;
+                c = r >= 1 ? Colour{70 + 30 * fy, 90 + 30 * fy, 120 + 30 * fy}
+                    : eye  ? Colour{40, 30, 30}
+                           : Colour{225 * shade, 172 * shade, 140 * shade};
+            } else if (scene == Scene::kEdges) {
+                const bool stripe = (x / 5) % 2 == 0, square = ((x / 12) + (y / 12)) % 2 == 0;
+                c = {stripe ? 255.0 : 0, square ? 255.0 : 0, stripe != square ? 255.0 : 0};
+            } else if (scene == Scene::kNoise) {  // braced elements are evaluated in order
+                c = {double(NextRandom(state) & 0xFF), double(NextRandom(state) & 0xFF),
+                     double(NextRandom(state) & 0xFF)};
+            } else if (scene != Scene::kFlat) {
+                c = scene == Scene::kPlasma    ? Plasma(x, y, seed)
+                    : scene == Scene::kGranite ? Granite(x, y, seed)
+                                               : Photograph(x, y, width, height, seed);
             }
+            uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+            p[0] = ClampByte(c.r), p[1] = ClampByte(c.g), p[2] = ClampByte(c.b);
         }
-    }
     return rgb;
 }
 
@@ -273,44 +220,27 @@ std::array<uint16_t, 64> CameraQuantisationTable(int quality, bool chrominance) 
     return table;
 }
 
-std::vector<uint8_t> EncodeCameraFrame(std::span<const uint8_t> rgb, int width, int height,
-                                       int quality) {
+std::vector<uint8_t> EncodeJpeg(std::span<const uint8_t> rgb, int width, int height,
+                                const std::function<void(jpeg_compress_struct&)>& configure) {
+    std::vector<uint8_t> frame;
     jpeg_compress_struct info{};
-    ErrorExit error{};
-    info.err = jpeg_std_error(&error.manager);
-    error.manager.error_exit = OnError;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    if (setjmp(error.jump) != 0) {
+    jpeg::ErrorJump errors{};
+    jpeg::UseErrorJump(info, errors);
+    if (setjmp(errors.jump) != 0) {
         jpeg_destroy_compress(&info);
-        std::free(buffer);
         return {};
     }
     jpeg_create_compress(&info);
-    jpeg_mem_dest(&info, &buffer, &size);
+    jpeg::VectorDestination dest{};
+    jpeg::UseVectorDestination(info, dest, frame);
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
     info.input_components = 3;
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     info.dct_method = JDCT_ISLOW;
-    info.write_JFIF_header = FALSE;
     info.comp_info[0].h_samp_factor = 2;
-    info.comp_info[0].v_samp_factor = 1;
-    for (int c = 1; c < 3; ++c)
-        info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
-    for (int t = 0; t < 2; ++t) {
-        const auto table = CameraQuantisationTable(quality, t == 1);
-        unsigned int basic[64];
-        for (int i = 0; i < 64; ++i)
-            basic[i] = table[i];
-        jpeg_add_quant_table(&info, t, basic, 100, FALSE);
-    }
-    // The camera never sends its Huffman tables: mark them as sent so only DQT is written.
-    for (int t = 0; t < 2; ++t) {
-        info.dc_huff_tbl_ptrs[t]->sent_table = TRUE;
-        info.ac_huff_tbl_ptrs[t]->sent_table = TRUE;
-    }
+    configure(info);
     jpeg_start_compress(&info, FALSE);
     while (info.next_scanline < info.image_height) {
         JSAMPROW row =
@@ -319,18 +249,39 @@ std::vector<uint8_t> EncodeCameraFrame(std::span<const uint8_t> rgb, int width, 
     }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
-    std::vector<uint8_t> frame(buffer, buffer + size);
-    std::free(buffer);
     return frame;
+}
+
+void LeaveOutHuffmanTables(jpeg_compress_struct& info) {
+    for (int t = 0; t < 2; ++t) {
+        info.dc_huff_tbl_ptrs[t]->sent_table = TRUE;
+        info.ac_huff_tbl_ptrs[t]->sent_table = TRUE;
+    }
+}
+
+std::vector<uint8_t> EncodeCameraFrame(std::span<const uint8_t> rgb, int width, int height,
+                                       int quality) {
+    return EncodeJpeg(rgb, width, height, [quality](jpeg_compress_struct& info) {
+        info.write_JFIF_header = FALSE;
+        info.comp_info[0].v_samp_factor = 1;
+        for (int c = 1; c < 3; ++c)
+            info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+        for (int t = 0; t < 2; ++t) {
+            const auto table = CameraQuantisationTable(quality, t == 1);
+            unsigned int basic[64];
+            for (int i = 0; i < 64; ++i)
+                basic[i] = table[i];
+            jpeg_add_quant_table(&info, t, basic, 100, FALSE);
+        }
+        LeaveOutHuffmanTables(info);  // the camera never sends them: only DQT is written
+    });
 }
 
 bool DecodeReferencePlanes(std::span<const uint8_t> frame, ReferencePlanes& planes) {
     jpeg_decompress_struct info{};
-    ErrorExit error{};
-    info.err = jpeg_std_error(&error.manager);
-    error.manager.error_exit = OnError;
-    error.manager.emit_message = Silently;
-    if (setjmp(error.jump) != 0) {
+    jpeg::ErrorJump errors{};
+    jpeg::UseErrorJump(info, errors);
+    if (setjmp(errors.jump) != 0) {
         jpeg_destroy_decompress(&info);
         return false;
     }

@@ -6,9 +6,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string_view>
 #include <vector>
+
+struct jpeg_compress_struct;
 
 namespace testframes {
 
@@ -35,6 +38,16 @@ std::array<uint16_t, 64> CameraQuantisationTable(int quality, bool chrominance);
 // Encodes an RGB picture as the camera would.
 std::vector<uint8_t> EncodeCameraFrame(std::span<const uint8_t> rgb, int width, int height,
                                        int quality);
+inline std::vector<uint8_t> EncodeScene(Scene scene, int width, int height, int quality = 75) {
+    return EncodeCameraFrame(RenderScene(scene, width, height), width, height, quality);
+}
+
+// Encodes an RGB picture with libjpeg's defaults, the accurate transform and luminance sampled
+// twice across, once `configure` has set the rest; empty when libjpeg refuses.
+std::vector<uint8_t> EncodeJpeg(std::span<const uint8_t> rgb, int width, int height,
+                                const std::function<void(jpeg_compress_struct&)>& configure);
+// Marks the standard Huffman tables as sent, so the frame carries none, as cameras send it.
+void LeaveOutHuffmanTables(jpeg_compress_struct& info);
 
 // Decoded planes from a reference decoder: Y at full width, Cb and Cr at half width, each
 // padded to whole blocks (stride = planeWidth).

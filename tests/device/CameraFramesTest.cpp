@@ -197,11 +197,9 @@ TEST_F(CameraFramesTest, CameraPixelsAreConvertedWithoutDecoding) {
     driver.ClearRecord();
     // Y runs with the row number, Cb and Cr stay neutral.
     std::vector<uint8_t> yuyv(kWidth * kHeight * 2);
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth * 2; ++x) {
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth * 2; ++x)
             yuyv[y * kWidth * 2 + x] = x % 2 == 0 ? static_cast<uint8_t>(y) : 128;
-        }
-    }
     driver.frames.push_back(std::vector<uint8_t>(yuyv.begin(), yuyv.end() - 2));
     ASSERT_EQ(ReadCameraFrame(picture, &returned), kCameraOk);
     EXPECT_FALSE(LastFrameWasWhole()) << "one pixel pair short";

@@ -23,14 +23,13 @@ int K2(int row, int col) {
 
 std::vector<std::pair<int, int>> ZigzagWalk() {
     std::vector<std::pair<int, int>> walk;
-    for (int d = 0; d < 15; ++d) {
+    for (int d = 0; d < 15; ++d)
         for (int i = 0; i <= d; ++i) {
             const int row = d % 2 == 0 ? d - i : i;  // even diagonals run upward
             const int col = d - row;
             if (row < 8 && col < 8)
                 walk.emplace_back(row, col);
         }
-    }
     return walk;
 }
 
@@ -38,13 +37,12 @@ std::vector<int> ExpectedQuantisation(int quality) {
     const int q = std::min(quality, 100);
     std::vector<int> entries;
     const auto walk = ZigzagWalk();
-    for (int half = 0; half < 2; ++half) {
+    for (int half = 0; half < 2; ++half)
         for (const auto& [row, col] : walk) {
             const int base = 2 * (half == 0 ? kK1[8 * row + col] : K2(row, col));
             const int entry = base * (100 - q) / 100;
             entries.push_back(entry == 0 ? 1 : entry);
         }
-    }
     return entries;
 }
 
@@ -66,32 +64,19 @@ constexpr ToneSample kToneSamples[] = {
 
 int ExpectedKnee(int knee, int i) {
     const int p = std::min(knee, 255) / 2 + 64;
-    int k;
-    if (i < 64) {
-        k = 4 * p * i / 256;
-    } else {
-        k = (256 - p) * i / 192 + (4 * p - 256) * 86 / 256;
-    }
+    const int k = i < 64 ? 4 * p * i / 256 : (256 - p) * i / 192 + (4 * p - 256) * 86 / 256;
     return std::min(k, 255);
 }
 
+// Selector 0 is the knee curve itself; each further quarter of the selector blends from one
+// curve to the next: 1-64 from the knee curve to T1, 65-128 from T1 to T2, and so on.
 int ExpectedTone(int knee, int selector, int i) {
     const int c = ExpectedKnee(knee, i);
-    const int s = selector;
-    const auto T = [c](int n) { return int(kToneCurves[n - 1][c]); };
-    int l;
-    if (s == 0) {
-        l = c;
-    } else if (s <= 64) {
-        l = c + (T(1) - c) * s / 64;
-    } else if (s <= 128) {
-        l = T(1) + (T(2) - T(1)) * (s - 64) / 64;
-    } else if (s <= 192) {
-        l = T(2) + (T(3) - T(2)) * (s - 128) / 64;
-    } else {
-        l = T(3) + (T(4) - T(3)) * (s - 192) / 64;
-    }
-    return l & 0xFF;
+    if (selector == 0)
+        return c & 0xFF;
+    const int band = std::min((selector - 1) / 64, 3);
+    const int from = band == 0 ? c : kToneCurves[band - 1][c], to = kToneCurves[band][c];
+    return (from + (to - from) * (selector - 64 * band) / 64) & 0xFF;
 }
 
 }  // namespace
@@ -108,9 +93,8 @@ class QuantisationBlockTest : public ::testing::TestWithParam<int> {};
 TEST_P(QuantisationBlockTest, MatchesTheScaledBaseTable) {
     const auto block = BuildQuantisationBlock(static_cast<uint16_t>(GetParam()));
     const std::vector<int> expected = ExpectedQuantisation(GetParam());
-    for (size_t k = 0; k < 128; ++k) {
+    for (size_t k = 0; k < 128; ++k)
         EXPECT_EQ(block[2 * k] | block[2 * k + 1] << 8, expected[k]) << "entry " << k;
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Qualities, QuantisationBlockTest, ::testing::Values(0, 75, 100, 150, 99),
@@ -119,20 +103,17 @@ INSTANTIATE_TEST_SUITE_P(Qualities, QuantisationBlockTest, ::testing::Values(0, 
 TEST(ToneCurvesTest, PassThroughEverySampleAndNeverFall) {
     for (int n = 0; n < 4; ++n) {
         SCOPED_TRACE("T" + std::to_string(n + 1));
-        for (const ToneSample& s : kToneSamples) {
+        for (const ToneSample& s : kToneSamples)
             EXPECT_EQ(kToneCurves[n][s.index], s.t[n]) << "index " << s.index;
-        }
         for (int i = 1; i < 256; ++i)
             EXPECT_GE(kToneCurves[n][i], kToneCurves[n][i - 1]) << i;
     }
 }
 
 TEST(ToneCurvesTest, EachLiftsTheShadowsAndMidTonesAboveThePrevious) {
-    for (int n = 1; n < 4; ++n) {
-        for (int i = 1; i <= 200; ++i) {
+    for (int n = 1; n < 4; ++n)
+        for (int i = 1; i <= 200; ++i)
             EXPECT_GT(kToneCurves[n][i], kToneCurves[n - 1][i]) << "T" << n + 1 << " at " << i;
-        }
-    }
 }
 
 TEST(KneeCurveTest, KneeZeroIsTheIdentityAndLargerKneesLiftShadows) {
@@ -156,9 +137,8 @@ TEST_P(ToneCurveBlockTest, MatchesTheKneeAndBlend) {
     const auto [knee, selector] = GetParam();
     const ToneCurve block = BuildToneCurveBlock(static_cast<uint16_t>(std::min(knee, 255)),
                                                 static_cast<uint16_t>(selector));
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 0; i < 256; ++i)
         ASSERT_EQ(block[i], ExpectedTone(knee, selector, i)) << "entry " << i;
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(KneesAndSelectors, ToneCurveBlockTest,

@@ -10,14 +10,6 @@
 #include "device/CameraTables.h"
 #include "device/TextConvert.h"
 
-void PrintTo(const ConformanceBackend& backend, std::ostream* os) {
-    *os << backend.name;
-}
-
-std::string ConformanceBackendName(const ::testing::TestParamInfo<ConformanceBackend>& info) {
-    return info.param.name;
-}
-
 void DeviceConformance::SetUp() {
     scopedClock = std::make_unique<sys::ScopedClock>(clock);
     backend = GetParam().make();
@@ -99,9 +91,8 @@ TEST_P(DeviceConformance, ResultCodes) {
         {"guarded by the mode word", kPropRegister37, 5, kCameraRefused},
         {"program's size", kPropSizePreset, 6, kCameraOk},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : cases)
         EXPECT_EQ(SetCameraProperty(c.id, c.value), c.result) << c.what;
-    }
     uint8_t small[2];
     EXPECT_EQ(GetCameraProperty(kPropLastReadBytes, small, 2), kCameraBufferTooSmall);
 }
@@ -119,9 +110,8 @@ TEST_P(DeviceConformance, InformationTextsAgreeNarrowAndWide) {
         ASSERT_EQ(GetCameraProperty(wideId, wideBytes.data(), bytes, &characters), kCameraOk);
         EXPECT_EQ(characters, bytes / 2);
         std::u16string wide;
-        for (size_t i = 0; i + 2 < wideBytes.size(); i += 2) {
+        for (size_t i = 0; i + 2 < wideBytes.size(); i += 2)
             wide.push_back(static_cast<char16_t>(wideBytes[i] | wideBytes[i + 1] << 8));
-        }
         std::string expected;
         ASSERT_TRUE(Utf16ToUtf8(wide, expected));
         std::vector<char> narrow(expected.size() + 1, 'x');

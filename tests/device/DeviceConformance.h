@@ -9,7 +9,7 @@
 //             std::string error;
 //             return std::unique_ptr<DriverTransport>(CreateSimulatedCamera("sim:14", error));
 //         }}),
-//         ConformanceBackendName);
+//         RowName{});
 //
 // A backend must present one camera whose sensor holds at least 640 x 480, answer register
 // reads and writes through its register file (a write to an unused register, 17-20 or 456,
@@ -20,20 +20,17 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <iosfwd>
 #include <memory>
 #include <string>
 
 #include "device/DriverTransport.h"
 #include "platform/system/Clock.h"
+#include "tests/support/RowName.h"
 
 struct ConformanceBackend {
     std::string name;  // a GoogleTest name: letters, digits, underscores
     std::function<std::unique_ptr<DriverTransport>()> make;
 };
-
-void PrintTo(const ConformanceBackend& backend, std::ostream* os);
-std::string ConformanceBackendName(const ::testing::TestParamInfo<ConformanceBackend>& info);
 
 class DeviceConformance : public ::testing::TestWithParam<ConformanceBackend> {
   protected:

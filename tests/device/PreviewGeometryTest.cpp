@@ -7,7 +7,6 @@
 
 #include <array>
 #include <climits>
-#include <ostream>
 
 namespace {
 
@@ -16,11 +15,6 @@ struct ClipCase {
     FrameRect rect;
     FrameRect clipped;
 };
-
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const ClipCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class ClipToFrameTest : public testing::TestWithParam<ClipCase> {};
 

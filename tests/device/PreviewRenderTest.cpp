@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <ostream>
 #include <vector>
 
 namespace {
@@ -52,9 +51,6 @@ struct RenderRow {
     const char* name;
     PreviewFraming framing;
 };
-void PrintTo(const RenderRow& row, std::ostream* os) {
-    *os << row.name;
-}
 
 class RenderPreviewTest : public testing::TestWithParam<RenderRow> {};
 

@@ -31,4 +31,4 @@ std::unique_ptr<DriverTransport> MakeRecordingCamera() {
 INSTANTIATE_TEST_SUITE_P(RecordingDriver, DeviceConformance,
                          ::testing::Values(ConformanceBackend{"RecordingDriver",
                                                               MakeRecordingCamera}),
-                         ConformanceBackendName);
+                         RowName{});

@@ -2,6 +2,7 @@
 // allows, and the answers with their delay.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -77,7 +78,7 @@ struct Head {
 struct CallsRow {
     const char* name;
     uint16_t model;
-    std::vector<std::vector<uint16_t>> commands;  // {code, A, B}
+    std::vector<std::array<uint16_t, 3>> commands;  // {code, A, B}, A and B 0 unless given
     std::vector<std::string> calls;
 };
 
@@ -93,52 +94,28 @@ TEST_P(InterpreterCalls, DriveTheActuators) {
 INSTANTIATE_TEST_SUITE_P(
     Codes, InterpreterCalls,
     testing::Values(
-        CallsRow{"TiersAndDirections",
-                 14,
-                 {{69, 0, 0},
-                  {62, 0, 0},
-                  {75, 0, 0},
-                  {64, 0, 0},
-                  {23, 0, 0},
-                  {22, 0, 0},
-                  {65, 0, 0},
-                  {3, 0, 0}},
+        CallsRow("TiersAndDirections", 14, {{69}, {62}, {75}, {64}, {23}, {22}, {65}, {3}},
                  {"run tilt+ 0", "run tilt- 1", "run pan- 2", "run pan+ 1", "run zoom+ 2",
-                  "run zoom- 0", "stop pan tilt", "stop zoom"}},
-        CallsRow{"NudgesOneStepEachWay",
-                 14,
-                 {{161, 0, 0}, {162, 0, 0}, {163, 0, 0}, {164, 0, 0}},
-                 {"nudge tilt+", "nudge tilt-", "nudge pan+", "nudge pan-"}},
-        CallsRow{"PositionsSignedPanTiltUnsignedZoom",
-                 14,
-                 {{160, 0xFF38, 0xFFF6}, {159, 30, 0xFFEC}, {157, 40000, 0}},
-                 {"drive -200 -10", "move by 30 -20", "drive zoom 40000"}},
-        CallsRow{"ZoomOnlyHeadIgnoresPanTilt",
-                 26,
-                 {{61, 0, 0}, {163, 0, 0}, {160, 5, 5}, {159, 5, 5}, {1, 0, 0}},
-                 {"run zoom+ 1"}},
-        CallsRow{"GainsOnlyInManualColour",
-                 14,
-                 {{142, 300, 0}, {12, 0, 0}, {142, 300, 0}, {143, 0, 90}, {7, 0, 0}, {143, 0, 9}},
-                 {"auto white 0", "red 44", "blue 90", "auto white 1"}},
-        CallsRow{"PictureBytes",
-                 14,
-                 {{147, 0x1A0, 0}, {148, 70, 0}, {146, 0, 0}, {5, 0, 0}, {6, 0, 0}},
-                 {"brightness 160", "contrast 70", "colour level 0", "exposure -1", "exposure 1"}},
-        CallsRow{"SharpnessCodesSoftestFirstUnknownIgnored",
-                 14,
-                 {{151, 144, 0}, {151, 145, 0}, {151, 146, 0}},
-                 {"sharpness 0", "sharpness 5"}},
-        CallsRow{"OldestHeadBrightensOnlyInManualExposure",
-                 2,
-                 {{27, 0, 0}, {29, 0, 0}, {27, 0, 0}},
-                 {"exposure 1"}},
-        CallsRow{"NewerHeadIgnoresOldExposureCodes", 14, {{29, 0, 0}, {27, 0, 0}}, {}},
-        CallsRow{
-            "FlashLevelsArmAndFocus",
-            14,
-            {{100, 0, 0}, {132, 0, 0}, {133, 0, 0}, {140, 0, 0}, {141, 0, 0}, {10, 0, 0}},
-            {"flash level 0", "flash level 32", "arm flash 0", "disarm flash", "auto focus 0"}}),
+                  "run zoom- 0", "stop pan tilt", "stop zoom"}),
+        CallsRow("NudgesOneStepEachWay", 14, {{161}, {162}, {163}, {164}},
+                 {"nudge tilt+", "nudge tilt-", "nudge pan+", "nudge pan-"}),
+        CallsRow("PositionsSignedPanTiltUnsignedZoom", 14,
+                 {{160, 0xFF38, 0xFFF6}, {159, 30, 0xFFEC}, {157, 40000}},
+                 {"drive -200 -10", "move by 30 -20", "drive zoom 40000"}),
+        CallsRow("ZoomOnlyHeadIgnoresPanTilt", 26, {{61}, {163}, {160, 5, 5}, {159, 5, 5}, {1}},
+                 {"run zoom+ 1"}),
+        CallsRow("GainsOnlyInManualColour", 14,
+                 {{142, 300}, {12}, {142, 300}, {143, 0, 90}, {7}, {143, 0, 9}},
+                 {"auto white 0", "red 44", "blue 90", "auto white 1"}),
+        CallsRow("PictureBytes", 14, {{147, 0x1A0}, {148, 70}, {146}, {5}, {6}},
+                 {"brightness 160", "contrast 70", "colour level 0", "exposure -1", "exposure 1"}),
+        CallsRow("SharpnessCodesSoftestFirstUnknownIgnored", 14,
+                 {{151, 144}, {151, 145}, {151, 146}}, {"sharpness 0", "sharpness 5"}),
+        CallsRow("OldestHeadBrightensOnlyInManualExposure", 2, {{27}, {29}, {27}}, {"exposure 1"}),
+        CallsRow("NewerHeadIgnoresOldExposureCodes", 14, {{29}, {27}}, {}),
+        CallsRow("FlashLevelsArmAndFocus", 14, {{100}, {132}, {133}, {140}, {141}, {10}},
+                 {"flash level 0", "flash level 32", "arm flash 0", "disarm flash",
+                  "auto focus 0"})),
     RowName{});
 
 // A report: the registers it answers in, before and after the delay.
@@ -171,16 +148,16 @@ TEST_P(InterpreterAnswers, LandAfterTheDelay) {
 
 INSTANTIATE_TEST_SUITE_P(
     Reports, InterpreterAnswers,
-    testing::Values(AnswerRow{"Handshake", 14, false, {}, 137, 0xEEEE, 175},
-                    AnswerRow{"SilentHeadNoHandshake", 14, true, {}, 137, 0xEEEE, 0xEEEE},
-                    AnswerRow{"FocusAuto", 14, false, {}, 170, 2, 0xEEEE},
-                    AnswerRow{"FocusManual", 14, false, {10}, 170, 1, 0xEEEE},
-                    AnswerRow{"SilentHeadNoFocusMode", 14, true, {}, 170, 0xEEEE, 0xEEEE},
-                    AnswerRow{"ModelEvenWhenSilent", 62, true, {}, 152, 62, 0xEEEE},
-                    AnswerRow{"ZoomPosition", 14, false, {}, 155, 14000, 0xEEEE},
-                    AnswerRow{"PanTiltTwosComplement", 14, false, {}, 156, 0xFB2E, 321},
-                    AnswerRow{"RedGain", 14, false, {}, 144, 171, 0xEEEE},
-                    AnswerRow{"BlueGain", 14, false, {}, 145, 0xEEEE, 206}),
+    testing::Values(AnswerRow("Handshake", 14, false, {}, 137, 0xEEEE, 175),
+                    AnswerRow("SilentHeadNoHandshake", 14, true, {}, 137, 0xEEEE, 0xEEEE),
+                    AnswerRow("FocusAuto", 14, false, {}, 170, 2, 0xEEEE),
+                    AnswerRow("FocusManual", 14, false, {10}, 170, 1, 0xEEEE),
+                    AnswerRow("SilentHeadNoFocusMode", 14, true, {}, 170, 0xEEEE, 0xEEEE),
+                    AnswerRow("ModelEvenWhenSilent", 62, true, {}, 152, 62, 0xEEEE),
+                    AnswerRow("ZoomPosition", 14, false, {}, 155, 14000, 0xEEEE),
+                    AnswerRow("PanTiltTwosComplement", 14, false, {}, 156, 0xFB2E, 321),
+                    AnswerRow("RedGain", 14, false, {}, 144, 171, 0xEEEE),
+                    AnswerRow("BlueGain", 14, false, {}, 145, 0xEEEE, 206)),
     RowName{});
 
 }  // namespace

@@ -16,21 +16,23 @@
 
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(
-    SimulatedCamera, DeviceConformance,
-    ::testing::Values(ConformanceBackend{"Model14",
-                                         [] {
-                                             std::string error;
-                                             return std::unique_ptr<DriverTransport>(
-                                                 CreateSimulatedCamera("sim:14", error));
-                                         }},
-                      ConformanceBackend{"Model2",
-                                         [] {
-                                             std::string error;
-                                             return std::unique_ptr<DriverTransport>(
-                                                 CreateSimulatedCamera("sim:2", error));
-                                         }}),
-    ConformanceBackendName);
+ConformanceBackend Simulated(const char* name, const char* setting) {
+    return {name, [setting] {
+                std::string error;
+                return std::unique_ptr<DriverTransport>(CreateSimulatedCamera(setting, error));
+            }};
+}
+
+INSTANTIATE_TEST_SUITE_P(SimulatedCamera, DeviceConformance,
+                         ::testing::Values(Simulated("Model14", "sim:14"),
+                                           Simulated("Model2", "sim:2")),
+                         RowName{});
+
+// The station's stream set-up at start-up: 640 x 480, 24-bit output, host decoding.
+constexpr std::pair<uint32_t, uint32_t> kStreamSetUp[] = {
+    {kPropImageWidth, 640}, {kPropImageHeight, 480}, {kPropAreaWidth, 640},  {kPropAreaHeight, 480},
+    {kPropRegister31, 0},   {kPropRegister32, 0},    {kPropOutputFormat, 2}, {kPropHostDecoding, 1},
+    {kPropQuality, 75},     {kPropStreaming, 1}};
 
 constexpr int kWidth = 640, kHeight = 480;
 
@@ -50,26 +52,21 @@ class SimulatedCameraDevice : public ::testing::Test {
         InstallDriverTransport(nullptr);
     }
 
-    // The station's stream set-up at start-up: 640 x 480, 24-bit output, host decoding.
     static void ConfigureStream() {
-        for (auto [id, value] : {std::pair{kPropImageWidth, 640},
-                                 {kPropImageHeight, 480},
-                                 {kPropAreaWidth, 640},
-                                 {kPropAreaHeight, 480},
-                                 {kPropRegister31, 0},
-                                 {kPropRegister32, 0},
-                                 {kPropOutputFormat, 2},
-                                 {kPropHostDecoding, 1},
-                                 {kPropQuality, 75},
-                                 {kPropStreaming, 1}}) {
-            SetCameraProperty(id, static_cast<uint32_t>(value));
-        }
+        for (auto [id, value] : kStreamSetUp)
+            SetCameraProperty(id, value);
     }
     static void Send(uint16_t code) { SetCameraProperty(kPropCommand, code, 4); }
     static int Live(uint32_t id) {
         uint32_t value = 0;
         EXPECT_EQ(GetCameraProperty(id, &value, 4), kCameraOk);
         return static_cast<int>(value & 0xFFFF);
+    }
+    // A report: the command, the time the head takes to answer, then the property it lands in.
+    static int Ask(uint16_t code, uint32_t id, int answerMs = 100) {
+        Send(code);
+        sys::Wait(answerMs);
+        return Live(id);
     }
     // One 24-bit frame, turned top row first; empty when the read fails.
     static std::vector<uint8_t> Frame() {
@@ -101,32 +98,23 @@ TEST_F(SimulatedCameraDevice, OpenAndStreamSetUpLeaveTheCameraProgrammed) {
     ConfigureStream();
     const std::pair<uint16_t, uint16_t> expected[] = {{29, 640}, {30, 480}, {27, 640}, {28, 480},
                                                       {31, 0},   {32, 0},   {10, 16},  {6, 1}};
-    for (auto [reg, value] : expected) {
+    for (auto [reg, value] : expected)
         EXPECT_EQ(camera->PeekRegister(reg), value) << "register " << reg;
-    }
 }
 
 TEST_F(SimulatedCameraDevice, HandshakeFocusAndModelAnswerAsTheStationAsks) {
-    Send(137);
-    sys::Wait(100);
-    EXPECT_EQ(Live(kPropArgB), 175);
-    Send(170);
-    sys::Wait(100);
-    EXPECT_EQ(Live(kPropArgA), 2);
-    for (int i = 0; i < 2; ++i) {
-        Send(152);
-        sys::Wait(200);
-    }
-    EXPECT_EQ(Live(kPropArgA), 14);
+    EXPECT_EQ(Ask(137, kPropArgB), 175);
+    EXPECT_EQ(Ask(170, kPropArgA), 2);
+    Send(152);
+    sys::Wait(200);
+    EXPECT_EQ(Ask(152, kPropArgA, 200), 14);
 }
 
 TEST_F(SimulatedCameraDevice, PanAtTheMediumTierForHalfASecondMovesTwoHundredUnits) {
     Send(64);
     sys::Wait(500);
     Send(65);
-    Send(156);
-    sys::Wait(250);
-    EXPECT_EQ(Live(kPropArgA), 200);
+    EXPECT_EQ(Ask(156, kPropArgA, 250), 200);
     EXPECT_EQ(Live(kPropArgB), 0);
 }
 
@@ -179,9 +167,7 @@ TEST_F(SimulatedCameraDevice, ZoomPresetsRoundTripThroughDriveAndReport) {
         Send(157);
         sys::Wait(2500);  // the longest drive, 15000 positions, takes 2 s
         SetCameraProperty(kPropArgA, 0);
-        Send(155);
-        sys::Wait(250);
-        EXPECT_EQ(Live(kPropArgA), preset);
+        EXPECT_EQ(Ask(155, kPropArgA, 250), preset);
     }
 }
 
@@ -193,13 +179,12 @@ TEST_F(SimulatedCameraDevice, RelativeMoveCentresTheFeatureTheStationClickedOn) 
     ConfigureStream();
     auto pupil = [](const std::vector<uint8_t>& bgr, double gx, double gy) {
         double sx = 0, sy = 0, n = 0;
-        for (int y = int(gy) - 4; y <= int(gy) + 4; ++y) {
+        for (int y = int(gy) - 4; y <= int(gy) + 4; ++y)
             for (int x = int(gx) - 4; x <= int(gx) + 4; ++x) {
                 if (Pixel(bgr, x, y)[1] < 60) {
                     sx += x, sy += y, ++n;
                 }
             }
-        }
         return std::pair(sx / n, sy / n);
     };
     constexpr double kFactor = 1.4285;
@@ -207,9 +192,7 @@ TEST_F(SimulatedCameraDevice, RelativeMoveCentresTheFeatureTheStationClickedOn) 
     const int clickX = static_cast<int>(std::lround(px)),
               clickY = static_cast<int>(std::lround(py));
     SetCameraProperty(kPropArgA, 0);
-    Send(155);
-    sys::Wait(100);
-    ASSERT_EQ(Live(kPropArgA), 0);
+    ASSERT_EQ(Ask(155, kPropArgA), 0);
     SetCameraProperty(kPropArgA, static_cast<uint32_t>(static_cast<int>((clickX - 320) * kFactor)));
     SetCameraProperty(kPropArgB, static_cast<uint32_t>(static_cast<int>((240 - clickY) * kFactor)));
     Send(159);

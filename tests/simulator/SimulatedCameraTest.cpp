@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numeric>
 
 #include "platform/driver/DeviceSetting.h"
 #include "platform/system/Clock.h"
@@ -10,27 +11,24 @@
 #include "tests/simulator/SimulatorHost.h"
 #include "tests/support/RowName.h"
 
-using simtest::Host;
-using simtest::Picture;
-
 namespace {
 
-// ---------------------------------------------------------------------------------------------
-// Fixture: a camera on the virtual clock, opened.
+using namespace simtest;
 
-class SimulatedCameraFixture : public ::testing::Test {
+// A camera on the virtual clock, opened, in the live room and not streaming.
+class SimulatedCameraFixture : public simtest::CameraOnClock {
   protected:
-    explicit SimulatedCameraFixture(const char* setting = "sim") : camera(Make(setting)) {}
-    static std::unique_ptr<SimulatedCamera> Make(const char* setting) {
-        std::string error;
-        return CreateSimulatedCamera(setting, error);
+    void SetUp() override { Start("sim", false); }
+    // A report: the command, the time the head takes to answer, then the register it answers in.
+    int Ask(uint16_t code, uint16_t reg, int answerMs = 100) {
+        host->Command(code);
+        clock.AdvanceMs(answerMs);
+        return host->Read(reg);
     }
-    void SetUp() override { ASSERT_TRUE(host.Open()); }
-
-    sys::VirtualClock clock;
-    sys::ScopedClock scoped{clock};
-    std::unique_ptr<SimulatedCamera> camera;
-    Host host{*camera};
+    std::pair<int, int> Position() {
+        const int pan = int16_t(Ask(156, kArgA));
+        return {pan, int16_t(host->Read(kArgB))};
+    }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -46,11 +44,10 @@ TEST_F(SimulatedCameraTransport, EnumeratesAndOpensOnlyItsOwnPath) {
     EXPECT_FALSE(other.Open(u"/dev/zelvocam0"));
     uint32_t returned = 0;
     std::vector<uint8_t> out(2);
-    EXPECT_FALSE(
-        other.ControlRequest(IOCTL_CAMERA_REGISTER, simtest::Header(0, 0x61, 0, 33), out, returned))
+    EXPECT_FALSE(other.ControlRequest(IOCTL_CAMERA_REGISTER, Header(0, 0x61, 0, 33), out, returned))
         << "a request before open must fail";
     camera->Close();
-    EXPECT_EQ(host.Read(33), -1) << "a request after close must fail";
+    EXPECT_EQ(host->Read(33), -1) << "a request after close must fail";
 }
 
 TEST_F(SimulatedCameraTransport, InformationReplyCarriesRecognisableTexts) {
@@ -71,12 +68,12 @@ TEST_F(SimulatedCameraTransport, InformationReplyCarriesRecognisableTexts) {
 }
 
 TEST_F(SimulatedCameraTransport, RegistersReadBackAndTheSensorSizeIsFixed) {
-    EXPECT_EQ(host.Read(33), 640);
-    EXPECT_EQ(host.Read(34), 480);
-    ASSERT_TRUE(host.Write(200, 0xBEEF));
-    EXPECT_EQ(host.Read(200), 0xBEEF);
-    ASSERT_TRUE(host.Write(33, 1280));
-    EXPECT_EQ(host.Read(33), 640);
+    EXPECT_EQ(host->Read(33), 640);
+    EXPECT_EQ(host->Read(34), 480);
+    ASSERT_TRUE(host->Write(200, 0xBEEF));
+    EXPECT_EQ(host->Read(200), 0xBEEF);
+    ASSERT_TRUE(host->Write(33, 1280));
+    EXPECT_EQ(host->Read(33), 640);
 }
 
 TEST_F(SimulatedCameraTransport, MalformedRequestsAreRefused) {
@@ -86,22 +83,21 @@ TEST_F(SimulatedCameraTransport, MalformedRequestsAreRefused) {
         return camera->ControlRequest(IOCTL_CAMERA_REGISTER, in, o, returned);
     };
     EXPECT_FALSE(request({0, 0, 0x61, 0, 0, 0, 33}, out)) << "seven-byte header";
-    EXPECT_FALSE(request(simtest::Header(2, 0x61, 0, 33), out)) << "unknown direction";
-    EXPECT_FALSE(request(simtest::Header(0, 0x60, 0, 33), out)) << "read with the write request";
-    EXPECT_FALSE(request(simtest::Header(0, 0x61, 0, 512), out)) << "register beyond the file";
-    EXPECT_FALSE(request(simtest::Header(0, 0x61, 0, 33), std::span(out).first(1)))
+    EXPECT_FALSE(request(Header(2, 0x61, 0, 33), out)) << "unknown direction";
+    EXPECT_FALSE(request(Header(0, 0x60, 0, 33), out)) << "read with the write request";
+    EXPECT_FALSE(request(Header(0, 0x61, 0, 512), out)) << "register beyond the file";
+    EXPECT_FALSE(request(Header(0, 0x61, 0, 33), std::span(out).first(1)))
         << "no room for the value";
 }
 
 TEST_F(SimulatedCameraTransport, BlockWritesAreKeptAndReadBackAsBlocks) {
     std::vector<uint8_t> tables(256);
-    for (size_t i = 0; i < tables.size(); ++i)
-        tables[i] = static_cast<uint8_t>(i);
-    ASSERT_TRUE(host.WriteBlock(simtest::kQuantTables, tables));
+    std::iota(tables.begin(), tables.end(), 0);
+    ASSERT_TRUE(host->WriteBlock(kQuantTables, tables));
     std::vector<uint8_t> back(256);
     uint32_t returned = 0;
-    ASSERT_TRUE(camera->ControlRequest(
-        IOCTL_CAMERA_REGISTER, simtest::Header(0, 0x61, 0, simtest::kQuantTables), back, returned));
+    ASSERT_TRUE(camera->ControlRequest(IOCTL_CAMERA_REGISTER, Header(0, 0x61, 0, kQuantTables),
+                                       back, returned));
     EXPECT_EQ(returned, 256u);
     EXPECT_EQ(back, tables);
 }
@@ -112,23 +108,18 @@ TEST_F(SimulatedCameraTransport, BlockWritesAreKeptAndReadBackAsBlocks) {
 using SimulatedCameraHead = SimulatedCameraFixture;
 
 TEST_F(SimulatedCameraHead, AnswersLandAShortWhileAfterTheCommand) {
-    host.Command(137, 0, 125);
-    EXPECT_EQ(host.Read(simtest::kArgB), 125) << "read at once: the old contents";
+    host->Command(137, 0, 125);
+    EXPECT_EQ(host->Read(kArgB), 125) << "read at once: the old contents";
     clock.AdvanceMs(100);
-    EXPECT_EQ(host.Read(simtest::kArgB), 175);
+    EXPECT_EQ(host->Read(kArgB), 175);
 }
 
 TEST_F(SimulatedCameraHead, FocusModeFollowsNineAndTen) {
-    auto focus = [&] {
-        host.Command(170);
-        clock.AdvanceMs(100);
-        return host.Read(simtest::kArgA);
-    };
-    EXPECT_EQ(focus(), 2);
-    host.Command(10);
-    EXPECT_EQ(focus(), 1);
-    host.Command(9);
-    EXPECT_EQ(focus(), 2);
+    EXPECT_EQ(Ask(170, kArgA), 2);
+    host->Command(10);
+    EXPECT_EQ(Ask(170, kArgA), 1);
+    host->Command(9);
+    EXPECT_EQ(Ask(170, kArgA), 2);
 }
 
 struct MotionCase {
@@ -143,17 +134,12 @@ class SimulatedCameraMotion : public SimulatedCameraFixture,
 
 TEST_P(SimulatedCameraMotion, RunsAtItsTierUntilStopped) {
     const MotionCase& m = GetParam();
-    host.Command(m.code);
+    host->Command(m.code);
     clock.AdvanceMs(500);
-    host.Command(m.stop);
+    host->Command(m.stop);
     clock.AdvanceMs(500);  // stopped: no further motion
-    host.Command(156);
-    clock.AdvanceMs(100);
-    EXPECT_EQ(int16_t(host.Read(simtest::kArgA)), m.pan);
-    EXPECT_EQ(int16_t(host.Read(simtest::kArgB)), m.tilt);
-    host.Command(155);
-    clock.AdvanceMs(100);
-    EXPECT_EQ(host.Read(simtest::kArgA), m.zoom);
+    EXPECT_EQ(Position(), std::pair(m.pan, m.tilt));
+    EXPECT_EQ(Ask(155, kArgA), m.zoom);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -172,45 +158,35 @@ INSTANTIATE_TEST_SUITE_P(
     RowName{});
 
 TEST_F(SimulatedCameraHead, PositionsDriveWithinTheMechanicalLimits) {
-    auto position = [&] {
-        host.Command(156);
-        clock.AdvanceMs(100);
-        return std::pair<int, int>(int16_t(host.Read(simtest::kArgA)),
-                                   int16_t(host.Read(simtest::kArgB)));
-    };
-    host.Command(160, -300, 120);
+    host->Command(160, -300, 120);
     clock.AdvanceMs(1000);
-    EXPECT_EQ(position(), std::pair(-300, 120));
-    host.Command(159, 50, -20);  // relative, signed
+    EXPECT_EQ(Position(), std::pair(-300, 120));
+    host->Command(159, 50, -20);  // relative, signed
     clock.AdvanceMs(1000);
-    EXPECT_EQ(position(), std::pair(-250, 100));
-    host.Command(76);  // pan right fast for long
-    host.Command(71);  // tilt up fast
+    EXPECT_EQ(Position(), std::pair(-250, 100));
+    host->Command(76);  // pan right fast for long
+    host->Command(71);  // tilt up fast
     clock.AdvanceMs(10'000);
-    EXPECT_EQ(position(), std::pair(1700, 500));
-    host.Command(157, 20000);
+    EXPECT_EQ(Position(), std::pair(1700, 500));
+    host->Command(157, 20000);
     clock.AdvanceMs(5000);
-    host.Command(155);
-    clock.AdvanceMs(100);
-    EXPECT_EQ(host.Read(simtest::kArgA), 15000);
+    EXPECT_EQ(Ask(155, kArgA), 15000);
 }
 
 class SimulatedCameraZoomOnly : public SimulatedCameraFixture {
   protected:
-    SimulatedCameraZoomOnly() : SimulatedCameraFixture("sim:26") {}
+    void SetUp() override { Start("sim:26", false); }
 };
 
 TEST_F(SimulatedCameraZoomOnly, HasNoPanTiltDriveButZooms) {
-    host.Command(64);
-    host.Command(160, 300, 300);
-    host.Command(157, 3000);
+    host->Command(64);
+    host->Command(160, 300, 300);
+    host->Command(157, 3000);
     clock.AdvanceMs(1000);
     EXPECT_EQ(camera->HeadPosition().pan, 0);
     EXPECT_EQ(camera->HeadPosition().tilt, 0);
     EXPECT_EQ(camera->HeadPosition().zoom, 3000);
-    host.Command(152);
-    clock.AdvanceMs(200);
-    EXPECT_EQ(host.Read(simtest::kArgA), 26);
+    EXPECT_EQ(Ask(152, kArgA, 200), 26);
 }
 
 }  // namespace

@@ -2,12 +2,18 @@
 // and decode its frames with the station's decoder into top-row-first R G B pixels.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "decoder/FrameDecoder.h"
 #include "decoder/PixelConvert.h"
+#include "platform/driver/DeviceSetting.h"
+#include "platform/system/Clock.h"
 #include "simulator/SimulatedCamera.h"
 
 namespace simtest {
@@ -80,14 +86,10 @@ struct Picture {
     // Mean of one channel over a square of side 2 * half + 1.
     double Mean(int x, int y, int half, int channel) const {
         double sum = 0;
-        int n = 0;
-        for (int yy = y - half; yy <= y + half; ++yy) {
-            for (int xx = x - half; xx <= x + half; ++xx) {
+        for (int yy = y - half; yy <= y + half; ++yy)
+            for (int xx = x - half; xx <= x + half; ++xx)
                 sum += At(xx, yy)[channel];
-                ++n;
-            }
-        }
-        return sum / n;
+        return sum / ((2 * half + 1) * (2 * half + 1));
     }
 };
 
@@ -123,5 +125,27 @@ inline Picture DecodeJpeg(std::span<const uint8_t> frame) {
     DestroyFrameDecoder(&decoder);
     return picture;
 }
+
+// A camera on the virtual clock, opened by a host and streaming unless asked not to. A still
+// room unless a test asks for another: most checks compare frames or pixels.
+class CameraOnClock : public ::testing::Test {
+  protected:
+    void Start(const char* setting, bool streaming = true) {
+        std::string error;
+        camera = CreateSimulatedCamera(setting, error);
+        ASSERT_NE(camera, nullptr) << error;
+        host = std::make_unique<Host>(Host{*camera});
+        ASSERT_TRUE(host->Open());
+        if (streaming)
+            host->Write(kStreaming, 1);
+    }
+    void SetUp() override { Start("sim:still"); }
+    Picture Decoded() { return DecodeJpeg(host->Frame()); }
+
+    sys::VirtualClock clock;
+    sys::ScopedClock scoped{clock};
+    std::unique_ptr<SimulatedCamera> camera;
+    std::unique_ptr<Host> host;
+};
 
 }  // namespace simtest

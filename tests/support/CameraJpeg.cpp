@@ -10,14 +10,13 @@ std::vector<uint8_t> MakeCameraJpeg(int width, int height,
                                     const std::function<Rgb(int x, int y)>& pixel, int quality) {
     std::vector<uint8_t> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
     size_t i = 0;
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const Rgb p = pixel(x, y);
             rgb[i++] = p[0];
             rgb[i++] = p[1];
             rgb[i++] = p[2];
         }
-    }
     return testframes::EncodeCameraFrame(rgb, width, height, quality);
 }
 

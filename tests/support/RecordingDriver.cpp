@@ -96,17 +96,10 @@ void RecordingDriver::SetInfo(uint16_t word1, uint16_t word2, uint16_t word3,
     PutInfoText(info, kInfoText3Offset, text3);
 }
 
-std::vector<std::string> RecordingDriver::Transcript() const {
-    std::vector<std::string> lines;
-    for (const RecordedRequest& r : log_)
-        lines.push_back(r.ToString());
-    return lines;
-}
-
-std::vector<std::string> RecordingDriver::RegisterTranscript() const {
+std::vector<std::string> RecordingDriver::Transcript(bool registersOnly) const {
     std::vector<std::string> lines;
     for (const RecordedRequest& r : log_) {
-        if (IsRegisterKind(r.kind))
+        if (!registersOnly || IsRegisterKind(r.kind))
             lines.push_back(r.ToString());
     }
     return lines;
@@ -230,13 +223,10 @@ bool RecordingDriver::ReadFrame(std::span<uint8_t> buffer, uint32_t& delivered) 
         r.failed = true;
         return false;
     }
-    std::vector<uint8_t> frame;
-    if (!frames.empty()) {
-        frame = std::move(frames.front());
+    const bool queued = !frames.empty();
+    const std::vector<uint8_t> frame = queued ? std::move(frames.front()) : frameSource();
+    if (queued)
         frames.pop_front();
-    } else {
-        frame = frameSource();
-    }
     const size_t n = std::min(frame.size(), buffer.size());
     std::copy_n(frame.begin(), n, buffer.begin());
     delivered = static_cast<uint32_t>(n);

@@ -77,9 +77,10 @@ class RecordingDriver : public DriverTransport {
 
     // --- the record ----------------------------------------------------------------------
     const std::vector<RecordedRequest>& Requests() const { return log_; }
-    std::vector<std::string> Transcript() const;
-    // Only register reads, writes and block writes (no lifecycle, info or frames).
-    std::vector<std::string> RegisterTranscript() const;
+    // With `registersOnly`, only register reads, writes and block writes (no lifecycle, info or
+    // frames).
+    std::vector<std::string> Transcript(bool registersOnly = false) const;
+    std::vector<std::string> RegisterTranscript() const { return Transcript(true); }
     void ClearRecord() { log_.clear(); }
     bool IsOpen() const { return open_; }
 

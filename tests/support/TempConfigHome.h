@@ -1,5 +1,6 @@
 // A private home and configuration folder for one test, so registry keys land in a fresh
-// temporary folder and never in the user's own settings.
+// temporary folder and never in the user's own settings. The data folder's variable is put
+// back as it was, whatever the test sets it to.
 #pragma once
 
 #include <cstdlib>
@@ -20,12 +21,14 @@ class TempConfigHome {
         root_ = pattern;
         Remember("XDG_CONFIG_HOME", xdg_);
         Remember("HOME", home_);
+        Remember("XDG_DATA_HOME", data_);
         ::setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
         ::setenv("HOME", (root_ / "home").c_str(), 1);
     }
     ~TempConfigHome() {
         Restore("XDG_CONFIG_HOME", xdg_);
         Restore("HOME", home_);
+        Restore("XDG_DATA_HOME", data_);
         std::error_code ec;
         std::filesystem::remove_all(root_, ec);
     }
@@ -65,4 +68,5 @@ class TempConfigHome {
     std::filesystem::path root_;
     std::optional<std::string> xdg_;
     std::optional<std::string> home_;
+    std::optional<std::string> data_;
 };

@@ -26,9 +26,7 @@ class FrameTool : public ::testing::Test {
                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(directory_);
         // 30 pixels wide: BMP rows of 90 bytes need 2 bytes of padding each.
-        frame_ = testframes::EncodeCameraFrame(
-            testframes::RenderScene(testframes::Scene::kFace, kWidth, kHeight), kWidth, kHeight,
-            75);
+        frame_ = testframes::EncodeScene(testframes::Scene::kFace, kWidth, kHeight);
         Write("frame.jpg", frame_);
     }
     void TearDown() override { fs::remove_all(directory_); }
@@ -77,7 +75,7 @@ TEST_F(FrameTool, YuyvWritesTheDecodersWorkPixels) {
     ASSERT_EQ(raw.size(), size_t{kWidth * kHeight * 2});
     // The 16 whole-macroblock columns are the decoder's; the rest stays black.
     const Bytes expected = WorkPixels();
-    for (int y = 0; y < kHeight; ++y) {
+    for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             const size_t at = (static_cast<size_t>(y) * kWidth + x) * 2;
             if (x < 16) {
@@ -87,7 +85,6 @@ TEST_F(FrameTool, YuyvWritesTheDecodersWorkPixels) {
                 ASSERT_EQ(raw[at + 1], 128) << x << "," << y;
             }
         }
-    }
     EXPECT_TRUE(out_.str().empty());
 }
 

@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 #include <linux/videodev2.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "tests/support/RowName.h"
+#include "tests/v4l2/FakeV4l2.h"
 #include "v4l2/ControlActuators.h"
 
 namespace {
@@ -44,62 +42,8 @@ const ControlInfo kTemperature = Ctl(V4L2_CID_WHITE_BALANCE_TEMPERATURE, 2800, 6
 const ControlInfo kRed = Ctl(V4L2_CID_RED_BALANCE, 0, 1023, 1, 512);
 
 // A device made of controls: it lists them, keeps their values and writes down every set.
-class FakeControls : public v4l2::V4l2Operations {
-  public:
-    explicit FakeControls(std::vector<ControlInfo> list) : list_(std::move(list)) {
-        std::sort(list_.begin(), list_.end(), [](auto& a, auto& b) { return a.id < b.id; });
-        for (const ControlInfo& c : list_)
-            values[c.id] = c.defaultValue;
-    }
-    std::map<uint32_t, int64_t> values;
-    std::map<uint32_t, int> refuse;  // errno for a set of this control
-    std::vector<std::pair<uint32_t, int64_t>> sets;
-    int calls = 0;
-
-    int Ioctl(int, unsigned long request, void* argument) override {
-        ++calls;
-        if (request == VIDIOC_QUERY_EXT_CTRL) {
-            auto* q = static_cast<v4l2_query_ext_ctrl*>(argument);
-            const uint32_t after = q->id & ~V4L2_CTRL_FLAG_NEXT_CTRL;
-            for (const ControlInfo& c : list_) {
-                if (c.id > after) {  // the list is in id order, as a device gives it
-                    *q = {};
-                    q->id = c.id;
-                    q->type = c.type;
-                    std::strncpy(q->name, c.name.c_str(), sizeof q->name - 1);
-                    q->minimum = c.minimum;
-                    q->maximum = c.maximum;
-                    q->step = static_cast<uint64_t>(c.step);
-                    q->default_value = c.defaultValue;
-                    q->flags = c.flags;
-                    return 0;
-                }
-            }
-            return Fail(EINVAL);
-        }
-        auto* control = static_cast<v4l2_control*>(argument);
-        if (request == VIDIOC_G_CTRL) {
-            control->value = static_cast<int32_t>(values.at(control->id));
-            return 0;
-        }
-        if (const auto r = refuse.find(control->id); r != refuse.end())
-            return Fail(r->second);
-        sets.emplace_back(control->id, control->value);
-        values[control->id] = control->value;
-        return 0;
-    }
-    int Open(const std::string&, int) override { return 3; }
-    int Close(int) override { return 0; }
-    void* Mmap(void*, size_t, int, int, int, off_t) override { return nullptr; }
-    int Munmap(void*, size_t) override { return 0; }
-    int Poll(pollfd*, nfds_t, int) override { return 0; }
-
-  private:
-    static int Fail(int e) {
-        errno = e;
-        return -1;
-    }
-    std::vector<ControlInfo> list_;
+struct FakeControls : zelvo_test::FakeV4l2 {
+    explicit FakeControls(std::vector<ControlInfo> list) { SetControls(std::move(list)); }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -125,35 +69,19 @@ TEST_P(ControlPlanRows, ChoosesTheBestControl) {
     EXPECT_EQ(v4l2::ModelOf(plan), row.model);
 }
 
-using v4l2::RunBy;
+using enum v4l2::RunBy;
 INSTANTIATE_TEST_SUITE_P(
     Cameras, ControlPlanRows,
-    testing::Values(
-        PlanRow{"SpeedBeforeAbsolute",
-                {kPanAbs, kTiltAbs, kZoomAbs, kZoomCont, kPanSpeed, kTiltSpeed},
-                RunBy::kSpeed,
-                RunBy::kSpeed,
-                true,
-                14},
-        PlanRow{"AbsoluteOnly",
-                {kPanAbs, kTiltAbs, kZoomAbs},
-                RunBy::kAbsoluteTargets,
-                RunBy::kAbsoluteTargets,
-                true,
-                14},
-        PlanRow{"RelativeCountsItsOwnMoves",
-                {kPanRel, kTiltRel, kZoomAbs},
-                RunBy::kRelativeSteps,
-                RunBy::kAbsoluteTargets,
-                false,
-                14},
-        PlanRow{"PanWithoutTiltIsZoomOnly",
-                {kPanAbs, kZoomAbs},
-                RunBy::kAbsoluteTargets,
-                RunBy::kAbsoluteTargets,
-                true,
-                26},
-        PlanRow{"PlainWebcam", {kExposure, kTemperature}, RunBy::kNone, RunBy::kNone, false, 26}),
+    testing::Values(PlanRow("SpeedBeforeAbsolute",
+                            {kPanAbs, kTiltAbs, kZoomAbs, kZoomCont, kPanSpeed, kTiltSpeed}, kSpeed,
+                            kSpeed, true, 14),
+                    PlanRow("AbsoluteOnly", {kPanAbs, kTiltAbs, kZoomAbs}, kAbsoluteTargets,
+                            kAbsoluteTargets, true, 14),
+                    PlanRow("RelativeCountsItsOwnMoves", {kPanRel, kTiltRel, kZoomAbs},
+                            kRelativeSteps, kAbsoluteTargets, false, 14),
+                    PlanRow("PanWithoutTiltIsZoomOnly", {kPanAbs, kZoomAbs}, kAbsoluteTargets,
+                            kAbsoluteTargets, true, 26),
+                    PlanRow("PlainWebcam", {kExposure, kTemperature}, kNone, kNone, false, 26)),
     RowName{});
 
 // ---------------------------------------------------------------------------------------------
@@ -178,11 +106,14 @@ TEST_P(ControlSends, TheValuesTheCameraGets) {
 
 constexpr int64_t kSecond = 1'000'000;
 
+std::pair<uint32_t, int64_t> Set(const ControlInfo& control, int64_t value) {
+    return {control.id, value};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Commands, ControlSends,
     testing::Values(
-        SendRow{"SpeedTiersKeepTheirRatio",
-                {kPanSpeed, kTiltSpeed, kZoomCont},
+        SendRow("SpeedTiersKeepTheirRatio", {kPanSpeed, kTiltSpeed, kZoomCont},
                 [](v4l2::ControlActuators& a) {
                     for (Tier tier : {Tier::kSlow, Tier::kMedium, Tier::kFast})
                         a.Run(AxisId::kPan, -1, tier, 0);
@@ -190,17 +121,10 @@ INSTANTIATE_TEST_SUITE_P(
                     for (Tier tier : {Tier::kSlow, Tier::kMedium, Tier::kFast})
                         a.Run(AxisId::kZoom, +1, tier, 0);
                 },
-                {{V4L2_CID_PAN_SPEED, -2},
-                 {V4L2_CID_PAN_SPEED, -8},
-                 {V4L2_CID_PAN_SPEED, -24},
-                 {V4L2_CID_PAN_SPEED, 0},
-                 {V4L2_CID_TILT_SPEED, 0},
-                 {V4L2_CID_ZOOM_CONTINUOUS, 2},
-                 {V4L2_CID_ZOOM_CONTINUOUS, 4},
-                 {V4L2_CID_ZOOM_CONTINUOUS, 7}}},
+                {Set(kPanSpeed, -2), Set(kPanSpeed, -8), Set(kPanSpeed, -24), Set(kPanSpeed, 0),
+                 Set(kTiltSpeed, 0), Set(kZoomCont, 2), Set(kZoomCont, 4), Set(kZoomCont, 7)}),
         // The medium tier crosses 400 of the head's 3400 units a second: 144000 arc seconds.
-        SendRow{"AbsoluteTargetsAdvanceOnTheClock",
-                {kPanAbs, kTiltAbs},
+        SendRow("AbsoluteTargetsAdvanceOnTheClock", {kPanAbs, kTiltAbs},
                 [](v4l2::ControlActuators& a) {
                     a.Run(AxisId::kPan, +1, Tier::kMedium, 0);
                     a.Advance(kSecond / 4);
@@ -208,52 +132,41 @@ INSTANTIATE_TEST_SUITE_P(
                     a.StopPanTilt(kSecond);
                     a.Advance(2 * kSecond);
                 },
-                {{V4L2_CID_PAN_ABSOLUTE, 36000}, {V4L2_CID_PAN_ABSOLUTE, 144000}}},
+                {Set(kPanAbs, 36000), Set(kPanAbs, 144000)}),
         // Without absolute controls a unit is taken as 345.9 arc seconds: 60 degrees over 640
         // pixels, at the head lens's 0.9756 units per pixel at the widest zoom.
-        SendRow{"RelativeStepsFollowTheClock",
-                {kPanRel, kTiltRel},
+        SendRow("RelativeStepsFollowTheClock", {kPanRel, kTiltRel},
                 [](v4l2::ControlActuators& a) {
                     a.Run(AxisId::kTilt, -1, Tier::kMedium, 0);
                     a.Advance(kSecond / 2);
                     a.StopPanTilt(kSecond);
                 },
-                {{V4L2_CID_TILT_RELATIVE, -69188}, {V4L2_CID_TILT_RELATIVE, -69188}}},
-        SendRow{"DrivesClampedToRangeAndStep",
-                {kPanAbs, kTiltAbs, kZoomAbs},
+                {Set(kTiltRel, -69188), Set(kTiltRel, -69188)}),
+        SendRow("DrivesClampedToRangeAndStep", {kPanAbs, kTiltAbs, kZoomAbs},
                 [](v4l2::ControlActuators& a) {
                     a.DrivePanTilt(1, -600, 0);
                     a.DriveZoom(16000, 0);
                 },
-                {{V4L2_CID_PAN_ABSOLUTE, 360},
-                 {V4L2_CID_TILT_ABSOLUTE, -108000},
-                 {V4L2_CID_ZOOM_ABSOLUTE, 500}}},
-        SendRow{"NudgeIsOneSmallStepFromWhereItIs",
-                {kPanAbs, kTiltAbs},
+                {Set(kPanAbs, 360), Set(kTiltAbs, -108000), Set(kZoomAbs, 500)}),
+        SendRow("NudgeIsOneSmallStepFromWhereItIs", {kPanAbs, kTiltAbs},
                 [](v4l2::ControlActuators& a) {
                     a.DrivePanTilt(100, 0, 0);
                     a.Nudge(AxisId::kPan, -1, 0);
                 },
-                {{V4L2_CID_PAN_ABSOLUTE, 36000},
-                 {V4L2_CID_TILT_ABSOLUTE, 0},
-                 {V4L2_CID_PAN_ABSOLUTE, 32400}}},
-        SendRow{"ExposureStepsInManualExposure",
-                {kExposureAuto, kExposure},
+                {Set(kPanAbs, 36000), Set(kTiltAbs, 0), Set(kPanAbs, 32400)}),
+        SendRow("ExposureStepsInManualExposure", {kExposureAuto, kExposure},
                 [](v4l2::ControlActuators& a) {
                     a.StepExposure(+1);
                     a.StepExposure(-4);
                 },
-                {{V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_MANUAL},
-                 {V4L2_CID_EXPOSURE_ABSOLUTE, 197},
-                 {V4L2_CID_EXPOSURE_ABSOLUTE, 99}}},
-        SendRow{"TemperatureFollowsRedMinusBlue",
-                {kTemperature},
+                {Set(kExposureAuto, V4L2_EXPOSURE_MANUAL), Set(kExposure, 197),
+                 Set(kExposure, 99)}),
+        SendRow("TemperatureFollowsRedMinusBlue", {kTemperature},
                 [](v4l2::ControlActuators& a) {
                     a.SetRedGain(128 + 51);
                     a.SetBlueGain(128 + 51);
                 },
-                {{V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4970},
-                 {V4L2_CID_WHITE_BALANCE_TEMPERATURE, 4600}}}),
+                {Set(kTemperature, 4970), Set(kTemperature, 4600)})),
     RowName{});
 
 // ---------------------------------------------------------------------------------------------
@@ -288,7 +201,7 @@ TEST(ControlPositions, RelativeMoveTurnsThroughTheFieldOfView) {
         int units;  // 160 and 320 pixels
         double degrees;
     } rows[] = {{100, 156, 15.0}, {500, 31, 6.0}};
-    for (const auto& row : rows) {
+    for (const auto& row : rows)
         for (bool relative : {false, true}) {
             FakeControls device(relative ? std::vector{kPanRel, kTiltRel, kZoomAbs}
                                          : std::vector{kPanAbs, kTiltAbs, kZoomAbs});
@@ -301,7 +214,6 @@ TEST(ControlPositions, RelativeMoveTurnsThroughTheFieldOfView) {
             EXPECT_NEAR(device.sets[0].second, arcsec, tolerance) << row.zoom << relative;
             EXPECT_NEAR(device.sets[1].second, -arcsec, tolerance) << row.zoom << relative;
         }
-    }
 }
 
 // Gains read and written back, as the Flesh Tones page does when it turns to manual, leave the
@@ -334,11 +246,11 @@ TEST(ControlFaults, RefusedValuesLeaveTheHeadRunningUnpluggedStopsCalls) {
     device.refuse[V4L2_CID_TILT_SPEED] = ENODEV;
     act.StopPanTilt(kSecond);
     EXPECT_TRUE(act.Unplugged());
-    const int calls = device.calls;
+    const int calls = device.ioctls;
     act.Run(AxisId::kTilt, -1, Tier::kSlow, kSecond);
     act.SetRedGain(100);
     EXPECT_EQ(act.Position(AxisId::kTilt, kSecond), 500);
-    EXPECT_EQ(device.calls, calls);
+    EXPECT_EQ(device.ioctls, calls);
 }
 
 }  // namespace

@@ -45,8 +45,50 @@ int FakeV4l2::Ioctl(int, unsigned long request, void* argument) {
     return Answer(request, argument);
 }
 
+void FakeV4l2::SetControls(std::vector<v4l2::ControlInfo> list) {
+    controls_ = std::move(list);
+    std::sort(controls_.begin(), controls_.end(), [](auto& a, auto& b) { return a.id < b.id; });
+    for (const v4l2::ControlInfo& c : controls_)
+        values[c.id] = c.defaultValue;
+}
+
 int FakeV4l2::Answer(unsigned long request, void* argument) {
     switch (request) {
+        case VIDIOC_QUERY_EXT_CTRL: {
+            auto& q = *static_cast<v4l2_query_ext_ctrl*>(argument);
+            const uint32_t after = q.id & ~V4L2_CTRL_FLAG_NEXT_CTRL;
+            for (const v4l2::ControlInfo& c : controls_) {
+                if (c.id > after) {
+                    q = {};
+                    q.id = c.id;
+                    q.type = c.type;
+                    std::strncpy(q.name, c.name.c_str(), sizeof q.name - 1);
+                    q.minimum = c.minimum;
+                    q.maximum = c.maximum;
+                    q.step = static_cast<uint64_t>(c.step);
+                    q.default_value = c.defaultValue;
+                    q.flags = c.flags;
+                    return 0;
+                }
+            }
+            return Fail(EINVAL);
+        }
+        case VIDIOC_G_CTRL: {
+            auto& control = *static_cast<v4l2_control*>(argument);
+            const auto value = values.find(control.id);
+            if (value == values.end())
+                return Fail(EINVAL);
+            control.value = static_cast<int32_t>(value->second);
+            return 0;
+        }
+        case VIDIOC_S_CTRL: {
+            auto& control = *static_cast<v4l2_control*>(argument);
+            if (const auto r = refuse.find(control.id); r != refuse.end())
+                return Fail(r->second);
+            sets.emplace_back(control.id, control.value);
+            values[control.id] = control.value;
+            return 0;
+        }
         case VIDIOC_QUERYCAP: {
             if (!answersQueryCap)
                 return Fail(ENOTTY);

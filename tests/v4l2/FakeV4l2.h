@@ -1,6 +1,6 @@
 // A scripted V4L2 camera for the device tests: it answers the calls the camera code makes
-// (capabilities, formats, sizes, rates, buffers, queueing) from its fields, and hands out the
-// frames a test lines up, with their flags and faults. Waits run on the installed clock.
+// (capabilities, formats, sizes, rates, buffers, queueing, controls) from its fields, and hands
+// out the frames a test lines up, with their flags and faults. Waits run on the installed clock.
 #pragma once
 
 #include <linux/videodev2.h>
@@ -10,11 +10,12 @@
 #include <map>
 #include <vector>
 
+#include "v4l2/ControlPlan.h"
 #include "v4l2/V4l2Device.h"
 
 namespace zelvo_test {
 
-class FakeV4l2 final : public v4l2::V4l2Operations {
+class FakeV4l2 : public v4l2::V4l2Operations {
   public:
     // What the camera offers.
     int openError = 0;  // errno of a refused open
@@ -26,6 +27,10 @@ class FakeV4l2 final : public v4l2::V4l2Operations {
     std::map<unsigned long, int> failWith;  // request → errno it always fails with
     uint32_t buffersGranted = 4;
     size_t bufferBytes = 640 * 480 * 2;
+    // Its controls, listed in id order as a device lists them, each at its default value.
+    void SetControls(std::vector<v4l2::ControlInfo> list);
+    std::map<uint32_t, int64_t> values;
+    std::map<uint32_t, int> refuse;  // control → errno a set of it fails with
 
     // What it sends: each DQBUF takes the next delivery, or fails with EAGAIN when none.
     struct Delivery {
@@ -46,6 +51,7 @@ class FakeV4l2 final : public v4l2::V4l2Operations {
     int openFds = 0;
     int mapped = 0;
     int ioctls = 0;
+    std::vector<std::pair<uint32_t, int64_t>> sets;  // controls set, in order
 
     int Open(const std::string& path, int flags) override;
     int Close(int fd) override;
@@ -58,6 +64,7 @@ class FakeV4l2 final : public v4l2::V4l2Operations {
   private:
     int Answer(unsigned long request, void* argument);
     std::vector<std::vector<uint8_t>> buffers_;
+    std::vector<v4l2::ControlInfo> controls_;
 };
 
 }  // namespace zelvo_test

@@ -117,8 +117,7 @@ TEST(FrameReencoder, RefusesWhatIsNoFrameAndCarriesOn) {
     const std::vector<uint8_t> rgb = testframes::RenderScene(testframes::Scene::kEdges, 640, 480);
     const std::vector<uint8_t> good = zelvo_test::MakeUvcJpeg(rgb, {.lumaRows = 2});
     std::vector<uint8_t> truncatedHeader(good.begin(), good.begin() + 100);
-    const std::vector<uint8_t> small = testframes::EncodeCameraFrame(
-        testframes::RenderScene(testframes::Scene::kFlat, 320, 240), 320, 240, 75);
+    const std::vector<uint8_t> small = testframes::EncodeScene(testframes::Scene::kFlat, 320, 240);
     const std::vector<uint8_t> junk(5000, 0x5A);
 
     v4l2::FrameReencoder reencoder;

@@ -6,48 +6,21 @@
 #include <cstring>
 
 #include "platform/jpeg/JpegMemory.h"
+#include "tests/decoder/TestFrames.h"
 
 namespace zelvo_test {
 
 std::vector<uint8_t> MakeUvcJpeg(std::span<const uint8_t> rgb, const UvcJpegForm& form) {
-    std::vector<uint8_t> out;
-    jpeg_compress_struct info{};
-    jpeg::ErrorJump errors{};
-    jpeg::UseErrorJump(info, errors);
-    if (setjmp(errors.jump)) {
-        jpeg_destroy_compress(&info);
-        return {};
-    }
-    jpeg_create_compress(&info);
-    jpeg::VectorDestination dest{};
-    jpeg::UseVectorDestination(info, dest, out);
-    info.image_width = 640;
-    info.image_height = 480;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 80, TRUE);
-    info.dct_method = JDCT_ISLOW;
-    info.comp_info[0].h_samp_factor = 2;
-    info.comp_info[0].v_samp_factor = form.lumaRows;
-    info.optimize_coding = form.ownHuffman ? TRUE : FALSE;
-    info.restart_in_rows = form.restartRows;
-    if (form.progressive)
-        jpeg_simple_progression(&info);
-    if (!form.huffmanTables) {
-        for (int t = 0; t < 2; ++t) {
-            info.dc_huff_tbl_ptrs[t]->sent_table = TRUE;
-            info.ac_huff_tbl_ptrs[t]->sent_table = TRUE;
-        }
-    }
-    jpeg_start_compress(&info, FALSE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPLE*>(rgb.data() + info.next_scanline * 640 * 3);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    return out;
+    return testframes::EncodeJpeg(rgb, 640, 480, [&form](jpeg_compress_struct& info) {
+        jpeg_set_quality(&info, 80, TRUE);
+        info.comp_info[0].v_samp_factor = form.lumaRows;
+        info.optimize_coding = form.ownHuffman ? TRUE : FALSE;
+        info.restart_in_rows = form.restartRows;
+        if (form.progressive)
+            jpeg_simple_progression(&info);
+        if (!form.huffmanTables)
+            testframes::LeaveOutHuffmanTables(info);
+    });
 }
 
 std::vector<uint8_t> ReferenceYcc(std::span<const uint8_t> jpeg) {

@@ -46,8 +46,8 @@ class V4l2CameraTest : public ::testing::Test {
 };
 
 TEST_F(V4l2CameraTest, DropsWhatIsNoPictureAndDeliversTheNextFrame) {
-    const std::vector<uint8_t> good = testframes::EncodeCameraFrame(
-        testframes::RenderScene(testframes::Scene::kGradient, 640, 480), 640, 480, 75);
+    const std::vector<uint8_t> good =
+        testframes::EncodeScene(testframes::Scene::kGradient, 640, 480);
     std::vector<uint8_t> undecodable = {0xFF, 0xD8, 0xFF, 0xC4, 0x00, 0x03, 0x42};
     Open(V4L2_PIX_FMT_MJPEG);
     ASSERT_TRUE(Write(6, 1));

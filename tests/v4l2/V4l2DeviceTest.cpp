@@ -35,7 +35,7 @@ const OpenCase kOpenCases[] = {
      OpenFailure::kNoUsableFormat},
     {"No640x480",
      [](FakeV4l2& f) {
-         f.sizes = {{1280, 720}};
+         f.sizes.assign(1, {1280, 720});
      },
      OpenFailure::kNoUsableFormat},
     {"UnpluggedDuringOpen", [](FakeV4l2& f) { f.failWith[VIDIOC_QUERYCAP] = ENODEV; },
@@ -81,22 +81,13 @@ TEST(V4l2Device, PrefersMjpegAndTheFastestRateUpTo30) {
         v4l2::Interval chosen;
     };
     const Case cases[] = {
-        {"both formats",
-         {V4L2_PIX_FMT_YUYV, V4L2_PIX_FMT_MJPEG},
-         {{1, 60}, {1, 30}, {1, 15}},
-         V4L2_PIX_FMT_MJPEG,
-         {1, 30}},
-        {"YUYV only", {V4L2_PIX_FMT_YUYV}, {{1, 10}, {1, 25}}, V4L2_PIX_FMT_YUYV, {1, 25}},
-        {"NTSC rate",
-         {V4L2_PIX_FMT_MJPEG},
-         {{1001, 30000}, {1, 15}},
-         V4L2_PIX_FMT_MJPEG,
-         {1001, 30000}},
-        {"only faster than 30",
-         {V4L2_PIX_FMT_MJPEG},
-         {{1, 120}, {1, 60}},
-         V4L2_PIX_FMT_MJPEG,
-         {1, 60}},
+        Case("both formats", {V4L2_PIX_FMT_YUYV, V4L2_PIX_FMT_MJPEG}, {{1, 60}, {1, 30}, {1, 15}},
+             V4L2_PIX_FMT_MJPEG, {1, 30}),
+        Case("YUYV only", {V4L2_PIX_FMT_YUYV}, {{1, 10}, {1, 25}}, V4L2_PIX_FMT_YUYV, {1, 25}),
+        Case("NTSC rate", {V4L2_PIX_FMT_MJPEG}, {{1001, 30000}, {1, 15}}, V4L2_PIX_FMT_MJPEG,
+             {1001, 30000}),
+        Case("only faster than 30", {V4L2_PIX_FMT_MJPEG}, {{1, 120}, {1, 60}}, V4L2_PIX_FMT_MJPEG,
+             {1, 60}),
     };
     for (const Case& c : cases) {
         FakeV4l2 fake;

@@ -20,10 +20,19 @@ bool ReadOne(DriverTransport& camera) {
     return camera.ReadFrame(buffer, delivered) && delivered > 0;
 }
 
-TEST(V4l2Replug, GoneAtOnceThenFoundAndStreamingAgain) {
+bool FindAndOpen(DriverTransport& camera) {
+    std::u16string path;
+    return camera.EnumerateFirstDevice(path) && camera.Open(path);
+}
+
+class V4l2Replug : public ::testing::Test {
+  protected:
     sys::VirtualClock clock;
-    sys::ScopedClock scoped(clock);
+    sys::ScopedClock scoped{clock};
     sim::EmulatedUvcOptions options;
+};
+
+TEST_F(V4l2Replug, GoneAtOnceThenFoundAndStreamingAgain) {
     options.unplugAfterUs = 2'000'000;
     options.replugAfterUs = 1'000'000;
     std::vector<std::string> reports;
@@ -31,9 +40,7 @@ TEST(V4l2Replug, GoneAtOnceThenFoundAndStreamingAgain) {
     cameraOptions.report = [&](const std::string& reason) { reports.push_back(reason); };
     EmulatedV4l2Transport camera(options, cameraOptions);
 
-    std::u16string path;
-    ASSERT_TRUE(camera.EnumerateFirstDevice(path));
-    ASSERT_TRUE(camera.Open(path));
+    ASSERT_TRUE(FindAndOpen(camera));
     ASSERT_TRUE(StartStream(camera));
     ASSERT_TRUE(ReadOne(camera));
 
@@ -44,12 +51,12 @@ TEST(V4l2Replug, GoneAtOnceThenFoundAndStreamingAgain) {
     EXPECT_FALSE(StartStream(camera));
     EXPECT_LT(clock.NowUs() - lostAt, 100'000) << "a vanished camera is not waited for";
     camera.Close();
+    std::u16string path;
     EXPECT_FALSE(camera.EnumerateFirstDevice(path));
     EXPECT_EQ(reports.size(), 1u);
 
     clock.AdvanceMs(1000);
-    ASSERT_TRUE(camera.EnumerateFirstDevice(path));
-    ASSERT_TRUE(camera.Open(path));
+    ASSERT_TRUE(FindAndOpen(camera));
     ASSERT_TRUE(StartStream(camera));
     EXPECT_TRUE(ReadOne(camera));
     EXPECT_FALSE(camera.Camera().Gone());
@@ -57,15 +64,10 @@ TEST(V4l2Replug, GoneAtOnceThenFoundAndStreamingAgain) {
 
 // A camera unplugged while nothing is read from it (a picture under review) is noticed when the
 // device layer asks, and only then.
-TEST(V4l2Replug, GoneIsNoticedWhenAskedWithoutARead) {
-    sys::VirtualClock clock;
-    sys::ScopedClock scoped(clock);
-    sim::EmulatedUvcOptions options;
+TEST_F(V4l2Replug, GoneIsNoticedWhenAskedWithoutARead) {
     options.unplugAfterUs = 1'000'000;
     EmulatedV4l2Transport camera(options);
-    std::u16string path;
-    ASSERT_TRUE(camera.EnumerateFirstDevice(path));
-    ASSERT_TRUE(camera.Open(path));
+    ASSERT_TRUE(FindAndOpen(camera));
     EXPECT_FALSE(camera.DeviceGone());
     clock.AdvanceMs(1500);
     EXPECT_TRUE(camera.DeviceGone());

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <iterator>
 
 #include "device/Camera.h"
 #include "platform/driver/DeviceNodeTransport.h"
@@ -24,10 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 
 int OpenDescriptors() {
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
+    return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
 }
 
 class DeviceNodeTest : public ::testing::Test {
@@ -60,10 +58,8 @@ TEST_F(DeviceNodeTest, FindsTheFirstCameraNodeInNameOrder) {
     DeviceNodeTransport transport(dir_);
     std::u16string path;
     EXPECT_FALSE(transport.EnumerateFirstDevice(path)) << "empty directory";
-    Touch("video0");
-    Touch("zelvocam1");
-    Touch("zelvocam10");
-    Touch("zelvocam0");
+    for (const char* name : {"video0", "zelvocam1", "zelvocam10", "zelvocam0"})
+        Touch(name);
     ASSERT_TRUE(transport.EnumerateFirstDevice(path));
     std::string narrow(path.begin(), path.end());
     EXPECT_EQ(narrow, dir_ + "/zelvocam0");

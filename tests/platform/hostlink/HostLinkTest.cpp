@@ -102,17 +102,16 @@ const std::string kOneTooMany(257, 'a');
 INSTANTIATE_TEST_SUITE_P(
     HostLink, Framing,
     testing::Values(
-        FramingCase{"TwoRequestsInOneWrite", {"register\nhide\n"}, {"ok register", "ok hide"}},
-        FramingCase{"RequestSplitAcrossWrites", {"sh", "ow\n"}, {"ok show"}},
-        FramingCase{"CarriageReturnBeforeTheNewline", {"close\r\n"}, {"ok close"}},
-        FramingCase{"EmptyLinesAreSkipped", {"\n\nshow\n"}, {"ok show"}},
-        FramingCase{"UnknownWord", {"capture\nshow\n"}, {"error unknown request", "<closed>"}},
-        FramingCase{
-            "LongestLineIsReadWhole", {kLongest + "\n"}, {"error unknown request", "<closed>"}},
-        FramingCase{"LineOverTheLimit", {kOneTooMany + "\n"}, {"error line too long", "<closed>"}},
-        FramingCase{"EndlessLineWithoutNewline",
-                    {kOneTooMany, "aaa"},
-                    {"error line too long", "<closed>"}}),
+        FramingCase("TwoRequestsInOneWrite", {"register\nhide\n"}, {"ok register", "ok hide"}),
+        FramingCase("RequestSplitAcrossWrites", {"sh", "ow\n"}, {"ok show"}),
+        FramingCase("CarriageReturnBeforeTheNewline", {"close\r\n"}, {"ok close"}),
+        FramingCase("EmptyLinesAreSkipped", {"\n\nshow\n"}, {"ok show"}),
+        FramingCase("UnknownWord", {"capture\nshow\n"}, {"error unknown request", "<closed>"}),
+        FramingCase("LongestLineIsReadWhole", {kLongest + "\n"},
+                    {"error unknown request", "<closed>"}),
+        FramingCase("LineOverTheLimit", {kOneTooMany + "\n"}, {"error line too long", "<closed>"}),
+        FramingCase("EndlessLineWithoutNewline", {kOneTooMany, "aaa"},
+                    {"error line too long", "<closed>"})),
     RowName{});
 
 TEST_F(HostLink, AnotherUsersConnectionIsClosedUnreadAndTheOthersGoOn) {
@@ -224,15 +223,15 @@ TEST_P(RuntimeFolder, IsTheUsersOwnOrRefused) {
 
 INSTANTIATE_TEST_SUITE_P(
     HostLink, RuntimeFolder,
-    testing::Values(FolderCase{"CreatedPrivate", "true", true},
-                    FolderCase{"KeptWhenPrivate", "mkdir -m 700 zelvocam", true},
-                    FolderCase{"OpenToOthers", "mkdir -m 755 zelvocam", false},
-                    FolderCase{"Symlink", "mkdir -m 700 x && ln -s x zelvocam", false},
-                    FolderCase{"PlainFile", "touch zelvocam", false},
-                    FolderCase{"FallbackCreatedPrivate", "true", true, true},
-                    FolderCase{"FallbackOpenToOthers", "mkdir -m 1777 zelvocam-$U", false, true},
-                    FolderCase{"FallbackSymlink", "mkdir -m 700 x && ln -s x zelvocam-$U", false,
-                               true}),
+    testing::Values(FolderCase("CreatedPrivate", "true", true),
+                    FolderCase("KeptWhenPrivate", "mkdir -m 700 zelvocam", true),
+                    FolderCase("OpenToOthers", "mkdir -m 755 zelvocam", false),
+                    FolderCase("Symlink", "mkdir -m 700 x && ln -s x zelvocam", false),
+                    FolderCase("PlainFile", "touch zelvocam", false),
+                    FolderCase("FallbackCreatedPrivate", "true", true, true),
+                    FolderCase("FallbackOpenToOthers", "mkdir -m 1777 zelvocam-$U", false, true),
+                    FolderCase("FallbackSymlink", "mkdir -m 700 x && ln -s x zelvocam-$U", false,
+                               true)),
     RowName{});
 
 // --- the single-station lock -------------------------------------------------------------------
@@ -266,13 +265,13 @@ TEST_P(LockLeftover, IsTakenOverAtOnce) {
 
 INSTANTIATE_TEST_SUITE_P(
     HostLink, LockLeftover,
-    testing::Values(LeftoverCase{"Nothing", "true"},
-                    LeftoverCase{"EmptyFile", "touch station.lock"},
-                    LeftoverCase{"Garbage", "head -c 300 /dev/urandom > station.lock"},
-                    LeftoverCase{"Directory", "mkdir station.lock"},
-                    LeftoverCase{"Symlink", "touch target && ln -s target station.lock"},
-                    LeftoverCase{"DanglingSymlink", "ln -s elsewhere station.lock"},
-                    LeftoverCase{"Fifo", "mkfifo station.lock"}),
+    testing::Values(LeftoverCase("Nothing", "true"),
+                    LeftoverCase("EmptyFile", "touch station.lock"),
+                    LeftoverCase("Garbage", "head -c 300 /dev/urandom > station.lock"),
+                    LeftoverCase("Directory", "mkdir station.lock"),
+                    LeftoverCase("Symlink", "touch target && ln -s target station.lock"),
+                    LeftoverCase("DanglingSymlink", "ln -s elsewhere station.lock"),
+                    LeftoverCase("Fifo", "mkfifo station.lock")),
     RowName{});
 
 }  // namespace

@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <future>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
 #include "platform/system/Folders.h"
+#include "tests/support/RowName.h"
 #include "tests/support/TempConfigHome.h"
 
 namespace {
@@ -31,14 +33,11 @@ class UmaskScope {
 };
 
 struct ModeCase {
-    const char* label;
+    const char* name;
     mode_t requested;
     mode_t umask;
     int created;
 };
-void PrintTo(const ModeCase& c, std::ostream* os) {
-    *os << c.label;
-}
 
 class ReplaceMode : public ::testing::TestWithParam<ModeCase> {};
 
@@ -60,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{"PictureUsualUmask", sys::kOrdinaryFileMode, 022, 0644},
                       ModeCase{"PictureSharedGroup", sys::kOrdinaryFileMode, 002, 0664},
                       ModeCase{"PictureStrictUmask", sys::kOrdinaryFileMode, 077, 0600}),
-    [](const auto& row) { return std::string(row.param.label); });
+    RowName{});
 
 TEST(ReplaceFile, ASymbolicLinkAtThePathIsReplacedNotWrittenThrough) {
     TempConfigHome home;
@@ -84,10 +83,7 @@ TEST(ReplaceFile, AFailedReplacementLeavesWhatIsThereAndNoTemporaryFile) {
     EXPECT_FALSE(sys::ReplaceFileAtomically(file, "x", sys::kOrdinaryFileMode, error));
     EXPECT_NE(error, "");
     EXPECT_TRUE(std::filesystem::is_directory(file));
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder))
-        ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
 }
 
 TEST(ReadWholeFile, ANamedPipeAtThePathFailsAtOnceInsteadOfWaitingForAWriter) {

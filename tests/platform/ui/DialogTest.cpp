@@ -102,17 +102,15 @@ TEST(DataExchange, RadioGroupCanHaveNoneChecked) {
 }
 
 TEST(DataExchange, BadIntegerStopsTheExchangeWithTheFrameworkMessages) {
-    struct Case {
+    const std::string kInteger = "Please enter an integer.";
+    const struct {
         const char* typed;
-        const char* message;
-    };
-    const Case cases[] = {
-        {"", "Please enter an integer."},
-        {"12a", "Please enter an integer."},
-        {"99999999999", "Please enter an integer."},  // does not fit: never wraps
-        {"256", "Please enter an integer between 0 and 255."},
-    };
-    for (const Case& c : cases) {
+        std::string message;
+    } cases[] = {{"", kInteger},
+                 {"12a", kInteger},
+                 {"99999999999", kInteger},  // does not fit: never wraps
+                 {"256", "Please enter an integer between 0 and 255."}};
+    for (const auto& c : cases) {
         ui::ServiceRecorder recorder;
         SampleDialog dlg;
         dlg.position = 5;

@@ -57,20 +57,13 @@ TEST_P(UpDownSteps, FromTheBuddysNumberWithinTheRange) {
     dlg.show();
     auto arrows = dlg.Spin().findChildren<QToolButton*>();
     ASSERT_EQ(arrows.size(), 2);
-    switch (row.press) {
-        case Press::kUpArrow:
-            QTest::mouseClick(arrows[0], Qt::LeftButton);
-            break;
-        case Press::kDownArrow:
-            QTest::mouseClick(arrows[1], Qt::LeftButton);
-            break;
-        case Press::kUpKeyInBuddy:
-            QTest::keyClick(dlg.GetDlgItem(kEdit), Qt::Key_Up);
-            break;
-        case Press::kDownKeyOnControl:
-            QTest::keyClick(&dlg.Spin(), Qt::Key_Down);
-            break;
-    }
+    const bool up = row.press == Press::kUpArrow || row.press == Press::kUpKeyInBuddy;
+    if (row.press == Press::kUpArrow || row.press == Press::kDownArrow)
+        QTest::mouseClick(arrows[up ? 0 : 1], Qt::LeftButton);
+    else if (row.press == Press::kUpKeyInBuddy)
+        QTest::keyClick(dlg.GetDlgItem(kEdit), Qt::Key_Up);
+    else
+        QTest::keyClick(&dlg.Spin(), Qt::Key_Down);
     EXPECT_EQ(dlg.GetDlgItemText(kEdit), row.shownAfter);
     if (row.notifiedPosition == -999) {
         EXPECT_TRUE(dlg.steps.empty());
@@ -78,8 +71,7 @@ TEST_P(UpDownSteps, FromTheBuddysNumberWithinTheRange) {
     }
     ASSERT_EQ(dlg.steps.size(), 1u);
     EXPECT_EQ(dlg.steps[0].position, row.notifiedPosition);
-    EXPECT_EQ(dlg.steps[0].delta,
-              row.press == Press::kUpArrow || row.press == Press::kUpKeyInBuddy ? 1 : -1);
+    EXPECT_EQ(dlg.steps[0].delta, up ? 1 : -1);
     EXPECT_EQ(dlg.Spin().GetPos(), row.notifiedPosition);
 }
 
