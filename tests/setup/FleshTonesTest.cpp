@@ -22,7 +22,7 @@
 
 namespace {
 
-using C = CPropAdjust;
+using Tones = CPropAdjust;
 using station_test::Lines;
 
 class FleshTones : public station_test::ScriptedStation {
@@ -72,7 +72,7 @@ Lines Send(char arg, int value, int command, int times = 1, int ms = 0) {
     return lines;
 }
 
-struct OpeningRow {
+struct ToneOpening {
     const char* name;
     uint16_t model;  // 2 class 1, 26 class 3, 14 class 5
     int autoWhite;
@@ -82,10 +82,10 @@ struct OpeningRow {
     int redOffsetAfter;
 };
 
-class FleshTonesOpening : public FleshTones, public testing::WithParamInterface<OpeningRow> {};
+class FleshTonesOpening : public FleshTones, public testing::WithParamInterface<ToneOpening> {};
 
 TEST_P(FleshTonesOpening, ShowsAndEnablesByClassAndWhiteBalance) {
-    const OpeningRow& row = GetParam();
+    const ToneOpening& row = GetParam();
     CPropAdjust& page = Open(row.model, [&row](CTRIPOD01Dlg& dlg) {
         dlg.m_AutoWhite = row.autoWhite;
         dlg.m_RedPreviewOffset = 4;
@@ -97,27 +97,28 @@ TEST_P(FleshTonesOpening, ShowsAndEnablesByClassAndWhiteBalance) {
         dlg.m_PTZSpeed = 2;
         dlg.m_FlashColorCorrection = 1;
     });
-    const int edits[] = {C::kLiveRedEdit, C::kLiveBlueEdit, C::kFlashRedEdit, C::kFlashBlueEdit};
-    const int arrows[] = {C::kLiveRed, C::kLiveBlue, C::kFlashRed, C::kFlashBlue};
+    const int edits[] = {Tones::kLiveRedEdit, Tones::kLiveBlueEdit, Tones::kFlashRedEdit,
+                         Tones::kFlashBlueEdit};
+    const int arrows[] = {Tones::kLiveRed, Tones::kLiveBlue, Tones::kFlashRed, Tones::kFlashBlue};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(page.GetDlgItemText(edits[i]), row.shown[i]) << edits[i];
         EXPECT_EQ(Enabled(page, arrows[i]), row.enabled[i]) << arrows[i];
         EXPECT_TRUE(page.IsItemReadOnly(edits[i]));
     }
-    EXPECT_EQ(page.GetDlgItemText(C::kLiveColorEdit), "150");
-    EXPECT_EQ(page.GetDlgItemText(C::kFlashColorEdit), "81");
-    EXPECT_TRUE(Enabled(page, C::kLiveColor) && Enabled(page, C::kFlashColor));
-    EXPECT_EQ(page.IsDlgButtonChecked(C::kAutoWhite), row.autoWhite == 0);
-    EXPECT_EQ(page.IsDlgButtonChecked(C::kManual), row.autoWhite == 1);
-    EXPECT_TRUE(page.IsDlgButtonChecked(C::kFast));
-    EXPECT_TRUE(page.IsDlgButtonChecked(C::kFluorescent));
-    EXPECT_FALSE(Enabled(page, C::kAccurate));
+    EXPECT_EQ(page.GetDlgItemText(Tones::kLiveColorEdit), "150");
+    EXPECT_EQ(page.GetDlgItemText(Tones::kFlashColorEdit), "81");
+    EXPECT_TRUE(Enabled(page, Tones::kLiveColor) && Enabled(page, Tones::kFlashColor));
+    EXPECT_EQ(page.IsDlgButtonChecked(Tones::kAutoWhite), row.autoWhite == 0);
+    EXPECT_EQ(page.IsDlgButtonChecked(Tones::kManual), row.autoWhite == 1);
+    EXPECT_TRUE(page.IsDlgButtonChecked(Tones::kFast));
+    EXPECT_TRUE(page.IsDlgButtonChecked(Tones::kFluorescent));
+    EXPECT_FALSE(Enabled(page, Tones::kAccurate));
     EXPECT_EQ(Dialog().m_RedPreviewOffset, row.redOffsetAfter);
     EXPECT_TRUE(Record().empty());
 }
 
 constexpr bool T = true, F = false;
-const OpeningRow kOpenings[] = {
+const ToneOpening kOpenings[] = {
     {"Class1AutomaticOnlyTheColourLevels", 2, 0, {"0", "0", "0", "0"}, {F, F, F, F}, 0},
     {"Class1ManualTheLiveOffsetsToo", 2, 1, {"4", "-6", "0", "0"}, {T, T, F, F}, 4},
     {"Class3AutomaticOffsetsHeldAt0", 26, 0, {"0", "0", "7", "44"}, {F, F, T, T}, 0},
@@ -157,17 +158,18 @@ TEST_P(FleshTonesStep, LiveStepsSendFlashStepsOnlyKeep) {
 }
 
 const StepRow kSteps[] = {
-    {"LiveRedUpFromTheBase", C::kLiveRed, "+", Send('A', 121, 142), &D::m_RedPreviewOffset, 6},
-    {"LiveBlueAtItsEndResends", C::kLiveBlue, "--", Send('B', 68, 143, 2), &D::m_BluePreviewOffset,
-     -25},
-    {"LiveColorStopsAt100", C::kLiveColor, "++", Send('A', 100, 146, 2), &D::m_ChromaLevel, 100},
-    {"LiveRedGainBelow0SentAs0", C::kLiveRed, "-", Send('A', 0, 142), &D::m_RedPreviewOffset, 4,
+    {"LiveRedUpFromTheBase", Tones::kLiveRed, "+", Send('A', 121, 142), &D::m_RedPreviewOffset, 6},
+    {"LiveBlueAtItsEndResends", Tones::kLiveBlue, "--", Send('B', 68, 143, 2),
+     &D::m_BluePreviewOffset, -25},
+    {"LiveColorStopsAt100", Tones::kLiveColor, "++", Send('A', 100, 146, 2), &D::m_ChromaLevel,
+     100},
+    {"LiveRedGainBelow0SentAs0", Tones::kLiveRed, "-", Send('A', 0, 142), &D::m_RedPreviewOffset, 4,
      -10},
-    {"LiveBlueGainAbove255SentAs255", C::kLiveBlue, "+", Send('B', 255, 143),
+    {"LiveBlueGainAbove255SentAs255", Tones::kLiveBlue, "+", Send('B', 255, 143),
      &D::m_BluePreviewOffset, -23, 115, 300},
-    {"FlashRedStopsAt25", C::kFlashRed, "++", {}, &D::m_RedFlashOffset, 25},
-    {"FlashBlueStopsAt50", C::kFlashBlue, "++", {}, &D::m_BlueFlashOffset, 50},
-    {"FlashColorStopsAt20", C::kFlashColor, "--", {}, &D::m_FlashChromaLevel, 20}};
+    {"FlashRedStopsAt25", Tones::kFlashRed, "++", {}, &D::m_RedFlashOffset, 25},
+    {"FlashBlueStopsAt50", Tones::kFlashBlue, "++", {}, &D::m_BlueFlashOffset, 50},
+    {"FlashColorStopsAt20", Tones::kFlashColor, "--", {}, &D::m_FlashChromaLevel, 20}};
 INSTANTIATE_TEST_SUITE_P(Rows, FleshTonesStep, testing::ValuesIn(kSteps), RowName{});
 
 // A white-balance button, then one arrow step that shows where it left the page and when.
@@ -199,14 +201,14 @@ TEST_P(FleshTonesButton, WhiteBalanceWithItsWaits) {
     Step(page, row.upDown, row.presses);
     EXPECT_EQ(Record(), row.record);
     CTRIPOD01Dlg& main = Dialog();
-    EXPECT_EQ(main.m_AutoWhite, row.button == C::kManual ? 1 : 0);
-    EXPECT_EQ(Enabled(page, C::kLiveRed), row.liveOffsetsEnabled);
-    EXPECT_EQ(Enabled(page, C::kLiveBlue), row.liveOffsetsEnabled);
+    EXPECT_EQ(main.m_AutoWhite, row.button == Tones::kManual ? 1 : 0);
+    EXPECT_EQ(Enabled(page, Tones::kLiveRed), row.liveOffsetsEnabled);
+    EXPECT_EQ(Enabled(page, Tones::kLiveBlue), row.liveOffsetsEnabled);
     EXPECT_EQ(main.m_RedLockGain, row.redBase);
     EXPECT_EQ(main.m_BlueLockGain, row.blueBase);
-    if (row.button != C::kManual) {
+    if (row.button != Tones::kManual) {
         EXPECT_EQ(main.m_RedPreviewOffset, 0);
-        EXPECT_EQ(page.GetDlgItemText(C::kLiveRedEdit), "0");
+        EXPECT_EQ(page.GetDlgItemText(Tones::kLiveRedEdit), "0");
     }
 }
 
@@ -221,15 +223,15 @@ Lines Then(Lines lines, const Lines& more) {
 
 const ButtonRow kButtons[] = {
     // The camera's red 120 with offset 5: base 115, one step up is 121.
-    {"ManualRebasesTheGains", 14, 1, C::kManual, C::kLiveRed, "+",
+    {"ManualRebasesTheGains", 14, 1, Tones::kManual, Tones::kLiveRed, "+",
      Then(kGainReads, Send('A', 121, 142, 1, 680)), true, 115, 93},
-    {"ManualFromAutomaticOnClass1", 2, 0, C::kManual, C::kLiveBlue, "-",
+    {"ManualFromAutomaticOnClass1", 2, 0, Tones::kManual, Tones::kLiveBlue, "-",
      Then(kGainReads, Send('B', 89, 143, 1, 680)), true, 120, 90},
     // 72 is only kept: the camera hears of it at the next step.
-    {"AutoWhiteLevel72", 14, 1, C::kAutoWhite, C::kLiveColor, "+",
+    {"AutoWhiteLevel72", 14, 1, Tones::kAutoWhite, Tones::kLiveColor, "+",
      Then({"command 7 @ 0 ms"}, Send('A', 73, 146, 1, 200)), false, 0, 0},
     // The member is 72 too, but the next step starts from the default shown.
-    {"PageDefaultsShowsTheStoredLevel", 14, 1, C::kPageDefaults, C::kLiveColor, "+",
+    {"PageDefaultsShowsTheStoredLevel", 14, 1, Tones::kPageDefaults, Tones::kLiveColor, "+",
      Then({"command 7 @ 0 ms"}, Send('A', 81, 146, 1, 300)), false, 0, 0}};
 INSTANTIATE_TEST_SUITE_P(Rows, FleshTonesButton, testing::ValuesIn(kButtons), RowName{});
 
@@ -244,27 +246,28 @@ TEST_F(FleshTones, ChoicesAreOnlyKeptAndPageDefaultsLeavesThem) {
     });
     CTRIPOD01Dlg& main = Dialog();
     for (const auto& [button, member, value] :
-         {std::tuple{C::kFluorescent, &CTRIPOD01Dlg::m_FlashColorCorrection, 1},
-          {C::kDefaultCorrection, &CTRIPOD01Dlg::m_FlashColorCorrection, 0},
-          {C::kFast, &CTRIPOD01Dlg::m_PTZSpeed, 2},
-          {C::kMed, &CTRIPOD01Dlg::m_PTZSpeed, 1},
-          {C::kSlow, &CTRIPOD01Dlg::m_PTZSpeed, 0},
-          {C::kFluorescent, &CTRIPOD01Dlg::m_FlashColorCorrection, 1}}) {
+         {std::tuple{Tones::kFluorescent, &CTRIPOD01Dlg::m_FlashColorCorrection, 1},
+          {Tones::kDefaultCorrection, &CTRIPOD01Dlg::m_FlashColorCorrection, 0},
+          {Tones::kFast, &CTRIPOD01Dlg::m_PTZSpeed, 2},
+          {Tones::kMed, &CTRIPOD01Dlg::m_PTZSpeed, 1},
+          {Tones::kSlow, &CTRIPOD01Dlg::m_PTZSpeed, 0},
+          {Tones::kFluorescent, &CTRIPOD01Dlg::m_FlashColorCorrection, 1}}) {
         page.Item<QRadioButton>(button)->click();
         EXPECT_EQ(main.*member, value) << button;
     }
     EXPECT_TRUE(Record().empty());
 
-    page.Item<QPushButton>(C::kPageDefaults)->click();
+    page.Item<QPushButton>(Tones::kPageDefaults)->click();
     EXPECT_EQ(main.m_FlashDelay, 500);
     for (const auto& [edit, member, value] :
-         {std::tuple{C::kFlashRedEdit, main.m_RedFlashOffset, -2},
-          {C::kFlashBlueEdit, main.m_BlueFlashOffset, 12},
-          {C::kFlashColorEdit, main.m_FlashChromaLevel, 74}}) {
+         {std::tuple{Tones::kFlashRedEdit, main.m_RedFlashOffset, -2},
+          {Tones::kFlashBlueEdit, main.m_BlueFlashOffset, 12},
+          {Tones::kFlashColorEdit, main.m_FlashChromaLevel, 74}}) {
         EXPECT_EQ(member, value);
         EXPECT_EQ(page.GetDlgItemText(edit), QString::number(value));
     }
-    EXPECT_TRUE(page.IsDlgButtonChecked(C::kSlow) && page.IsDlgButtonChecked(C::kFluorescent));
+    EXPECT_TRUE(page.IsDlgButtonChecked(Tones::kSlow) &&
+                page.IsDlgButtonChecked(Tones::kFluorescent));
     EXPECT_EQ(main.m_PTZSpeed, 0);
     EXPECT_EQ(main.m_FlashColorCorrection, 1);
 }
