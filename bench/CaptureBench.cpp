@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "capture/CaptureProcessing.h"
+#include "device/FrameGeometry.h"
 #include "imaging/ImageRecord.h"
 
 namespace {
@@ -34,8 +35,8 @@ std::vector<uint8_t> TestFrame(bool flash) {
 
 bool Process(const std::vector<uint8_t>& frame, bool flash, int rotation, int sharpness,
              ImageRecord& image, std::vector<uint32_t>& kept) {
-    const CaptureCrop crop =
-        PlanCaptureCrop(rotation, rotation == 0 ? 640 : 480, rotation == 0 ? 480 : 640);
+    const frame::Size shown = frame::Shown(rotation);
+    const CaptureCrop crop = PlanCaptureCrop(rotation, shown.width, shown.height);
     const auto picture = ProcessCaptureFrame(frame, {flash, sharpness, crop});
     if (!picture || !image.FromPicture(picture->Pixels()))
         return false;

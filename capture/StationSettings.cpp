@@ -448,10 +448,10 @@ bool LoadSettings(StationSettings& settings, RegistryKey& key, ScreenSize screen
             steps.afterRotationAngle();
         }
     }
-    if (settings.m_RotationAngle == 0) {
-        LoadUprightCrop(settings, key);
-    } else {
+    if (frame::CropTurned(settings.m_RotationAngle)) {
         LoadTurnedCrop(settings, key);
+    } else {
+        LoadUprightCrop(settings, key);
     }
     return key.CommitBatch();
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "control/CameraModels.h"
+#include "device/FrameGeometry.h"
 #include "platform/system/Clock.h"
 #include "platform/ui/ControlRow.h"
 #include "station/MainDialog.h"
@@ -158,7 +159,7 @@ void CPropPageCrop::OnResize() {
 }
 
 void CPropPageCrop::OnCropChoice(int choice) {
-    const bool turned = m_pMainDlg->m_RotationAngle != 0;
+    const bool turned = frame::CropTurned(m_pMainDlg->m_RotationAngle);
     const ChoiceSize& size = choice == 0 && turned ? kTurnedNoCropping : kChoiceSizes[choice];
     m_CropChoice = choice;
     SetSizeTexts(size.width, size.height, false);
