@@ -163,7 +163,7 @@ void CTRIPOD01Dlg::OnCapture() {
 bool CTRIPOD01Dlg::ProcessCapture() {
     sys::Wait(125);
     // The clipboard cannot be held by another program here; a desktop without one is the only
-    // busy clipboard there is, and the capture goes on as it always did.
+    // busy clipboard there is. The beep warns the operator, and the capture goes on.
     if (!ClipboardAvailable())
         ui::Beep(100, 500);
 

@@ -31,9 +31,9 @@ constexpr double kClass5Scale[kZoomSteps] = {
     // steps 76 to 89 were never measured: no move
 };
 
-// Units per pixel by zoom step, class 4 heads. Step 12 was long kept as 1.363, a dropped
-// digit: between 1.1589 and 1.1182 the lens has 1.1363, and 1.363 overshot every gesture at
-// zoom 2301 to 2500 by a fifth.
+// Units per pixel by zoom step, class 4 heads. Step 12 is 1.1363, between its neighbours
+// 1.1589 and 1.1182; written 1.363 (a digit dropped) it would overshoot every gesture at zoom
+// 2301 to 2500 by a fifth.
 constexpr double kClass4Scale[kZoomSteps] = {
     1.4285, 1.4056, 1.3725, 1.3565, 1.3257, 1.3011, 1.2727, 1.2544, 1.228,  1.2069, 1.1824,
     1.1589, 1.1363, 1.1182, 1.0903, 1.0736, 1.0683, 1.046,  1.0162, 1.0,    0.9842, 0.9708,
