@@ -34,34 +34,27 @@ std::vector<uint8_t> TestFrame(bool flash) {
 }
 
 bool Process(const std::vector<uint8_t>& frame, bool flash, int rotation, int sharpness,
-             ImageRecord& image, std::vector<uint32_t>& kept) {
+             ImageRecord& image, CapturePixels& kept) {
     const frame::Size shown = frame::Shown(rotation);
     const CaptureCrop crop = PlanCaptureCrop(rotation, shown.width, shown.height);
     const auto picture = ProcessCaptureFrame(frame, {flash, sharpness, crop});
     if (!picture || !image.FromPicture(picture->Pixels()))
         return false;
-    const int width = image.Width();
-    kept.resize(static_cast<size_t>(width) * image.Height());
-    for (int r = 0; r < image.Height(); ++r)
-        KeepRow(image.RowBytes(r), std::span(kept).subspan(static_cast<size_t>(r) * width, width));
-    const ColourCorrection correction(0, 0);
-    for (int r = 0; r < image.Height(); ++r)
-        CorrectRow(std::span(kept).subspan(static_cast<size_t>(r) * width, width), correction,
-                   image.RowBytes(r));
-    return true;
+    kept = KeepPixels(picture->Pixels());
+    return CorrectPixels(kept, ColourCorrection(0, 0), image.Pixels());
 }
 
 void BM_CaptureProcessing(benchmark::State& state) {
     const std::vector<uint8_t> frame = TestFrame(state.range(0) != 0);
     ImageRecord image;
-    std::vector<uint32_t> kept;
+    CapturePixels kept;
     for (auto _ : state) {
         if (!Process(frame, state.range(0) != 0, static_cast<int>(state.range(1)),
                      static_cast<int>(state.range(2)), image, kept)) {
             state.SkipWithError("processing failed");
             break;
         }
-        benchmark::DoNotOptimize(kept.data());
+        benchmark::DoNotOptimize(kept.colours.data());
     }
 }
 BENCHMARK(BM_CaptureProcessing)
@@ -76,7 +69,7 @@ BENCHMARK(BM_CaptureProcessing)
 void BM_CorrectionRerender(benchmark::State& state) {
     const std::vector<uint8_t> frame = TestFrame(false);
     ImageRecord image;
-    std::vector<uint32_t> kept;
+    CapturePixels kept;
     if (!Process(frame, false, 0, 0, image, kept)) {
         state.SkipWithError("processing failed");
         return;
@@ -85,10 +78,7 @@ void BM_CorrectionRerender(benchmark::State& state) {
     QImage window(640, 480, QImage::Format_RGB32);
     int red = -50;
     for (auto _ : state) {
-        const ColourCorrection correction(red, -red);
-        for (int r = 0; r < image.Height(); ++r)
-            CorrectRow(std::span(kept).subspan(static_cast<size_t>(r) * 640, 640), correction,
-                       image.RowBytes(r));
+        CorrectPixels(kept, ColourCorrection(red, -red), image.Pixels());
         if (paint) {
             QPainter painter(&window);
             image.Paint(painter, QRect(0, 0, image.Width(), image.Height()));

@@ -185,3 +185,32 @@ void CorrectRow(std::span<const uint32_t> colours, const ColourCorrection& corre
         out[2] = correction.red[c & 0xFF];
     }
 }
+
+std::span<const uint32_t> CapturePixels::Row(int row) const {
+    const size_t w = static_cast<size_t>(width);
+    return std::span(colours).subspan(static_cast<size_t>(row) * w, w);
+}
+
+CapturePixels KeepPixels(picture::ConstView picture) {
+    CapturePixels kept;
+    if (picture.width <= 0 || picture.height <= 0)
+        return kept;
+    const size_t w = static_cast<size_t>(picture.width);
+    kept.colours.resize(w * static_cast<size_t>(picture.height));
+    kept.width = picture.width;
+    kept.height = picture.height;
+    for (int row = 0; row < picture.height; ++row) {
+        KeepRow({picture.Row(row), picture.RowBytes()},
+                std::span(kept.colours).subspan(static_cast<size_t>(row) * w, w));
+    }
+    return kept;
+}
+
+bool CorrectPixels(const CapturePixels& kept, const ColourCorrection& correction,
+                   picture::View out) {
+    if (kept.IsEmpty() || out.width != kept.width || out.height != kept.height)
+        return false;
+    for (int row = 0; row < kept.height; ++row)
+        CorrectRow(kept.Row(row), correction, {out.Row(row), out.RowBytes()});
+    return true;
+}

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "picture/BgrPicture.h"
 
@@ -78,3 +79,21 @@ struct ColourCorrection {
 // The kept colours of one row with the corrections, into the picture row (B G R per pixel).
 void CorrectRow(std::span<const uint32_t> colours, const ColourCorrection& correction,
                 std::span<uint8_t> bgr);
+
+// The captured picture before the red and blue corrections, with its own size: the corrections
+// are applied from these colours every time, so moving a slider twice never adds up.
+struct CapturePixels {
+    std::vector<uint32_t> colours;  // row by row
+    int width = 0;
+    int height = 0;
+
+    bool IsEmpty() const { return colours.empty(); }
+    void Release() { *this = CapturePixels{}; }
+    std::span<const uint32_t> Row(int row) const;
+};
+// The picture's colours, kept for its review.
+CapturePixels KeepPixels(picture::ConstView picture);
+// The kept colours with the corrections, into `out`, which has their size; false (`out`
+// untouched) when it has not.
+bool CorrectPixels(const CapturePixels& kept, const ColourCorrection& correction,
+                   picture::View out);

@@ -130,6 +130,14 @@ std::span<uint8_t> ImageRecord::RowBytes(int row) {
     return {m_Image.scanLine(row), static_cast<size_t>(Width()) * kBytesPerPixel};
 }
 
+picture::View ImageRecord::Pixels() {
+    return WriteView(m_Image);
+}
+
+picture::ConstView ImageRecord::Pixels() const {
+    return ReadView(m_Image);
+}
+
 int ImageRecord::GetRow(std::span<uint8_t> buffer, int row) const {
     const std::span<const uint8_t> bytes = RowBytes(row);
     if (bytes.empty())

@@ -74,6 +74,9 @@ class ImageRecord {
     // Direct access to a row's Width() x 3 bytes; empty outside the picture.
     std::span<uint8_t> RowBytes(int row);
     std::span<const uint8_t> RowBytes(int row) const;
+    // Direct access to every row (an empty view for an empty record).
+    picture::View Pixels();
+    picture::ConstView Pixels() const;
 
     // Paints the whole picture, scaled to `target` (a plain copy when the sizes agree).
     void Paint(QPainter& painter, const QRect& target) const;

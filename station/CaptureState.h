@@ -13,17 +13,6 @@
 // Where the station is between two pictures. CAPTURE is taken only while live.
 enum class CapturePhase { kLive, kCapturing, kReview };
 
-// The captured picture before the red and blue corrections, with its own size: the corrections
-// are always applied from these colours, so moving a slider twice never adds up.
-struct CapturePixels {
-    std::vector<uint32_t> colours;  // 0x00BBGGRR, row by row
-    int width = 0;
-    int height = 0;
-
-    bool IsEmpty() const { return colours.empty(); }
-    void Release() { *this = CapturePixels{}; }
-};
-
 struct CaptureState {
     // The picture being processed or reviewed; empty after every store or drop.
     ImageRecord m_CaptureImage;

@@ -186,34 +186,11 @@ bool CTRIPOD01Dlg::ProcessCapture() {
     m_CaptureImage.SetResolution(m_CaptureBitmapInfo.biXPelsPerMeter,
                                  m_CaptureBitmapInfo.biYPelsPerMeter);
     const bool flash = m_FlashCapture == 1;
-
-    const int width = m_CaptureImage.Width();
-    const int height = m_CaptureImage.Height();
-    m_CapturePixels.Release();
-    m_CapturePixels.colours.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    m_CapturePixels.width = width;
-    m_CapturePixels.height = height;
-    for (int row = 0; row < height; ++row) {
-        KeepRow(m_CaptureImage.RowBytes(row),
-                std::span(m_CapturePixels.colours)
-                    .subspan(static_cast<size_t>(row) * width, static_cast<size_t>(width)));
-    }
+    m_CapturePixels = KeepPixels(kept->Pixels());
 
     const bool review = m_PreviewCapture != 0;
-    if (review) {
-        const int red = m_FlashCapture != 0 ? m_RedFlashCorrection : m_RedLiveCorrection;
-        const int blue = m_FlashCapture != 0 ? m_BlueFlashCorrection : m_BlueLiveCorrection;
-        {
-            // Placing the sliders is not the operator moving them.
-            const QSignalBlocker redBlock(Item<QSlider>(ids::kRedSlider));
-            const QSignalBlocker blueBlock(Item<QSlider>(ids::kBlueSlider));
-            Item<QSlider>(ids::kRedSlider)->setValue(-red);
-            Item<QSlider>(ids::kBlueSlider)->setValue(-blue);
-        }
-        SetDlgItemText(ids::kRedValue, QString::number(red));
-        SetDlgItemText(ids::kBlueValue, QString::number(blue));
+    if (review)
         ShowLiveControls(false);
-    }
     StopPreview();
     if (review) {
         EnterCapturePhase(CapturePhase::kReview);
@@ -235,19 +212,11 @@ bool CTRIPOD01Dlg::ProcessCapture() {
 }
 
 void CTRIPOD01Dlg::ApplyCaptureCorrection() {
-    const CapturePixels& kept = m_CapturePixels;
-    if (kept.IsEmpty() || !m_CaptureImage.IsAllocated() || m_CaptureImage.Width() != kept.width ||
-        m_CaptureImage.Height() != kept.height) {
-        return;  // no picture in hand (a slider moved while live)
-    }
     const bool flash = m_FlashCapture != 0;
     const ColourCorrection correction(flash ? m_RedFlashCorrection : m_RedLiveCorrection,
                                       flash ? m_BlueFlashCorrection : m_BlueLiveCorrection);
-    const size_t width = static_cast<size_t>(kept.width);
-    for (int row = 0; row < kept.height; ++row) {
-        CorrectRow(std::span(kept.colours).subspan(static_cast<size_t>(row) * width, width),
-                   correction, m_CaptureImage.RowBytes(row));
-    }
+    if (!CorrectPixels(m_CapturePixels, correction, m_CaptureImage.Pixels()))
+        return;  // no picture in hand (a slider moved while live)
     if (m_PreviewCapture != 0 && m_hPreviewWnd != nullptr)
         m_hPreviewWnd->ShowPicture(&m_CaptureImage);
 }
@@ -256,6 +225,17 @@ void CTRIPOD01Dlg::ShowLiveControls(bool show) {
     // The sheet's pages change what the picture under review was taken with: not meanwhile.
     EnableAdjustSheet(show);
     if (!show) {
+        const int red = m_FlashCapture != 0 ? m_RedFlashCorrection : m_RedLiveCorrection;
+        const int blue = m_FlashCapture != 0 ? m_BlueFlashCorrection : m_BlueLiveCorrection;
+        {
+            // Placing the sliders is not the operator moving them.
+            const QSignalBlocker redBlock(Item<QSlider>(ids::kRedSlider));
+            const QSignalBlocker blueBlock(Item<QSlider>(ids::kBlueSlider));
+            Item<QSlider>(ids::kRedSlider)->setValue(-red);
+            Item<QSlider>(ids::kBlueSlider)->setValue(-blue);
+        }
+        SetDlgItemText(ids::kRedValue, QString::number(red));
+        SetDlgItemText(ids::kBlueValue, QString::number(blue));
         m_HiddenForReview.clear();
         for (int id : kLiveControls) {
             if (IsItemVisible(id)) {

@@ -155,7 +155,8 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void EnterCapturePhase(CapturePhase phase);
     // Rebuilds the picture under review from the kept pixels with the corrections in force.
     void ApplyCaptureCorrection();
-    // true: the live layout; false: the review layout with the correction controls.
+    // true: the live layout; false: the review layout with the correction controls, their
+    // sliders at the corrections in force.
     void ShowLiveControls(bool show);
     void ShowSaveButtons();
     void OnSave();

@@ -3,6 +3,7 @@
 // hand-off folder. No QApplication.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <tuple>
@@ -142,6 +143,27 @@ TEST(ColourCorrectionTest, AddsToRedAndBlueClampedAndLeavesGreen) {
     KeepRow(row, back);
     EXPECT_EQ(back[0], 0x00'64'FFu);
     EXPECT_EQ(CorrectedColour(kept[0], 30, -40), back[0]);
+}
+
+TEST(ColourCorrectionTest, KeepsAndCorrectsWholePicturesRowsAtTheirStride) {
+    // Two rows of two pixels, each row padded to 8 bytes; the padding is never read or written.
+    const uint8_t in[16] = {20, 100, 250, 0, 0, 9, 0xEE, 0xEE, 1, 2, 3, 40, 50, 60, 0xEE, 0xEE};
+    const CapturePixels kept = KeepPixels({in, 2, 2, 8});
+    ASSERT_EQ(kept.colours,
+              (std::vector<uint32_t>{0x14'64'FA, 0x00'00'09, 0x01'02'03, 0x28'32'3C}));
+    uint8_t out[16];
+    std::fill(std::begin(out), std::end(out), 0xEE);
+    ASSERT_TRUE(CorrectPixels(kept, ColourCorrection(30, -40), {out, 2, 2, 8}));
+    for (int i = 0; i < 4; ++i) {
+        const uint8_t* bgr = out + (i / 2) * 8 + (i % 2) * 3;
+        EXPECT_EQ(uint32_t{bgr[2]} | uint32_t{bgr[1]} << 8 | uint32_t{bgr[0]} << 16,
+                  CorrectedColour(kept.colours[static_cast<size_t>(i)], 30, -40))
+            << i;
+    }
+    EXPECT_EQ(out[6], 0xEE);
+    EXPECT_EQ(out[15], 0xEE);
+    EXPECT_FALSE(CorrectPixels(kept, ColourCorrection(0, 0), {out, 2, 1, 8})) << "another size";
+    EXPECT_FALSE(CorrectPixels({}, ColourCorrection(0, 0), {out, 0, 0, 8})) << "nothing kept";
 }
 
 TEST(HandOffFolderTest, FollowsTheUsersDataFolder) {
