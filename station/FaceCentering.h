@@ -2,7 +2,7 @@
 // live picture into one relative pan/tilt move of the camera head.
 //
 // Pure functions on plain integers, beside the preview window's mouse handlers
-// (DisplayWindow.cpp) and the dialog's move (FaceCenteringMove.cpp), so they can be tested
+// (DisplayWindow.cpp) and the dialog's move (FaceCenteringMoves.cpp), so they can be tested
 // without a window or a camera.
 //
 // A pixel distance d on the picture asks for d x factor units of pan or tilt, the factor read

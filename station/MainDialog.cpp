@@ -159,21 +159,34 @@ void CTRIPOD01Dlg::ShowBrightnessForFlashSetting() {
     }
 }
 
+void CTRIPOD01Dlg::AddAboutCommand() {
+    // There is no system menu to extend here: the About command sits in the dialog's context
+    // menu and on F1.
+    if (m_AboutAction != nullptr)
+        return;
+    m_AboutAction = new QAction(QStringLiteral("&About ZelvoCam USB 8.004"), this);
+    m_AboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+    m_AboutAction->setShortcutContext(Qt::WindowShortcut);
+    connect(m_AboutAction, &QAction::triggered, this, Handler([this] { OnSysCommand(kSysAbout); }));
+    addAction(m_AboutAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void CTRIPOD01Dlg::LoadStationSettings() {
+    RegistryKey key(kStationSettingsKey);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen != nullptr ? screen->size() : QSize(1024, 768);
+    LoadSettingsSteps steps;
+    steps.afterFlashCapture = [this] { ShowBrightnessForFlashSetting(); };
+    steps.afterRotationAngle = [this] { UpdateData(false); };
+    NoteSettingsStored(LoadSettings(*this, key, {screenSize.width(), screenSize.height()}, steps));
+}
+
 bool CTRIPOD01Dlg::OnInitDialog() {
     ui::Dialog::OnInitDialog();
     ClearMotionState();
 
-    // There is no system menu to extend here: the About command sits in the dialog's context
-    // menu and on F1.
-    if (m_AboutAction == nullptr) {
-        m_AboutAction = new QAction(QStringLiteral("&About ZelvoCam USB 8.004"), this);
-        m_AboutAction->setShortcut(QKeySequence(Qt::Key_F1));
-        m_AboutAction->setShortcutContext(Qt::WindowShortcut);
-        connect(m_AboutAction, &QAction::triggered, this,
-                Handler([this] { OnSysCommand(kSysAbout); }));
-        addAction(m_AboutAction);
-        setContextMenuPolicy(Qt::ActionsContextMenu);
-    }
+    AddAboutCommand();
     setWindowIcon(m_hIcon);
 
     for (int slider : {ids::kRedSlider, ids::kBlueSlider}) {
@@ -181,16 +194,7 @@ bool CTRIPOD01Dlg::OnInitDialog() {
         Item<QSlider>(slider)->setValue(0);
     }
 
-    {
-        RegistryKey key(kStationSettingsKey);
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        const QSize screenSize = screen != nullptr ? screen->size() : QSize(1024, 768);
-        LoadSettingsSteps steps;
-        steps.afterFlashCapture = [this] { ShowBrightnessForFlashSetting(); };
-        steps.afterRotationAngle = [this] { UpdateData(false); };
-        NoteSettingsStored(
-            LoadSettings(*this, key, {screenSize.width(), screenSize.height()}, steps));
-    }
+    LoadStationSettings();
     move(m_WindowLeft, m_WindowTop);
 
     CreateAdjustSheet();

@@ -13,7 +13,7 @@
 //                       programming and the white-balance read
 //   CaptureWorkflow.cpp capture, review and store
 //   PictureOutput.cpp   where a stored picture goes, and the host hand-off file
-//   setup/AdjustSheet.cpp the "Adjust" sheet: password, pages, placement
+//   AdjustSheetLink.cpp the "Adjust" sheet, which setup/ builds behind SetupSheet.h
 //   FaceCenteringMoves.cpp double-click and drag on the preview, the set-offset step
 //   CameraReconnect.cpp a camera that goes while the station runs, and comes back
 //   HostMessages.cpp    requests from a host application and what it is told (HostState)
@@ -187,7 +187,7 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void OnPreviewDoubleClick(QPoint point) override;
     void OnPreviewRelease(QPoint press, QPoint point) override;
 
-    // --- the "Adjust" sheet (SetupSheet.h; built by setup/) ----------------------------------
+    // --- the "Adjust" sheet (AdjustSheetLink.cpp; built by setup/) ---------------------------
     // The maker of every main dialog's sheet from now on; the program's main sets it.
     static void SetSetupSheetMaker(SetupSheetMaker maker);
     // Makes the sheet object (no window yet) and connects "&Adjust"; part of initialisation.
@@ -223,6 +223,10 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void CreateControls();
     // The message map: which handler each control's command reaches.
     void MapCommands();
+    // "About" in the context menu and on F1 (once).
+    void AddAboutCommand();
+    // The operator's settings from the settings key, the screen size for the window's defaults.
+    void LoadStationSettings();
 
     // Pan, tilt and zoom (PanTiltZoom.cpp): the steering machine over this dialog's motion
     // state with the settings in force, and what the operator sees of an action it asks for
@@ -245,7 +249,6 @@ class CTRIPOD01Dlg : public ui::Dialog,
     void FitOuterSize();
     // Moves (and where the table says, sizes) each control of a layout and shows it.
     void PlaceControls(const std::vector<ControlPlacement>& placements);
-    // Routes the clicks of the capture group's buttons to their handlers.
     // Ends a capture that produced no picture: nothing stored, live again; the host is told
     // `hostReason`, the operator `message`.
     void AbandonCapture(const char* message, const char* hostReason);
