@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "station/ControlIds.h"
 #include "station/Layout.h"
@@ -27,9 +28,17 @@ CAboutDlg::CAboutDlg(QWidget* parent) : ui::Dialog(parent) {
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, Handler([this] { OnOK(); }));
 
+    // The text lines are as wide as their texts in this font, and the box as wide as the
+    // widest, so no line is cut short.
+    int width = 340;
+    const auto placeLine = [&](int id, int y, int leastWidth) {
+        const int lineWidth = std::max(leastWidth, Item<QLabel>(id)->sizeHint().width());
+        MoveItem(id, 64, y, lineWidth, 16);
+        width = std::max(width, 64 + lineWidth + 16);
+    };
     MoveItem(ids::kAboutIcon, 16, 16, 32, 32);
-    MoveItem(ids::kAboutProduct, 64, 14, 220, 16);
-    MoveItem(ids::kAboutNotice, 64, 36, 240, 16);
-    MoveItem(ids::kAboutOk, 250, 64, 75, 23);
-    setFixedSize(340, 100);
+    placeLine(ids::kAboutProduct, 14, 220);
+    placeLine(ids::kAboutNotice, 36, 240);
+    MoveItem(ids::kAboutOk, width - 90, 64, 75, 23);
+    setFixedSize(width, 100);
 }

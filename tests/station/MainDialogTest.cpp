@@ -60,6 +60,11 @@ TEST(AboutBox, TextsAndTheCommandThatOpensIt) {
     EXPECT_EQ(about.GetDlgItemText(ids::kAboutOk), "OK");
     ASSERT_NE(about.Item<QLabel>(ids::kAboutIcon), nullptr);
     EXPECT_FALSE(about.Item<QLabel>(ids::kAboutIcon)->pixmap().isNull());
+    for (int id : {ids::kAboutProduct, ids::kAboutNotice}) {
+        const QWidget* line = about.Item<QWidget>(id);
+        EXPECT_GE(line->width(), line->sizeHint().width()) << id << ": its text is cut short";
+        EXPECT_LE(line->geometry().right(), about.width()) << id;
+    }
 }
 
 TEST_F(MainDialogStart, AboutIsOfferedInTheContextMenuAndOnF1) {
