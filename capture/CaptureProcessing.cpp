@@ -186,23 +186,24 @@ void CorrectRow(std::span<const uint32_t> colours, const ColourCorrection& corre
     }
 }
 
-std::span<const uint32_t> CapturePixels::Row(int row) const {
+std::span<uint32_t> CapturePixels::Row(int row) {
     const size_t w = static_cast<size_t>(width);
     return std::span(colours).subspan(static_cast<size_t>(row) * w, w);
+}
+
+std::span<const uint32_t> CapturePixels::Row(int row) const {
+    return const_cast<CapturePixels&>(*this).Row(row);  // reads only
 }
 
 CapturePixels KeepPixels(picture::ConstView picture) {
     CapturePixels kept;
     if (picture.width <= 0 || picture.height <= 0)
         return kept;
-    const size_t w = static_cast<size_t>(picture.width);
-    kept.colours.resize(w * static_cast<size_t>(picture.height));
+    kept.colours.resize(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
     kept.width = picture.width;
     kept.height = picture.height;
-    for (int row = 0; row < picture.height; ++row) {
-        KeepRow({picture.Row(row), picture.RowBytes()},
-                std::span(kept.colours).subspan(static_cast<size_t>(row) * w, w));
-    }
+    for (int row = 0; row < picture.height; ++row)
+        KeepRow({picture.Row(row), picture.RowBytes()}, kept.Row(row));
     return kept;
 }
 

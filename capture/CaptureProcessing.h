@@ -90,6 +90,7 @@ struct CapturePixels {
     bool IsEmpty() const { return colours.empty(); }
     void Release() { *this = CapturePixels{}; }
     std::span<const uint32_t> Row(int row) const;
+    std::span<uint32_t> Row(int row);
 };
 // The picture's colours, kept for its review.
 CapturePixels KeepPixels(picture::ConstView picture);

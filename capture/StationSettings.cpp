@@ -422,6 +422,12 @@ CropSizeLimits CropLimitsFor(int32_t rotation) {
     return {kMinCropWidth, shown.width, 1, shown.height};
 }
 
+CorrectionsInForce CorrectionsFor(StationSettings& settings) {
+    if (settings.m_FlashCapture != 0)
+        return {settings.m_RedFlashCorrection, settings.m_BlueFlashCorrection};
+    return {settings.m_RedLiveCorrection, settings.m_BlueLiveCorrection};
+}
+
 int32_t CentredCropOffset(int32_t frame, int32_t size) {
     return static_cast<int32_t>((int64_t{frame} - int64_t{size}) / 2);
 }

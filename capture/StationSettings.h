@@ -141,6 +141,14 @@ bool LoadSettings(StationSettings& settings, RegistryKey& key, ScreenSize screen
 // others, and a failed replacement leaves the key and its file as they were. Nothing retries.
 bool SaveSettings(const StationSettings& settings, RegistryKey& key);
 
+// The red and blue corrections in force: the flash pair while captures use the flash, the live
+// pair otherwise. Writing through them changes that pair only.
+struct CorrectionsInForce {
+    int8_t& red;
+    int8_t& blue;
+};
+CorrectionsInForce CorrectionsFor(StationSettings& settings);
+
 // Where a crop of `size` pixels starts when centred in `frame` pixels: half the room left,
 // rounded toward zero, negative for a crop larger than the frame. Any stored size may arrive
 // here, so the difference is formed in 64 bits; the result always fits.

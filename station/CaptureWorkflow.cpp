@@ -212,10 +212,8 @@ bool CTRIPOD01Dlg::ProcessCapture() {
 }
 
 void CTRIPOD01Dlg::ApplyCaptureCorrection() {
-    const bool flash = m_FlashCapture != 0;
-    const ColourCorrection correction(flash ? m_RedFlashCorrection : m_RedLiveCorrection,
-                                      flash ? m_BlueFlashCorrection : m_BlueLiveCorrection);
-    if (!CorrectPixels(m_CapturePixels, correction, m_CaptureImage.Pixels()))
+    const auto [red, blue] = CorrectionsFor(*this);
+    if (!CorrectPixels(m_CapturePixels, ColourCorrection(red, blue), m_CaptureImage.Pixels()))
         return;  // no picture in hand (a slider moved while live)
     if (m_PreviewCapture != 0 && m_hPreviewWnd != nullptr)
         m_hPreviewWnd->ShowPicture(&m_CaptureImage);
@@ -225,8 +223,7 @@ void CTRIPOD01Dlg::ShowLiveControls(bool show) {
     // The sheet's pages change what the picture under review was taken with: not meanwhile.
     EnableAdjustSheet(show);
     if (!show) {
-        const int red = m_FlashCapture != 0 ? m_RedFlashCorrection : m_RedLiveCorrection;
-        const int blue = m_FlashCapture != 0 ? m_BlueFlashCorrection : m_BlueLiveCorrection;
+        const auto [red, blue] = CorrectionsFor(*this);
         {
             // Placing the sliders is not the operator moving them.
             const QSignalBlocker redBlock(Item<QSlider>(ids::kRedSlider));

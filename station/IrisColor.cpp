@@ -105,22 +105,16 @@ void CTRIPOD01Dlg::OnVScroll(int sliderId) {
     // The top of the slider (-50) is the strongest correction (+50).
     const auto correction = static_cast<int8_t>(-slider->value());
     SetDlgItemText(red ? ids::kRedValue : ids::kBlueValue, QString::number(correction));
-    const bool flash = m_FlashCapture != 0;
-    int8_t& member = red ? (flash ? m_RedFlashCorrection : m_RedLiveCorrection)
-                         : (flash ? m_BlueFlashCorrection : m_BlueLiveCorrection);
-    member = correction;
+    const CorrectionsInForce inForce = CorrectionsFor(*this);
+    (red ? inForce.red : inForce.blue) = correction;
     ApplyCaptureCorrection();
     UpdateData(false);
 }
 
 void CTRIPOD01Dlg::OnDefaultCorrection() {
-    if (m_FlashCapture != 0) {
-        m_RedFlashCorrection = 0;
-        m_BlueFlashCorrection = 0;
-    } else {
-        m_RedLiveCorrection = 0;
-        m_BlueLiveCorrection = 0;
-    }
+    const CorrectionsInForce inForce = CorrectionsFor(*this);
+    inForce.red = 0;
+    inForce.blue = 0;
     SetDlgItemText(ids::kRedValue, QStringLiteral("0"));
     SetDlgItemText(ids::kBlueValue, QStringLiteral("0"));
     Item<QSlider>(ids::kRedSlider)->setValue(0);

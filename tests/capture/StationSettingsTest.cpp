@@ -1,6 +1,7 @@
 // Loading and saving the operator's settings against a real key file in a private folder.
 #include "capture/StationSettings.h"
 
+#include <array>
 #include <climits>
 #include <string>
 #include <variant>
@@ -456,6 +457,28 @@ TEST_F(Settings, SaveThenLoadGivesTheSameRecord) {
     // The operator's reversal of pan and tilt survives the restart.
     EXPECT_EQ(loaded.m_PanReverse, 36);
     EXPECT_EQ(loaded.m_TiltReverse, 37);
+}
+
+// ---- The corrections in force ----
+
+// The review's sliders and its "Default" button write the pair of the capture kind in force,
+// and leave the other kind's pair as it was.
+TEST(CorrectionsFor, PicksThePairOfTheCaptureKindInForce) {
+    for (const int32_t flash : {0, 1}) {
+        StationSettings s;
+        s.m_RedFlashCorrection = 1, s.m_BlueFlashCorrection = 2;
+        s.m_RedLiveCorrection = 3, s.m_BlueLiveCorrection = 4;
+        s.m_FlashCapture = flash;
+        const CorrectionsInForce inForce = CorrectionsFor(s);
+        inForce.red = -50;
+        inForce.blue = 50;
+        const std::array<int, 4> expected =
+            flash != 0 ? std::array{-50, 50, 3, 4} : std::array{1, 2, -50, 50};
+        EXPECT_EQ((std::array<int, 4>{s.m_RedFlashCorrection, s.m_BlueFlashCorrection,
+                                      s.m_RedLiveCorrection, s.m_BlueLiveCorrection}),
+                  expected)
+            << "flash " << flash;
+    }
 }
 
 }  // namespace
